@@ -1,0 +1,18 @@
+// kemvo: the workbench.
+
+#include "shell/Application.h"
+#include "shell/qt/MainWindow.h"
+#include "shell/qt/QtPlatform.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName("Kemvo");
+    kemvo::qt::QtPlatform platform;
+    kemvo::Application app(platform.platform());
+    kemvo::qt::MainWindow window(app, kemvo::qt::allViews());
+    platform.setParentWindow(&window);
+    window.show();
+    return QApplication::exec();
+}

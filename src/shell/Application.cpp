@@ -1,0 +1,52 @@
+#include "shell/Application.h"
+
+#include "shell/ShellCommands.h"
+
+namespace kemvo {
+
+Application::Application(Platform& platform)
+    : platform_(platform), store_(std::make_unique<CurveStore>()),
+      mainWindow_(std::make_unique<MainWindowModel>()) {
+    createForms();
+    installCommands();
+    startUp();
+}
+
+Application::~Application() = default;
+
+void Application::createForms() {
+    forms_.push_back(std::make_unique<ResultWindow>());
+    forms_.push_back(std::make_unique<AboutWindow>());
+}
+
+void Application::installCommands() { installShellCommands(*this); }
+
+void Application::startUp() {
+    mainWindow_->load();
+    state_.electrode = 1;
+    for (int r = 1; r <= 3; ++r) {
+        state_.electrons[r] = 1;
+        state_.stoich[r] = 1;
+    }
+}
+
+std::vector<Form*> Application::forms() const {
+    std::vector<Form*> all{mainWindow_.get()};
+    for (const auto& form : forms_)
+        all.push_back(form.get());
+    return all;
+}
+
+Form* Application::findForm(const std::string& name) const {
+    for (Form* form : forms())
+        if (form->name() == name)
+            return form;
+    return nullptr;
+}
+
+void Application::refreshPlot() const {
+    if (refreshPlotHook)
+        refreshPlotHook();
+}
+
+} // namespace kemvo

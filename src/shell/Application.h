@@ -1,0 +1,73 @@
+#pragma once
+// The running program: the one experiment state and curve store, the platform services and
+// every window model. Every command reaches what it needs through it; a test makes a fresh one.
+
+#include "shell/CurveStore.h"
+#include "shell/ExperimentState.h"
+#include "shell/MainWindowModel.h"
+#include "shell/Platform.h"
+#include "shell/controls/TextWindow.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kemvo {
+
+class Application {
+public:
+    // Creates the windows and runs the start-up of the main window.
+    explicit Application(Platform& platform);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    ExperimentState& state() { return state_; }
+    CurveStore& store() { return *store_; }
+    Platform& platform() { return platform_; }
+    MainWindowModel& mainWindow() { return *mainWindow_; }
+    TextWindow& formResult() { return form<ResultWindow>(); }
+    TextWindow& formAbout() { return form<AboutWindow>(); }
+
+    // The window of type F, loaded on this first use as referring to it would.
+    template <typename F> F& form() {
+        for (const auto& candidate : forms_)
+            if (auto* found = dynamic_cast<F*>(candidate.get())) {
+                found->load();
+                return *found;
+            }
+        throw std::logic_error("window not created");
+    }
+    // Every window, the main window first.
+    std::vector<Form*> forms() const;
+    Form* findForm(const std::string& name) const;
+
+    void showMessage(const std::string& text) { platform_.messages.show(text); }
+
+    // Derives the displayed quantity and redraws; the display installs it.
+    void refreshPlot() const;
+    std::function<void()> refreshPlotHook;
+
+private:
+    class ResultWindow : public TextWindow {
+    public:
+        ResultWindow() : TextWindow("FormResult", "Result") {}
+    };
+    class AboutWindow : public TextWindow {
+    public:
+        AboutWindow() : TextWindow("FormAbout", "About") {}
+    };
+
+    void createForms();
+    void installCommands();
+    void startUp();
+
+    Platform& platform_;
+    ExperimentState state_;
+    std::unique_ptr<CurveStore> store_;
+    std::unique_ptr<MainWindowModel> mainWindow_;
+    std::vector<std::unique_ptr<Form>> forms_;
+};
+
+} // namespace kemvo

@@ -1,0 +1,67 @@
+#pragma once
+// Platform services without a display, for kemvo-cli and the tests: messages are recorded
+// and announced, file dialogs answer with names given in advance, there is no printer.
+
+#include "shell/Platform.h"
+#include "shell/controls/Signal.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kemvo {
+
+class RecordedMessages : public MessageBox {
+public:
+    void show(const std::string& text) override;
+    std::vector<std::string> shown;
+    Signal<const std::string&> announced;
+};
+
+class ScriptedFileDialog : public FileDialog {
+public:
+    std::optional<std::string> openFile(const std::string& filter) override;
+    std::optional<std::string> saveFile(const std::string& filter) override;
+    std::deque<std::string> answers; // the next dialog takes the front; none left = cancelled
+    std::string lastFilter;
+
+private:
+    std::optional<std::string> answer(const std::string& filter);
+};
+
+class RecordedClipboard : public Clipboard {
+public:
+    void putBitmap(const Canvas& picture) override;
+    const Canvas* last = nullptr;
+    int puts = 0;
+};
+
+class NoPrinter : public Printer {
+public:
+    void print(const Canvas& picture) override;
+};
+
+class SystemClock : public Clock {
+public:
+    double secondsSinceMidnight() override;
+};
+
+// Owns one of each headless service and the Platform that refers to them.
+class HeadlessPlatform {
+public:
+    HeadlessPlatform();
+    Platform& platform() { return *platform_; }
+
+    RecordedMessages messages;
+    ScriptedFileDialog files;
+    RecordedClipboard clipboard;
+    NoPrinter printer;
+    SystemClock clock;
+    bool quitRequested = false;
+
+private:
+    std::unique_ptr<Platform> platform_;
+};
+
+} // namespace kemvo

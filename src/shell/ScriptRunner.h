@@ -1,0 +1,52 @@
+#pragma once
+// kemvo-cli: runs steps against the window models as a user acts in the windows.
+//   NAME=VALUE   type into a text box, set a check box (0/1), select an option (=1), choose a
+//                combo entry, or answer the file dialog of a menu entry (mnuSave=FILE)
+//   NAME         click a menu entry, button, option button or check box
+//   show=NAME    print NAME=VALUE of a control or of a state field (state.pointCount)
+//   plot=FILE    write the plot picture
+// NAME may carry its window (FormExpr.OK) and a control-array index (ks(1)).
+
+#include "shell/Application.h"
+#include "shell/HeadlessPlatform.h"
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace kemvo {
+
+class ScriptRunner {
+public:
+    // Exit statuses: 0 clean, 1 a message box was shown, 2 a step was refused.
+    static constexpr int kClean = 0;
+    static constexpr int kMessageShown = 1;
+    static constexpr int kRefused = 2;
+
+    ScriptRunner(Application& app, HeadlessPlatform& platform, std::ostream& out,
+                 std::ostream& err);
+    int run(const std::vector<std::string>& steps);
+    std::string help() const;
+
+    // Writes the plot picture to a file; raises RuntimeError when it cannot.
+    std::function<void(const std::string& file)> plotWriter;
+
+private:
+    struct Refusal {
+        std::string reason;
+    };
+    void runStep(const std::string& step);
+    void setControl(const std::string& name, const std::string& value);
+    void clickControl(const std::string& name);
+    void show(const std::string& name);
+    Control& resolve(const std::string& qualifiedName) const;
+    void requireReachable(const Control& control) const;
+
+    Application& app_;
+    HeadlessPlatform& platform_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
+} // namespace kemvo

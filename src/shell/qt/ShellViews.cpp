@@ -1,0 +1,20 @@
+#include "shell/qt/TextWindowView.h"
+#include "shell/qt/ViewRegistry.h"
+
+namespace kemvo::qt {
+
+void registerShellViews(ViewRegistry& views) {
+    auto textView = [](Application&, Form& form) -> QWidget* {
+        return new TextWindowView(static_cast<TextWindow&>(form));
+    };
+    views.add("FormResult", {Placement::MdiChild, textView});
+    views.add("FormAbout", {Placement::MdiChild, textView});
+}
+
+ViewRegistry allViews() {
+    ViewRegistry views;
+    registerShellViews(views);
+    return views;
+}
+
+} // namespace kemvo::qt
