@@ -45,8 +45,10 @@ Form* Application::findForm(const std::string& name) const {
 }
 
 void Application::refreshPlot() const {
-    if (refreshPlotHook)
-        refreshPlotHook();
+    if (deriveDisplayedQuantityHook)
+        deriveDisplayedQuantityHook();
+    if (drawPlotHook)
+        drawPlotHook();
 }
 
 } // namespace kemvo

@@ -9,6 +9,7 @@
 #include "shell/controls/TextWindow.h"
 
 #include <functional>
+#include <stdexcept>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,15 +40,30 @@ public:
             }
         throw std::logic_error("window not created");
     }
+    // A control of another window by its names, loading that window as referring to it would:
+    // control<TextBox>("FormExpr", "Ru"). A missing window or control is a programming error.
+    template <typename T> T& control(const std::string& formName, const std::string& name,
+                                     int index = -1) {
+        Form* owner = findForm(formName);
+        if (owner == nullptr)
+            throw std::logic_error("no window " + formName);
+        owner->load();
+        auto* found = dynamic_cast<T*>(owner->find(name, index));
+        if (found == nullptr)
+            throw std::logic_error("no control " + formName + "." + name);
+        return *found;
+    }
     // Every window, the main window first.
     std::vector<Form*> forms() const;
     Form* findForm(const std::string& name) const;
 
     void showMessage(const std::string& text) { platform_.messages.show(text); }
 
-    // Derives the displayed quantity and redraws; the display installs it.
+    // RefreshPlot: derives the displayed quantity where one is due, then draws the plot.
+    // The simulation installs the derivation, the display the drawing.
     void refreshPlot() const;
-    std::function<void()> refreshPlotHook;
+    std::function<void()> deriveDisplayedQuantityHook;
+    std::function<void()> drawPlotHook;
 
 private:
     class ResultWindow : public TextWindow {
