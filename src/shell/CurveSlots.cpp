@@ -1,0 +1,16 @@
+#include "shell/CurveSlots.h"
+
+namespace kemvo {
+
+void allocateCurveSlot(ExperimentState& state, bool overlapTicked) {
+    Int16 slot = 1;
+    if (state.fitMode)
+        slot = 2;
+    else if (overlapTicked && state.curveCount < 5)
+        slot = static_cast<Int16>(state.curveCount + 1);
+    state.curveCount = slot;
+    state.currentCurve = slot;
+    state.simSlot = slot;
+}
+
+} // namespace kemvo
