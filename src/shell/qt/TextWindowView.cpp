@@ -21,7 +21,11 @@ TextWindowView::TextWindowView(TextWindow& window, QWidget* parent) : QPlainText
         if (guard)
             guard->clear();
     });
-    resize(560, 320);
+}
+
+QSize TextWindowView::sizeHint() const {
+    QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(QString(72, 'x')), metrics.lineSpacing() * 18};
 }
 
 } // namespace kemvo::qt

@@ -12,6 +12,8 @@ class TextWindowView : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TextWindowView(TextWindow& window, QWidget* parent = nullptr);
+    // Wide enough for a report line of five print zones.
+    QSize sizeHint() const override;
 };
 
 } // namespace kemvo::qt
