@@ -15,9 +15,9 @@ struct Result {
 };
 
 // Runs kemvo-cli with the given arguments; standard error is folded into the output.
-Result runCli(const std::string& arguments) {
+Result runCli(const std::string &arguments) {
     std::string command = std::string(KEMVO_CLI) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
         return {"", -1};
     std::string out;

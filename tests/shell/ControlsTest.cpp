@@ -1,5 +1,5 @@
-#include "shell/ReportLine.h"
 #include "shell/controls/Controls.h"
+#include "shell/ReportLine.h"
 
 #include <gtest/gtest.h>
 

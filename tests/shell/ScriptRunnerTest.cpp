@@ -1,7 +1,7 @@
+#include "shell/ScriptRunner.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
-#include "shell/ScriptRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +31,14 @@ TEST_F(ScriptTest, PrintedLinesGoToStandardOutput) {
 TEST_F(ScriptTest, StepsTheWindowsWouldNotAllowAreRefused) {
     EXPECT_EQ(run({"mnuFindPeak"}), ScriptRunner::kRefused);
     EXPECT_NE(err.str().find("refused: mnuFindPeak"), std::string::npos);
-    for (std::vector<std::string> steps :
-         {std::vector<std::string>{"noSuchControl"}, {"mnuFile"}, {"mnuBar1"},
-          {"mnuAbout=file.txt"}, {"show=state.noSuchField"}, {"show=state.cInit(9)"},
-          {"show=state.curves(4001,1)"}, {"show=state.cInit"}})
+    for (std::vector<std::string> steps : {std::vector<std::string>{"noSuchControl"},
+                                           {"mnuFile"},
+                                           {"mnuBar1"},
+                                           {"mnuAbout=file.txt"},
+                                           {"show=state.noSuchField"},
+                                           {"show=state.cInit(9)"},
+                                           {"show=state.curves(4001,1)"},
+                                           {"show=state.cInit"}})
         EXPECT_EQ(run(steps), ScriptRunner::kRefused) << steps.front();
 }
 
@@ -67,6 +71,6 @@ TEST_F(ScriptTest, ExitEndsTheRun) {
 
 TEST_F(ScriptTest, HelpListsWindowsControlsAndFields) {
     run({"--help"});
-    for (const char* word : {"MDIForm1", "mnuSimulate", "pointCount", "curves(i,k)", "show=NAME"})
+    for (const char *word : {"MDIForm1", "mnuSimulate", "pointCount", "curves(i,k)", "show=NAME"})
         EXPECT_NE(out.str().find(word), std::string::npos) << word;
 }

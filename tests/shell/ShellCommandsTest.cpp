@@ -12,8 +12,10 @@ struct ShellTest : ::testing::Test {
     Application app{platform.platform()};
     int refreshes = 0;
 
-    void SetUp() override { app.drawPlotHook = [this] { ++refreshes; }; }
-    void click(const std::string& menu) { app.mainWindow().menu(menu).click(); }
+    void SetUp() override {
+        app.drawPlotHook = [this] { ++refreshes; };
+    }
+    void click(const std::string &menu) { app.mainWindow().menu(menu).click(); }
 
     // A curve store holding three curves over 5 points: potential -0.1 i, curve k = k * i.
     void fillCurves(int points) {
@@ -31,9 +33,9 @@ struct ShellTest : ::testing::Test {
 } // namespace
 
 TEST_F(ShellTest, StartsWithDisplayAndAnalysisDisabled) {
-    MainWindowModel& window = app.mainWindow();
+    MainWindowModel &window = app.mainWindow();
     EXPECT_EQ(window.caption(), "Kemvo 3.1 for Windows");
-    for (const char* name : {"mnuFile", "mnuInput", "mnuRun", "mnuHelp"})
+    for (const char *name : {"mnuFile", "mnuInput", "mnuRun", "mnuHelp"})
         EXPECT_TRUE(window.menu(name).enabled()) << name;
     EXPECT_FALSE(window.menu("mnuDisplay").enabled());
     EXPECT_FALSE(window.menu("mnuData").enabled());
@@ -48,11 +50,11 @@ TEST_F(ShellTest, StartsWithDisplayAndAnalysisDisabled) {
 
 TEST_F(ShellTest, MenuCaptionsKeepTheirAccessKeys) {
     std::vector<std::string> bar;
-    for (MenuEntry* title : app.mainWindow().menuBar())
+    for (MenuEntry *title : app.mainWindow().menuBar())
         bar.push_back(title->caption());
     EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Input", "&Run", "&Display", "&Analysis",
                                              "&Help"}));
-    MainWindowModel& window = app.mainWindow();
+    MainWindowModel &window = app.mainWindow();
     EXPECT_EQ(window.menu("mnuMechamism").caption(), "&Mechamism...");
     EXPECT_EQ(window.menu("mnuManualSeparate").caption(), "M&anual Seprarte");
     EXPECT_EQ(window.menu("mnuSemiInte").caption(), "S&emi-intergrate");
@@ -79,7 +81,7 @@ TEST_F(ShellTest, NextCurveCyclesAndReports) {
 TEST_F(ShellTest, AboutPrintsItsBlockAgainBelowTheFirst) {
     click("mnuAbout");
     click("mnuAbout");
-    const auto& lines = app.formAbout().lines();
+    const auto &lines = app.formAbout().lines();
     ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[0], std::string(53, '*'));
     EXPECT_EQ(lines[1], "Kemvo         Version 3.1");

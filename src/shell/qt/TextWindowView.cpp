@@ -5,15 +5,15 @@
 
 namespace kemvo::qt {
 
-TextWindowView::TextWindowView(TextWindow& window, QWidget* parent) : QPlainTextEdit(parent) {
+TextWindowView::TextWindowView(TextWindow &window, QWidget *parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setWindowTitle(QString::fromStdString(window.caption()));
-    for (const std::string& line : window.lines())
+    for (const std::string &line : window.lines())
         appendPlainText(QString::fromStdString(line));
     QPointer<TextWindowView> guard(this);
-    window.printed.connect([guard](const std::string& line) {
+    window.printed.connect([guard](const std::string &line) {
         if (guard)
             guard->appendPlainText(QString::fromStdString(line));
     });

@@ -1,8 +1,8 @@
 // The main window on real widgets: title, menu tree, enabling rule, and the text windows.
 
+#include "shell/qt/MainWindow.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
-#include "shell/qt/MainWindow.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -32,29 +32,38 @@ private slots:
     void titleAndMenuBar() {
         QCOMPARE(window->windowTitle(), QString("Kemvo 3.1 for Windows"));
         QStringList titles;
-        for (QAction* action : window->menuBar()->actions())
+        for (QAction *action : window->menuBar()->actions())
             titles << action->text();
-        QCOMPARE(titles, QStringList({"&File", "&Input", "&Run", "&Display", "&Analysis", "&Help"}));
+        QCOMPARE(titles,
+                 QStringList({"&File", "&Input", "&Run", "&Display", "&Analysis", "&Help"}));
     }
 
     void menuEntries_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("File") << "mnuFile"
-                              << QStringList{"&Save...", "", "&Import Data...", "&Export Data...",
-                                             "", "&Copy to Clipboard", "&Print", "", "E&xit"};
+                              << QStringList{"&Save...",        "", "&Import Data...",
+                                             "&Export Data...", "", "&Copy to Clipboard",
+                                             "&Print",          "", "E&xit"};
         QTest::newRow("Input") << "mnuInput"
-                               << QStringList{"&Techniques...", "&Mechamism...", "&Experimental..."};
-        QTest::newRow("Run") << "mnuRun"
-                             << QStringList{"&Simulate", "", "&Manual Fit", "&Auto Fit", "",
-                                            "M&anual Seprarte", "Auto S&eparate"};
+                               << QStringList{"&Techniques...", "&Mechamism...",
+                                              "&Experimental..."};
+        QTest::newRow("Run") << "mnuRun" << QStringList{"&Simulate",     "", "&Manual Fit",
+                                                        "&Auto Fit",     "", "M&anual Seprarte",
+                                                        "Auto S&eparate"};
         QTest::newRow("Display") << "mnuDisplay"
                                  << QStringList{"&Option...", "&Plot", "&Next Curve", "&Clear"};
-        QTest::newRow("Analysis") << "mnuData"
-                                  << QStringList{"&Find Peak", "Find &Halfwave E",
-                                                 "&Theoretical Peak", "", "&Semi-differentiate",
-                                                 "S&emi-intergrate", "&Differentiate", "&Integrate",
-                                                 "", "&X Data", "&Y Data"};
+        QTest::newRow("Analysis") << "mnuData" << QStringList{"&Find Peak",
+                                                              "Find &Halfwave E",
+                                                              "&Theoretical Peak",
+                                                              "",
+                                                              "&Semi-differentiate",
+                                                              "S&emi-intergrate",
+                                                              "&Differentiate",
+                                                              "&Integrate",
+                                                              "",
+                                                              "&X Data",
+                                                              "&Y Data"};
         QTest::newRow("Y Data") << "mnuYData"
                                 << QStringList{"1000Y", "10Y", "0.1Y", "0.001Y", "-Y"};
         QTest::newRow("Help") << "mnuHelp" << QStringList{"&About..."};
@@ -62,17 +71,17 @@ private slots:
     void menuEntries() {
         QFETCH(QString, menu);
         QFETCH(QStringList, entries);
-        auto* found = window->findChild<QMenu*>(menu);
+        auto *found = window->findChild<QMenu *>(menu);
         QVERIFY(found != nullptr);
         QStringList captions;
-        for (QAction* action : found->actions())
+        for (QAction *action : found->actions())
             captions << (action->isSeparator() ? QString() : action->text());
         QCOMPARE(captions, entries);
     }
 
     void displayAndAnalysisFollowTheModel() {
-        auto* display = window->findChild<QMenu*>("mnuDisplay");
-        auto* analysis = window->findChild<QMenu*>("mnuData");
+        auto *display = window->findChild<QMenu *>("mnuDisplay");
+        auto *analysis = window->findChild<QMenu *>("mnuData");
         QVERIFY(!display->menuAction()->isEnabled());
         QVERIFY(!analysis->menuAction()->isEnabled());
         app->mainWindow().enableDisplayAndAnalysis();
@@ -81,10 +90,10 @@ private slots:
     }
 
     void aboutOpensAChildWindowWithItsLines() {
-        auto* about = window->findChild<QAction*>("mnuAbout");
+        auto *about = window->findChild<QAction *>("mnuAbout");
         about->trigger();
         about->trigger();
-        auto* view = qobject_cast<QPlainTextEdit*>(window->viewOf(app->formAbout()));
+        auto *view = qobject_cast<QPlainTextEdit *>(window->viewOf(app->formAbout()));
         QVERIFY(view != nullptr);
         QCOMPARE(view->blockCount(), 14);
         QVERIFY(view->toPlainText().startsWith(QString(53, '*') + "\nKemvo         Version 3.1"));
