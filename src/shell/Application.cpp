@@ -1,6 +1,8 @@
 #include "shell/Application.h"
 
+#include "analysis/TransformCommands.h"
 #include "shell/ShellCommands.h"
+#include "simulation/DisplayedQuantity.h"
 
 namespace kemvo {
 
@@ -21,6 +23,8 @@ void Application::createForms() {
 
 void Application::installCommands() {
     installShellCommands(*this);
+    installDisplayedQuantityRefresh(*this);
+    installAnalysisCommands(*this);
 }
 
 void Application::startUp() {
