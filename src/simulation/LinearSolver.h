@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace kemvo {
 
@@ -22,13 +23,90 @@ using MatrixMessage = std::function<void(const std::string&)>;
 inline constexpr std::size_t kMatrixStorage = 6;
 using Matrix = std::array<std::array<double, kMatrixStorage>, kMatrixStorage>;
 
-// Largest order the inversion's work array holds.
+// Largest order the inversion handles (its historical work array held 5 x 5 entries).
 inline constexpr int kMaxInversionOrder = 5;
-using InversionWork = std::array<double, kMaxInversionOrder * kMaxInversionOrder>;
 
-// Inverts the leading order x order part of `work` (row-major, row length `order`) in place.
-// Returns false, with `work` in an unspecified state, when a pivot is negligible (m + 1 == 1).
-bool gaussJordanInvert(InversionWork& work, int order);
+template <int N> using SquareArray = std::array<std::array<double, N>, N>;
+
+// Row operations of the inversion, written out at compile time.
+template <std::size_t N, std::size_t... J>
+void scaleRow(std::array<double, N>& row, double factor, std::index_sequence<J...>) {
+    ((row[J] *= factor), ...);
+}
+
+template <std::size_t N, std::size_t... J>
+void subtractRow(std::array<double, N>& row, double factor, const std::array<double, N>& pivotRow,
+                 std::index_sequence<J...>) {
+    ((row[J] -= factor * pivotRow[J]), ...);
+}
+
+// Inverts `a` in place by Gauss-Jordan elimination with full pivoting. Returns false, with `a`
+// in an unspecified state, when the largest remaining entry m is negligible (m + 1 == 1).
+template <int N> bool gaussJordanInvert(SquareArray<N>& a) {
+    std::array<int, N> pivotRow{};
+    std::array<int, N> pivotColumn{};
+    for (int k = 0; k < N; ++k) {
+        // Rows k..N-1 in order, within a row columns k..N-1; a later entry wins only when
+        // strictly larger, so among equal magnitudes the first one met is the pivot.
+        int row = k;
+        int column = k;
+        double magnitude = -1.0;
+        for (int i = k; i < N; ++i)
+            for (int j = k; j < N; ++j)
+                if (std::abs(a[i][j]) > magnitude) {
+                    magnitude = std::abs(a[i][j]);
+                    row = i;
+                    column = j;
+                }
+        if (magnitude + 1.0 == 1.0)
+            return false;
+        std::swap(a[row], a[k]);
+        for (int i = 0; i < N; ++i)
+            std::swap(a[i][column], a[i][k]);
+        pivotRow[k] = row;
+        pivotColumn[k] = column;
+
+        // Row k is divided by the pivot, whose place receives 1/p; every other row loses its
+        // multiple of row k, and its entry in column k becomes -a(i,k)/p.
+        const double reciprocal = 1.0 / a[k][k];
+        a[k][k] = 1.0;
+        scaleRow(a[k], reciprocal, std::make_index_sequence<N>{});
+        for (int i = 0; i < N; ++i) {
+            if (i == k)
+                continue;
+            const double factor = a[i][k];
+            a[i][k] = 0.0;
+            subtractRow(a[i], factor, a[k], std::make_index_sequence<N>{});
+        }
+    }
+    // The inverse of the interchanged matrix becomes that of the original one when the
+    // interchanges are undone in reverse, each row swap as a column swap and vice versa.
+    for (int k = N - 1; k >= 0; --k) {
+        for (int i = 0; i < N; ++i)
+            std::swap(a[i][pivotRow[k]], a[i][k]);
+        std::swap(a[pivotColumn[k]], a[k]);
+    }
+    return true;
+}
+
+// Inverts the leading K x K part of `matrix`, or reports it singular and leaves it unchanged.
+template <int K, std::size_t N>
+bool invertLeading(std::array<std::array<double, N>, N>& matrix, const MatrixMessage& message) {
+    static_assert(K <= static_cast<int>(N));
+    SquareArray<K> work;
+    for (int i = 0; i < K; ++i)
+        for (int j = 0; j < K; ++j)
+            work[i][j] = matrix[i][j];
+    if (!gaussJordanInvert<K>(work)) {
+        if (message)
+            message(kInverseMatrixError);
+        return false;
+    }
+    for (int i = 0; i < K; ++i)
+        for (int j = 0; j < K; ++j)
+            matrix[i][j] = work[i][j];
+    return true;
+}
 
 // Replaces the leading order x order part of `matrix` by its inverse. A singular matrix is
 // reported through `message` and left unchanged; the result tells which happened.
@@ -37,19 +115,21 @@ bool invertMatrix(std::array<std::array<double, N>, N>& matrix, int order,
                   const MatrixMessage& message) {
     if (order < 0 || order > kMaxInversionOrder || order > static_cast<int>(N))
         throw RuntimeError(kSubscriptOutOfRange);
-    InversionWork work{};
-    for (int i = 0; i < order; ++i)
-        for (int j = 0; j < order; ++j)
-            work[i * order + j] = matrix[i][j];
-    if (!gaussJordanInvert(work, order)) {
-        if (message)
-            message(kInverseMatrixError);
-        return false;
-    }
-    for (int i = 0; i < order; ++i)
-        for (int j = 0; j < order; ++j)
-            matrix[i][j] = work[i * order + j];
-    return true;
+    if (order == 1)
+        return invertLeading<1>(matrix, message);
+    if constexpr (N >= 2)
+        if (order == 2)
+            return invertLeading<2>(matrix, message);
+    if constexpr (N >= 3)
+        if (order == 3)
+            return invertLeading<3>(matrix, message);
+    if constexpr (N >= 4)
+        if (order == 4)
+            return invertLeading<4>(matrix, message);
+    if constexpr (N >= 5)
+        if (order == 5)
+            return invertLeading<5>(matrix, message);
+    return true; // order 0: nothing to invert
 }
 
 // result = left (rows x shared) times right (shared x columns); result is overwritten.
@@ -103,7 +183,7 @@ public:
                         eliminated[s][t] -= coupling * inverse_[k + 1][s][t];
             }
             inverse_[k] = eliminated;
-            invertMatrix(inverse_[k], S, message);
+            invertLeading<S>(inverse_[k], message);
         }
         for (int k = 1; k < boxes; ++k)
             for (int s = 0; s < S; ++s)
@@ -111,7 +191,7 @@ public:
                     forward_[k][s][t] = lb[k] * inverse_[k + 1][s][t];
         farEndCoupling_ = lb[boxes];
         Block qInverse = q;
-        invertMatrix(qInverse, S, message);
+        invertLeading<S>(qInverse, message);
         closure_ = product(eliminated, qInverse);
     }
 
@@ -129,7 +209,7 @@ public:
         Block x = product(closure_, p);
         for (int s = 0; s < S; ++s)
             x[s][s] -= la_[1];
-        invertMatrix(x, S, message);
+        invertLeading<S>(x, message);
         profile[0] = apply(x, rhs_[1]);
         for (int k = 1; k <= m; ++k) {
             Vector v;
@@ -140,15 +220,20 @@ public:
     }
 
 private:
+    // a v, written out at compile time: the products with vectors are the inner loop of every
+    // time step.
     static Vector apply(const Block& a, const Vector& v) {
-        Vector result;
-        for (int s = 0; s < S; ++s) {
-            double sum = 0.0;
-            for (int t = 0; t < S; ++t)
-                sum += a[s][t] * v[t];
-            result[s] = sum;
-        }
-        return result;
+        return applyRows(a, v, std::make_index_sequence<S>{});
+    }
+
+    template <std::size_t... I>
+    static Vector applyRows(const Block& a, const Vector& v, std::index_sequence<I...> rows) {
+        return {dot(a[I], v, rows)...};
+    }
+
+    template <std::size_t... I>
+    static double dot(const Vector& row, const Vector& v, std::index_sequence<I...>) {
+        return (... + (row[I] * v[I]));
     }
 
     static Block product(const Block& a, const Block& b) {
