@@ -4,7 +4,7 @@
 
 namespace kemvo {
 
-Application::Application(Platform& platform)
+Application::Application(Platform &platform)
     : platform_(platform), store_(std::make_unique<CurveStore>()),
       mainWindow_(std::make_unique<MainWindowModel>()) {
     createForms();
@@ -19,7 +19,9 @@ void Application::createForms() {
     forms_.push_back(std::make_unique<AboutWindow>());
 }
 
-void Application::installCommands() { installShellCommands(*this); }
+void Application::installCommands() {
+    installShellCommands(*this);
+}
 
 void Application::startUp() {
     mainWindow_->load();
@@ -30,15 +32,15 @@ void Application::startUp() {
     }
 }
 
-std::vector<Form*> Application::forms() const {
-    std::vector<Form*> all{mainWindow_.get()};
-    for (const auto& form : forms_)
+std::vector<Form *> Application::forms() const {
+    std::vector<Form *> all{mainWindow_.get()};
+    for (const auto &form : forms_)
         all.push_back(form.get());
     return all;
 }
 
-Form* Application::findForm(const std::string& name) const {
-    for (Form* form : forms())
+Form *Application::findForm(const std::string &name) const {
+    for (Form *form : forms())
         if (form->name() == name)
             return form;
     return nullptr;
