@@ -1,6 +1,10 @@
 #include "shell/Application.h"
 
 #include "analysis/TransformCommands.h"
+#include "setup/FormExpr.h"
+#include "setup/FormMech.h"
+#include "setup/FormTech.h"
+#include "setup/SetupCommands.h"
 #include "shell/ShellCommands.h"
 #include "simulation/DisplayedQuantity.h"
 
@@ -19,16 +23,21 @@ Application::~Application() = default;
 void Application::createForms() {
     forms_.push_back(std::make_unique<ResultWindow>());
     forms_.push_back(std::make_unique<AboutWindow>());
+    forms_.push_back(std::make_unique<FormTech>(*this));
+    forms_.push_back(std::make_unique<FormMech>(*this));
+    forms_.push_back(std::make_unique<FormExpr>(*this));
 }
 
 void Application::installCommands() {
     installShellCommands(*this);
+    installSetupCommands(*this);
     installDisplayedQuantityRefresh(*this);
     installAnalysisCommands(*this);
 }
 
 void Application::startUp() {
     mainWindow_->load();
+    state_.digital = form<FormTech>().CheckDigital.checked() ? 1 : 0;
     state_.electrode = 1;
     for (int r = 1; r <= 3; ++r) {
         state_.electrons[r] = 1;
