@@ -1,6 +1,8 @@
 // Speed of the simulation driver: the longest analytical sweep, whose semi-differentiation is
-// quadratic in the number of points (target: 15 ms).
+// quadratic in the number of points (target: 15 ms), and the default digital sweep through
+// every step of the driver (target: 0.2 ms).
 
+#include "simulation/DigitalSimulation.h"
 #include "simulation/SimulationDriver.h"
 
 #include <benchmark/benchmark.h>
@@ -43,5 +45,22 @@ void AnalyticalSweep4000Points(benchmark::State &bench) {
     }
 }
 BENCHMARK(AnalyticalSweep4000Points)->Unit(benchmark::kMillisecond);
+
+void DefaultDigitalSweep(benchmark::State &bench) {
+    auto store = std::make_unique<kemvo::CurveStore>();
+    kemvo::ExperimentState state = analyticalSweep(121);
+    state.digital = 1;
+    state.dropTime = 0.5;
+    state.pulseTime = 0.05;
+    kemvo::SimulationInputs inputs;
+    inputs.digitalSimulation = [](const kemvo::ExperimentState &s, kemvo::CurveStore &c) {
+        kemvo::runDigitalSimulation(s, c, 0, [](const std::string &) {});
+    };
+    for (auto _ : bench) {
+        kemvo::simulateCurves(state, *store, inputs);
+        benchmark::DoNotOptimize(store->reactionCurrent(60, 2));
+    }
+}
+BENCHMARK(DefaultDigitalSweep)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "setup/FormTech.h"
 #include "setup/SetupCommands.h"
 #include "shell/ShellCommands.h"
-#include "simulation/DisplayedQuantity.h"
+#include "simulation/SimulationCommands.h"
 
 namespace kemvo {
 
@@ -31,7 +31,7 @@ void Application::createForms() {
 void Application::installCommands() {
     installShellCommands(*this);
     installSetupCommands(*this);
-    installDisplayedQuantityRefresh(*this);
+    installSimulationCommands(*this);
     installAnalysisCommands(*this);
 }
 
