@@ -1,5 +1,8 @@
 #include "shell/Application.h"
 
+#include "display/DisplayCommands.h"
+#include "display/FormOption.h"
+#include "display/FormPlot.h"
 #include "shell/ShellCommands.h"
 
 namespace kemvo {
@@ -17,13 +20,19 @@ Application::~Application() = default;
 void Application::createForms() {
     forms_.push_back(std::make_unique<ResultWindow>());
     forms_.push_back(std::make_unique<AboutWindow>());
+    forms_.push_back(std::make_unique<FormPlot>());
+    forms_.push_back(std::make_unique<FormOption>(*this));
 }
 
-void Application::installCommands() { installShellCommands(*this); }
+void Application::installCommands() {
+    installShellCommands(*this);
+    installDisplayCommands(*this);
+}
 
 void Application::startUp() {
     mainWindow_->load();
     state_.electrode = 1;
+    form<FormOption>().ComboY.setListIndex(0);
     for (int r = 1; r <= 3; ++r) {
         state_.electrons[r] = 1;
         state_.stoich[r] = 1;
