@@ -19,8 +19,9 @@ const std::array<QColor, 16> kPalette = {
     QColor(128, 128, 128), QColor(0, 0, 255),   QColor(0, 255, 0),   QColor(0, 255, 255),
     QColor(255, 0, 0),     QColor(255, 0, 255), QColor(255, 255, 0), QColor(255, 255, 255)};
 
-constexpr qreal kLineWidth = 1.2; // [logical px]
-constexpr qreal kDotWidth = 2.4;  // [logical px] a point must stay visible on dense screens
+constexpr qreal kLineWidth = 1.2;   // [logical px]
+constexpr qreal kDashedWidth = 0.8; // [logical px] the zero line and the grid stay light
+constexpr qreal kDotWidth = 2.4;    // [logical px] a point must stay visible on dense screens
 
 } // namespace
 
@@ -31,7 +32,7 @@ QtCanvas::~QtCanvas() {
     finish();
 }
 
-void QtCanvas::attach(QPaintDevice *device, QSizeF size) {
+void QtCanvas::attach(QPaintDevice* device, QSizeF size) {
     finish();
     device_ = device;
     size_ = size;
@@ -46,7 +47,7 @@ void QtCanvas::scale(double left, double top, double right, double bottom) {
 }
 
 // Logical pixel of a user coordinate; false when it has none (a degenerate scale).
-bool QtCanvas::mapped(double x, double y, QPointF &pixel) const {
+bool QtCanvas::mapped(double x, double y, QPointF& pixel) const {
     if (scaled_) {
         x = (x - left_) / (right_ - left_) * size_.width();
         y = (y - top_) / (bottom_ - top_) * size_.height();
@@ -63,7 +64,7 @@ QPointF QtCanvas::clamped(QPointF pixel) const {
 }
 
 // Cuts the segment a-b to the surface and its margin (Liang-Barsky); false if nothing is left.
-bool QtCanvas::clipped(QPointF &a, QPointF &b) const {
+bool QtCanvas::clipped(QPointF& a, QPointF& b) const {
     double t0 = 0, t1 = 1;
     double dx = b.x() - a.x(), dy = b.y() - a.y();
     const double p[4] = {-dx, dx, -dy, dy};
@@ -89,7 +90,7 @@ bool QtCanvas::clipped(QPointF &a, QPointF &b) const {
     return true;
 }
 
-QPainter &QtCanvas::painter() const {
+QPainter& QtCanvas::painter() const {
     if (!painter_.isActive()) {
         painter_.begin(device_);
         painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -105,7 +106,7 @@ QPainter &QtCanvas::painter() const {
 }
 
 QPen QtCanvas::pen(bool forPoints) const {
-    QPen result(color_, forPoints ? kDotWidth : kLineWidth);
+    QPen result(color_, forPoints ? kDotWidth : dashed_ ? kDashedWidth : kLineWidth);
     result.setStyle(dashed_ && !forPoints ? Qt::DashLine : Qt::SolidLine);
     result.setCapStyle(Qt::RoundCap);
     result.setJoinStyle(Qt::RoundJoin);
@@ -207,14 +208,24 @@ void QtCanvas::setColor(int paletteIndex) {
                  : foreground_;
 }
 
-void QtCanvas::text(double x, double y, const std::string &text) {
+void QtCanvas::text(double x, double y, const std::string& text) {
     flush();
     QPointF corner;
     if (device_ == nullptr || !mapped(x, y, corner) || clamped(corner) != corner)
         return;
-    QPainter &p = painter();
+    QPainter& p = painter();
+    QFontMetricsF metrics(p.font());
+    QString shown = toQt(text);
+    // A text that starts on the surface but runs over its right or lower edge moves back in,
+    // so that labels near the edges of a small window stay readable.
+    if (QRectF(QPointF(0, 0), size_).contains(corner)) {
+        double right = size_.width() - metrics.horizontalAdvance(shown);
+        double bottom = size_.height() - metrics.height();
+        corner = QPointF(std::max(0.0, std::min(corner.x(), right)),
+                         std::max(0.0, std::min(corner.y(), bottom)));
+    }
     p.setPen(color_);
-    p.drawText(corner + QPointF(0, QFontMetricsF(p.font()).ascent()), toQt(text));
+    p.drawText(corner + QPointF(0, metrics.ascent()), shown);
 }
 
 ImageCanvas::ImageCanvas(QSize size, qreal devicePixelRatio, QColor background, QColor foreground)
