@@ -1,5 +1,6 @@
 #include "shell/Application.h"
 
+#include "files/FilesCommands.h"
 #include "shell/ShellCommands.h"
 
 namespace kemvo {
@@ -19,7 +20,10 @@ void Application::createForms() {
     forms_.push_back(std::make_unique<AboutWindow>());
 }
 
-void Application::installCommands() { installShellCommands(*this); }
+void Application::installCommands() {
+    installShellCommands(*this);
+    installFilesCommands(*this);
+}
 
 void Application::startUp() {
     mainWindow_->load();
