@@ -9,22 +9,16 @@
 namespace kemvo {
 namespace {
 
-constexpr std::size_t kChunkSize = 64 * 1024;
 constexpr std::size_t kQuotedLength = 24;
 
-bool isBlank(int c) {
-    return c == ' ' || c == '\t';
-}
-bool endsItem(int c) {
-    return c == EOF || isBlank(c) || c == ',' || c == '\r' || c == '\n';
-}
-bool isUtf8Continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool isBlank(int c) { return c == ' ' || c == '\t'; }
+bool endsItem(int c) { return c == EOF || isBlank(c) || c == ',' || c == '\r' || c == '\n'; }
+bool isUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 } // namespace
 
-DataItemReader::DataItemReader(std::istream &in) : in_(in), buffer_(kChunkSize) {
+DataItemReader::DataItemReader(std::istream& in, std::size_t chunkSize)
+    : in_(in), buffer_(std::max<std::size_t>(chunkSize, 3)) {
     skipByteOrderMark();
 }
 
@@ -32,7 +26,7 @@ std::string DataItemReader::where(int line, int item) {
     return "line " + std::to_string(line) + ", item " + std::to_string(item) + ": ";
 }
 
-void DataItemReader::fail(int item, const std::string &what) const {
+void DataItemReader::fail(int item, const std::string& what) const {
     throw RuntimeError(where(line_, item) + what);
 }
 
@@ -101,13 +95,14 @@ std::optional<double> DataItemReader::next() {
         fail(item_, quoteItem(token) + " is not a number");
     try {
         return leadingValue(token);
-    } catch (const RuntimeError &) {
+    } catch (const RuntimeError&) {
         fail(item_, quoteItem(token) + " is too large");
     }
 }
 
-int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, int slot) {
-    DataItemReader reader(in);
+int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, int slot,
+              std::size_t chunkSize) {
+    DataItemReader reader(in, chunkSize);
     int count = 0;
     while (std::optional<double> e = reader.next()) {
         std::string at = DataItemReader::where(reader.line(), reader.item());
@@ -124,7 +119,7 @@ int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, in
     return count;
 }
 
-std::string quoteItem(const std::string &item) {
+std::string quoteItem(const std::string& item) {
     std::size_t shown = item.size();
     if (shown > kQuotedLength) {
         shown = kQuotedLength;

@@ -27,22 +27,22 @@ struct Store {
     }
 };
 
-int read(const std::string &text, Store &store) {
+int read(const std::string& text, Store& store) {
     std::istringstream in(text);
     return readPairs(in, store.potential, store.curves, kSlot);
 }
 
-std::string failureOf(const std::string &text, Store &store) {
+std::string failureOf(const std::string& text, Store& store) {
     try {
         read(text, store);
-    } catch (const RuntimeError &error) {
+    } catch (const RuntimeError& error) {
         return error.what();
     }
     return "(read without an error)";
 }
 
 struct Accepted {
-    const char *what;
+    const char* what;
     std::string text;
     Pairs expected;
 };
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{4.9e-324, -2.2250738585072014e-308}}},
         Accepted{"empty", "", {}}, Accepted{"blank lines only", "\n \r\n\t\n", {}},
         Accepted{"byte-order mark only", "\xEF\xBB\xBF", {}}),
-    [](const testing::TestParamInfo<Accepted> &param) {
+    [](const testing::TestParamInfo<Accepted>& param) {
         std::string name;
         for (char c : std::string(param.param.what))
             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -116,6 +116,18 @@ INSTANTIATE_TEST_SUITE_P(
         Rejected{"0.1,1\n1e999,2\n", "line 2, item 1: \"1e999\" is too large", 1},
         Rejected{"0.1,1\n" + std::string(1'000'000, '7') + "x,2\n",
                  "line 2, item 1: \"777777777777777777777777...\" is not a number", 1}));
+
+// Items, line ends and the byte-order mark cut by every chunk boundary read the same.
+TEST(ReadPairs, ChunkBoundariesDoNotChangeWhatIsRead) {
+    const std::string text = "\xEF\xBB\xBF 0.125 ,-1.5E-05 \r\n0.25,\r\n2e-6 ,\r\n\r0.5\t7\n";
+    const Pairs expected{{0.125, -1.5e-5}, {0.25, 2e-6}, {0.5, 7}};
+    for (std::size_t chunk = 1; chunk <= 12; ++chunk) {
+        Store store;
+        std::istringstream in(text);
+        int count = readPairs(in, store.potential, store.curves, kSlot, chunk);
+        EXPECT_EQ(store.pairs(count), expected) << "chunks of " << chunk;
+    }
+}
 
 std::string pairLines(int count) {
     std::string text;
