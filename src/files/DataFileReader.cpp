@@ -4,7 +4,11 @@
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace kemvo {
 namespace {
@@ -117,6 +121,21 @@ int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, in
         ++count;
     }
     return count;
+}
+
+int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& curves,
+                 int slot) {
+    auto cannotOpen = [&file](int error) {
+        return RuntimeError("cannot open " + file + ": " + std::strerror(error));
+    };
+    // A folder opens like a file on some systems and then reads as empty.
+    if (std::filesystem::is_directory(file))
+        throw cannotOpen(EISDIR);
+    errno = 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw cannotOpen(errno != 0 ? errno : ENOENT);
+    return readPairs(in, potential, curves, slot);
 }
 
 std::string quoteItem(const std::string& item) {

@@ -60,6 +60,10 @@ private:
 int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, int slot,
               std::size_t chunkSize = DataItemReader::kChunkSize);
 
+// readPairs on the named file. A file that cannot be opened raises RuntimeError naming it and
+// giving the system's reason.
+int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& curves, int slot);
+
 // The text of an item as a message quotes it: control bytes escaped, long items cut short.
 std::string quoteItem(const std::string& item);
 

@@ -10,11 +10,7 @@
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -43,26 +39,13 @@ void saveFile(Application& app, const std::string& prefix, const std::string& fi
     }
 }
 
-std::ifstream openForReading(const std::string& file) {
-    if (std::filesystem::is_directory(file))
-        throw RuntimeError("cannot open " + file + ": " + std::strerror(EISDIR));
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw RuntimeError("cannot open " + file + ": " +
-                           std::strerror(errno != 0 ? errno : ENOENT));
-    return in;
-}
-
 void readChosenFile(Application& app) {
     std::optional<std::string> file = chosenName(app.platform().files.openFile(kCsvFilter));
     if (!file)
         throw RuntimeError("no file was chosen");
     ExperimentState& state = app.state();
     CurveStore& store = app.store();
-    std::ifstream in = openForReading(*file);
-    int count = readPairs(in, store.potential, store.curves, state.simSlot);
-    in.close();
+    int count = readDataFile(*file, store.potential, store.curves, state.simSlot);
     state.pointCount = count;
     state.firstPoint = 1;
     state.lastPoint = count;

@@ -1,3 +1,4 @@
+#include "files/DataFileReader.h"
 #include "files/FileReplacement.h"
 #include "files/FilesCommands.h"
 
@@ -133,6 +134,34 @@ TEST_F(FileCommands, TargetThatIsAFolderIsReportedAndKept) {
               "Export Data Error: " + folder.file("data.csv") + ": Is a directory");
     EXPECT_TRUE(fs::is_directory(folder.file("data.csv")));
     EXPECT_EQ(folder.names(), std::vector<std::string>{"data.csv"});
+}
+
+std::string openingFailure(const std::string& file) {
+    CurveStore store;
+    try {
+        readDataFile(file, store.potential, store.curves, 1);
+    } catch (const RuntimeError& error) {
+        return error.what();
+    }
+    return "(opened)";
+}
+
+TEST(ReadDataFile, NamesAFileThatCannotBeOpenedWithTheReason) {
+    TemporaryFolder folder;
+    EXPECT_EQ(openingFailure(folder.file("absent.csv")),
+              "cannot open " + folder.file("absent.csv") + ": No such file or directory");
+    fs::create_directory(folder.file("folder.csv"));
+    EXPECT_EQ(openingFailure(folder.file("folder.csv")),
+              "cannot open " + folder.file("folder.csv") + ": Is a directory");
+}
+
+TEST(ReadDataFile, ReadsAFileWrittenElsewhere) {
+    TemporaryFolder folder;
+    writeText(folder.file("measured.csv"), "\xEF\xBB\xBF" "0.5,1e-6\r\n0.49,2e-6");
+    CurveStore store;
+    EXPECT_EQ(readDataFile(folder.file("measured.csv"), store.potential, store.curves, 4), 2);
+    EXPECT_EQ(store.potential(2), 0.49);
+    EXPECT_EQ(store.curves(2, 4), 2e-6);
 }
 
 // A write that the system refuses half-way: the file size limit stands in for a full disk.
