@@ -123,8 +123,7 @@ int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, in
     return count;
 }
 
-int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& curves,
-                 int slot) {
+int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& curves, int slot) {
     auto cannotOpen = [&file](int error) {
         return RuntimeError("cannot open " + file + ": " + std::strerror(error));
     };

@@ -11,11 +11,23 @@
 #include "shell/RuntimeError.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 
 namespace kemvo {
 namespace {
+
+// The potential step of an imported axis. The difference of two potentials carries rounding
+// noise in its last digits (0.3 - 0.295 = 0.0050000000000000044); to 15 significant digits, as
+// a double's general format shows it, the step reads as it was meant (0.005).
+double importedStep(double first, double second) {
+    double step = checkedFinite(std::fabs(second - first));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", step);
+    return std::strtod(text, nullptr);
+}
 
 // The name chosen in a dialog; cancelling yields none.
 std::optional<std::string> chosenName(std::optional<std::string> name) {
@@ -50,7 +62,7 @@ void readChosenFile(Application& app) {
     state.firstPoint = 1;
     state.lastPoint = count;
 
-    double step = checkedFinite(std::fabs(store.potential(2) - store.potential(1)));
+    double step = importedStep(store.potential(1), store.potential(2));
     TextWindow& result = app.formResult();
     result.print(ReportLine().text("Number of data point = ").number(count));
     result.print(ReportLine().text("E step = ").number(step));

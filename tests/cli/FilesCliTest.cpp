@@ -44,6 +44,16 @@ protected:
     ~FilesCli() override { fs::remove_all(folder_); }
 
     std::string file(const std::string& name) const { return (folder_ / name).string(); }
+    std::string withText(const std::string& name, const std::string& text) const {
+        std::ofstream(file(name), std::ios::binary) << text;
+        return file(name);
+    }
+    // Import reads the plot options' overlap box and primes the parameters window.
+    bool importWindowsBuilt() const {
+        std::string help = cli({"--help"}).out;
+        return help.find("formOption") != std::string::npos &&
+               help.find("FormExpr") != std::string::npos;
+    }
 
     CliRun cli(const std::vector<std::string>& steps) const {
         std::string command = KEMVO_CLI;
@@ -89,6 +99,27 @@ TEST_F(FilesCli, UnwritableTargetIsReportedWithItsNameAndTheExistingFileStays) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "message: Save Error: " + file("run.par") + ": Is a directory\n");
     EXPECT_TRUE(fs::is_directory(file("run.par")));
+}
+
+TEST_F(FilesCli, ImportReportsPrimesAndExportsTheSameNumbers) {
+    if (!importWindowsBuilt())
+        GTEST_SKIP() << "the plot options and parameters windows are not built in yet";
+    std::string measured = withText("measured.csv", "\xEF\xBB\xBF"
+                                                    "0.5,1.25e-6\r\n0.45,-3e-7");
+    CliRun run = cli({"mnuImport=" + measured, "show=state.pointCount", "show=FormExpr.Estart",
+                      "show=FormExpr.Estep", "mnuExport=" + file("again.csv")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Number of data point =  2 \nE step =  0.05 \nstate.pointCount=2\n"
+                       "FormExpr.Estart=0.5\nFormExpr.Estep=0.05\n");
+    EXPECT_EQ(contentOf(file("again.csv")), " 0.5 , 1.25E-06 \n 0.45 ,-3E-07 \n");
+}
+
+TEST_F(FilesCli, ImportOfTextSaysWhereItIs) {
+    if (!importWindowsBuilt())
+        GTEST_SKIP() << "the plot options and parameters windows are not built in yet";
+    CliRun run = cli({"mnuImport=" + withText("header.csv", "E,I\n0.1,1\n")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "message: ReadData Error: line 1, item 1: \"E\" is not a number\n");
 }
 
 } // namespace

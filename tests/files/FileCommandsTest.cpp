@@ -157,7 +157,8 @@ TEST(ReadDataFile, NamesAFileThatCannotBeOpenedWithTheReason) {
 
 TEST(ReadDataFile, ReadsAFileWrittenElsewhere) {
     TemporaryFolder folder;
-    writeText(folder.file("measured.csv"), "\xEF\xBB\xBF" "0.5,1e-6\r\n0.49,2e-6");
+    writeText(folder.file("measured.csv"), "\xEF\xBB\xBF"
+                                           "0.5,1e-6\r\n0.49,2e-6");
     CurveStore store;
     EXPECT_EQ(readDataFile(folder.file("measured.csv"), store.potential, store.curves, 4), 2);
     EXPECT_EQ(store.potential(2), 0.49);
