@@ -7,6 +7,7 @@
 #include "display/DisplayCommands.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
+#include "files/FilesCommands.h"
 #include "shell/ShellCommands.h"
 
 namespace kemvo {
@@ -35,6 +36,7 @@ void Application::installCommands() {
     installShellCommands(*this);
     installSetupCommands(*this);
     installDisplayCommands(*this);
+    installFilesCommands(*this);
 }
 
 void Application::startUp() {
