@@ -50,7 +50,7 @@ ExperimentState defaultState() {
 }
 
 // The driver's staircase: forward sweep, then its reversed copy for a cycle.
-void buildProgramme(ExperimentState& s, CurveStore& store) {
+void buildProgramme(ExperimentState &s, CurveStore &store) {
     s.fOverRT = (kemvo::kFaraday / kemvo::kGasConstant) / s.temperatureK;
     s.scanSign = s.eEnd > s.eStart ? 1 : -1;
     const int np = static_cast<int>(std::nearbyint(std::abs((s.eEnd - s.eStart) / s.eStep))) + 1;
@@ -63,7 +63,7 @@ void buildProgramme(ExperimentState& s, CurveStore& store) {
             store.potential(np + i) = store.potential(np + 1 - i);
 }
 
-void runSimulation(benchmark::State& bench, ExperimentState s) {
+void runSimulation(benchmark::State &bench, ExperimentState s) {
     auto store = std::make_unique<CurveStore>();
     buildProgramme(s, *store);
     for (auto _ : bench) {
@@ -73,14 +73,14 @@ void runSimulation(benchmark::State& bench, ExperimentState s) {
     bench.counters["points"] = s.pointCount;
 }
 
-void DefaultCyclicVoltammogram(benchmark::State& bench) {
+void DefaultCyclicVoltammogram(benchmark::State &bench) {
     ExperimentState s = defaultState();
     s.cycles = 1; // 242 points
     runSimulation(bench, s);
 }
 BENCHMARK(DefaultCyclicVoltammogram)->Unit(benchmark::kMicrosecond);
 
-void CecCycleOf4000Points(benchmark::State& bench) {
+void CecCycleOf4000Points(benchmark::State &bench) {
     ExperimentState s = defaultState();
     s.mechanism = 6;
     s.eStep = 0.6 / 1999; // 2000 points per sweep
@@ -90,7 +90,7 @@ void CecCycleOf4000Points(benchmark::State& bench) {
 }
 BENCHMARK(CecCycleOf4000Points)->Unit(benchmark::kMicrosecond);
 
-void DifferentialPulseTenStepsPerPoint(benchmark::State& bench) {
+void DifferentialPulseTenStepsPerPoint(benchmark::State &bench) {
     ExperimentState s = defaultState();
     s.technique = 4; // td / tp = 10
     runSimulation(bench, s);

@@ -8,6 +8,7 @@
 #include "display/DisplayCommands.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
+#include "files/FilesCommands.h"
 #include "shell/ShellCommands.h"
 #include "simulation/SimulationCommands.h"
 
@@ -39,6 +40,7 @@ void Application::installCommands() {
     installDisplayCommands(*this);
     installSimulationCommands(*this);
     installAnalysisCommands(*this);
+    installFilesCommands(*this);
 }
 
 void Application::startUp() {

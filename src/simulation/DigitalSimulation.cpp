@@ -100,7 +100,7 @@ template <class T> T checkedCode(T code, T first, T last) {
 // Everything about a run that does not depend on the species count.
 struct RunSetup {
     int technique = 1;
-    const Mechanism* mechanism = nullptr;
+    const Mechanism *mechanism = nullptr;
     int chargeSteps = 1;
     int points = 0;
     int stepsPerPoint = 1;
@@ -118,7 +118,7 @@ struct RunSetup {
     std::array<double, kMaxChemicalSteps> kb{};
 };
 
-int stepsPerPoint(const ExperimentState& state) {
+int stepsPerPoint(const ExperimentState &state) {
     if (state.technique == 1)
         return 1;
     if (state.technique == 5)
@@ -130,14 +130,14 @@ int stepsPerPoint(const ExperimentState& state) {
     return steps;
 }
 
-double modelDiffusion(const ExperimentState& state, const Mechanism& mechanism) {
+double modelDiffusion(const ExperimentState &state, const Mechanism &mechanism) {
     if (mechanism.chemicalSteps == 0)
         return kModelDiffusionWithoutChemistry;
     return checkedDivide(kGasConstant * state.temperatureK * (state.kf[1] + state.kb[1]),
                          kFaraday * std::abs(state.eStep));
 }
 
-void scaleChemistry(const ExperimentState& state, RunSetup& run) {
+void scaleChemistry(const ExperimentState &state, RunSetup &run) {
     for (int m = 0; m < run.mechanism->chemicalSteps; ++m) {
         run.kf[m] = state.kf[m + 1] * run.timeStep;
         run.kb[m] = state.kb[m + 1] * run.timeStep;
@@ -206,7 +206,7 @@ FaceFactors faceFactors(int electrode, double r0, double xIn, double xOut, doubl
     }
 }
 
-void buildGrid(const ExperimentState& state, RunSetup& run) {
+void buildGrid(const ExperimentState &state, RunSetup &run) {
     const int extentSamples =
         (run.technique == 1 || run.technique == 5) ? run.points : run.stepsPerPoint;
     const double extent =
@@ -238,7 +238,7 @@ void buildGrid(const ExperimentState& state, RunSetup& run) {
     }
 }
 
-RunSetup setUpRun(const ExperimentState& state) {
+RunSetup setUpRun(const ExperimentState &state) {
     RunSetup run;
     run.technique = checkedCode<int>(state.technique, 1, 5);
     checkedCode<int>(state.electrode, 1, 8);
@@ -263,7 +263,7 @@ RunSetup setUpRun(const ExperimentState& state) {
 }
 
 // Applied potential of time step q (1..Q) of data point p whose programme potential is ep.
-double appliedPotential(const ExperimentState& state, const RunSetup& run, int p, int q,
+double appliedPotential(const ExperimentState &state, const RunSetup &run, int p, int q,
                         double ep) {
     const bool lastStep = q == run.stepsPerPoint;
     switch (run.technique) {
@@ -304,12 +304,12 @@ SpeciesMatrix electrodeFlags(Closure closure) {
 }
 
 // The chemical couplings of one box, whose diagonal is d.
-SpeciesMatrix boxBlock(const RunSetup& run, double d) {
+SpeciesMatrix boxBlock(const RunSetup &run, double d) {
     SpeciesMatrix m{};
     for (int s = 0; s < 4; ++s)
         m[s][s] = d;
     for (int k = 0; k < run.mechanism->chemicalSteps; ++k) {
-        const ChemicalStep& chem = run.mechanism->chemistry[k];
+        const ChemicalStep &chem = run.mechanism->chemistry[k];
         const double forward = chem.forwardMultiplicity * run.kf[k];
         m[chem.from][chem.from] += forward;
         m[chem.to][chem.from] -= forward;
@@ -321,13 +321,13 @@ SpeciesMatrix boxBlock(const RunSetup& run, double d) {
 
 // Butler-Volmer condition of step j in the row of its oxidised species:
 // ox0 (1 + Df kf) - Df kb red0 = ox1, the flux into box 1 equals the reduction rate.
-void addReactantRow(SpeciesMatrix& p, Couple couple, double dfKf, double dfKb) {
+void addReactantRow(SpeciesMatrix &p, Couple couple, double dfKf, double dfKb) {
     p[couple.oxidised][couple.oxidised] += dfKf;
     p[couple.oxidised][couple.reduced] -= dfKb;
 }
 
 // The same rate written in the row of its reduced species, which the step produces.
-void addProductRow(SpeciesMatrix& p, Couple couple, double dfKf, double dfKb) {
+void addProductRow(SpeciesMatrix &p, Couple couple, double dfKf, double dfKb) {
     p[couple.reduced][couple.oxidised] -= dfKf;
     p[couple.reduced][couple.reduced] += dfKb;
 }
@@ -337,9 +337,9 @@ public:
     using Solver = BlockTridiagonalSolver<S>;
     using Block = typename Solver::Block;
 
-    Simulation(const ExperimentState& state, const RunSetup& run) : state_(state), run_(run) {}
+    Simulation(const ExperimentState &state, const RunSetup &run) : state_(state), run_(run) {}
 
-    void run(CurveStore& store, double resistance, const MatrixMessage& message) {
+    void run(CurveStore &store, double resistance, const MatrixMessage &message) {
         flags_ = electrodeFlags(run_.mechanism->closure);
         for (int k = 1; k <= run_.boxes; ++k)
             blocks_[k] = leading(boxBlock(run_, 1.0 + run_.la[k] + run_.lb[k]));
@@ -381,7 +381,7 @@ public:
     }
 
 private:
-    static Block leading(const SpeciesMatrix& m) {
+    static Block leading(const SpeciesMatrix &m) {
         Block block;
         for (int s = 0; s < S; ++s)
             for (int t = 0; t < S; ++t)
@@ -397,7 +397,7 @@ private:
     }
 
     // One implicit time step at the electrode potential e [V].
-    void step(double e, const MatrixMessage& message) {
+    void step(double e, const MatrixMessage &message) {
         const Closure closure = run_.mechanism->closure;
         const double df = run_.surfaceFactor;
         for (int j = 0; j < run_.chargeSteps; ++j) {
@@ -432,8 +432,8 @@ private:
         return currents;
     }
 
-    const ExperimentState& state_;
-    const RunSetup& run_;
+    const ExperimentState &state_;
+    const RunSetup &run_;
     Solver solver_;
     typename Solver::Blocks blocks_{};
     typename Solver::Profile profile_{};
@@ -444,21 +444,21 @@ private:
 };
 
 template <int S>
-void simulate(const ExperimentState& state, const RunSetup& run, CurveStore& store,
-              double resistance, const MatrixMessage& message) {
+void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &store,
+              double resistance, const MatrixMessage &message) {
     auto simulation = std::make_unique<Simulation<S>>(state, run);
     simulation->run(store, resistance, message);
 }
 
 } // namespace
 
-void runDigitalSimulation(const ExperimentState& state, CurveStore& store,
+void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
-                          const std::function<void(const std::string&)>& message) {
+                          const std::function<void(const std::string &)> &message) {
     const RunSetup run = setUpRun(state);
     // A singular block would otherwise be reported at every time step.
     bool reported = false;
-    const MatrixMessage reportOnce = [&](const std::string& text) {
+    const MatrixMessage reportOnce = [&](const std::string &text) {
         if (!reported && message)
             message(text);
         reported = true;

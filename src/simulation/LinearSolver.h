@@ -14,10 +14,10 @@
 
 namespace kemvo {
 
-inline constexpr const char* kInverseMatrixError = "Error: inverse matrix";
+inline constexpr const char *kInverseMatrixError = "Error: inverse matrix";
 
 // Receives "Error: inverse matrix" when an inversion meets a singular matrix.
-using MatrixMessage = std::function<void(const std::string&)>;
+using MatrixMessage = std::function<void(const std::string &)>;
 
 // The historical storage of square matrices: 6 x 6, of which the leading n x n part is used.
 inline constexpr std::size_t kMatrixStorage = 6;
@@ -30,19 +30,19 @@ template <int N> using SquareArray = std::array<std::array<double, N>, N>;
 
 // Row operations of the inversion, written out at compile time.
 template <std::size_t N, std::size_t... J>
-void scaleRow(std::array<double, N>& row, double factor, std::index_sequence<J...>) {
+void scaleRow(std::array<double, N> &row, double factor, std::index_sequence<J...>) {
     ((row[J] *= factor), ...);
 }
 
 template <std::size_t N, std::size_t... J>
-void subtractRow(std::array<double, N>& row, double factor, const std::array<double, N>& pivotRow,
+void subtractRow(std::array<double, N> &row, double factor, const std::array<double, N> &pivotRow,
                  std::index_sequence<J...>) {
     ((row[J] -= factor * pivotRow[J]), ...);
 }
 
 // Inverts `a` in place by Gauss-Jordan elimination with full pivoting. Returns false, with `a`
 // in an unspecified state, when the largest remaining entry m is negligible (m + 1 == 1).
-template <int N> bool gaussJordanInvert(SquareArray<N>& a) {
+template <int N> bool gaussJordanInvert(SquareArray<N> &a) {
     std::array<int, N> pivotRow{};
     std::array<int, N> pivotColumn{};
     for (int k = 0; k < N; ++k) {
@@ -91,7 +91,7 @@ template <int N> bool gaussJordanInvert(SquareArray<N>& a) {
 
 // Inverts the leading K x K part of `matrix`, or reports it singular and leaves it unchanged.
 template <int K, std::size_t N>
-bool invertLeading(std::array<std::array<double, N>, N>& matrix, const MatrixMessage& message) {
+bool invertLeading(std::array<std::array<double, N>, N> &matrix, const MatrixMessage &message) {
     static_assert(K <= static_cast<int>(N));
     SquareArray<K> work;
     for (int i = 0; i < K; ++i)
@@ -111,8 +111,8 @@ bool invertLeading(std::array<std::array<double, N>, N>& matrix, const MatrixMes
 // Replaces the leading order x order part of `matrix` by its inverse. A singular matrix is
 // reported through `message` and left unchanged; the result tells which happened.
 template <std::size_t N>
-bool invertMatrix(std::array<std::array<double, N>, N>& matrix, int order,
-                  const MatrixMessage& message) {
+bool invertMatrix(std::array<std::array<double, N>, N> &matrix, int order,
+                  const MatrixMessage &message) {
     if (order < 0 || order > kMaxInversionOrder || order > static_cast<int>(N))
         throw RuntimeError(kSubscriptOutOfRange);
     if (order == 1)
@@ -134,9 +134,9 @@ bool invertMatrix(std::array<std::array<double, N>, N>& matrix, int order,
 
 // result = left (rows x shared) times right (shared x columns); result is overwritten.
 template <std::size_t N>
-void multiplyMatrices(const std::array<std::array<double, N>, N>& left,
-                      const std::array<std::array<double, N>, N>& right, int rows, int shared,
-                      int columns, std::array<std::array<double, N>, N>& result) {
+void multiplyMatrices(const std::array<std::array<double, N>, N> &left,
+                      const std::array<std::array<double, N>, N> &right, int rows, int shared,
+                      int columns, std::array<std::array<double, N>, N> &result) {
     for (int i = 0; i < rows; ++i)
         for (int j = 0; j < columns; ++j) {
             double sum = 0.0;
@@ -167,8 +167,8 @@ public:
     using Blocks = std::array<Block, kMaxPositions>;
 
     // la, lb and blocks are read at 1..boxes.
-    void prepare(int boxes, const Coefficients& la, const Coefficients& lb, const Blocks& blocks,
-                 const Block& q, const MatrixMessage& message) {
+    void prepare(int boxes, const Coefficients &la, const Coefficients &lb, const Blocks &blocks,
+                 const Block &q, const MatrixMessage &message) {
         if (boxes < 1 || boxes > kMaxBoxes)
             throw RuntimeError(kSubscriptOutOfRange);
         boxes_ = boxes;
@@ -197,7 +197,7 @@ public:
 
     // profile: in the old concentrations at 0..M and the bulk at M + 1; out the new ones at
     // 0..M. p is the electrode matrix P of this time step.
-    void solve(Profile& profile, const Block& p, const MatrixMessage& message) {
+    void solve(Profile &profile, const Block &p, const MatrixMessage &message) {
         const int m = boxes_;
         for (int s = 0; s < S; ++s)
             rhs_[m][s] = profile[m][s] + farEndCoupling_ * profile[m + 1][s];
@@ -222,21 +222,21 @@ public:
 private:
     // a v, written out at compile time: the products with vectors are the inner loop of every
     // time step.
-    static Vector apply(const Block& a, const Vector& v) {
+    static Vector apply(const Block &a, const Vector &v) {
         return applyRows(a, v, std::make_index_sequence<S>{});
     }
 
     template <std::size_t... I>
-    static Vector applyRows(const Block& a, const Vector& v, std::index_sequence<I...> rows) {
+    static Vector applyRows(const Block &a, const Vector &v, std::index_sequence<I...> rows) {
         return {dot(a[I], v, rows)...};
     }
 
     template <std::size_t... I>
-    static double dot(const Vector& row, const Vector& v, std::index_sequence<I...>) {
+    static double dot(const Vector &row, const Vector &v, std::index_sequence<I...>) {
         return (... + (row[I] * v[I]));
     }
 
-    static Block product(const Block& a, const Block& b) {
+    static Block product(const Block &a, const Block &b) {
         Block result;
         multiplyMatrices(a, b, S, S, S, result);
         return result;

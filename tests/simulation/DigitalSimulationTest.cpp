@@ -65,7 +65,7 @@ ExperimentState dropState(int technique, double pulseTime = 0.05) {
 }
 
 // The driver's staircase: forward sweep, then its reversed copy for a cycle.
-void buildProgramme(ExperimentState& s, CurveStore& store) {
+void buildProgramme(ExperimentState &s, CurveStore &store) {
     s.fOverRT = (kF / kR) / s.temperatureK;
     s.scanSign = s.eEnd > s.eStart ? 1 : -1;
     const int np = static_cast<int>(std::nearbyint(std::abs((s.eEnd - s.eStart) / s.eStep))) + 1;
@@ -93,7 +93,7 @@ SimulationRun simulate(ExperimentState state, double resistance = 0.0) {
     run.state = state;
     buildProgramme(run.state, *run.store);
     runDigitalSimulation(run.state, *run.store, resistance,
-                         [&](const std::string& text) { run.messages.push_back(text); });
+                         [&](const std::string &text) { run.messages.push_back(text); });
     return run;
 }
 
@@ -102,7 +102,7 @@ struct Peak {
     double potential = 0;
 };
 
-Peak cathodicPeak(const SimulationRun& run) {
+Peak cathodicPeak(const SimulationRun &run) {
     Peak peak;
     for (int p = 1; p <= run.state.pointCount; ++p)
         if (run.current(p) < peak.current)
@@ -110,7 +110,7 @@ Peak cathodicPeak(const SimulationRun& run) {
     return peak;
 }
 
-Peak anodicPeak(const SimulationRun& run) {
+Peak anodicPeak(const SimulationRun &run) {
     Peak peak;
     for (int p = 1; p <= run.state.pointCount; ++p)
         if (run.current(p) > peak.current)
@@ -192,7 +192,7 @@ TEST(DigitalSimulation, DcLimitingCurrentApproachesCottrell) {
     // (10 or 50 pulse widths, 0.5 s) approaches nFAC sqrt(D / (pi t)). The fully implicit step
     // over-estimates by O(dt) and the e-fold expanding grid adds about -1 %: 3 % with 10 steps,
     // 1 % with 50.
-    for (const auto& [pulseTime, tolerance] : {std::pair{0.05, 0.03}, std::pair{0.01, 0.01}}) {
+    for (const auto &[pulseTime, tolerance] : {std::pair{0.05, 0.03}, std::pair{0.01, 0.01}}) {
         SCOPED_TRACE(pulseTime);
         const SimulationRun run = simulate(dropState(2, pulseTime));
         EXPECT_NEAR(-run.last(), cottrell(0.5), tolerance * cottrell(0.5));
@@ -247,9 +247,9 @@ TEST(DigitalSimulation, PulseTechniquesPeakAtTheirTextbookPotentials) {
     struct Case {
         int technique;
         double peak; // [V] of the programme potential
-        const char* source;
+        const char *source;
     };
-    for (const Case& c : {Case{4, 0.1 + 0.025, "differential pulse: E1/2 - dE/2"},
+    for (const Case &c : {Case{4, 0.1 + 0.025, "differential pulse: E1/2 - dE/2"},
                           Case{5, 0.1, "square wave: E1/2"}}) {
         SCOPED_TRACE(c.source);
         ExperimentState s = dropState(c.technique);
@@ -338,7 +338,7 @@ TEST(DigitalSimulation, NonWholeDropToPulseRatioIsRoundedToAnEvenStepCount) {
         double ratio;
         double sameAs;
     };
-    for (const Case& c : {Case{1, 2}, Case{3, 4}, Case{2.4, 2}, Case{2.5, 2}, Case{2.6, 4},
+    for (const Case &c : {Case{1, 2}, Case{3, 4}, Case{2.4, 2}, Case{2.5, 2}, Case{2.6, 4},
                           Case{9.7, 10}, Case{10.5, 10}}) {
         SCOPED_TRACE(c.ratio);
         ExperimentState s = dropState(2);
@@ -359,9 +359,9 @@ TEST(DigitalSimulation, NonWholeDropToPulseRatioIsRoundedToAnEvenStepCount) {
 
 TEST(DigitalSimulation, RunTimeErrorsAreRaisedAndNeverLeaveNonFiniteValues) {
     struct Case {
-        const char* name;
+        const char *name;
         ExperimentState state;
-        const char* description;
+        const char *description;
     };
     ExperimentState noRate = defaultState();
     noRate.mechanism = 7;
@@ -374,7 +374,7 @@ TEST(DigitalSimulation, RunTimeErrorsAreRaisedAndNeverLeaveNonFiniteValues) {
     noConcentration.cInit[1] = 0;
     ExperimentState badMechanism = defaultState();
     badMechanism.mechanism = 18;
-    for (const Case& c : {Case{"lambda = 0", noRate, "Division by zero"},
+    for (const Case &c : {Case{"lambda = 0", noRate, "Division by zero"},
                           Case{"exponential overflows", farPotential, "Overflow"},
                           Case{"no species present", noConcentration, "Division by zero"},
                           Case{"mechanism code 18", badMechanism, "Subscript out of range"}}) {
@@ -385,7 +385,7 @@ TEST(DigitalSimulation, RunTimeErrorsAreRaisedAndNeverLeaveNonFiniteValues) {
         try {
             runDigitalSimulation(s, *store, 0.0, nullptr);
             ADD_FAILURE() << "no error raised";
-        } catch (const RuntimeError& error) {
+        } catch (const RuntimeError &error) {
             EXPECT_STREQ(error.what(), c.description);
         }
         for (int p = 0; p <= kMaxPoints; ++p)
@@ -420,7 +420,7 @@ TEST(DigitalSimulation, SingularBoxBlockIsReportedOnceAndTheRunGoesOn) {
     ASSERT_EQ(s.pointCount, 200);
     std::vector<std::string> messages;
     EXPECT_THROW(runDigitalSimulation(s, *store, 0.0,
-                                      [&](const std::string& text) { messages.push_back(text); }),
+                                      [&](const std::string &text) { messages.push_back(text); }),
                  RuntimeError);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Error: inverse matrix");

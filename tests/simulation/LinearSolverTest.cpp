@@ -12,9 +12,9 @@ namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-Matrix toMatrix(const Rows& rows, double unused = 0.0) {
+Matrix toMatrix(const Rows &rows, double unused = 0.0) {
     Matrix m;
-    for (auto& row : m)
+    for (auto &row : m)
         row.fill(unused);
     for (std::size_t i = 0; i < rows.size(); ++i)
         for (std::size_t j = 0; j < rows[i].size(); ++j)
@@ -23,7 +23,7 @@ Matrix toMatrix(const Rows& rows, double unused = 0.0) {
 }
 
 struct InversionCase {
-    const char* name;
+    const char *name;
     Rows matrix;
     Rows inverse; // worked out by hand (adjugate over determinant)
 };
@@ -43,12 +43,12 @@ TEST(LinearSolver, InvertsByGaussJordanWithFullPivoting) {
          {{1e-15, 0}, {0, 2e-15}},
          {{1e15, 0}, {0, 5e14}}},
     };
-    for (const InversionCase& c : cases) {
+    for (const InversionCase &c : cases) {
         SCOPED_TRACE(c.name);
         Matrix m = toMatrix(c.matrix, 99.0);
         int messages = 0;
         const int order = static_cast<int>(c.matrix.size());
-        EXPECT_TRUE(invertMatrix(m, order, [&](const std::string&) { ++messages; }));
+        EXPECT_TRUE(invertMatrix(m, order, [&](const std::string &) { ++messages; }));
         EXPECT_EQ(messages, 0);
         for (int i = 0; i < order; ++i)
             for (int j = 0; j < order; ++j)
@@ -75,20 +75,20 @@ TEST(LinearSolver, InverseOfOrderFiveTimesMatrixIsIdentity) {
 }
 
 TEST(LinearSolver, SingularMatrixIsReportedAndLeftUnchanged) {
-    const std::vector<std::pair<const char*, Rows>> cases = {
+    const std::vector<std::pair<const char *, Rows>> cases = {
         {"rank one", {{1, 2}, {2, 4}}},
         {"zero", {{0, 0}, {0, 0}}},
         // m + 1 == 1 in double precision: too small to pivot on.
         {"negligible pivot", {{1e-17, 0}, {0, 1e-17}}},
         {"singular after one step", {{2, 1, 1}, {4, 2, 2}, {0, 0, 5}}},
     };
-    for (const auto& [name, rows] : cases) {
+    for (const auto &[name, rows] : cases) {
         SCOPED_TRACE(name);
         Matrix m = toMatrix(rows);
         const Matrix before = m;
         std::vector<std::string> messages;
         EXPECT_FALSE(invertMatrix(m, static_cast<int>(rows.size()),
-                                  [&](const std::string& text) { messages.push_back(text); }));
+                                  [&](const std::string &text) { messages.push_back(text); }));
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0], "Error: inverse matrix");
         EXPECT_EQ(m, before);
