@@ -8,7 +8,7 @@
 
 namespace kemvo {
 
-Application::Application(Platform& platform)
+Application::Application(Platform &platform)
     : platform_(platform), store_(std::make_unique<CurveStore>()),
       mainWindow_(std::make_unique<MainWindowModel>()) {
     createForms();
@@ -41,15 +41,15 @@ void Application::startUp() {
     }
 }
 
-std::vector<Form*> Application::forms() const {
-    std::vector<Form*> all{mainWindow_.get()};
-    for (const auto& form : forms_)
+std::vector<Form *> Application::forms() const {
+    std::vector<Form *> all{mainWindow_.get()};
+    for (const auto &form : forms_)
         all.push_back(form.get());
     return all;
 }
 
-Form* Application::findForm(const std::string& name) const {
-    for (Form* form : forms())
+Form *Application::findForm(const std::string &name) const {
+    for (Form *form : forms())
         if (form->name() == name)
             return form;
     return nullptr;
