@@ -9,10 +9,10 @@
 
 namespace kemvo::qt {
 
-QWidget* createFormTechView(Application& app, FormTech& form);
-QWidget* createFormMechView(Application& app, FormMech& form);
-QWidget* createFormExprView(Application& app, FormExpr& form);
+QWidget *createFormTechView(Application &app, FormTech &form);
+QWidget *createFormMechView(Application &app, FormMech &form);
+QWidget *createFormExprView(Application &app, FormExpr &form);
 
-void registerSetupViews(ViewRegistry& views);
+void registerSetupViews(ViewRegistry &views);
 
 } // namespace kemvo::qt

@@ -26,23 +26,23 @@ private:
     std::unique_ptr<QWidget> mech_;
     std::unique_ptr<QWidget> expr_;
 
-    template <typename W> W* widget(QWidget* view, const char* name) {
-        W* found = view->findChild<W*>(QString::fromLatin1(name));
+    template <typename W> W *widget(QWidget *view, const char *name) {
+        W *found = view->findChild<W *>(QString::fromLatin1(name));
         if (found == nullptr)
             qFatal("no widget %s", name);
         return found;
     }
-    QLineEdit* edit(const char* name) { return widget<QLineEdit>(expr_.get(), name); }
-    QLabel* label(const char* name) { return widget<QLabel>(expr_.get(), name); }
-    void retype(const char* name, const QString& text) {
-        QLineEdit* box = edit(name);
+    QLineEdit *edit(const char *name) { return widget<QLineEdit>(expr_.get(), name); }
+    QLabel *label(const char *name) { return widget<QLabel>(expr_.get(), name); }
+    void retype(const char *name, const QString &text) {
+        QLineEdit *box = edit(name);
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Backspace);
         QTest::keyClicks(box, text);
     }
-    bool shown(QWidget* w) { return w->isVisibleTo(expr_.get()); }
+    bool shown(QWidget *w) { return w->isVisibleTo(expr_.get()); }
     // A click on the box or the dot itself, where the user aims.
-    static void click(QAbstractButton* button) {
+    static void click(QAbstractButton *button) {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
     }
 
@@ -82,7 +82,7 @@ private slots:
     }
 
     void sphereLocksTheAreaItComputes() {
-        QLineEdit* radius = edit("radius");
+        QLineEdit *radius = edit("radius");
         QVERIFY(!shown(radius));
         click(widget<QRadioButton>(expr_.get(), "optElectrode(2)"));
         QVERIFY(shown(radius));
@@ -105,7 +105,7 @@ private slots:
     }
 
     void tickingAFitEntryShowsItsRange() {
-        QLineEdit* low = edit("TextCmin(5)");
+        QLineEdit *low = edit("TextCmin(5)");
         QVERIFY(!shown(low));
         click(widget<QCheckBox>(expr_.get(), "CheckFitted(5)"));
         QVERIFY(shown(low));
