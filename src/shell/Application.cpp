@@ -4,6 +4,10 @@
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
 #include "setup/SetupCommands.h"
+#include "display/DisplayCommands.h"
+#include "display/FormOption.h"
+#include "display/FormPlot.h"
+#include "files/FilesCommands.h"
 #include "shell/ShellCommands.h"
 
 namespace kemvo {
@@ -24,17 +28,22 @@ void Application::createForms() {
     forms_.push_back(std::make_unique<FormTech>(*this));
     forms_.push_back(std::make_unique<FormMech>(*this));
     forms_.push_back(std::make_unique<FormExpr>(*this));
+    forms_.push_back(std::make_unique<FormPlot>());
+    forms_.push_back(std::make_unique<FormOption>(*this));
 }
 
 void Application::installCommands() {
     installShellCommands(*this);
     installSetupCommands(*this);
+    installDisplayCommands(*this);
+    installFilesCommands(*this);
 }
 
 void Application::startUp() {
     mainWindow_->load();
     state_.digital = form<FormTech>().CheckDigital.checked() ? 1 : 0;
     state_.electrode = 1;
+    form<FormOption>().ComboY.setListIndex(0);
     for (int r = 1; r <= 3; ++r) {
         state_.electrons[r] = 1;
         state_.stoich[r] = 1;

@@ -1,3 +1,4 @@
+#include "display/qt/DisplayViews.h"
 #include "setup/qt/SetupViews.h"
 #include "shell/qt/TextWindowView.h"
 #include "shell/qt/ViewRegistry.h"
@@ -16,6 +17,7 @@ ViewRegistry allViews() {
     ViewRegistry views;
     registerShellViews(views);
     registerSetupViews(views);
+    registerDisplayViews(views);
     return views;
 }
 
