@@ -39,7 +39,7 @@ void ReadChoices(Application &app);
 // what was written before stays.
 void ReadParameters(Application &app);
 
-// The intake as every command runs it (Simulate, the fits, Theoretical Peak, Save, the
+// The intake as every command runs it (Simulate, the fits, Theoretical Peak, the
 // parameters window's OK): runs ReadParameters and returns true. When a field cannot be read
 // it shows a message box naming the field, restores ExperimentState as it was, and returns
 // false: the command must then stop before it computes anything.
