@@ -9,7 +9,7 @@
 
 #include <iostream>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     CLI::App cli{"Kemvo without a window"};
     cli.set_help_flag(); // --help is a step: it lists the windows and controls too
     cli.allow_extras();
@@ -17,10 +17,10 @@ int main(int argc, char** argv) {
     cli.add_option("steps", steps, "the steps to run");
     try {
         cli.parse(argc, argv);
-    } catch (const CLI::ParseError& error) {
+    } catch (const CLI::ParseError &error) {
         return cli.exit(error);
     }
-    for (const std::string& extra : cli.remaining())
+    for (const std::string &extra : cli.remaining())
         steps.push_back(extra);
 
     kemvo::HeadlessPlatform platform;

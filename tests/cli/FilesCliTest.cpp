@@ -21,12 +21,12 @@ struct CliRun {
     std::string err;
 };
 
-std::string contentOf(const fs::path& file) {
+std::string contentOf(const fs::path &file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string quoted(const std::string& argument) {
+std::string quoted(const std::string &argument) {
     std::string text = "'";
     for (char c : argument)
         text += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -43,8 +43,8 @@ protected:
     }
     ~FilesCli() override { fs::remove_all(folder_); }
 
-    std::string file(const std::string& name) const { return (folder_ / name).string(); }
-    std::string withText(const std::string& name, const std::string& text) const {
+    std::string file(const std::string &name) const { return (folder_ / name).string(); }
+    std::string withText(const std::string &name, const std::string &text) const {
         std::ofstream(file(name), std::ios::binary) << text;
         return file(name);
     }
@@ -55,9 +55,9 @@ protected:
                help.find("FormExpr") != std::string::npos;
     }
 
-    CliRun cli(const std::vector<std::string>& steps) const {
+    CliRun cli(const std::vector<std::string> &steps) const {
         std::string command = KEMVO_CLI;
-        for (const std::string& step : steps)
+        for (const std::string &step : steps)
             command += " " + quoted(step);
         command += " >" + quoted(file("out.txt")) + " 2>" + quoted(file("err.txt"));
         int status = std::system(command.c_str());
