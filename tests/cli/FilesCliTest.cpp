@@ -81,6 +81,33 @@ TEST_F(FilesCli, SaveWritesTheParameterReport) {
     EXPECT_TRUE(report.ends_with("No. OF DATA :\n 0\nNUMBER OF SPECIES :\n 0\n")) << report;
 }
 
+std::vector<std::string> linesOf(const std::string &text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// The parameters window's OK takes its initial texts into the state; Save writes them.
+TEST_F(FilesCli, SaveAfterTheIntakeWritesTheMechanismOneReport) {
+    CliRun run = cli({"mnuExperimental", "FormExpr.OK", "mnuSave=" + file("m1.par")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> expected =
+        linesOf(contentOf(fs::path(KEMVO_TEST_DATA) / "files" / "mechanism1.par"));
+    ASSERT_EQ(expected.size(), 54u);
+    expected[23] = " 0"; // No. OF DATA: nothing simulated yet
+    // The window pre-equilibrates A + e = B at E start: cB/cA = exp(-F/RT (0.3 - 0.1)) with
+    // F/RT = 96484.6 / (8.31441 * 298.14) = 38.923 /V, so cB/cA = 4.1606e-4 and, from 1e-3 M
+    // of A, cA = 9.9958e-4 M and cB = 4.1589e-7 M, shown to four digits ("0.###e-#").
+    expected[31] = " 0.0009996";
+    expected[45] = " 4.159E-07";
+    std::vector<std::string> written = linesOf(contentOf(file("m1.par")));
+    ASSERT_EQ(written.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(written[i], expected[i]) << "line " << i + 1;
+}
+
 TEST_F(FilesCli, ExportBeforeAnyDataWritesAnEmptyFile) {
     CliRun run = cli({"mnuExport=" + file("curve.csv")});
     EXPECT_EQ(run.status, 0) << run.err;
