@@ -1,13 +1,37 @@
 // kemvo-cli: the workbench without a window. Each argument is one step, run as a user acts
 // in the windows; see ScriptRunner.h or `kemvo-cli --help`.
 
+#include "display/FormPlot.h"
+#include "display/RecordingCanvas.h"
+#include "display/qt/PlotFile.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
+#include "shell/RuntimeError.h"
 #include "shell/ScriptRunner.h"
 
 #include <CLI/CLI.hpp>
+#include <QGuiApplication>
 
 #include <iostream>
+#include <memory>
+
+namespace {
+
+// Size of a written plot [px].
+const QSize kPlotFileSize(900, 600);
+
+// Fonts need a Qt application; without a display it runs on the offscreen platform.
+void ensureGuiApplication(std::unique_ptr<QGuiApplication>& qtApp, char* programName) {
+    if (qtApp)
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1; // Qt must not take the steps for its own options
+    static char* argv[] = {programName, nullptr};
+    qtApp = std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     CLI::App cli{"Kemvo without a window"};
@@ -26,6 +50,16 @@ int main(int argc, char **argv) {
     kemvo::HeadlessPlatform platform;
     kemvo::Application app(platform.platform());
     kemvo::ScriptRunner runner(app, platform, std::cout, std::cerr);
+    std::unique_ptr<QGuiApplication> qtApp;
+    // plot=FILE writes the plot window's picture as the last drawing left it.
+    runner.plotWriter = [&](const std::string& file) {
+        ensureGuiApplication(qtApp, argv[0]);
+        auto* picture =
+            dynamic_cast<kemvo::RecordingCanvas*>(&app.form<kemvo::FormPlot>().picture());
+        if (picture == nullptr)
+            throw kemvo::RuntimeError("The plot has no picture");
+        kemvo::qt::writePicture(*picture, file, kPlotFileSize);
+    };
     if (steps.empty()) {
         std::cout << runner.help();
         return 0;

@@ -1,10 +1,15 @@
 #pragma once
 // The drawing surface of the plot window, in user coordinates: the plot code places every
-// primitive in the units of its axes and the canvas maps them to its pixels.
+// primitive in the units of its axes and the canvas maps them to its pixels. Line style and
+// colour stay as set until changed, also across clear().
 
 #include <string>
 
 namespace kemvo {
+
+// Colours of the 16-colour palette that the plot uses.
+inline constexpr int kForegroundColor = -1;
+inline constexpr int kDarkRed = 4; // RGB 128, 0, 0
 
 class Canvas {
 public:
@@ -13,6 +18,7 @@ public:
     virtual void scale(double left, double top, double right, double bottom) = 0;
     // Erases the whole surface to the background colour.
     virtual void clear() = 0;
+    // A single point, which becomes the current position.
     virtual void point(double x, double y) = 0;
     // Draws a segment and leaves the current position at its end.
     virtual void line(double x1, double y1, double x2, double y2) = 0;

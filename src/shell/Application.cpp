@@ -1,5 +1,8 @@
 #include "shell/Application.h"
 
+#include "display/DisplayCommands.h"
+#include "display/FormOption.h"
+#include "display/FormPlot.h"
 #include "files/FilesCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
@@ -25,11 +28,14 @@ void Application::createForms() {
     forms_.push_back(std::make_unique<FormTech>(*this));
     forms_.push_back(std::make_unique<FormMech>(*this));
     forms_.push_back(std::make_unique<FormExpr>(*this));
+    forms_.push_back(std::make_unique<FormPlot>());
+    forms_.push_back(std::make_unique<FormOption>(*this));
 }
 
 void Application::installCommands() {
     installShellCommands(*this);
     installSetupCommands(*this);
+    installDisplayCommands(*this);
     installFilesCommands(*this);
 }
 
@@ -37,6 +43,7 @@ void Application::startUp() {
     mainWindow_->load();
     state_.digital = form<FormTech>().CheckDigital.checked() ? 1 : 0;
     state_.electrode = 1;
+    form<FormOption>().ComboY.setListIndex(0);
     for (int r = 1; r <= 3; ++r) {
         state_.electrons[r] = 1;
         state_.stoich[r] = 1;

@@ -1,3 +1,4 @@
+#include "display/qt/DisplayViews.h"
 #include "shell/qt/TextWindowView.h"
 #include "shell/qt/ViewRegistry.h"
 
@@ -14,6 +15,7 @@ void registerShellViews(ViewRegistry &views) {
 ViewRegistry allViews() {
     ViewRegistry views;
     registerShellViews(views);
+    registerDisplayViews(views);
     return views;
 }
 

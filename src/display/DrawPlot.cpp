@@ -1,0 +1,284 @@
+#include "display/DrawPlot.h"
+
+#include "display/FormOption.h"
+#include "display/FormPlot.h"
+#include "shell/Application.h"
+#include "shell/NumberText.h"
+#include "shell/RuntimeError.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace kemvo {
+namespace {
+
+// Coordinates reach the canvas as single-precision numbers; a value that has none (too large,
+// infinite, not a number) is an overflow, so nothing non-finite is ever painted.
+double single(double value) {
+    if (!(std::fabs(value) <= FLT_MAX))
+        throw RuntimeError(kOverflow);
+    return static_cast<float>(value);
+}
+
+// Draws on the plot window's picture as it is at each call: showing the window for the first
+// time may lend it a new canvas.
+class SinglePrecisionPen {
+public:
+    explicit SinglePrecisionPen(FormPlot& plot) : plot_(plot) {}
+
+    void scale(double left, double top, double right, double bottom) {
+        double l = single(left), t = single(top), r = single(right), b = single(bottom);
+        if (l == r || t == b)
+            throw RuntimeError("Invalid procedure call");
+        canvas().scale(l, t, r, b);
+    }
+    void clear() { canvas().clear(); }
+    void point(double x, double y) { canvas().point(single(x), single(y)); }
+    void line(double x1, double y1, double x2, double y2) {
+        canvas().line(single(x1), single(y1), single(x2), single(y2));
+    }
+    void lineTo(double x, double y) { canvas().lineTo(single(x), single(y)); }
+    void rectangle(double x1, double y1, double x2, double y2) {
+        canvas().rectangle(single(x1), single(y1), single(x2), single(y2));
+    }
+    void text(double x, double y, const std::string& text) {
+        canvas().text(single(x), single(y), text);
+    }
+    void setDashed(bool dashed) { canvas().setDashed(dashed); }
+    void setColor(int paletteIndex) { canvas().setColor(paletteIndex); }
+
+private:
+    Canvas& canvas() { return plot_.picture(); }
+    FormPlot& plot_;
+};
+
+// An x label: up to six significant digits, so that 0.6000000000000001 reads 0.6.
+std::string plainNumber(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    return generalNumber(std::strtod(buffer, nullptr));
+}
+
+std::string yCaption(const std::string& quantity) {
+    if (quantity == FormOption::kCurrent)
+        return "I /A";
+    if (quantity == FormOption::kResistance)
+        return "R /Ohm";
+    if (quantity == FormOption::kConductance)
+        return "Cond /1/Ohm";
+    if (quantity == FormOption::kSurfaceConcentration)
+        return "C /M";
+    return "";
+}
+
+class PlotDrawing {
+public:
+    PlotDrawing(Application& app, FormPlot& plot)
+        : app_(app), s_(app.state()), store_(app.store()), options_(app.form<FormOption>()),
+          plot_(plot), pen_(plot) {}
+
+    void run() {
+        ReadPlotOptions(app_);
+        plot_.show();
+        pen_.clear();
+        pen_.setDashed(false);
+        pen_.setColor(kForegroundColor);
+        bool yAuto = options_.Yauto.checked();
+        if (options_.Xauto.checked())
+            findXRange();
+        if (yAuto)
+            findYRange();
+        findDecade(yAuto);
+        squareWidth_ = 0.01 * (s_.xMax - s_.xMin);
+        squareHeight_ = 0.01 * (s_.yMax - s_.yMin);
+        if (s_.xMax - s_.xMin == 0 || s_.yMax - s_.yMin == 0) {
+            app_.showMessage("Error: No data!");
+            return;
+        }
+        setVisibleArea(yAuto);
+        drawYAxisTexts();
+        drawZeroLine();
+        if (options_.CheckXdir.checked())
+            pen_.scale(1.2 * s_.xMax, top_, 1.2 * s_.xMin, bottom_);
+        pen_.rectangle(s_.xMin, s_.yMin, s_.xMax, s_.yMax);
+        drawXAxisTexts();
+        for (int k = 1; k <= s_.curveCount; ++k)
+            drawCurve(k);
+        if (s_.gridOn)
+            drawGrid();
+    }
+
+private:
+    void findXRange() {
+        double high = store_.potential(s_.firstPoint);
+        double low = store_.potential(s_.lastPoint);
+        for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
+            double x = store_.potential(i);
+            if (x > high)
+                high = x;
+            if (x < low)
+                low = x;
+        }
+        s_.xMax = checkedFinite(high);
+        s_.xMin = checkedFinite(low);
+    }
+
+    // Starts from point 1 of the current curve and takes in every point of every curve.
+    void findYRange() {
+        double high = store_.curves(1, s_.currentCurve);
+        double low = high;
+        for (int k = 1; k <= s_.curveCount; ++k)
+            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
+                double y = store_.curves(i, k);
+                if (y > high)
+                    high = y;
+                if (y < low)
+                    low = y;
+            }
+        s_.yMax = checkedFinite(high);
+        s_.yMin = checkedFinite(low);
+    }
+
+    // decade_ = 10^n with 10^n <= largest magnitude < 10^(n+1), n = -15..6 (else 10^6);
+    // with Y auto the limits are rounded outward to whole multiples of it.
+    void findDecade(bool yAuto) {
+        double largest = std::fmax(s_.yMax, std::fabs(s_.yMin));
+        for (int n = -15; n <= 6; ++n) {
+            decade_ = std::pow(10.0, n);
+            if (decade_ <= largest && largest < std::pow(10.0, n + 1)) {
+                if (yAuto) {
+                    s_.yMax = decade_ * (std::trunc(s_.yMax / decade_) + 1);
+                    s_.yMin = decade_ * (std::trunc(s_.yMin / decade_) - 1);
+                }
+                return;
+            }
+        }
+    }
+
+    void setVisibleArea(bool yAuto) {
+        if (yAuto) {
+            if (s_.yMax <= 0)
+                s_.yMax = decade_;
+            top_ = s_.yMax + decade_;
+            bottom_ = s_.yMin - 1.5 * decade_;
+        } else {
+            top_ = 1.1 * s_.yMax;
+            bottom_ = 0.8 * s_.yMin;
+        }
+        left_ = 1.2 * s_.xMin;
+        pen_.scale(left_, top_, 1.2 * s_.xMax, bottom_);
+    }
+
+    void drawYAxisTexts() {
+        std::string caption = yCaption(options_.ComboY.text());
+        if (!caption.empty())
+            pen_.text(left_, top_, caption);
+        pen_.text(left_, 1.05 * s_.yMax, formatNumber(s_.yMax, "0.#E-0"));
+        pen_.text(left_, 0.95 * s_.yMin, formatNumber(s_.yMin, "0.#E-0"));
+    }
+
+    void drawZeroLine() {
+        if (!(s_.yMin < 0 && s_.yMax > 0))
+            return;
+        pen_.setDashed(true);
+        pen_.line(s_.xMin, 0, s_.xMax, 0);
+        pen_.setDashed(false);
+        pen_.text(left_, 0, "0");
+    }
+
+    void drawXAxisTexts() {
+        double labelTop = s_.yMin - decade_ / 8;
+        pen_.text(s_.xMin, labelTop, plainNumber(s_.xMin));
+        pen_.text(0, labelTop, "0");
+        pen_.text(s_.xMax, labelTop, plainNumber(s_.xMax));
+        pen_.text((s_.xMin + s_.xMax) / 2, s_.yMin - decade_, "E /V");
+    }
+
+    Int16 lineStyleOf(int k) const {
+        if (k < 0 || k >= static_cast<int>(s_.lineStyle.size()))
+            throw RuntimeError(kSubscriptOutOfRange);
+        return s_.lineStyle[static_cast<std::size_t>(k)];
+    }
+
+    void drawCurve(int k) {
+        switch (lineStyleOf(k)) {
+        case 1:
+            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
+                pen_.point(store_.potential(i), store_.curves(i, k));
+            break;
+        case 2:
+            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
+                double x = store_.potential(i) - squareWidth_ / 2;
+                double y = store_.curves(i, k) - squareHeight_ / 2;
+                pen_.rectangle(x, y, x + squareWidth_, y + squareHeight_);
+            }
+            break;
+        case 3:
+            pen_.point(store_.potential(s_.firstPoint), store_.curves(s_.firstPoint, k));
+            for (int i = s_.firstPoint + 1; i <= s_.lastPoint; ++i)
+                pen_.lineTo(store_.potential(i), store_.curves(i, k));
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Spacing close to 0.1 V (vertical lines) or to the decade (horizontal lines) that divides
+    // the limit evenly. A limit that rounds to no whole number of spacings stops the grid.
+    static double gridSpacing(double limit, double spacings) {
+        return checkedDivide(limit, roundToInt16(spacings));
+    }
+
+    // Right of zero, left of zero, below zero, above zero: a spacing that cannot be formed
+    // leaves out its own lines and those of every later loop.
+    void drawGrid() {
+        pen_.setColor(kDarkRed);
+        pen_.setDashed(true);
+        double right = gridSpacing(s_.xMax, 10 * s_.xMax);
+        for (int j = 0; j * right < s_.xMax; ++j)
+            pen_.line(j * right, s_.yMin, j * right, s_.yMax);
+        double left = gridSpacing(s_.xMin, 10 * s_.xMin);
+        for (int j = 0; - j * left > s_.xMin; ++j)
+            pen_.line(-j * left, s_.yMin, -j * left, s_.yMax);
+        double below = gridSpacing(s_.yMin, s_.yMin / decade_);
+        for (int j = 0; - j * below > s_.yMin; ++j)
+            pen_.line(s_.xMin, -j * below, s_.xMax, -j * below);
+        double above = gridSpacing(s_.yMax, s_.yMax / decade_);
+        for (int j = 0; j * above < s_.yMax; ++j)
+            pen_.line(s_.xMin, j * above, s_.xMax, j * above);
+        pen_.setDashed(false);
+        pen_.setColor(kForegroundColor);
+    }
+
+    Application& app_;
+    ExperimentState& s_;
+    CurveStore& store_;
+    FormOption& options_;
+    FormPlot& plot_;
+    SinglePrecisionPen pen_;
+    double decade_ = 1;
+    double squareWidth_ = 0;
+    double squareHeight_ = 0;
+    double left_ = 0;
+    double top_ = 0;
+    double bottom_ = 0;
+};
+
+} // namespace
+
+void DrawPlot(Application& app) {
+    FormPlot& plot = app.form<FormPlot>();
+    if (plot.drawing())
+        return;
+    FormPlot::DrawingScope scope(plot);
+    try {
+        PlotDrawing(app, plot).run();
+    } catch (const RuntimeError&) {
+        // A failure ends the drawing where it happened; what was drawn so far stays.
+    }
+}
+
+} // namespace kemvo

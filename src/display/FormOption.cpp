@@ -1,0 +1,104 @@
+#include "display/FormOption.h"
+
+#include "shell/Application.h"
+#include "shell/NumberText.h"
+
+#include <string>
+
+namespace kemvo {
+
+FormOption::FormOption(Application& app)
+    : Form("formOption", "Option"), CheckGrid(add<CheckBox>("CheckGrid", -1, "Grid", 0)),
+      overlap(add<CheckBox>("overlap", -1, "Overlap", 0)), axis(add<Frame>("axis", -1, "Axis")),
+      ComboY(add<ComboBox>(
+          "ComboY", -1,
+          std::vector<std::string>{kCurrent, kResistance, kConductance, kSurfaceConcentration},
+          "")),
+      CheckXdir(add<CheckBox>("CheckXdir", -1, "X direction: + -> -", 1)),
+      Yauto(add<CheckBox>("Yauto", -1, "Y auto", 1)),
+      Xauto(add<CheckBox>("Xauto", -1, "X auto", 1)), Label5(add<Label>("Label5", -1, "Y max")),
+      YmaxText(add<TextBox>("YmaxText", -1, "1e-3")), Label4(add<Label>("Label4", -1, "Y min")),
+      YminText(add<TextBox>("YminText", -1, "-1e-3")), Label3(add<Label>("Label3", -1, "X max")),
+      XmaxText(add<TextBox>("XmaxText", -1, "0.3")), Label2(add<Label>("Label2", -1, "X min")),
+      XminText(add<TextBox>("XminText", -1, "-0.3")), OK(add<Button>("OK", -1, "OK")), app_(app) {
+    // Curves 1, 4 and 5 start dotted, curve 2 as a line, curve 3 with squares.
+    const int initialStyles[5] = {1, 3, 2, 1, 1};
+    for (int i = 0; i < 5; ++i)
+        addCurveFrame(i, initialStyles[i]);
+
+    overlap.setToolTip("overlap plot");
+    CheckXdir.setToolTip("X axis Direction from positive to negative");
+    Yauto.setToolTip("auto scale of Y axis");
+    Xauto.setToolTip("auto scale of X axis");
+    Label5.setToolTip("maxinum Y value");
+    Label4.setToolTip("mininum Y value");
+    Label3.setToolTip("maxinum X value");
+    Label2.setToolTip("mininum X value");
+    for (Control* control : std::initializer_list<Control*>{&ComboY, &CheckXdir, &Yauto, &Xauto,
+                                                            &Label5, &YmaxText, &Label4, &YminText,
+                                                            &Label3, &XmaxText, &Label2, &XminText})
+        control->setContainer(&axis);
+
+    Xauto_Click();
+    Yauto_Click();
+    Xauto.onClick = [this] { Xauto_Click(); };
+    Yauto.onClick = [this] { Yauto_Click(); };
+    OK.onClick = [this] { OK_Click(); };
+}
+
+void FormOption::addCurveFrame(int i, int initialStyle) {
+    Frame& curve = addTo(Frame1, "Frame1", i, "Curve " + std::to_string(i + 1));
+    Frame& style = addTo(Linestyle, "Linestyle", i, "Line style");
+    style.setContainer(&curve);
+    OptionButton* options[3] = {&addTo(linestyle1, "linestyle1", i, "..........."),
+                                &addTo(linestyle2, "linestyle2", i, "oooooo"),
+                                &addTo(linestyle3, "linestyle3", i, "______")};
+    for (OptionButton* option : options) {
+        option->setContainer(&style);
+        styleGroups_[static_cast<std::size_t>(i)].add(*option);
+    }
+    options[initialStyle - 1]->select();
+}
+
+void FormOption::OK_Click() {
+    ReadPlotOptions(app_);
+    hide();
+    app_.refreshPlot();
+}
+
+void FormOption::Xauto_Click() {
+    bool shown = !Xauto.checked();
+    for (Control* control : std::initializer_list<Control*>{&Label2, &XminText, &Label3, &XmaxText})
+        control->setVisible(shown);
+}
+
+void FormOption::Yauto_Click() {
+    bool shown = !Yauto.checked();
+    for (Control* control : std::initializer_list<Control*>{&Label4, &YminText, &Label5, &YmaxText})
+        control->setVisible(shown);
+}
+
+void ReadPlotOptions(Application& app) {
+    FormOption& options = app.form<FormOption>();
+    ExperimentState& state = app.state();
+    state.gridOn = options.CheckGrid.checked();
+    state.overlapMode = options.overlap.checked();
+    if (!options.Xauto.checked()) {
+        state.xMin = leadingValue(options.XminText.text());
+        state.xMax = leadingValue(options.XmaxText.text());
+    }
+    if (!options.Yauto.checked()) {
+        state.yMin = leadingValue(options.YminText.text());
+        state.yMax = leadingValue(options.YmaxText.text());
+    }
+    for (int i = 0; i <= 4; ++i) {
+        Int16 style = 3;
+        if (options.linestyle1(i).value())
+            style = 1;
+        else if (options.linestyle2(i).value())
+            style = 2;
+        state.lineStyle[static_cast<std::size_t>(i + 1)] = style;
+    }
+}
+
+} // namespace kemvo
