@@ -1,14 +1,16 @@
 #include "shell/Application.h"
 
-#include "display/DisplayCommands.h"
-#include "display/FormOption.h"
-#include "display/FormPlot.h"
-#include "files/FilesCommands.h"
+#include "analysis/TransformCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
 #include "setup/SetupCommands.h"
+#include "display/DisplayCommands.h"
+#include "display/FormOption.h"
+#include "display/FormPlot.h"
+#include "files/FilesCommands.h"
 #include "shell/ShellCommands.h"
+#include "simulation/SimulationCommands.h"
 
 namespace kemvo {
 
@@ -36,6 +38,8 @@ void Application::installCommands() {
     installShellCommands(*this);
     installSetupCommands(*this);
     installDisplayCommands(*this);
+    installSimulationCommands(*this);
+    installAnalysisCommands(*this);
     installFilesCommands(*this);
 }
 
