@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,18 @@ TEST_F(FilesCli, ImportReportsPrimesAndExportsTheSameNumbers) {
     EXPECT_EQ(run.out, "Number of data point =  2 \nE step =  0.05 \nstate.pointCount=2\n"
                        "FormExpr.Estart=0.5\nFormExpr.Estep=0.05\n");
     EXPECT_EQ(contentOf(file("again.csv")), " 0.5 , 1.25E-06 \n 0.45 ,-3E-07 \n");
+}
+
+TEST_F(FilesCli, SimulatedCurveExportsAndImportsBackDigitForDigit) {
+    CliRun run = cli({"mnuExperimental", "FormExpr.OK", "mnuSimulate", "mnuExport=" + file("a.csv"),
+                      "overlap=1", "mnuImport=" + file("a.csv"), "show=state.currentCurve",
+                      "mnuExport=" + file("b.csv")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // A single sweep from 0.3 V to -0.3 V in 5 mV steps has 121 points.
+    EXPECT_EQ(run.out, "Number of data point =  121 \nE step =  0.005 \nstate.currentCurve=2\n");
+    std::string first = contentOf(file("a.csv"));
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 121);
+    EXPECT_EQ(contentOf(file("b.csv")), first);
 }
 
 TEST_F(FilesCli, ImportOfTextSaysWhereItIs) {
