@@ -25,12 +25,12 @@ struct Outcome {
     std::string error;
 };
 
-Outcome readAll(const std::string& text, CurveStore& store, std::size_t chunkSize) {
+Outcome readAll(const std::string &text, CurveStore &store, std::size_t chunkSize) {
     std::istringstream in(text);
     Outcome outcome;
     try {
         outcome.count = readPairs(in, store.potential, store.curves, kSlot, chunkSize);
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         outcome.error = error.what();
     }
     return outcome;
@@ -43,10 +43,10 @@ void require(bool condition) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static auto first = std::make_unique<CurveStore>();
     static auto second = std::make_unique<CurveStore>();
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text(reinterpret_cast<const char *>(data), size);
 
     Outcome whole = readAll(text, *first, DataItemReader::kChunkSize);
     require(whole.error.size() <= kLongestMessage);

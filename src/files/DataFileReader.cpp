@@ -15,13 +15,19 @@ namespace {
 
 constexpr std::size_t kQuotedLength = 24;
 
-bool isBlank(int c) { return c == ' ' || c == '\t'; }
-bool endsItem(int c) { return c == EOF || isBlank(c) || c == ',' || c == '\r' || c == '\n'; }
-bool isUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isBlank(int c) {
+    return c == ' ' || c == '\t';
+}
+bool endsItem(int c) {
+    return c == EOF || isBlank(c) || c == ',' || c == '\r' || c == '\n';
+}
+bool isUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 } // namespace
 
-DataItemReader::DataItemReader(std::istream& in, std::size_t chunkSize)
+DataItemReader::DataItemReader(std::istream &in, std::size_t chunkSize)
     : in_(in), buffer_(std::max<std::size_t>(chunkSize, 3)) {
     skipByteOrderMark();
 }
@@ -30,7 +36,7 @@ std::string DataItemReader::where(int line, int item) {
     return "line " + std::to_string(line) + ", item " + std::to_string(item) + ": ";
 }
 
-void DataItemReader::fail(int item, const std::string& what) const {
+void DataItemReader::fail(int item, const std::string &what) const {
     throw RuntimeError(where(line_, item) + what);
 }
 
@@ -99,12 +105,12 @@ std::optional<double> DataItemReader::next() {
         fail(item_, quoteItem(token) + " is not a number");
     try {
         return leadingValue(token);
-    } catch (const RuntimeError&) {
+    } catch (const RuntimeError &) {
         fail(item_, quoteItem(token) + " is too large");
     }
 }
 
-int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, int slot,
+int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, int slot,
               std::size_t chunkSize) {
     DataItemReader reader(in, chunkSize);
     int count = 0;
@@ -123,7 +129,7 @@ int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, in
     return count;
 }
 
-int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& curves, int slot) {
+int readDataFile(const std::string &file, PointArray &potential, PointTable<6> &curves, int slot) {
     auto cannotOpen = [&file](int error) {
         return RuntimeError("cannot open " + file + ": " + std::strerror(error));
     };
@@ -137,7 +143,7 @@ int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& 
     return readPairs(in, potential, curves, slot);
 }
 
-std::string quoteItem(const std::string& item) {
+std::string quoteItem(const std::string &item) {
     std::size_t shown = item.size();
     if (shown > kQuotedLength) {
         shown = kQuotedLength;

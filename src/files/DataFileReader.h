@@ -23,7 +23,7 @@ public:
     // byte-order mark. Tests use small chunks to put items across chunk boundaries.
     static constexpr std::size_t kChunkSize = 64 * 1024;
 
-    explicit DataItemReader(std::istream& in, std::size_t chunkSize = kChunkSize);
+    explicit DataItemReader(std::istream &in, std::size_t chunkSize = kChunkSize);
 
     // The next number, or nothing at the end of the data. An item that is not a number raises
     // RuntimeError naming its line and position and quoting what was found there.
@@ -42,9 +42,9 @@ private:
     void skipByteOrderMark();
     void startLine();
     std::string readToken();
-    [[noreturn]] void fail(int item, const std::string& what) const;
+    [[noreturn]] void fail(int item, const std::string &what) const;
 
-    std::istream& in_;
+    std::istream &in_;
     std::vector<char> buffer_;
     std::size_t cursor_ = 0;
     std::size_t end_ = 0;
@@ -57,14 +57,14 @@ private:
 // were read. Raises RuntimeError saying where the data went wrong: an item that is not a
 // number, a potential without its value at the end, or a pair beyond kMaxPoints. The pairs read
 // before the failure stay in the store.
-int readPairs(std::istream& in, PointArray& potential, PointTable<6>& curves, int slot,
+int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, int slot,
               std::size_t chunkSize = DataItemReader::kChunkSize);
 
 // readPairs on the named file. A file that cannot be opened raises RuntimeError naming it and
 // giving the system's reason.
-int readDataFile(const std::string& file, PointArray& potential, PointTable<6>& curves, int slot);
+int readDataFile(const std::string &file, PointArray &potential, PointTable<6> &curves, int slot);
 
 // The text of an item as a message quotes it: control bytes escaped, long items cut short.
-std::string quoteItem(const std::string& item);
+std::string quoteItem(const std::string &item);
 
 } // namespace kemvo

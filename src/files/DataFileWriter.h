@@ -16,7 +16,7 @@ std::string dataLine(double potential, double value);
 
 // Writes points first..last of column `curve`, one line each. Point 0 holds no data and is
 // never written, so an empty selection (first = last = 0) writes nothing.
-void ExportCurve(std::ostream& out, int first, int last, const PointArray& potential,
-                 const PointTable<6>& curves, int curve);
+void ExportCurve(std::ostream &out, int first, int last, const PointArray &potential,
+                 const PointTable<6> &curves, int curve);
 
 } // namespace kemvo

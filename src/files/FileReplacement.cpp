@@ -13,23 +13,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-[[noreturn]] void failWith(int error) { throw RuntimeError(std::strerror(error)); }
+[[noreturn]] void failWith(int error) {
+    throw RuntimeError(std::strerror(error));
+}
 
 // Creates a file of a fresh name beside the target; "x" refuses a name that exists already.
-std::FILE* createTemporary(const fs::path& target, fs::path& temporary) {
+std::FILE *createTemporary(const fs::path &target, fs::path &temporary) {
     std::random_device random;
     fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0;; ++attempt) {
         temporary =
             folder / ("." + target.filename().string() + "." + std::to_string(random()) + ".tmp");
-        if (std::FILE* file = std::fopen(temporary.c_str(), "wbx"))
+        if (std::FILE *file = std::fopen(temporary.c_str(), "wbx"))
             return file;
         if (errno != EEXIST || attempt == 9)
             failWith(errno);
     }
 }
 
-void writeAll(std::FILE* file, std::string_view content) {
+void writeAll(std::FILE *file, std::string_view content) {
     errno = 0;
     bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     if (!written || std::fflush(file) != 0) {
@@ -41,7 +43,7 @@ void writeAll(std::FILE* file, std::string_view content) {
         failWith(errno);
 }
 
-void keepPermissions(const fs::path& target, const fs::path& temporary) {
+void keepPermissions(const fs::path &target, const fs::path &temporary) {
     std::error_code ignored;
     fs::file_status status = fs::status(target, ignored);
     if (fs::is_regular_file(status))
@@ -50,12 +52,12 @@ void keepPermissions(const fs::path& target, const fs::path& temporary) {
 
 } // namespace
 
-void replaceFile(const std::string& path, std::string_view content) {
+void replaceFile(const std::string &path, std::string_view content) {
     fs::path target(path);
     if (target.filename().empty())
         failWith(EISDIR);
     fs::path temporary;
-    std::FILE* file = createTemporary(target, temporary);
+    std::FILE *file = createTemporary(target, temporary);
     try {
         writeAll(file, content);
         keepPermissions(target, temporary);

@@ -11,6 +11,6 @@ namespace kemvo {
 // permissions. On any failure the temporary file is removed, the target is left as it was, and
 // RuntimeError carries the system's reason ("No such file or directory", "No space left on
 // device", ...).
-void replaceFile(const std::string& path, std::string_view content);
+void replaceFile(const std::string &path, std::string_view content);
 
 } // namespace kemvo

@@ -38,32 +38,32 @@ std::optional<std::string> chosenName(std::optional<std::string> name) {
 
 // Writes what `write` produces to the file through replaceFile. A failure is shown as a message
 // naming the file and the reason, so that nobody believes a file was saved that was not.
-void saveFile(Application& app, const std::string& prefix, const std::string& file,
-              const std::function<void(std::ostream&)>& write) {
+void saveFile(Application &app, const std::string &prefix, const std::string &file,
+              const std::function<void(std::ostream &)> &write) {
     try {
         std::ostringstream content;
         write(content);
         replaceFile(file, content.str());
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         app.showMessage(prefix + file + ": " + error.what());
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc &) {
         app.showMessage(prefix + file + ": Out of memory");
     }
 }
 
-void readChosenFile(Application& app) {
+void readChosenFile(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.openFile(kCsvFilter));
     if (!file)
         throw RuntimeError("no file was chosen");
-    ExperimentState& state = app.state();
-    CurveStore& store = app.store();
+    ExperimentState &state = app.state();
+    CurveStore &store = app.store();
     int count = readDataFile(*file, store.potential, store.curves, state.simSlot);
     state.pointCount = count;
     state.firstPoint = 1;
     state.lastPoint = count;
 
     double step = importedStep(store.potential(1), store.potential(2));
-    TextWindow& result = app.formResult();
+    TextWindow &result = app.formResult();
     result.print(ReportLine().text("Number of data point = ").number(count));
     result.print(ReportLine().text("E step = ").number(step));
     // Their change handlers recompute what depends on the potential programme.
@@ -73,33 +73,33 @@ void readChosenFile(Application& app) {
 
 } // namespace
 
-bool ReadData(Application& app) {
+bool ReadData(Application &app) {
     bool overlap = app.control<CheckBox>("formOption", "overlap").checked();
     allocateCurveSlot(app.state(), overlap);
     return runTrapped(app, "ReadData Error: ", "", [&app] { readChosenFile(app); });
 }
 
-void SaveParameters(Application& app) {
+void SaveParameters(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kParameterFilter));
     if (!file)
         return;
     saveFile(app, "Save Error: ", *file,
-             [&app](std::ostream& out) { writeParameterReport(out, app.state()); });
+             [&app](std::ostream &out) { writeParameterReport(out, app.state()); });
 }
 
-void exportCurrentCurve(Application& app) {
+void exportCurrentCurve(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kCsvFilter));
     if (!file)
         return;
-    saveFile(app, "Export Data Error: ", *file, [&app](std::ostream& out) {
-        const ExperimentState& state = app.state();
-        const CurveStore& store = app.store();
+    saveFile(app, "Export Data Error: ", *file, [&app](std::ostream &out) {
+        const ExperimentState &state = app.state();
+        const CurveStore &store = app.store();
         ExportCurve(out, state.firstPoint, state.lastPoint, store.potential, store.curves,
                     state.currentCurve);
     });
 }
 
-void mnuImport_Click(Application& app) {
+void mnuImport_Click(Application &app) {
     if (!ReadData(app))
         return;
     app.refreshPlot();
@@ -107,8 +107,8 @@ void mnuImport_Click(Application& app) {
     app.mainWindow().enableDisplayAndAnalysis();
 }
 
-void installFilesCommands(Application& app) {
-    MainWindowModel& window = app.mainWindow();
+void installFilesCommands(Application &app) {
+    MainWindowModel &window = app.mainWindow();
     window.menu("mnuSave").onClick = [&app] { SaveParameters(app); };
     window.menu("mnuImport").onClick = [&app] { mnuImport_Click(app); };
     window.menu("mnuExport").onClick = [&app] { exportCurrentCurve(app); };

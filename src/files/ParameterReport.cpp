@@ -8,13 +8,13 @@
 namespace kemvo {
 namespace {
 
-void pair(std::ostream& out, const char* label, double value) {
+void pair(std::ostream &out, const char *label, double value) {
     out << label << '\n' << signedField(checkedFinite(value)) << '\n';
 }
 
 } // namespace
 
-void writeParameterReport(std::ostream& out, const ExperimentState& state) {
+void writeParameterReport(std::ostream &out, const ExperimentState &state) {
     if (state.columnCount > kMaxReportedSpecies)
         throw RuntimeError(kSubscriptOutOfRange);
 

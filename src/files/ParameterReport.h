@@ -16,6 +16,6 @@ inline constexpr int kMaxReportedSpecies = 5;
 // them, whether or not the mechanism has that step). Values are in the general number format
 // with one blank for the sign of a non-negative number. A columnCount above five raises
 // "Subscript out of range" before anything is written.
-void writeParameterReport(std::ostream& out, const ExperimentState& state);
+void writeParameterReport(std::ostream &out, const ExperimentState &state);
 
 } // namespace kemvo

@@ -27,22 +27,22 @@ struct Store {
     }
 };
 
-int read(const std::string& text, Store& store) {
+int read(const std::string &text, Store &store) {
     std::istringstream in(text);
     return readPairs(in, store.potential, store.curves, kSlot);
 }
 
-std::string failureOf(const std::string& text, Store& store) {
+std::string failureOf(const std::string &text, Store &store) {
     try {
         read(text, store);
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         return error.what();
     }
     return "(read without an error)";
 }
 
 struct Accepted {
-    const char* what;
+    const char *what;
     std::string text;
     Pairs expected;
 };
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{4.9e-324, -2.2250738585072014e-308}}},
         Accepted{"empty", "", {}}, Accepted{"blank lines only", "\n \r\n\t\n", {}},
         Accepted{"byte-order mark only", "\xEF\xBB\xBF", {}}),
-    [](const testing::TestParamInfo<Accepted>& param) {
+    [](const testing::TestParamInfo<Accepted> &param) {
         std::string name;
         for (char c : std::string(param.param.what))
             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';

@@ -18,7 +18,7 @@ namespace {
 struct LineCase {
     double potential;
     double value;
-    const char* line;
+    const char *line;
 };
 
 class DataLine : public testing::TestWithParam<LineCase> {};
@@ -44,7 +44,7 @@ struct Curves {
     PointTable<6> curves;
 };
 
-std::string exported(const Curves& data, int first, int last, int curve) {
+std::string exported(const Curves &data, int first, int last, int curve) {
     std::ostringstream out;
     ExportCurve(out, first, last, data.potential, data.curves, curve);
     return out.str();
@@ -66,7 +66,7 @@ TEST(ExportCurve, WritesNothingBeforeAnyDataExists) {
 }
 
 // Doubles of every magnitude and sign, subnormal ones and the extremes included.
-double anyFiniteDouble(std::mt19937_64& random) {
+double anyFiniteDouble(std::mt19937_64 &random) {
     for (;;) {
         double value = std::bit_cast<double>(random());
         if (std::isfinite(value))

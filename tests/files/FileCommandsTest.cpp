@@ -27,11 +27,11 @@ public:
         fs::create_directories(path_);
     }
     ~TemporaryFolder() { fs::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string &name) const { return (path_ / name).string(); }
     // Every file in the folder, to see that no temporary file is left behind.
     std::vector<std::string> names() const {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(path_))
+        for (const auto &entry : fs::directory_iterator(path_))
             found.push_back(entry.path().filename().string());
         std::sort(found.begin(), found.end());
         return found;
@@ -42,24 +42,24 @@ private:
     fs::path path_;
 };
 
-std::string contentOf(const std::string& file) {
+std::string contentOf(const std::string &file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void writeText(const std::string& file, const std::string& text) {
+void writeText(const std::string &file, const std::string &text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
 class FileCommands : public testing::Test {
 protected:
-    void click(const std::string& menu, const std::string& answer) {
+    void click(const std::string &menu, const std::string &answer) {
         headless.files.answers.push_back(answer);
         app.mainWindow().menu(menu).click();
     }
     // Three points of curve 2 after an import or a simulation.
     void holdThreePoints() {
-        ExperimentState& state = app.state();
+        ExperimentState &state = app.state();
         state.firstPoint = 1;
         state.lastPoint = 3;
         state.currentCurve = 2;
@@ -95,7 +95,7 @@ TEST_F(FileCommands, SaveWritesTheReportThroughTheParameterDialog) {
 }
 
 TEST_F(FileCommands, CancelledDialogsEndSilently) {
-    for (const char* menu : {"mnuExport", "mnuSave"}) {
+    for (const char *menu : {"mnuExport", "mnuSave"}) {
         app.mainWindow().menu(menu).click();
         click(menu, "");
     }
@@ -136,11 +136,11 @@ TEST_F(FileCommands, TargetThatIsAFolderIsReportedAndKept) {
     EXPECT_EQ(folder.names(), std::vector<std::string>{"data.csv"});
 }
 
-std::string openingFailure(const std::string& file) {
+std::string openingFailure(const std::string &file) {
     CurveStore store;
     try {
         readDataFile(file, store.potential, store.curves, 1);
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         return error.what();
     }
     return "(opened)";
@@ -178,7 +178,7 @@ TEST(ReplaceFile, WriteErrorKeepsTheExistingFileAndRemovesTheTemporaryOne) {
     std::string failure;
     try {
         replaceFile(folder.file("big.csv"), std::string(1 << 20, 'x'));
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         failure = error.what();
     }
     setrlimit(RLIMIT_FSIZE, &saved);

@@ -11,7 +11,7 @@
 namespace kemvo {
 namespace {
 
-std::vector<std::string> reportLines(const ExperimentState& state) {
+std::vector<std::string> reportLines(const ExperimentState &state) {
     std::ostringstream out;
     writeParameterReport(out, state);
     std::istringstream in(out.str());
