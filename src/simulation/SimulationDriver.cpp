@@ -307,16 +307,23 @@ void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
                                                         store.reactionCurrent(i, kCatalyticColumn));
 }
 
-// The charging current of the double layer, Cdl A v, with the sign of a faradaic current
-// of the same direction of potential change: the closed forms count a reduction current
-// positive, the finite-difference simulation negative.
+// The closed forms count a reduction current positive. The program stores currents with
+// oxidation positive and reduction negative, as the finite-difference simulation does, so
+// that switching the digital simulation on or off never turns a curve upside down.
+void toOxidationPositive(const ExperimentState &state, CurveStore &store) {
+    for (int k = 1; k <= totalColumn(state); ++k)
+        for (int i = 1; i <= state.pointCount; ++i)
+            store.reactionCurrent(i, k) = -store.reactionCurrent(i, k);
+}
+
+// The charging current of the double layer, Cdl A v, with the sign of a faradaic current of
+// the same direction of potential change: negative while the potential falls.
 void addCharging(const ExperimentState &state, CurveStore &store) {
     if (!(state.cdl > 0))
         return;
     const int T = totalColumn(state);
     const int np = state.pointsPerSweep;
-    const double convention = state.digital ? -1 : 1;
-    const double Ic = checkedFinite(convention * state.cdl * state.area * state.scanRate);
+    const double Ic = checkedFinite(-state.cdl * state.area * state.scanRate);
     for (int i = 1; i <= state.pointCount; ++i) {
         double change = 0;
         if (state.cycles != 0.5) {
@@ -398,8 +405,10 @@ void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationI
     else
         analyticalCurrents(state, store);
     sumSteps(state, store);
-    if (!state.digital)
+    if (!state.digital) {
         analyticalPostProcessing(state, store);
+        toOxidationPositive(state, store);
+    }
     addCharging(state, store);
     double extreme = recordExtremes(state, store);
     addNoise(state, store, extreme);
