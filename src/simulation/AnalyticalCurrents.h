@@ -19,7 +19,8 @@
 //   Dred  transport factor of the reduced form, as Dox
 //   X     [V]      a further potential, used by the pulse functions only
 // With phi = n f (E - E0): kf = ks exp(-alpha phi) reduces, kb = ks exp((1 - alpha) phi)
-// oxidises, and K = n (kf Cox - kb Cred), so a reduction current is positive.
+// oxidises, and K = n (kf Cox - kb Cred), so a reduction current is positive here; the
+// simulation driver turns the sign round to store oxidation positive.
 // An overflow or a division by zero raises RuntimeError.
 
 #include "shell/ExperimentState.h"

@@ -25,6 +25,10 @@ struct SimulationInputs {
 // reactionCurrent, yMax and yMin. A run-time error (RuntimeError) ends it where it arises and
 // leaves what was written; a programme of more than 4000 points fails while it is built.
 //
+// Currents [A] are stored with oxidation positive and reduction negative whether they come
+// from the closed forms or the finite-difference simulation, the double-layer charging
+// included: negative while the potential falls, positive while it rises.
+//
 // The analytical path serves the mechanisms 1, 4 and 9, whose charge step r links species
 // 2r-1 and 2r, and 17; any other mechanism has chemistry the closed forms do not describe and
 // is refused with a run-time error before anything is written.

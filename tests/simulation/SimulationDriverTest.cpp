@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace kemvo {
 namespace {
@@ -29,17 +30,18 @@ struct Simulation {
     }
     double total(int i) const { return store->reactionCurrent(i, state.chargeCount + 1); }
     double E(int i) const { return store->potential(i); }
-    int peak() const { // the point of the largest total current
-        int best = 1;
-        for (int i = 2; i <= state.pointCount; ++i)
-            if (total(i) > total(best))
-                best = i;
-        return best;
-    }
-    int trough() const {
+    // Currents are stored with oxidation positive: a reduction peak is the most negative total.
+    int cathodicPeak() const {
         int best = 1;
         for (int i = 2; i <= state.pointCount; ++i)
             if (total(i) < total(best))
+                best = i;
+        return best;
+    }
+    int anodicPeak() const {
+        int best = 1;
+        for (int i = 2; i <= state.pointCount; ++i)
+            if (total(i) > total(best))
                 best = i;
         return best;
     }
@@ -65,8 +67,8 @@ TEST(AnalyticalSweep, RandlesSevcikPeakWhateverThePotentialStep) {
         s.dropTime = step / s.scanRate; // as the parameters window derives it
         Simulation run(s);
         run.simulate();
-        int p = run.peak();
-        EXPECT_NEAR(run.total(p) / expected, 1.0, 0.01) << "step " << step;
+        int p = run.cathodicPeak();
+        EXPECT_NEAR(run.total(p) / -expected, 1.0, 0.01) << "step " << step;
         EXPECT_NEAR(run.E(p), 0.1 - 1.109 / kf, step / 2 + 0.001) << "step " << step;
     }
 }
@@ -78,8 +80,10 @@ TEST(AnalyticalSweep, CyclicPeaksOfAReversibleCoupleLieAbout58mVApart) {
     s.cycles = 1;
     Simulation run(s);
     run.simulate();
-    EXPECT_NEAR(run.E(run.trough()) - run.E(run.peak()), 2.22 / kf, 0.005);
-    EXPECT_LT(run.total(run.trough()), 0); // the reoxidation of B on the way back
+    EXPECT_NEAR(run.E(run.anodicPeak()) - run.E(run.cathodicPeak()), 2.22 / kf, 0.005);
+    EXPECT_LT(run.total(run.cathodicPeak()), 0);
+    EXPECT_GT(run.total(run.anodicPeak()), 0); // the reoxidation of B on the way back
+    EXPECT_GT(run.anodicPeak(), 121);
 }
 
 TEST(AnalyticalSweep, ComplexReductionOfMechanism17UsesTheComplexAsOxidisedForm) {
@@ -94,16 +98,17 @@ TEST(AnalyticalSweep, ComplexReductionOfMechanism17UsesTheComplexAsOxidisedForm)
     Simulation run(s);
     run.simulate();
     const double expected = 0.4463 * kF * 1e-6 * std::sqrt(kf * 0.01 * 1e-5);
-    EXPECT_NEAR(run.total(run.peak()) / expected, 1.0, 0.01);
+    EXPECT_NEAR(run.total(run.cathodicPeak()) / -expected, 1.0, 0.01);
 }
 
 TEST(AnalyticalCases, LimitingCurrentsOfEveryElectrodeFamily) {
-    // Far beyond E0 (point 121 at -0.3 V, 400 mV past E0) each case reaches its transport limit;
-    // 4e-7 of the reversible wave remains, and the written sqrt(pi) is good to 3e-8.
+    // Far beyond E0 (point 121 at -0.3 V, 400 mV past E0) each case reaches its transport limit,
+    // a reduction current and so negative; 4e-7 of the reversible wave remains, and the written
+    // sqrt(pi) is good to 3e-8.
     const double C = 1e-3;
     struct Case {
         int technique, electrode;
-        double limit; // [A]
+        double limit; // [A] magnitude
     } cases[] = {
         {2, 1, kFA * C * kSqrtD / std::sqrt(M_PI * 0.5)},                   // Cottrell at td
         {2, 7, kFA * C * kSqrtD / std::sqrt(M_PI * 0.5)},                   // thin film, DC
@@ -116,7 +121,7 @@ TEST(AnalyticalCases, LimitingCurrentsOfEveryElectrodeFamily) {
     for (const Case &c : cases) {
         Simulation run(withCase(c.technique, c.electrode));
         run.simulate();
-        EXPECT_NEAR(run.total(121) / c.limit, 1.0, 1e-6) << "case " << run.state.caseCode;
+        EXPECT_NEAR(run.total(121) / -c.limit, 1.0, 1e-6) << "case " << run.state.caseCode;
     }
 }
 
@@ -128,18 +133,20 @@ TEST(AnalyticalCases, SampledCurrentWaveIsHalfHighAtTheStandardPotential) {
 }
 
 TEST(AnalyticalCases, PulsePeaks) {
-    // Square wave: peak at E0 of n F A C sqrt(D/(pi tp)) tanh(n f |Epulse| / 2), times the
-    // technique's factor 2.47. Differential pulse: the peak lies near E0 - Epulse/2
-    // (Bard and Faulkner, 7.3.4), here 0.125 V, within a grid step.
+    // Both reduction peaks, so negative. Square wave: peak at E0 of magnitude
+    // n F A C sqrt(D/(pi tp)) tanh(n f |Epulse| / 2), times the technique's factor 2.47.
+    // Differential pulse: the peak lies near E0 - Epulse/2 (Bard and Faulkner, 7.3.4), here
+    // 0.125 V, within a grid step.
     Simulation square(withCase(5, 1));
     square.simulate();
     double expected = 2.47 * kFA * 1e-3 * kSqrtD / std::sqrt(M_PI * 0.05) * std::tanh(kf * 0.025);
-    EXPECT_NEAR(square.E(square.peak()), 0.1, 1e-9);
-    EXPECT_NEAR(square.total(square.peak()) / expected, 1.0, 1e-6);
+    EXPECT_NEAR(square.E(square.cathodicPeak()), 0.1, 1e-9);
+    EXPECT_NEAR(square.total(square.cathodicPeak()) / -expected, 1.0, 1e-6);
 
     Simulation pulse(withCase(4, 1));
     pulse.simulate();
-    EXPECT_NEAR(pulse.E(pulse.peak()), 0.125, 0.005);
+    EXPECT_NEAR(pulse.E(pulse.cathodicPeak()), 0.125, 0.005);
+    EXPECT_LT(pulse.total(pulse.cathodicPeak()), 0);
 }
 
 TEST(AnalyticalCases, PulseTechniquesAtThinFilmOrDiskGiveOnlyTheChargingCurrent) {
@@ -147,26 +154,28 @@ TEST(AnalyticalCases, PulseTechniquesAtThinFilmOrDiskGiveOnlyTheChargingCurrent)
     s.cdl = 2e-5;
     Simulation run(s);
     run.simulate();
-    // Normal pulse, single sweep: Cdl A v (E(1) - E(i)) with v = 0.01 V/s.
+    // Normal pulse, single sweep: (E(1) - E(i)) Ic with Ic = -Cdl A v, v = 0.01 V/s; the
+    // potential falls, so the charging is cathodic and negative.
     for (int i : {1, 60, 121})
-        EXPECT_NEAR(run.total(i), 2e-5 * 0.01 * (0.3 - run.E(i)), 1e-20) << i;
+        EXPECT_NEAR(run.total(i), -2e-5 * 0.01 * (0.3 - run.E(i)), 1e-20) << i;
 }
 
 TEST(AnalyticalCases, CatalyticCurrentOfMechanism9ReachesItsKineticPlateau) {
     // EC' with a fast regeneration: n F A C sqrt(D kf) (Bard and Faulkner, 12.3.3), reached
-    // at -0.3 V where the sweep's own diffusion current adds 0.1 %.
+    // at -0.3 V where the sweep's own diffusion current adds 0.1 %; a reduction, so negative.
     ExperimentState s = defaultExperiment();
     s.mechanism = 9;
     s.chemCount = 1;
     s.kf[1] = 1e4;
     Simulation run(s);
     run.simulate();
-    EXPECT_NEAR(run.total(121) / (kFA * 1e-3 * std::sqrt(1e-5 * 1e4)), 1.0, 0.003);
+    EXPECT_NEAR(run.total(121) / -(kFA * 1e-3 * std::sqrt(1e-5 * 1e4)), 1.0, 0.003);
 }
 
 TEST(AnalyticalCases, TwoCouplesOfMechanism4AddUp) {
     // DC on a plane: no post-processing, so the total is exactly the sum of the two steps,
-    // each the reversible wave C sqrt(D/(pi td)) / (1 + exp(f (E - E0))) of its own couple.
+    // each the reversible wave -C sqrt(D/(pi td)) / (1 + exp(f (E - E0))) of its own couple
+    // (two reductions, negative).
     ExperimentState s = withCase(2, 1);
     s.mechanism = 4;
     s.speciesCount = 4;
@@ -181,7 +190,9 @@ TEST(AnalyticalCases, TwoCouplesOfMechanism4AddUp) {
     const double E = -0.3;
     double expected =
         cottrell * (1e-3 / (1 + std::exp(kf * (E - 0.1))) + 2e-3 / (1 + std::exp(kf * (E + 0.1))));
-    EXPECT_NEAR(run.total(121) / expected, 1.0, 1e-6);
+    EXPECT_NEAR(run.total(121) / -expected, 1.0, 1e-6);
+    EXPECT_LT(run.store->reactionCurrent(121, 1), 0);
+    EXPECT_LT(run.store->reactionCurrent(121, 2), 0);
 }
 
 TEST(AnalyticalCases, MechanismsWithoutAClosedFormAreRefusedBeforeAnythingChanges) {
@@ -251,42 +262,51 @@ TEST(Programme, MoreThan4000PointsFailWhileTheProgrammeIsBuilt) {
 }
 
 TEST(Charging, SignFollowsTheDirectionOfTheScan) {
-    // No electroactive species: the total is the charging current Cdl A v alone, counted as a
-    // reduction current is counted in each mode (positive analytically, negative digitally).
-    const double Ic = 1e-5 * 1 * 0.01;
+    // No electroactive species: the total is the charging current Cdl A v alone, with the sign
+    // of a faradaic current of the same direction of potential change: cathodic (negative)
+    // while the potential falls, anodic (positive) while it rises, in either mode.
+    const double CdlAv = 1e-5 * 1 * 0.01;
     struct Case {
         int technique;
         double cycles;
-        bool digital;
+        bool rising; // sweep from -0.3 V up to 0.3 V instead of down
         int point;
         double expected;
     } cases[] = {
-        {1, 0.5, false, 50, Ic},        // downward sweep: cathodic charging
-        {1, 1, false, 50, Ic},          // forward half of a cycle
-        {1, 1, false, 200, -Ic},        // return half
-        {1, 2, false, 300, Ic},         // third sweep runs forward again
-        {1, 2, false, 400, -Ic},        // fourth back
-        {2, 0.5, false, 121, 0.6 * Ic}, // staircase techniques: Cdl A v (E(1) - E(i))
-        {1, 0.5, true, 50, -Ic},        {1, 1, true, 200, Ic},
+        {1, 0.5, false, 50, -CdlAv},        // downward sweep: cathodic charging
+        {1, 0.5, true, 50, CdlAv},          // upward sweep: anodic charging
+        {1, 1, false, 50, -CdlAv},          // forward half of a cycle
+        {1, 1, false, 200, CdlAv},          // return half
+        {1, 1, true, 50, CdlAv},            // a cycle that starts upwards
+        {1, 1, true, 200, -CdlAv},          //   and comes back down
+        {1, 2, false, 300, -CdlAv},         // third sweep runs forward again
+        {1, 2, false, 400, CdlAv},          // fourth back
+        {2, 0.5, false, 121, -0.6 * CdlAv}, // staircase techniques: (E(1) - E(i)) (-Cdl A v)
+        {2, 0.5, true, 121, 0.6 * CdlAv},
     };
-    for (const Case &c : cases) {
-        ExperimentState s = withCase(c.technique, 1);
-        s.cycles = c.cycles;
-        s.digital = c.digital;
-        s.cdl = 1e-5;
-        s.cInit = {};
-        Simulation run(s);
-        run.inputs.digitalSimulation = [](const ExperimentState &, CurveStore &) {};
-        run.simulate();
-        EXPECT_NEAR(run.total(c.point), c.expected, 1e-18)
-            << "technique " << c.technique << " cycles " << c.cycles << " point " << c.point;
-    }
+    for (const Case &c : cases)
+        for (int digital : {0, 1}) {
+            ExperimentState s = withCase(c.technique, 1);
+            s.cycles = c.cycles;
+            s.digital = static_cast<Int16>(digital);
+            if (c.rising)
+                std::swap(s.eStart, s.eEnd);
+            s.cdl = 1e-5;
+            s.cInit = {};
+            Simulation run(s);
+            run.inputs.digitalSimulation = [](const ExperimentState &, CurveStore &) {};
+            run.simulate();
+            EXPECT_NEAR(run.total(c.point), c.expected, 1e-18)
+                << "technique " << c.technique << " cycles " << c.cycles << " rising " << c.rising
+                << " point " << c.point << " digital " << digital;
+        }
 }
 
 TEST(Noise, ReproducibleGaussianValuesScaledByTheLargestSignal) {
-    // A constant charging current 1e-7 A is the signal; with 10 % noise each point gets
-    // 10 * g * 1e-7 * 0.0025, g from the generator seeded with 2 * 121 (values computed by hand
-    // from the recurrence: -1.08953964, 0.33483561, 2.08321211).
+    // A constant charging current -1e-7 A (the potential falls) is the signal; with 10 % noise
+    // each point gets 10 * g * (-1e-7) * 0.0025, scaled by the signed extreme, g from the
+    // generator seeded with 2 * 121 (values computed by hand from the recurrence: -1.08953964,
+    // 0.33483561, 2.08321211).
     ExperimentState s = defaultExperiment();
     s.cInit = {};
     s.cdl = 1e-5;
@@ -296,12 +316,12 @@ TEST(Noise, ReproducibleGaussianValuesScaledByTheLargestSignal) {
     second.simulate();
     const double g[] = {-1.0895396406953577, 0.3348356057184849, 2.0832121111124757};
     for (int i = 1; i <= 3; ++i)
-        EXPECT_NEAR(first.total(i), 1e-7 + 10 * g[i - 1] * 1e-7 * 0.0025, 1e-18);
+        EXPECT_NEAR(first.total(i), -1e-7 - 10 * g[i - 1] * 1e-7 * 0.0025, 1e-18);
     for (int i = 1; i <= 121; ++i)
         EXPECT_EQ(first.total(i), second.total(i));
     // The extremes are taken before the noise.
-    EXPECT_DOUBLE_EQ(first.state.yMax, 1e-7);
-    EXPECT_EQ(first.state.yMin, 0);
+    EXPECT_EQ(first.state.yMax, 0);
+    EXPECT_DOUBLE_EQ(first.state.yMin, -1e-7);
 }
 
 TEST(Noise, NeitherAFitNorAZeroCurrentReceivesAny) {
@@ -357,11 +377,10 @@ TEST(DigitalPath, StepCurrentsOfTheEngineAreSummedWithoutPostProcessing) {
 }
 
 TEST(DigitalPath, AgreesWithTheClosedFormsOfAReversibleCouple) {
-    // The same couple both ways: the peak on the same grid point and the peak currents within
-    // 1 % (the box scheme's and the semi-differentiation's discretisation errors; 1.5 % for
-    // differential pulse, whose closed form samples its pulse current at an empirically later
-    // time). The closed forms count a reduction current positive, the finite-difference
-    // simulation negative.
+    // The same couple both ways, signed values compared directly: the reduction peak on the
+    // same grid point with the same sign, and the peak currents within 1 % (the box scheme's and
+    // the semi-differentiation's discretisation errors; 1.5 % for differential pulse, whose
+    // closed form samples its pulse current at an empirically later time).
     struct Case {
         int technique;
         double step, tolerance;
@@ -379,9 +398,11 @@ TEST(DigitalPath, AgreesWithTheClosedFormsOfAReversibleCouple) {
                                  [](const std::string &message) { ADD_FAILURE() << message; });
         };
         digital.simulate();
-        int peak = analytical.peak();
-        EXPECT_EQ(digital.trough(), peak) << "technique " << c.technique << " step " << c.step;
-        EXPECT_NEAR(-digital.total(peak) / analytical.total(peak), 1.0, c.tolerance)
+        int peak = analytical.cathodicPeak();
+        EXPECT_EQ(digital.cathodicPeak(), peak)
+            << "technique " << c.technique << " step " << c.step;
+        EXPECT_LT(analytical.total(peak), 0) << "technique " << c.technique;
+        EXPECT_NEAR(digital.total(peak) / analytical.total(peak), 1.0, c.tolerance)
             << "technique " << c.technique << " step " << c.step;
     }
 }
