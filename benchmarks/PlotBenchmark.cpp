@@ -24,14 +24,14 @@ void ensureGuiApplication() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "benchmarks";
-    static char* argv[] = {name, nullptr};
+    static char *argv[] = {name, nullptr};
     app = std::make_unique<QGuiApplication>(argc, argv);
 }
 
 // Five peaked curves on a cyclic sweep from 0.3 V to -0.3 V and back.
-void fillFiveCurves(kemvo::Application& app) {
-    kemvo::ExperimentState& state = app.state();
-    kemvo::CurveStore& store = app.store();
+void fillFiveCurves(kemvo::Application &app) {
+    kemvo::ExperimentState &state = app.state();
+    kemvo::CurveStore &store = app.store();
     for (int i = 1; i <= kemvo::kMaxPoints; ++i) {
         double e = i <= 2000 ? 0.3 - 0.0003 * i : -0.3 + 0.0003 * (i - 2000);
         store.potential(i) = e;
@@ -49,12 +49,12 @@ void fillFiveCurves(kemvo::Application& app) {
 
 // Style 0: the initial choices (dots, line, squares, dots, dots); 1, 2, 3: every curve in
 // dots, squares or lines. The image is 900 x 600 logical pixels at the given pixel ratio.
-void redrawFiveCurves(benchmark::State& bench, qreal devicePixelRatio) {
+void redrawFiveCurves(benchmark::State &bench, qreal devicePixelRatio) {
     ensureGuiApplication();
     kemvo::HeadlessPlatform platform;
     kemvo::Application app(platform.platform());
     fillFiveCurves(app);
-    auto& options = app.form<kemvo::FormOption>();
+    auto &options = app.form<kemvo::FormOption>();
     options.CheckGrid.setValue(1);
     for (int i = 0; i < 5; ++i) {
         if (bench.range(0) == 1)
@@ -72,13 +72,13 @@ void redrawFiveCurves(benchmark::State& bench, qreal devicePixelRatio) {
     }
     app.form<kemvo::FormPlot>().setPicture(nullptr);
 }
-void BM_RedrawFiveCurves(benchmark::State& bench) {
+void BM_RedrawFiveCurves(benchmark::State &bench) {
     redrawFiveCurves(bench, 1.0);
 }
 BENCHMARK(BM_RedrawFiveCurves)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // The same on a screen of twice the pixel density.
-void BM_RedrawFiveCurvesHighDpi(benchmark::State& bench) {
+void BM_RedrawFiveCurvesHighDpi(benchmark::State &bench) {
     redrawFiveCurves(bench, 2.0);
 }
 BENCHMARK(BM_RedrawFiveCurvesHighDpi)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);

@@ -6,7 +6,7 @@
 
 #include <QApplication>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Kemvo");
     kemvo::qt::QtPlatform platform;

@@ -29,7 +29,7 @@ public:
     // Colour from the 16-colour palette (4 is dark red); -1 for the foreground colour.
     virtual void setColor(int paletteIndex) = 0;
     // Text with its top-left corner at (x, y).
-    virtual void text(double x, double y, const std::string& text) = 0;
+    virtual void text(double x, double y, const std::string &text) = 0;
 };
 
 } // namespace kemvo

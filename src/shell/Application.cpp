@@ -3,11 +3,15 @@
 #include "display/DisplayCommands.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
+#include "setup/FormExpr.h"
+#include "setup/FormMech.h"
+#include "setup/FormTech.h"
+#include "setup/SetupCommands.h"
 #include "shell/ShellCommands.h"
 
 namespace kemvo {
 
-Application::Application(Platform& platform)
+Application::Application(Platform &platform)
     : platform_(platform), store_(std::make_unique<CurveStore>()),
       mainWindow_(std::make_unique<MainWindowModel>()) {
     createForms();
@@ -22,15 +26,20 @@ void Application::createForms() {
     forms_.push_back(std::make_unique<AboutWindow>());
     forms_.push_back(std::make_unique<FormPlot>());
     forms_.push_back(std::make_unique<FormOption>(*this));
+    forms_.push_back(std::make_unique<FormTech>(*this));
+    forms_.push_back(std::make_unique<FormMech>(*this));
+    forms_.push_back(std::make_unique<FormExpr>(*this));
 }
 
 void Application::installCommands() {
     installShellCommands(*this);
     installDisplayCommands(*this);
+    installSetupCommands(*this);
 }
 
 void Application::startUp() {
     mainWindow_->load();
+    state_.digital = form<FormTech>().CheckDigital.checked() ? 1 : 0;
     state_.electrode = 1;
     form<FormOption>().ComboY.setListIndex(0);
     for (int r = 1; r <= 3; ++r) {
@@ -39,15 +48,15 @@ void Application::startUp() {
     }
 }
 
-std::vector<Form*> Application::forms() const {
-    std::vector<Form*> all{mainWindow_.get()};
-    for (const auto& form : forms_)
+std::vector<Form *> Application::forms() const {
+    std::vector<Form *> all{mainWindow_.get()};
+    for (const auto &form : forms_)
         all.push_back(form.get());
     return all;
 }
 
-Form* Application::findForm(const std::string& name) const {
-    for (Form* form : forms())
+Form *Application::findForm(const std::string &name) const {
+    for (Form *form : forms())
         if (form->name() == name)
             return form;
     return nullptr;

@@ -9,8 +9,8 @@
 #include "shell/controls/TextWindow.h"
 
 #include <functional>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,22 +19,22 @@ namespace kemvo {
 class Application {
 public:
     // Creates the windows and runs the start-up of the main window.
-    explicit Application(Platform& platform);
+    explicit Application(Platform &platform);
     ~Application();
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
+    Application(const Application &) = delete;
+    Application &operator=(const Application &) = delete;
 
-    ExperimentState& state() { return state_; }
-    CurveStore& store() { return *store_; }
-    Platform& platform() { return platform_; }
-    MainWindowModel& mainWindow() { return *mainWindow_; }
-    TextWindow& formResult() { return form<ResultWindow>(); }
-    TextWindow& formAbout() { return form<AboutWindow>(); }
+    ExperimentState &state() { return state_; }
+    CurveStore &store() { return *store_; }
+    Platform &platform() { return platform_; }
+    MainWindowModel &mainWindow() { return *mainWindow_; }
+    TextWindow &formResult() { return form<ResultWindow>(); }
+    TextWindow &formAbout() { return form<AboutWindow>(); }
 
     // The window of type F, loaded on this first use as referring to it would.
-    template <typename F> F& form() {
-        for (const auto& candidate : forms_)
-            if (auto* found = dynamic_cast<F*>(candidate.get())) {
+    template <typename F> F &form() {
+        for (const auto &candidate : forms_)
+            if (auto *found = dynamic_cast<F *>(candidate.get())) {
                 found->load();
                 return *found;
             }
@@ -42,22 +42,22 @@ public:
     }
     // A control of another window by its names, loading that window as referring to it would:
     // control<TextBox>("FormExpr", "Ru"). A missing window or control is a programming error.
-    template <typename T> T& control(const std::string& formName, const std::string& name,
-                                     int index = -1) {
-        Form* owner = findForm(formName);
+    template <typename T>
+    T &control(const std::string &formName, const std::string &name, int index = -1) {
+        Form *owner = findForm(formName);
         if (owner == nullptr)
             throw std::logic_error("no window " + formName);
         owner->load();
-        auto* found = dynamic_cast<T*>(owner->find(name, index));
+        auto *found = dynamic_cast<T *>(owner->find(name, index));
         if (found == nullptr)
             throw std::logic_error("no control " + formName + "." + name);
         return *found;
     }
     // Every window, the main window first.
-    std::vector<Form*> forms() const;
-    Form* findForm(const std::string& name) const;
+    std::vector<Form *> forms() const;
+    Form *findForm(const std::string &name) const;
 
-    void showMessage(const std::string& text) { platform_.messages.show(text); }
+    void showMessage(const std::string &text) { platform_.messages.show(text); }
 
     // RefreshPlot: derives the displayed quantity where one is due, then draws the plot.
     // The simulation installs the derivation, the display the drawing.
@@ -79,7 +79,7 @@ private:
     void installCommands();
     void startUp();
 
-    Platform& platform_;
+    Platform &platform_;
     ExperimentState state_;
     std::unique_ptr<CurveStore> store_;
     std::unique_ptr<MainWindowModel> mainWindow_;

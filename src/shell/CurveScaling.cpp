@@ -7,21 +7,21 @@ namespace {
 
 // A simulation that failed for needing more than 4000 points leaves that larger count
 // behind; the loop then ends at the arrays' last point.
-int lastScaledPoint(const ExperimentState& state) {
+int lastScaledPoint(const ExperimentState &state) {
     return std::min<int>(state.pointCount, kMaxPoints);
 }
 
 } // namespace
 
-void scalePotential(Application& app, double factor) {
-    CurveStore& store = app.store();
+void scalePotential(Application &app, double factor) {
+    CurveStore &store = app.store();
     for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
         store.potential(i) *= factor;
     app.refreshPlot();
 }
 
-void scaleCurrentCurve(Application& app, double factor) {
-    CurveStore& store = app.store();
+void scaleCurrentCurve(Application &app, double factor) {
+    CurveStore &store = app.store();
     int curve = app.state().currentCurve;
     for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
         store.curves(i, curve) *= factor;

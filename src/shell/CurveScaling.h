@@ -6,8 +6,8 @@
 namespace kemvo {
 
 // potential(i) *= factor for i = 1..pointCount (never past the arrays' last point).
-void scalePotential(Application& app, double factor);
+void scalePotential(Application &app, double factor);
 // curves(i, currentCurve) *= factor for i = 1..pointCount (never past the last point).
-void scaleCurrentCurve(Application& app, double factor);
+void scaleCurrentCurve(Application &app, double factor);
 
 } // namespace kemvo

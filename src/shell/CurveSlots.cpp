@@ -2,7 +2,7 @@
 
 namespace kemvo {
 
-void allocateCurveSlot(ExperimentState& state, bool overlapTicked) {
+void allocateCurveSlot(ExperimentState &state, bool overlapTicked) {
     Int16 slot = 1;
     if (state.fitMode)
         slot = 2;

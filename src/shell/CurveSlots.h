@@ -8,6 +8,6 @@ namespace kemvo {
 // A fit always works in column 2. Otherwise, with overlap ticked and fewer than five curves
 // held, the new curve is one more; else the store restarts with a single curve in column 1.
 // Writes curveCount, currentCurve and simSlot.
-void allocateCurveSlot(ExperimentState& state, bool overlapTicked);
+void allocateCurveSlot(ExperimentState &state, bool overlapTicked);
 
 } // namespace kemvo

@@ -14,7 +14,7 @@ inline constexpr int kMaxPoints = 4000;
 class PointArray {
 public:
     PointArray() : values_(kMaxPoints + 1, 0.0) {}
-    double& operator()(int i) { return values_[checked(i)]; }
+    double &operator()(int i) { return values_[checked(i)]; }
     double operator()(int i) const { return values_[checked(i)]; }
 
 private:
@@ -31,7 +31,7 @@ template <int Columns> class PointTable {
 public:
     static constexpr int kColumns = Columns;
     PointTable() : values_(static_cast<std::size_t>(kMaxPoints + 1) * Columns, 0.0) {}
-    double& operator()(int i, int k) { return values_[checked(i, k)]; }
+    double &operator()(int i, int k) { return values_[checked(i, k)]; }
     double operator()(int i, int k) const { return values_[checked(i, k)]; }
 
 private:

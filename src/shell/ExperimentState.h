@@ -15,7 +15,8 @@ using StepTable = std::array<double, 6>;
 
 struct ExperimentState {
     // Codes and counts of the experiment's kind.
-    Int16 technique = 0;    // 1 sweep/cyclic, 2 DC, 3 normal pulse, 4 differential pulse, 5 square wave
+    Int16 technique =
+        0; // 1 sweep/cyclic, 2 DC, 3 normal pulse, 4 differential pulse, 5 square wave
     Int16 mechanism = 0;    // 1..17
     Int16 electrode = 0;    // 1 planar ... 8 rotating disk
     Int16 digital = 0;      // 1: finite-difference simulation, 0: analytical functions
@@ -61,9 +62,9 @@ struct ExperimentState {
     StepTable speciesCond{}; // molar conductivity
 
     // Programme fields derived by the simulation driver.
-    double fOverRT = 0;        // [1/V] F/(R T)
-    Int16 scanSign = 0;        // +1 when eEnd > eStart, else -1
-    Int16 pointsPerSweep = 0;  // CInt(|eEnd - eStart| / eStep) + 1
+    double fOverRT = 0;          // [1/V] F/(R T)
+    Int16 scanSign = 0;          // +1 when eEnd > eStart, else -1
+    Int16 pointsPerSweep = 0;    // CInt(|eEnd - eStart| / eStep) + 1
     std::int32_t pointCount = 0; // 2 * pointsPerSweep * cycles
 
     // Curve indices and counts.

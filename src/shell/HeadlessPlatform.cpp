@@ -6,20 +6,20 @@
 
 namespace kemvo {
 
-void RecordedMessages::show(const std::string& text) {
+void RecordedMessages::show(const std::string &text) {
     shown.push_back(text);
     announced.send(text);
 }
 
-std::optional<std::string> ScriptedFileDialog::openFile(const std::string& filter) {
+std::optional<std::string> ScriptedFileDialog::openFile(const std::string &filter) {
     return answer(filter);
 }
 
-std::optional<std::string> ScriptedFileDialog::saveFile(const std::string& filter) {
+std::optional<std::string> ScriptedFileDialog::saveFile(const std::string &filter) {
     return answer(filter);
 }
 
-std::optional<std::string> ScriptedFileDialog::answer(const std::string& filter) {
+std::optional<std::string> ScriptedFileDialog::answer(const std::string &filter) {
     lastFilter = filter;
     if (answers.empty())
         return std::nullopt;
@@ -28,12 +28,14 @@ std::optional<std::string> ScriptedFileDialog::answer(const std::string& filter)
     return name;
 }
 
-void RecordedClipboard::putBitmap(const Canvas& picture) {
+void RecordedClipboard::putBitmap(const Canvas &picture) {
     last = &picture;
     ++puts;
 }
 
-void NoPrinter::print(const Canvas&) { throw RuntimeError("No printer is installed"); }
+void NoPrinter::print(const Canvas &) {
+    throw RuntimeError("No printer is installed");
+}
 
 double SystemClock::secondsSinceMidnight() {
     using namespace std::chrono;

@@ -14,32 +14,32 @@ namespace kemvo {
 
 class RecordedMessages : public MessageBox {
 public:
-    void show(const std::string& text) override;
+    void show(const std::string &text) override;
     std::vector<std::string> shown;
-    Signal<const std::string&> announced;
+    Signal<const std::string &> announced;
 };
 
 class ScriptedFileDialog : public FileDialog {
 public:
-    std::optional<std::string> openFile(const std::string& filter) override;
-    std::optional<std::string> saveFile(const std::string& filter) override;
+    std::optional<std::string> openFile(const std::string &filter) override;
+    std::optional<std::string> saveFile(const std::string &filter) override;
     std::deque<std::string> answers; // the next dialog takes the front; none left = cancelled
     std::string lastFilter;
 
 private:
-    std::optional<std::string> answer(const std::string& filter);
+    std::optional<std::string> answer(const std::string &filter);
 };
 
 class RecordedClipboard : public Clipboard {
 public:
-    void putBitmap(const Canvas& picture) override;
-    const Canvas* last = nullptr;
+    void putBitmap(const Canvas &picture) override;
+    const Canvas *last = nullptr;
     int puts = 0;
 };
 
 class NoPrinter : public Printer {
 public:
-    void print(const Canvas& picture) override;
+    void print(const Canvas &picture) override;
 };
 
 class SystemClock : public Clock {
@@ -51,7 +51,7 @@ public:
 class HeadlessPlatform {
 public:
     HeadlessPlatform();
-    Platform& platform() { return *platform_; }
+    Platform &platform() { return *platform_; }
 
     RecordedMessages messages;
     ScriptedFileDialog files;

@@ -5,7 +5,7 @@
 namespace kemvo {
 
 MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
-    MenuEntry& file = title("mnuFile", "&File");
+    MenuEntry &file = title("mnuFile", "&File");
     entry(file, "mnuSave", "&Save...");
     entry(file, "mnuBar1", "-");
     entry(file, "mnuImport", "&Import Data...");
@@ -16,12 +16,12 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(file, "mnuBar3", "-");
     entry(file, "mnuExit", "E&xit");
 
-    MenuEntry& input = title("mnuInput", "&Input");
+    MenuEntry &input = title("mnuInput", "&Input");
     entry(input, "mnuTech", "&Techniques...");
     entry(input, "mnuMechamism", "&Mechamism...");
     entry(input, "mnuExperimental", "&Experimental...");
 
-    MenuEntry& run = title("mnuRun", "&Run");
+    MenuEntry &run = title("mnuRun", "&Run");
     entry(run, "mnuSimulate", "&Simulate");
     entry(run, "mnuBar31", "-");
     entry(run, "mnuManualFit", "&Manual Fit");
@@ -30,13 +30,13 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(run, "mnuManualSeparate", "M&anual Seprarte");
     entry(run, "mnuAutoSeparate", "Auto S&eparate");
 
-    MenuEntry& display = title("mnuDisplay", "&Display");
+    MenuEntry &display = title("mnuDisplay", "&Display");
     entry(display, "mnuOption", "&Option...");
     entry(display, "mnuPlot", "&Plot");
     entry(display, "mnuNextCurve", "&Next Curve");
     entry(display, "mnuClear", "&Clear");
 
-    MenuEntry& analysis = title("mnuData", "&Analysis");
+    MenuEntry &analysis = title("mnuData", "&Analysis");
     entry(analysis, "mnuFindPeak", "&Find Peak");
     entry(analysis, "mnuFindHalfwaveE", "Find &Halfwave E");
     entry(analysis, "mnuCompId", "&Theoretical Peak");
@@ -46,28 +46,28 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(analysis, "mnuDerivative", "&Differentiate");
     entry(analysis, "mnuIntegral", "&Integrate");
     entry(analysis, "mnuBar52", "-");
-    MenuEntry& xData = entry(analysis, "mnuXData", "&X Data");
+    MenuEntry &xData = entry(analysis, "mnuXData", "&X Data");
     entry(xData, "mnu1000X", "1000X");
     entry(xData, "mnu10X", "10X");
     entry(xData, "mnu01X", "0.1X");
     entry(xData, "mnu0001X", "0.001X");
     entry(xData, "mnuMinusX", "-X");
-    MenuEntry& yData = entry(analysis, "mnuYData", "&Y Data");
+    MenuEntry &yData = entry(analysis, "mnuYData", "&Y Data");
     entry(yData, "mnu1000Y", "1000Y");
     entry(yData, "mnu10Y", "10Y");
     entry(yData, "mnu01Y", "0.1Y");
     entry(yData, "mnu0001Y", "0.001Y");
     entry(yData, "mnuMinusY", "-Y");
 
-    MenuEntry& help = title("mnuHelp", "&Help");
+    MenuEntry &help = title("mnuHelp", "&Help");
     entry(help, "mnuAbout", "&About...");
 
     display.setEnabled(false);
     analysis.setEnabled(false);
 }
 
-MenuEntry& MainWindowModel::menu(const std::string& name) const {
-    auto* found = dynamic_cast<MenuEntry*>(find(name));
+MenuEntry &MainWindowModel::menu(const std::string &name) const {
+    auto *found = dynamic_cast<MenuEntry *>(find(name));
     if (found == nullptr)
         throw std::out_of_range("no menu entry " + name);
     return *found;
@@ -78,15 +78,15 @@ void MainWindowModel::enableDisplayAndAnalysis() {
     menu("mnuData").setEnabled(true);
 }
 
-MenuEntry& MainWindowModel::title(const std::string& name, const std::string& caption) {
-    MenuEntry& menuTitle = add<MenuEntry>(name, caption);
+MenuEntry &MainWindowModel::title(const std::string &name, const std::string &caption) {
+    MenuEntry &menuTitle = add<MenuEntry>(name, caption);
     menuBar_.push_back(&menuTitle);
     return menuTitle;
 }
 
-MenuEntry& MainWindowModel::entry(MenuEntry& parent, const std::string& name,
-                                  const std::string& caption) {
-    MenuEntry& child = add<MenuEntry>(name, caption);
+MenuEntry &MainWindowModel::entry(MenuEntry &parent, const std::string &name,
+                                  const std::string &caption) {
+    MenuEntry &child = add<MenuEntry>(name, caption);
     parent.addChild(child);
     return child;
 }

@@ -14,16 +14,16 @@ public:
     MainWindowModel();
 
     // The menu titles in bar order; their entries hang below them.
-    const std::vector<MenuEntry*>& menuBar() const { return menuBar_; }
-    MenuEntry& menu(const std::string& name) const;
+    const std::vector<MenuEntry *> &menuBar() const { return menuBar_; }
+    MenuEntry &menu(const std::string &name) const;
 
     // Display and Analysis start disabled; the first Simulate or Import enables them.
     void enableDisplayAndAnalysis();
 
 private:
-    MenuEntry& title(const std::string& name, const std::string& caption);
-    MenuEntry& entry(MenuEntry& parent, const std::string& name, const std::string& caption);
-    std::vector<MenuEntry*> menuBar_;
+    MenuEntry &title(const std::string &name, const std::string &caption);
+    MenuEntry &entry(MenuEntry &parent, const std::string &name, const std::string &caption);
+    std::vector<MenuEntry *> menuBar_;
 };
 
 } // namespace kemvo

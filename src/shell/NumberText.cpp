@@ -11,8 +11,12 @@
 namespace kemvo {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the longest prefix of text that is a decimal number; 0 when there is none.
 std::size_t numberPrefixLength(std::string_view text) {
@@ -99,7 +103,9 @@ Int16 roundToInt16(double value) {
     return static_cast<Int16>(rounded);
 }
 
-double intFloor(double value) { return std::floor(value); }
+double intFloor(double value) {
+    return std::floor(value);
+}
 
 std::string formatNumber(double value, std::string_view pattern) {
     // pattern: mantissa digit, point, '#'s for optional decimals, 'e' or 'E', '-', '0' or '#'.

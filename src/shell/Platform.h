@@ -15,7 +15,7 @@ class MessageBox {
 public:
     virtual ~MessageBox() = default;
     // A message with an OK button; returns when the user has dismissed it.
-    virtual void show(const std::string& text) = 0;
+    virtual void show(const std::string &text) = 0;
 };
 
 class FileDialog {
@@ -23,22 +23,22 @@ public:
     virtual ~FileDialog() = default;
     // filter lists description|pattern pairs, e.g. "csv|*.csv|all|*.*".
     // An empty result means the user cancelled.
-    virtual std::optional<std::string> openFile(const std::string& filter) = 0;
-    virtual std::optional<std::string> saveFile(const std::string& filter) = 0;
+    virtual std::optional<std::string> openFile(const std::string &filter) = 0;
+    virtual std::optional<std::string> saveFile(const std::string &filter) = 0;
 };
 
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
     // Empties the clipboard and puts the picture of the canvas on it as a bitmap.
-    virtual void putBitmap(const Canvas& picture) = 0;
+    virtual void putBitmap(const Canvas &picture) = 0;
 };
 
 class Printer {
 public:
     virtual ~Printer() = default;
     // Prints the picture on the default printer; raises RuntimeError when none is installed.
-    virtual void print(const Canvas& picture) = 0;
+    virtual void print(const Canvas &picture) = 0;
 };
 
 class Clock {
@@ -48,11 +48,11 @@ public:
 };
 
 struct Platform {
-    MessageBox& messages;
-    FileDialog& files;
-    Clipboard& clipboard;
-    Printer& printer;
-    Clock& clock;
+    MessageBox &messages;
+    FileDialog &files;
+    Clipboard &clipboard;
+    Printer &printer;
+    Clock &clock;
     std::function<void()> quit; // ends the application at once
 };
 

@@ -10,14 +10,14 @@ class ReportLine {
 public:
     static constexpr std::size_t kZoneWidth = 14;
 
-    ReportLine& text(const std::string& item);
+    ReportLine &text(const std::string &item);
     // A number as printed: general format, one blank for the sign of a non-negative
     // number and one blank after it.
-    ReportLine& number(double value);
+    ReportLine &number(double value);
     // Moves to the start of the next print zone (at least one blank follows the text so far).
-    ReportLine& nextZone();
+    ReportLine &nextZone();
 
-    const std::string& str() const { return line_; }
+    const std::string &str() const { return line_; }
 
 private:
     std::string line_;

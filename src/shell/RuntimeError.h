@@ -10,13 +10,13 @@ namespace kemvo {
 
 class RuntimeError : public std::runtime_error {
 public:
-    explicit RuntimeError(const std::string& description) : std::runtime_error(description) {}
+    explicit RuntimeError(const std::string &description) : std::runtime_error(description) {}
 };
 
 // Descriptions shared by the numerical code, so that messages read alike everywhere.
-inline constexpr const char* kOverflow = "Overflow";
-inline constexpr const char* kDivisionByZero = "Division by zero";
-inline constexpr const char* kSubscriptOutOfRange = "Subscript out of range";
+inline constexpr const char *kOverflow = "Overflow";
+inline constexpr const char *kDivisionByZero = "Division by zero";
+inline constexpr const char *kSubscriptOutOfRange = "Subscript out of range";
 
 // Floating point does not trap: a result that is not finite is reported as an overflow
 // (or, for 0/0, as a division by zero) where it arises.
@@ -35,6 +35,8 @@ inline double checkedDivide(double numerator, double denominator) {
     return checkedFinite(numerator / denominator);
 }
 
-inline double checkedExp(double x) { return checkedFinite(std::exp(x)); }
+inline double checkedExp(double x) {
+    return checkedFinite(std::exp(x));
+}
 
 } // namespace kemvo

@@ -17,36 +17,46 @@ const std::set<std::string> kFileMenus = {"mnuSave", "mnuImport", "mnuExport"};
 
 std::string kindName(ControlKind kind) {
     switch (kind) {
-    case ControlKind::TextBox: return "text box";
-    case ControlKind::Label: return "label";
-    case ControlKind::CheckBox: return "check box";
-    case ControlKind::OptionButton: return "option button";
-    case ControlKind::ComboBox: return "combo box";
-    case ControlKind::ListBox: return "list box";
-    case ControlKind::Frame: return "frame";
-    case ControlKind::Button: return "button";
-    case ControlKind::Menu: return "menu entry";
+    case ControlKind::TextBox:
+        return "text box";
+    case ControlKind::Label:
+        return "label";
+    case ControlKind::CheckBox:
+        return "check box";
+    case ControlKind::OptionButton:
+        return "option button";
+    case ControlKind::ComboBox:
+        return "combo box";
+    case ControlKind::ListBox:
+        return "list box";
+    case ControlKind::Frame:
+        return "frame";
+    case ControlKind::Button:
+        return "button";
+    case ControlKind::Menu:
+        return "menu entry";
     }
     return "control";
 }
 
 } // namespace
 
-ScriptRunner::ScriptRunner(Application& app, HeadlessPlatform& platform, std::ostream& out,
-                           std::ostream& err)
+ScriptRunner::ScriptRunner(Application &app, HeadlessPlatform &platform, std::ostream &out,
+                           std::ostream &err)
     : app_(app), platform_(platform), out_(out), err_(err) {
-    auto echo = [this](const std::string& line) { out_ << line << '\n' << std::flush; };
+    auto echo = [this](const std::string &line) { out_ << line << '\n' << std::flush; };
     app_.formResult().printed.connect(echo);
     app_.formAbout().printed.connect(echo);
-    platform_.messages.announced.connect(
-        [this](const std::string& text) { err_ << "message: " << text << '\n' << std::flush; });
+    platform_.messages.announced.connect([this](const std::string &text) {
+        err_ << "message: " << text << '\n' << std::flush;
+    });
 }
 
-int ScriptRunner::run(const std::vector<std::string>& steps) {
-    for (const std::string& step : steps) {
+int ScriptRunner::run(const std::vector<std::string> &steps) {
+    for (const std::string &step : steps) {
         try {
             runStep(step);
-        } catch (const Refusal& refusal) {
+        } catch (const Refusal &refusal) {
             err_ << "refused: " << step << ": " << refusal.reason << '\n';
             return kRefused;
         }
@@ -56,7 +66,7 @@ int ScriptRunner::run(const std::vector<std::string>& steps) {
     return platform_.messages.shown.empty() ? kClean : kMessageShown;
 }
 
-void ScriptRunner::runStep(const std::string& step) {
+void ScriptRunner::runStep(const std::string &step) {
     if (step == "--help" || step == "-h") {
         out_ << help();
         return;
@@ -79,7 +89,7 @@ void ScriptRunner::runStep(const std::string& step) {
     }
 }
 
-Control& ScriptRunner::resolve(const std::string& qualifiedName) const {
+Control &ScriptRunner::resolve(const std::string &qualifiedName) const {
     static const std::regex pattern(R"((?:([A-Za-z_]\w*)\.)?([A-Za-z_]\w*)(?:\((\d+)\))?)");
     std::smatch match;
     if (!std::regex_match(qualifiedName, match, pattern))
@@ -90,23 +100,23 @@ Control& ScriptRunner::resolve(const std::string& qualifiedName) const {
     if (match[3].matched) {
         try {
             index = std::stoi(match[3].str());
-        } catch (const std::exception&) {
+        } catch (const std::exception &) {
             throw Refusal{"index out of range"};
         }
     }
 
-    std::vector<std::pair<Form*, Control*>> found;
-    for (Form* form : app_.forms()) {
+    std::vector<std::pair<Form *, Control *>> found;
+    for (Form *form : app_.forms()) {
         if (!formName.empty() && form->name() != formName)
             continue;
-        if (Control* control = form->find(name, index))
+        if (Control *control = form->find(name, index))
             found.emplace_back(form, control);
     }
     if (found.empty())
         throw Refusal{"no such control (see --help)"};
     if (found.size() > 1) {
         std::string windows;
-        for (const auto& [form, control] : found)
+        for (const auto &[form, control] : found)
             windows += " " + form->name() + "." + qualifiedName;
         throw Refusal{"ambiguous, name the window:" + windows};
     }
@@ -114,17 +124,17 @@ Control& ScriptRunner::resolve(const std::string& qualifiedName) const {
     return *found.front().second;
 }
 
-void ScriptRunner::requireReachable(const Control& control) const {
+void ScriptRunner::requireReachable(const Control &control) const {
     if (!control.reachable())
         throw Refusal{kindName(control.kind()) + " is hidden or disabled"};
 }
 
-void ScriptRunner::setControl(const std::string& name, const std::string& value) {
-    Control& control = resolve(name);
+void ScriptRunner::setControl(const std::string &name, const std::string &value) {
+    Control &control = resolve(name);
     requireReachable(control);
     switch (control.kind()) {
     case ControlKind::TextBox: {
-        auto& box = static_cast<TextBox&>(control);
+        auto &box = static_cast<TextBox &>(control);
         if (box.locked())
             throw Refusal{"text box is locked"};
         runUserAction(app_, [&] { box.setText(value); });
@@ -133,17 +143,17 @@ void ScriptRunner::setControl(const std::string& name, const std::string& value)
     case ControlKind::CheckBox:
         if (value != "0" && value != "1")
             throw Refusal{"a check box takes 0 or 1"};
-        runUserAction(app_, [&] { static_cast<CheckBox&>(control).setValue(value == "1"); });
+        runUserAction(app_, [&] { static_cast<CheckBox &>(control).setValue(value == "1"); });
         return;
     case ControlKind::OptionButton:
         if (value != "1")
             throw Refusal{"an option button can only be selected (=1)"};
-        runUserAction(app_, [&] { static_cast<OptionButton&>(control).select(); });
+        runUserAction(app_, [&] { static_cast<OptionButton &>(control).select(); });
         return;
     case ControlKind::ListBox:
     case ControlKind::ComboBox: {
-        auto& combo = static_cast<ComboBox&>(control);
-        const auto& items = combo.items();
+        auto &combo = static_cast<ComboBox &>(control);
+        const auto &items = combo.items();
         if (control.kind() == ControlKind::ListBox &&
             std::find(items.begin(), items.end(), value) == items.end())
             throw Refusal{"not an entry of the list"};
@@ -154,7 +164,7 @@ void ScriptRunner::setControl(const std::string& name, const std::string& value)
         if (kFileMenus.count(control.name()) == 0)
             throw Refusal{"this menu entry takes no value"};
         platform_.files.answers.push_back(value);
-        runUserAction(app_, [&] { static_cast<MenuEntry&>(control).click(); });
+        runUserAction(app_, [&] { static_cast<MenuEntry &>(control).click(); });
         platform_.files.answers.clear();
         return;
     default:
@@ -162,32 +172,32 @@ void ScriptRunner::setControl(const std::string& name, const std::string& value)
     }
 }
 
-void ScriptRunner::clickControl(const std::string& name) {
-    Control& control = resolve(name);
+void ScriptRunner::clickControl(const std::string &name) {
+    Control &control = resolve(name);
     requireReachable(control);
     switch (control.kind()) {
     case ControlKind::Menu: {
-        auto& entry = static_cast<MenuEntry&>(control);
+        auto &entry = static_cast<MenuEntry &>(control);
         if (entry.isSeparator() || !entry.children().empty())
             throw Refusal{"not a command"};
         runUserAction(app_, [&] { entry.click(); });
         return;
     }
     case ControlKind::Button:
-        runUserAction(app_, [&] { static_cast<Button&>(control).click(); });
+        runUserAction(app_, [&] { static_cast<Button &>(control).click(); });
         return;
     case ControlKind::OptionButton:
-        runUserAction(app_, [&] { static_cast<OptionButton&>(control).select(); });
+        runUserAction(app_, [&] { static_cast<OptionButton &>(control).select(); });
         return;
     case ControlKind::CheckBox:
-        runUserAction(app_, [&] { static_cast<CheckBox&>(control).click(); });
+        runUserAction(app_, [&] { static_cast<CheckBox &>(control).click(); });
         return;
     default:
         throw Refusal{"a " + kindName(control.kind()) + " cannot be clicked"};
     }
 }
 
-void ScriptRunner::show(const std::string& name) {
+void ScriptRunner::show(const std::string &name) {
     if (name.rfind("state.", 0) == 0) {
         auto value = stateFieldValue(app_, name.substr(6));
         if (!value)
@@ -211,10 +221,10 @@ std::string ScriptRunner::help() const {
             "NAME may carry its window (FormExpr.OK) and an array index (ks(1)).\n"
             "Exit status: 0, 1 when a message box was shown, 2 when a step was refused.\n\n"
             "Windows and their controls:\n";
-    for (Form* form : app_.forms()) {
+    for (Form *form : app_.forms()) {
         text << form->name() << " \"" << form->caption() << "\"\n ";
         std::size_t column = 1;
-        for (Control* control : form->controls()) {
+        for (Control *control : form->controls()) {
             std::string item = " " + control->qualifiedName();
             if (column + item.size() > 78) {
                 text << "\n ";
@@ -227,7 +237,7 @@ std::string ScriptRunner::help() const {
     }
     text << "\nState fields (show=state.NAME):\n ";
     std::size_t column = 1;
-    for (const std::string& field : stateFieldNames()) {
+    for (const std::string &field : stateFieldNames()) {
         if (column + field.size() + 1 > 78) {
             text << "\n ";
             column = 1;

@@ -24,29 +24,29 @@ public:
     static constexpr int kMessageShown = 1;
     static constexpr int kRefused = 2;
 
-    ScriptRunner(Application& app, HeadlessPlatform& platform, std::ostream& out,
-                 std::ostream& err);
-    int run(const std::vector<std::string>& steps);
+    ScriptRunner(Application &app, HeadlessPlatform &platform, std::ostream &out,
+                 std::ostream &err);
+    int run(const std::vector<std::string> &steps);
     std::string help() const;
 
     // Writes the plot picture to a file; raises RuntimeError when it cannot.
-    std::function<void(const std::string& file)> plotWriter;
+    std::function<void(const std::string &file)> plotWriter;
 
 private:
     struct Refusal {
         std::string reason;
     };
-    void runStep(const std::string& step);
-    void setControl(const std::string& name, const std::string& value);
-    void clickControl(const std::string& name);
-    void show(const std::string& name);
-    Control& resolve(const std::string& qualifiedName) const;
-    void requireReachable(const Control& control) const;
+    void runStep(const std::string &step);
+    void setControl(const std::string &name, const std::string &value);
+    void clickControl(const std::string &name);
+    void show(const std::string &name);
+    Control &resolve(const std::string &qualifiedName) const;
+    void requireReachable(const Control &control) const;
 
-    Application& app_;
-    HeadlessPlatform& platform_;
-    std::ostream& out_;
-    std::ostream& err_;
+    Application &app_;
+    HeadlessPlatform &platform_;
+    std::ostream &out_;
+    std::ostream &err_;
 };
 
 } // namespace kemvo

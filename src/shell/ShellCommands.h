@@ -5,9 +5,9 @@ namespace kemvo {
 
 class Application;
 
-void installShellCommands(Application& app);
+void installShellCommands(Application &app);
 
-void mnuNextCurve_Click(Application& app);
-void mnuAbout_Click(Application& app);
+void mnuNextCurve_Click(Application &app);
+void mnuAbout_Click(Application &app);
 
 } // namespace kemvo

@@ -11,18 +11,18 @@ namespace {
 
 struct Field {
     int arity; // number of indices
-    std::function<double(Application&, int, int)> read;
+    std::function<double(Application &, int, int)> read;
 };
 
 template <typename T> Field scalar(T ExperimentState::*member) {
-    return {0, [member](Application& app, int, int) { return double(app.state().*member); }};
+    return {0, [member](Application &app, int, int) { return double(app.state().*member); }};
 }
 
 Field table(StepTable ExperimentState::*member) {
-    return {1, [member](Application& app, int i, int) { return (app.state().*member).at(i); }};
+    return {1, [member](Application &app, int i, int) { return (app.state().*member).at(i); }};
 }
 
-const std::map<std::string, Field>& fields() {
+const std::map<std::string, Field> &fields() {
     using S = ExperimentState;
     static const std::map<std::string, Field> all = {
         {"technique", scalar(&S::technique)},
@@ -80,22 +80,21 @@ const std::map<std::string, Field>& fields() {
         {"xMax", scalar(&S::xMax)},
         {"gridOn", scalar(&S::gridOn)},
         {"overlapMode", scalar(&S::overlapMode)},
-        {"lineStyle", {1, [](Application& app, int i, int) {
-                           return double(app.state().lineStyle.at(i));
-                       }}},
-        {"potential", {1, [](Application& app, int i, int) { return app.store().potential(i); }}},
-        {"curves", {2, [](Application& app, int i, int k) { return app.store().curves(i, k); }}},
+        {"lineStyle",
+         {1, [](Application &app, int i, int) { return double(app.state().lineStyle.at(i)); }}},
+        {"potential", {1, [](Application &app, int i, int) { return app.store().potential(i); }}},
+        {"curves", {2, [](Application &app, int i, int k) { return app.store().curves(i, k); }}},
         {"reactionCurrent",
-         {2, [](Application& app, int i, int k) { return app.store().reactionCurrent(i, k); }}},
+         {2, [](Application &app, int i, int k) { return app.store().reactionCurrent(i, k); }}},
         {"surfaceConc",
-         {2, [](Application& app, int i, int k) { return app.store().surfaceConc(i, k); }}},
+         {2, [](Application &app, int i, int k) { return app.store().surfaceConc(i, k); }}},
     };
     return all;
 }
 
 } // namespace
 
-std::optional<std::string> stateFieldValue(Application& app, const std::string& field) {
+std::optional<std::string> stateFieldValue(Application &app, const std::string &field) {
     static const std::regex pattern(R"(([A-Za-z0-9]+)(?:\((\d+)(?:,(\d+))?\))?)");
     std::smatch match;
     if (!std::regex_match(field, match, pattern))
@@ -110,14 +109,14 @@ std::optional<std::string> stateFieldValue(Application& app, const std::string& 
         int i = given >= 1 ? std::stoi(match[2].str()) : 0;
         int k = given == 2 ? std::stoi(match[3].str()) : 0;
         return generalNumber(found->second.read(app, i, k));
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         return std::nullopt; // an index outside the array
     }
 }
 
 std::vector<std::string> stateFieldNames() {
     std::vector<std::string> names;
-    for (const auto& [name, field] : fields())
+    for (const auto &[name, field] : fields())
         names.push_back(field.arity == 0 ? name : name + (field.arity == 1 ? "(i)" : "(i,k)"));
     return names;
 }

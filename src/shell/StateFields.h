@@ -11,7 +11,7 @@
 namespace kemvo {
 
 // The value of a field as text, or nothing when there is no such field or index.
-std::optional<std::string> stateFieldValue(Application& app, const std::string& field);
+std::optional<std::string> stateFieldValue(Application &app, const std::string &field);
 
 // The names of the fields, with their index arity, for --help.
 std::vector<std::string> stateFieldNames();

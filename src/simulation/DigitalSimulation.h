@@ -18,8 +18,8 @@ namespace kemvo {
 // uncompensatedResistance [ohm] is the number in the parameters window's Ru box.
 // A singular block calls `message` with "Error: inverse matrix" (at most once per run) and the
 // run goes on. lambda = 0, an overflow or any non-finite value raises RuntimeError.
-void runDigitalSimulation(const ExperimentState& state, CurveStore& store,
+void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
-                          const std::function<void(const std::string&)>& message);
+                          const std::function<void(const std::string &)> &message);
 
 } // namespace kemvo

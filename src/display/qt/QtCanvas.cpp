@@ -33,7 +33,7 @@ QtCanvas::~QtCanvas() {
     finish();
 }
 
-void QtCanvas::attach(QPaintDevice* device, QSizeF size) {
+void QtCanvas::attach(QPaintDevice *device, QSizeF size) {
     finish();
     device_ = device;
     size_ = size;
@@ -48,7 +48,7 @@ void QtCanvas::scale(double left, double top, double right, double bottom) {
 }
 
 // Logical pixel of a user coordinate; false when it has none (a degenerate scale).
-bool QtCanvas::mapped(double x, double y, QPointF& pixel) const {
+bool QtCanvas::mapped(double x, double y, QPointF &pixel) const {
     if (scaled_) {
         x = (x - left_) / (right_ - left_) * size_.width();
         y = (y - top_) / (bottom_ - top_) * size_.height();
@@ -65,7 +65,7 @@ QPointF QtCanvas::clamped(QPointF pixel) const {
 }
 
 // Cuts the segment a-b to the surface and its margin (Liang-Barsky); false if nothing is left.
-bool QtCanvas::clipped(QPointF& a, QPointF& b) const {
+bool QtCanvas::clipped(QPointF &a, QPointF &b) const {
     double t0 = 0, t1 = 1;
     double dx = b.x() - a.x(), dy = b.y() - a.y();
     const double p[4] = {-dx, dx, -dy, dy};
@@ -91,7 +91,7 @@ bool QtCanvas::clipped(QPointF& a, QPointF& b) const {
     return true;
 }
 
-QPainter& QtCanvas::painter() const {
+QPainter &QtCanvas::painter() const {
     if (!painter_.isActive()) {
         painter_.begin(device_);
         painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -213,12 +213,12 @@ void QtCanvas::setColor(int paletteIndex) {
                  : foreground_;
 }
 
-void QtCanvas::text(double x, double y, const std::string& text) {
+void QtCanvas::text(double x, double y, const std::string &text) {
     flush();
     QPointF corner;
     if (device_ == nullptr || !mapped(x, y, corner) || clamped(corner) != corner)
         return;
-    QPainter& p = painter();
+    QPainter &p = painter();
     QFontMetricsF metrics(p.font());
     QString shown = toQt(text);
     // A text that starts on the surface but runs over its right or lower edge moves back in,

@@ -26,7 +26,7 @@ void Control::setEnabled(bool enabled) {
 }
 
 bool Control::reachable() const {
-    for (const Control* c = this; c != nullptr; c = c->container())
+    for (const Control *c = this; c != nullptr; c = c->container())
         if (!c->visible() || !c->enabled())
             return false;
     return true;
@@ -35,7 +35,7 @@ bool Control::reachable() const {
 TextBox::TextBox(std::string name, int index, std::string text)
     : Control(ControlKind::TextBox, std::move(name), index), text_(std::move(text)) {}
 
-void TextBox::setText(const std::string& text) {
+void TextBox::setText(const std::string &text) {
     if (text_ == text)
         return;
     text_ = text;
@@ -54,7 +54,7 @@ void TextBox::setLocked(bool locked) {
 Label::Label(std::string name, int index, std::string caption)
     : Control(ControlKind::Label, std::move(name), index), caption_(std::move(caption)) {}
 
-void Label::setCaption(const std::string& caption) {
+void Label::setCaption(const std::string &caption) {
     if (caption_ == caption)
         return;
     caption_ = caption;
@@ -67,7 +67,7 @@ CheckBox::CheckBox(std::string name, int index, std::string caption, int value)
     : Control(ControlKind::CheckBox, std::move(name), index), caption_(std::move(caption)),
       value_(value) {}
 
-void CheckBox::setCaption(const std::string& caption) {
+void CheckBox::setCaption(const std::string &caption) {
     caption_ = caption;
     notify();
 }
@@ -99,13 +99,13 @@ void OptionButton::setValueSilently(bool value) {
     notify();
 }
 
-void OptionGroup::add(OptionButton& option) {
+void OptionGroup::add(OptionButton &option) {
     option.group_ = this;
     options_.push_back(&option);
 }
 
-void OptionGroup::clearExcept(const OptionButton& keep) {
-    for (OptionButton* option : options_)
+void OptionGroup::clearExcept(const OptionButton &keep) {
+    for (OptionButton *option : options_)
         if (option != &keep)
             option->setValueSilently(false);
 }
@@ -119,7 +119,7 @@ int ComboBox::listIndex() const {
     return found == items_.end() ? -1 : static_cast<int>(found - items_.begin());
 }
 
-void ComboBox::setText(const std::string& text) {
+void ComboBox::setText(const std::string &text) {
     if (text_ == text)
         return;
     text_ = text;
@@ -142,7 +142,7 @@ void Button::click() const {
 MenuEntry::MenuEntry(std::string name, std::string caption)
     : Control(ControlKind::Menu, std::move(name), -1), caption_(std::move(caption)) {}
 
-MenuEntry& MenuEntry::addChild(MenuEntry& child) {
+MenuEntry &MenuEntry::addChild(MenuEntry &child) {
     child.setContainer(this);
     children_.push_back(&child);
     return *this;

@@ -32,8 +32,8 @@ void Form::activate() {
     Form_Activate();
 }
 
-Control* Form::find(const std::string& name, int index) const {
-    for (Control* control : order_)
+Control *Form::find(const std::string &name, int index) const {
+    for (Control *control : order_)
         if (control->name() == name && control->index() == index)
             return control;
     return nullptr;

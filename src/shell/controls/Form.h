@@ -14,23 +14,23 @@ namespace kemvo {
 // The elements of a control array, by their index (indices need not start at 0 or 1).
 template <typename T> class ControlArray {
 public:
-    T& operator()(int index) const { return *elements_.at(index); }
-    void add(T& element) { elements_[element.index()] = &element; }
-    const std::map<int, T*>& elements() const { return elements_; }
+    T &operator()(int index) const { return *elements_.at(index); }
+    void add(T &element) { elements_[element.index()] = &element; }
+    const std::map<int, T *> &elements() const { return elements_; }
 
 private:
-    std::map<int, T*> elements_;
+    std::map<int, T *> elements_;
 };
 
 class Form {
 public:
     Form(std::string name, std::string caption);
     virtual ~Form() = default;
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
+    Form(const Form &) = delete;
+    Form &operator=(const Form &) = delete;
 
-    const std::string& name() const { return name_; }
-    const std::string& caption() const { return caption_; }
+    const std::string &name() const { return name_; }
+    const std::string &caption() const { return caption_; }
     bool visible() const { return visible_; }
     bool loaded() const { return loaded_; }
 
@@ -42,21 +42,21 @@ public:
     void activate();
 
     // Looks a control up by its name and array index (-1 for none); nullptr if absent.
-    Control* find(const std::string& name, int index = -1) const;
-    const std::vector<Control*>& controls() const { return order_; }
+    Control *find(const std::string &name, int index = -1) const;
+    const std::vector<Control *> &controls() const { return order_; }
 
     Signal<> visibilityChanged;
 
 protected:
-    template <typename T, typename... Args> T& add(Args&&... args) {
+    template <typename T, typename... Args> T &add(Args &&...args) {
         auto control = std::make_unique<T>(std::forward<Args>(args)...);
-        T& ref = *control;
+        T &ref = *control;
         order_.push_back(control.get());
         owned_.push_back(std::move(control));
         return ref;
     }
-    template <typename T, typename... Args> T& addTo(ControlArray<T>& array, Args&&... args) {
-        T& element = add<T>(std::forward<Args>(args)...);
+    template <typename T, typename... Args> T &addTo(ControlArray<T> &array, Args &&...args) {
+        T &element = add<T>(std::forward<Args>(args)...);
         array.add(element);
         return element;
     }
@@ -69,7 +69,7 @@ private:
     bool visible_ = false;
     bool loaded_ = false;
     std::vector<std::unique_ptr<Control>> owned_;
-    std::vector<Control*> order_;
+    std::vector<Control *> order_;
 };
 
 } // namespace kemvo

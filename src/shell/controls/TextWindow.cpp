@@ -2,7 +2,7 @@
 
 namespace kemvo {
 
-void TextWindow::print(const std::string& line) {
+void TextWindow::print(const std::string &line) {
     lines_.push_back(line);
     printed.send(line);
 }

@@ -13,13 +13,13 @@ namespace kemvo {
 class TextWindow : public Form {
 public:
     using Form::Form;
-    void print(const std::string& line);
-    void print(const ReportLine& line) { print(line.str()); }
+    void print(const std::string &line);
+    void print(const ReportLine &line) { print(line.str()); }
     // Clears the window (the fit reports start on an empty window).
     void cls();
-    const std::vector<std::string>& lines() const { return lines_; }
+    const std::vector<std::string> &lines() const { return lines_; }
 
-    Signal<const std::string&> printed;
+    Signal<const std::string &> printed;
     Signal<> cleared;
 
 private:

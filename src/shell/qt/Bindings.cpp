@@ -15,13 +15,17 @@
 
 namespace kemvo::qt {
 
-QString toQt(const std::string& text) { return QString::fromStdString(text); }
-std::string fromQt(const QString& text) { return text.toStdString(); }
+QString toQt(const std::string &text) {
+    return QString::fromStdString(text);
+}
+std::string fromQt(const QString &text) {
+    return text.toStdString();
+}
 
 namespace {
 
 // Runs `update` now and whenever the model changes, while the widget lives.
-template <typename W, typename F> void mirror(W* widget, Control& control, F update) {
+template <typename W, typename F> void mirror(W *widget, Control &control, F update) {
     QPointer<W> guard(widget);
     update(widget);
     control.changed.connect([guard, update] {
@@ -34,34 +38,34 @@ template <typename W, typename F> void mirror(W* widget, Control& control, F upd
 
 } // namespace
 
-void bindState(QWidget* widget, Control& control) {
-    mirror(widget, control, [&control](QWidget* w) {
+void bindState(QWidget *widget, Control &control) {
+    mirror(widget, control, [&control](QWidget *w) {
         w->setVisible(control.visible());
         w->setEnabled(control.enabled());
         w->setToolTip(toQt(control.toolTip()));
     });
 }
 
-void bind(QLineEdit* edit, TextBox& box, Application& app) {
+void bind(QLineEdit *edit, TextBox &box, Application &app) {
     bindState(edit, box);
-    mirror(edit, box, [&box](QLineEdit* e) {
+    mirror(edit, box, [&box](QLineEdit *e) {
         if (e->text() != toQt(box.text()))
             e->setText(toQt(box.text()));
         e->setReadOnly(box.locked());
     });
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [&box, &app](const QString& text) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [&box, &app](const QString &text) {
         runUserAction(app, [&] { box.setText(fromQt(text)); });
     });
 }
 
-void bind(QLabel* label, Label& model) {
+void bind(QLabel *label, Label &model) {
     bindState(label, model);
-    mirror(label, model, [&model](QLabel* l) { l->setText(toQt(model.caption())); });
+    mirror(label, model, [&model](QLabel *l) { l->setText(toQt(model.caption())); });
 }
 
-void bind(QCheckBox* check, CheckBox& box, Application& app) {
+void bind(QCheckBox *check, CheckBox &box, Application &app) {
     bindState(check, box);
-    mirror(check, box, [&box](QCheckBox* c) {
+    mirror(check, box, [&box](QCheckBox *c) {
         c->setText(toQt(box.caption()));
         c->setChecked(box.checked());
     });
@@ -70,10 +74,10 @@ void bind(QCheckBox* check, CheckBox& box, Application& app) {
     });
 }
 
-void bind(QRadioButton* radio, OptionButton& option, Application& app) {
+void bind(QRadioButton *radio, OptionButton &option, Application &app) {
     bindState(radio, option);
     radio->setAutoExclusive(false); // the model's group decides which one is selected
-    mirror(radio, option, [&option](QRadioButton* r) {
+    mirror(radio, option, [&option](QRadioButton *r) {
         r->setText(toQt(option.caption()));
         r->setChecked(option.value());
     });
@@ -84,39 +88,39 @@ void bind(QRadioButton* radio, OptionButton& option, Application& app) {
     });
 }
 
-void bind(QComboBox* combo, ComboBox& box, Application& app) {
+void bind(QComboBox *combo, ComboBox &box, Application &app) {
     bindState(combo, box);
     combo->clear();
-    for (const std::string& item : box.items())
+    for (const std::string &item : box.items())
         combo->addItem(toQt(item));
     combo->setEditable(true);
-    mirror(combo, box, [&box](QComboBox* c) {
+    mirror(combo, box, [&box](QComboBox *c) {
         c->setCurrentIndex(box.listIndex());
         c->setEditText(toQt(box.text()));
     });
     QObject::connect(combo, &QComboBox::currentTextChanged, combo,
-                     [&box, &app](const QString& text) {
+                     [&box, &app](const QString &text) {
                          runUserAction(app, [&] { box.setText(fromQt(text)); });
                      });
 }
 
-void bind(QListWidget* list, ComboBox& box, Application& app) {
+void bind(QListWidget *list, ComboBox &box, Application &app) {
     bindState(list, box);
-    for (const std::string& item : box.items())
+    for (const std::string &item : box.items())
         list->addItem(toQt(item));
-    mirror(list, box, [&box](QListWidget* l) { l->setCurrentRow(box.listIndex()); });
+    mirror(list, box, [&box](QListWidget *l) { l->setCurrentRow(box.listIndex()); });
     QObject::connect(list, &QListWidget::currentRowChanged, list, [&box, &app](int row) {
         if (row >= 0)
             runUserAction(app, [&] { box.setListIndex(row); });
     });
 }
 
-void bind(QGroupBox* group, Frame& frame) {
+void bind(QGroupBox *group, Frame &frame) {
     bindState(group, frame);
     group->setTitle(toQt(frame.caption()));
 }
 
-void bind(QPushButton* button, Button& model, Application& app) {
+void bind(QPushButton *button, Button &model, Application &app) {
     bindState(button, model);
     button->setText(toQt(model.caption()));
     QObject::connect(button, &QPushButton::clicked, button,

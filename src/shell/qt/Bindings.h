@@ -22,19 +22,19 @@ class QWidget;
 namespace kemvo::qt {
 
 // Visible, enabled and tool tip only (for a widget that shows a control's row or caption).
-void bindState(QWidget* widget, Control& control);
+void bindState(QWidget *widget, Control &control);
 
-void bind(QLineEdit* edit, TextBox& box, Application& app);
-void bind(QLabel* label, Label& model);
-void bind(QCheckBox* check, CheckBox& box, Application& app);
-void bind(QRadioButton* radio, OptionButton& option, Application& app);
-void bind(QComboBox* combo, ComboBox& box, Application& app);
-void bind(QListWidget* list, ComboBox& box, Application& app);
-void bind(QGroupBox* group, Frame& frame);
-void bind(QPushButton* button, Button& model, Application& app);
+void bind(QLineEdit *edit, TextBox &box, Application &app);
+void bind(QLabel *label, Label &model);
+void bind(QCheckBox *check, CheckBox &box, Application &app);
+void bind(QRadioButton *radio, OptionButton &option, Application &app);
+void bind(QComboBox *combo, ComboBox &box, Application &app);
+void bind(QListWidget *list, ComboBox &box, Application &app);
+void bind(QGroupBox *group, Frame &frame);
+void bind(QPushButton *button, Button &model, Application &app);
 
 // Shows a caption with its access key: "&File" keeps its ampersand for Qt.
-QString toQt(const std::string& text);
-std::string fromQt(const QString& text);
+QString toQt(const std::string &text);
+std::string fromQt(const QString &text);
 
 } // namespace kemvo::qt

@@ -18,23 +18,23 @@ namespace kemvo::qt {
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Application& app, ViewRegistry views, QWidget* parent = nullptr);
-    QMdiArea* mdiArea() const { return mdi_; }
+    MainWindow(Application &app, ViewRegistry views, QWidget *parent = nullptr);
+    QMdiArea *mdiArea() const { return mdi_; }
     // The view of a window model, or nullptr before it was first shown.
-    QWidget* viewOf(const Form& form) const;
+    QWidget *viewOf(const Form &form) const;
 
 private:
     void buildMenuBar();
-    void fillMenu(QMenu* menu, MenuEntry& entry);
-    void followVisibility(Form& form);
-    void showView(Form& form);
-    QWidget* createView(Form& form);
+    void fillMenu(QMenu *menu, MenuEntry &entry);
+    void followVisibility(Form &form);
+    void showView(Form &form);
+    QWidget *createView(Form &form);
 
-    Application& app_;
+    Application &app_;
     ViewRegistry views_;
-    QMdiArea* mdi_;
-    std::map<const Form*, QWidget*> frames_; // the sub-window or tool window of each model
-    std::map<const Form*, QWidget*> contents_;
+    QMdiArea *mdi_;
+    std::map<const Form *, QWidget *> frames_; // the sub-window or tool window of each model
+    std::map<const Form *, QWidget *> contents_;
     bool showing_ = false;
 };
 

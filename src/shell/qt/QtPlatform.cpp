@@ -17,7 +17,7 @@ namespace kemvo::qt {
 namespace {
 
 // "csv|*.csv|all|*.*" -> "csv (*.csv);;all (*.*)"
-QString qtFilter(const std::string& filter) {
+QString qtFilter(const std::string &filter) {
     QStringList parts = toQt(filter).split('|');
     QStringList choices;
     for (int i = 0; i + 1 < parts.size(); i += 2)
@@ -25,8 +25,8 @@ QString qtFilter(const std::string& filter) {
     return choices.join(";;");
 }
 
-const ImageSource& imageOf(const Canvas& picture) {
-    auto* source = dynamic_cast<const ImageSource*>(&picture);
+const ImageSource &imageOf(const Canvas &picture) {
+    auto *source = dynamic_cast<const ImageSource *>(&picture);
     if (source == nullptr)
         throw RuntimeError("The plot has no picture");
     return *source;
@@ -34,7 +34,7 @@ const ImageSource& imageOf(const Canvas& picture) {
 
 class QtMessageBox : public MessageBox {
 public:
-    void show(const std::string& text) override {
+    void show(const std::string &text) override {
         QMessageBox::information(parent, "Kemvo", toQt(text), QMessageBox::Ok);
     }
     QPointer<QWidget> parent;
@@ -42,16 +42,16 @@ public:
 
 class QtFileDialog : public FileDialog {
 public:
-    std::optional<std::string> openFile(const std::string& filter) override {
+    std::optional<std::string> openFile(const std::string &filter) override {
         return answer(QFileDialog::getOpenFileName(parent, "Open", QString(), qtFilter(filter)));
     }
-    std::optional<std::string> saveFile(const std::string& filter) override {
+    std::optional<std::string> saveFile(const std::string &filter) override {
         return answer(QFileDialog::getSaveFileName(parent, "Save As", QString(), qtFilter(filter)));
     }
     QPointer<QWidget> parent;
 
 private:
-    static std::optional<std::string> answer(const QString& name) {
+    static std::optional<std::string> answer(const QString &name) {
         if (name.isEmpty())
             return std::nullopt;
         return fromQt(name);
@@ -60,8 +60,8 @@ private:
 
 class QtClipboard : public Clipboard {
 public:
-    void putBitmap(const Canvas& picture) override {
-        QClipboard* clipboard = QApplication::clipboard();
+    void putBitmap(const Canvas &picture) override {
+        QClipboard *clipboard = QApplication::clipboard();
         clipboard->clear();
         clipboard->setImage(imageOf(picture).image());
     }
@@ -69,7 +69,7 @@ public:
 
 class QtPrinter : public Printer {
 public:
-    void print(const Canvas& picture) override {
+    void print(const Canvas &picture) override {
         if (QPrinterInfo::defaultPrinter().isNull())
             throw RuntimeError("No printer is installed");
         QImage image = imageOf(picture).image();
@@ -95,13 +95,13 @@ struct QtPlatform::Services {
 
 QtPlatform::QtPlatform()
     : services_(std::make_unique<Services>()),
-      platform_(std::make_unique<Platform>(Platform{services_->messages, services_->files,
-                                                    services_->clipboard, services_->printer,
-                                                    services_->clock, [] { QApplication::quit(); }})) {}
+      platform_(std::make_unique<Platform>(
+          Platform{services_->messages, services_->files, services_->clipboard, services_->printer,
+                   services_->clock, [] { QApplication::quit(); }})) {}
 
 QtPlatform::~QtPlatform() = default;
 
-void QtPlatform::setParentWindow(QWidget* window) {
+void QtPlatform::setParentWindow(QWidget *window) {
     services_->messages.parent = window;
     services_->files.parent = window;
 }

@@ -24,9 +24,9 @@ class QtPlatform {
 public:
     QtPlatform();
     ~QtPlatform();
-    Platform& platform() { return *platform_; }
+    Platform &platform() { return *platform_; }
     // The window that message boxes and dialogs belong to.
-    void setParentWindow(QWidget* window);
+    void setParentWindow(QWidget *window);
 
 private:
     struct Services;

@@ -4,9 +4,9 @@
 
 namespace kemvo::qt {
 
-void registerShellViews(ViewRegistry& views) {
-    auto textView = [](Application&, Form& form) -> QWidget* {
-        return new TextWindowView(static_cast<TextWindow&>(form));
+void registerShellViews(ViewRegistry &views) {
+    auto textView = [](Application &, Form &form) -> QWidget * {
+        return new TextWindowView(static_cast<TextWindow &>(form));
     };
     views.add("FormResult", {Placement::MdiChild, textView});
     views.add("FormAbout", {Placement::MdiChild, textView});

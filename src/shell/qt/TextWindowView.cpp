@@ -5,15 +5,15 @@
 
 namespace kemvo::qt {
 
-TextWindowView::TextWindowView(TextWindow& window, QWidget* parent) : QPlainTextEdit(parent) {
+TextWindowView::TextWindowView(TextWindow &window, QWidget *parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setWindowTitle(QString::fromStdString(window.caption()));
-    for (const std::string& line : window.lines())
+    for (const std::string &line : window.lines())
         appendPlainText(QString::fromStdString(line));
     QPointer<TextWindowView> guard(this);
-    window.printed.connect([guard](const std::string& line) {
+    window.printed.connect([guard](const std::string &line) {
         if (guard)
             guard->appendPlainText(QString::fromStdString(line));
     });
@@ -21,7 +21,11 @@ TextWindowView::TextWindowView(TextWindow& window, QWidget* parent) : QPlainText
         if (guard)
             guard->clear();
     });
-    resize(560, 320);
+}
+
+QSize TextWindowView::sizeHint() const {
+    QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(QString(72, 'x')), metrics.lineSpacing() * 18};
 }
 
 } // namespace kemvo::qt

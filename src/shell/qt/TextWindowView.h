@@ -11,7 +11,9 @@ namespace kemvo::qt {
 class TextWindowView : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit TextWindowView(TextWindow& window, QWidget* parent = nullptr);
+    explicit TextWindowView(TextWindow &window, QWidget *parent = nullptr);
+    // Wide enough for a report line of five print zones.
+    QSize sizeHint() const override;
 };
 
 } // namespace kemvo::qt

@@ -19,13 +19,15 @@ enum class Placement {
 
 struct ViewEntry {
     Placement placement = Placement::MdiChild;
-    std::function<QWidget*(Application&, Form&)> create;
+    std::function<QWidget *(Application &, Form &)> create;
 };
 
 class ViewRegistry {
 public:
-    void add(const std::string& formName, ViewEntry entry) { entries_[formName] = std::move(entry); }
-    const ViewEntry* find(const std::string& formName) const {
+    void add(const std::string &formName, ViewEntry entry) {
+        entries_[formName] = std::move(entry);
+    }
+    const ViewEntry *find(const std::string &formName) const {
         auto found = entries_.find(formName);
         return found == entries_.end() ? nullptr : &found->second;
     }

@@ -1,0 +1,228 @@
+#pragma once
+// The parameters window "Experimental": every experimental parameter as typed text, the rows
+// that the technique, mechanism and electrode need, the fit ranges, and the values derived
+// while the user types (area and volume, Keq, drop time, pulse width, initial concentrations).
+// Its controls are the live store of the user's values; the intake reads them.
+
+#include "shell/controls/Form.h"
+
+#include <string>
+
+namespace kemvo {
+
+class Application;
+
+inline constexpr int kFitEntryCount = 19;
+
+// The fit entries 1..19 share one index space: concentrations of species 1..4, then ks, alpha
+// and E0 of charge steps 1..3, then kf and kb of chemical steps 1..3.
+inline constexpr int fitConcentration(int species) {
+    return species;
+}
+inline constexpr int fitKs(int step) {
+    return step + 4;
+}
+inline constexpr int fitAlpha(int step) {
+    return step + 7;
+}
+inline constexpr int fitE0(int step) {
+    return step + 10;
+}
+inline constexpr int fitKf(int step) {
+    return step + 13;
+}
+inline constexpr int fitKb(int step) {
+    return step + 16;
+}
+
+class FormExpr : public Form {
+public:
+    explicit FormExpr(Application& app);
+
+    // Event handlers, named after their control and event.
+    void optElectrode_Click(int index);
+    // Area [cm^2] into ARE ("0.##e-0") and electrodeVolume [cm^3] for the electrode kind from
+    // the typed radius and length (the volume from those last read into the state), then
+    // area = the number in ARE.
+    void radius_Change();
+    void leng_Change() { radius_Change(); }
+    // LabelKeq(r) = kf(r)/kb(r) ("#.###e-#") while kb(r) > 0.
+    void kf_Change(int index) { keqChange(index); }
+    void kb_Change(int index) { keqChange(index); }
+    // Initial concentrations: fOverRT from the state's temperature, Cinit(index) from C(index)
+    // ("0.###e-#"), then pre-equilibration at the start potential and preconcentration of B
+    // when their boxes are ticked.
+    void C_Change(int index);
+    void LabelKeq_Change(int) { recomputeAllConcentrations(); }
+    void Estart_Change() { recomputeAllConcentrations(); }
+    void pl_Change(int) { recomputeAllConcentrations(); }
+    void CheckPreEqu_Click() { recomputeAllConcentrations(); }
+    void Eze_Change(int) { C_Change(1); }
+    void NEL_Change(int) { C_Change(1); }
+    void CheckPreCon_Click() { preconcentrationClick(true); }
+    void CheckFitted_Click(int index);
+    // td = |Estep| / |V|; tp = 0.5 / f.
+    void Estep_Change();
+    void V_Change() { Estep_Change(); }
+    void TextF_Change();
+    void OK_Click();
+
+    // Frames.
+    Frame& Frame4; // "Species"
+    Frame& Frame2; // "Heterogeneous Reaction"
+    Frame& Frame6; // "Homogeneous Reaction"
+    Frame& Frame7; // "Electrode"
+    Frame& Frame1; // "Electrolyte"
+    Frame& Frame3; // "Instrumental Parameters"
+    Frame& Frame5; // "Scan"
+    Frame& FramePre;
+
+    // Species A..D (1..4): column headings and rows.
+    Label& LabelD;
+    Label& LabelC;
+    Label& LabelCinit;
+    Label& LabelCond;
+    Label& LabelCfitted;
+    Label& LabelCmin;
+    Label& LabelCmax;
+    ControlArray<Label> specie;
+    ControlArray<TextBox> D;    // [cm^2/s]
+    ControlArray<TextBox> C;    // [mol/L] analytical concentration as typed
+    ControlArray<Label> Cinit;  // [mol/L] derived initial concentration, read by the intake
+    ControlArray<TextBox> Cond; // 0..3: molar conductivity of species 1..4
+
+    // Charge-transfer steps 1..3.
+    Label& LabelN;
+    Label& LabelKs;
+    Label& LabelAlpha;
+    Label& LabelE0;
+    ControlArray<Label> heter;
+    ControlArray<ComboBox> NEL; // electron number "1".."3"
+    ControlArray<TextBox> ks;   // [cm/s]
+    ControlArray<TextBox> alph; // transfer coefficient
+    ControlArray<TextBox> Eze;  // [V] standard potential
+
+    // Chemical steps 1..3.
+    Label& LabelP;
+    Label& LabelKf;
+    Label& LabelKb;
+    Label& LabelKeqHead;
+    ControlArray<Label> homo;
+    ControlArray<ComboBox> pl; // stoichiometric number "1".."4"
+    ControlArray<TextBox> kf;
+    ControlArray<TextBox> kb;
+    ControlArray<Label> LabelKeq;
+
+    // Fit entries 1..19: tick box and range.
+    ControlArray<CheckBox> CheckFitted;
+    ControlArray<TextBox> TextCmin;
+    ControlArray<TextBox> TextCmax;
+
+    // Electrode.
+    ControlArray<OptionButton> optElectrode; // 1..8, index = electrode code
+    Label& LabelRadius;
+    TextBox& radius; // [cm]
+    Label& LabelLength;
+    TextBox& leng; // [cm] length, or thickness of a film
+    Label& LabelArea;
+    TextBox& ARE; // [cm^2], locked while computed from the radius
+    Label& LabelDis;
+    TextBox& TextDis; // [cm]
+    Label& LabelRrate;
+    TextBox& TextRrate; // [rpm]
+
+    // Electrolyte.
+    Label& LabelElectrolyteC;
+    TextBox& TextElectrolyteC; // [mol/L]
+    Label& LabelElectrolyteCond;
+    TextBox& TextElectrolyteCond;
+    Label& LabelVis;
+    TextBox& TextVis; // [cm^2/s]
+
+    // Instrumental parameters.
+    Label& LabelEstart;
+    TextBox& Estart; // [V]
+    Label& LabelEend;
+    TextBox& Eend; // [V]
+    Label& LabelEstep;
+    TextBox& Estep; // [V]
+    Label& LabelV;
+    TextBox& V; // [V/s]
+    Label& Labeltd;
+    TextBox& td; // [s]
+    Label& Labeltp;
+    TextBox& tp; // [s]
+    Label& LabelEpulse;
+    TextBox& Epulse; // [V]
+    Label& LabelF;
+    TextBox& TextF; // [Hz]
+    Label& LabelNoise;
+    TextBox& Noise; // [%]
+    Label& LabelCdl;
+    TextBox& Cdl; // [F]
+    Label& LabelRu;
+    TextBox& Ru; // [ohm]
+    Label& Labeltemp;
+    TextBox& txttemp; // [degrees Celsius]
+    ComboBox& ListScan;
+
+    // Scan.
+    OptionButton& option9;  // "Single"
+    OptionButton& option10; // "Cycle"
+    OptionButton& Option11; // "2 Cycles"
+
+    CheckBox& CheckPreEqu;
+    CheckBox& CheckPreCon;
+
+    // Preconcentration.
+    Label& LabelEPre;
+    TextBox& txtEPre; // [V]
+    Label& LabelPconst;
+    TextBox& txtPconst;
+    Label& LabelRStir;
+    TextBox& txtRStir; // [rpm]
+    Label& LabelTPre;
+    TextBox& txtTPre; // [s]
+    Label& LabelTpreconst;
+    TextBox& txtTpreconst; // [1/s]
+
+    Button& OK;
+
+protected:
+    // Selects in NEL(r) and pl(r) the entries of the state's electron and stoichiometric numbers.
+    void Form_Load() override;
+    // Reads the mechanism, takes the whole window into the state, then shows the rows of the
+    // technique, mechanism and electrode with their derived values and step captions.
+    void Form_Activate() override;
+
+private:
+    template <typename T> T& in(Frame& frame, T& control);
+    Label& label(Frame& frame, const std::string& name, const std::string& caption);
+    TextBox& box(Frame& frame, const std::string& name, const std::string& text);
+    void createSpecies();
+    void createChargeSteps();
+    void createChemicalSteps();
+    void createFitEntries();
+    void createElectrodes();
+    void createScan();
+    void connectHandlers();
+
+    void keqChange(int index);
+    void recomputeAllConcentrations();
+    void preconcentrationClick(bool reportFailure);
+    void preEquilibrate();
+    void preconcentrate();
+    void showFitEntry(int index, bool rowShown);
+    void applyTechniqueRows();
+    void applySpeciesRows();
+    void applyChargeRows();
+    void applyChemicalRows();
+    void setStepCaptions();
+    void applyElectrodeRows();
+
+    OptionGroup electrodes_;
+    OptionGroup scans_;
+    Application& app_;
+};
+
+} // namespace kemvo

@@ -1,0 +1,52 @@
+#include "setup/FormTech.h"
+
+#include "setup/Catalogue.h"
+#include "setup/FormExpr.h"
+#include "setup/FormMech.h"
+#include "shell/Application.h"
+
+namespace kemvo {
+
+FormTech::FormTech(Application& app)
+    : Form("FormTech", "Techniques"), Frame1(add<Frame>("Frame1", -1, "Voltammetry")),
+      CheckDigital(add<CheckBox>("CheckDigital", -1, "digital simulation", 1)),
+      CmdOK(add<Button>("CmdOK", -1, "OK")), app_(app) {
+    for (int code = 1; code <= kTechniqueCount; ++code) {
+        auto& option = addTo(optTech, "optTech", code, std::string(techniqueCaption(code)));
+        option.setContainer(&Frame1);
+        techniques_.add(option);
+    }
+    optTech(1).select();
+    CmdOK.onClick = [this] { CmdOK_Click(); };
+    CheckDigital.onClick = [this] { CheckDigital_Click(); };
+}
+
+void FormTech::TechValue() {
+    for (const auto& [code, option] : optTech.elements())
+        if (option->value()) {
+            app_.state().technique = static_cast<Int16>(code);
+            return;
+        }
+}
+
+void FormTech::CmdOK_Click() {
+    TechValue();
+    hide();
+}
+
+void FormTech::CheckDigital_Click() {
+    bool digital = CheckDigital.checked();
+    app_.state().digital = digital ? 1 : 0;
+
+    FormMech& mechanisms = app_.form<FormMech>();
+    for (int code = 2; code <= kMechanismCount; ++code) {
+        const MechanismEntry* entry = findMechanism(code);
+        mechanisms.mech(code).setEnabled(digital || entry->analytical);
+    }
+    FormExpr& parameters = app_.form<FormExpr>();
+    parameters.Ru.setEnabled(digital);
+    parameters.optElectrode(static_cast<int>(Electrode::ThinFilm)).setEnabled(!digital);
+    parameters.optElectrode(static_cast<int>(Electrode::RotatingDisk)).setEnabled(!digital);
+}
+
+} // namespace kemvo
