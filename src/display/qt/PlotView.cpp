@@ -14,7 +14,6 @@ PlotView::PlotView(Application &app, FormPlot &plot, QWidget *parent)
               palette().color(QPalette::WindowText)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(160, 120);
-    resize(640, 420);
     canvas_.onPaint = [this] { update(); };
     plot_.setPicture(&canvas_);
 }

@@ -16,6 +16,7 @@ public:
     PlotView(Application &app, FormPlot &plot, QWidget *parent = nullptr);
     ~PlotView() override;
     const ImageCanvas &canvas() const { return canvas_; }
+    QSize sizeHint() const override { return {640, 420}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -177,6 +177,23 @@ private slots:
         QVERIFY(markedPixels(copied) > 1000);
     }
 
+    void exitEndsTheRunWithTheOptionsWindowOpen() {
+        qt::QtPlatform qtPlatform;
+        Application qtApp(qtPlatform.platform());
+        qt::MainWindow qtWindow(qtApp, qt::allViews());
+        qtWindow.show();
+        qtApp.mainWindow().menu("mnuOption").click();
+        QVERIFY(QTest::qWaitForWindowExposed(qtWindow.viewOf(qtApp.form<FormOption>())));
+        bool refused = false;
+        QTimer::singleShot(0, &qtWindow, [&] { qtApp.mainWindow().menu("mnuExit").click(); });
+        QTimer::singleShot(3000, &qtWindow, [&] {
+            refused = true;
+            QApplication::exit(1);
+        });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!refused);
+    }
+
 private:
     qt::PlotView *plotView() const {
         return qobject_cast<qt::PlotView *>(window->viewOf(app->form<FormPlot>()));
