@@ -70,13 +70,13 @@ constexpr std::array<MechanismEntry, kMechanismCount> kMechanisms = {{
     {"17)  C = A + pD, A + ne = B", "complex reaction", 4, {"A+ne=B"}, {"C=A+pD"}, false},
 }};
 
-template <std::size_t N> Int16 countFilled(const std::array<std::string_view, N>& steps) {
+template <std::size_t N> Int16 countFilled(const std::array<std::string_view, N> &steps) {
     return static_cast<Int16>(
         std::count_if(steps.begin(), steps.end(), [](std::string_view s) { return !s.empty(); }));
 }
 
 template <std::size_t N>
-std::string_view captionOf(const std::array<std::string_view, N>& table, int code) {
+std::string_view captionOf(const std::array<std::string_view, N> &table, int code) {
     if (code < 1 || code > static_cast<int>(N))
         throw std::out_of_range("no catalogue entry " + std::to_string(code));
     return table[static_cast<std::size_t>(code - 1)];
@@ -98,7 +98,7 @@ std::string_view electrodeCaption(int code) {
     return captionOf(kElectrodes, code);
 }
 
-const MechanismEntry* findMechanism(int code) {
+const MechanismEntry *findMechanism(int code) {
     if (code < 1 || code > kMechanismCount)
         return nullptr;
     return &kMechanisms[static_cast<std::size_t>(code - 1)];

@@ -52,6 +52,6 @@ std::string_view techniqueCaption(int code);
 std::string_view electrodeCaption(int code);
 
 // Mechanism 1..17; nullptr for a code outside the catalogue.
-const MechanismEntry* findMechanism(int code);
+const MechanismEntry *findMechanism(int code);
 
 } // namespace kemvo

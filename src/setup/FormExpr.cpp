@@ -15,18 +15,18 @@
 namespace kemvo {
 namespace {
 
-constexpr const char* kOhm = "\u03A9";
+constexpr const char *kOhm = "\u03A9";
 
 // A derived value is computed only from texts that are numbers, and a step whose reading or
 // arithmetic fails is skipped: the boxes it would write keep their texts.
-void attempt(const std::function<void()>& step) {
+void attempt(const std::function<void()> &step) {
     try {
         step();
-    } catch (const RuntimeError&) {
+    } catch (const RuntimeError &) {
     }
 }
 
-double numberIn(const std::string& text) {
+double numberIn(const std::string &text) {
     return strictValue(text);
 }
 
@@ -50,7 +50,7 @@ double equilibriumShift(double theta, double x, double y) {
 
 } // namespace
 
-FormExpr::FormExpr(Application& app)
+FormExpr::FormExpr(Application &app)
     : Form("FormExpr", "Experimental"), Frame4(add<Frame>("Frame4", -1, "Species")),
       Frame2(add<Frame>("Frame2", -1, "Heterogeneous Reaction")),
       Frame6(add<Frame>("Frame6", -1, "Homogeneous Reaction")),
@@ -126,22 +126,22 @@ FormExpr::FormExpr(Application& app)
     connectHandlers();
 }
 
-template <typename T> T& FormExpr::in(Frame& frame, T& control) {
+template <typename T> T &FormExpr::in(Frame &frame, T &control) {
     control.setContainer(&frame);
     return control;
 }
 
-Label& FormExpr::label(Frame& frame, const std::string& name, const std::string& caption) {
+Label &FormExpr::label(Frame &frame, const std::string &name, const std::string &caption) {
     return in(frame, add<Label>(name, -1, caption));
 }
 
-TextBox& FormExpr::box(Frame& frame, const std::string& name, const std::string& text) {
+TextBox &FormExpr::box(Frame &frame, const std::string &name, const std::string &text) {
     return in(frame, add<TextBox>(name, -1, text));
 }
 
 void FormExpr::createSpecies() {
-    static const char* const names[] = {"A", "B", "C", "D"};
-    static const char* const conductivities[] = {"100", "200", "300", "400"};
+    static const char *const names[] = {"A", "B", "C", "D"};
+    static const char *const conductivities[] = {"100", "200", "300", "400"};
     for (int j = 1; j <= 4; ++j) {
         std::string initial = j == 1 ? "1e-3" : "0";
         in(Frame4, addTo(specie, "specie", j, names[j - 1]));
@@ -149,14 +149,14 @@ void FormExpr::createSpecies() {
         in(Frame4, addTo(C, "C", j, initial));
         in(Frame4, addTo(Cinit, "Cinit", j, initial));
         in(Frame4, addTo(Cond, "Cond", j - 1, conductivities[j - 1]));
-        for (Control* row :
-             std::initializer_list<Control*>{&specie(j), &D(j), &C(j), &Cinit(j), &Cond(j - 1)})
+        for (Control *row :
+             std::initializer_list<Control *>{&specie(j), &D(j), &C(j), &Cinit(j), &Cond(j - 1)})
             row->setVisible(j <= 2); // the first mechanism's species
     }
 }
 
 void FormExpr::createChargeSteps() {
-    static const char* const potentials[] = {"0.1", "-0.1", "-0.2"};
+    static const char *const potentials[] = {"0.1", "-0.1", "-0.2"};
     const std::vector<std::string> electronNumbers = {"1", "2", "3"};
     for (int r = 1; r <= 3; ++r) {
         in(Frame2, addTo(heter, "heter", r, r == 1 ? "A+ne=B" : ""));
@@ -164,8 +164,8 @@ void FormExpr::createChargeSteps() {
         in(Frame2, addTo(ks, "ks", r, "1e4"));
         in(Frame2, addTo(alph, "alph", r, "0.5"));
         in(Frame2, addTo(Eze, "Eze", r, potentials[r - 1]));
-        for (Control* row :
-             std::initializer_list<Control*>{&heter(r), &NEL(r), &ks(r), &alph(r), &Eze(r)})
+        for (Control *row :
+             std::initializer_list<Control *>{&heter(r), &NEL(r), &ks(r), &alph(r), &Eze(r)})
             row->setVisible(r == 1);
     }
 }
@@ -178,8 +178,8 @@ void FormExpr::createChemicalSteps() {
         in(Frame6, addTo(kf, "kf", r, "10"));
         in(Frame6, addTo(kb, "kb", r, "0.01"));
         in(Frame6, addTo(LabelKeq, "LabelKeq", r, "1e3")); // kf/kb of the initial texts
-        for (Control* row :
-             std::initializer_list<Control*>{&homo(r), &pl(r), &kf(r), &kb(r), &LabelKeq(r)})
+        for (Control *row :
+             std::initializer_list<Control *>{&homo(r), &pl(r), &kf(r), &kb(r), &LabelKeq(r)})
             row->setVisible(false);
     }
 }
@@ -205,7 +205,7 @@ void FormExpr::createFitEntries() {
         } else if (i > fitConcentration(1)) {
             low = "0";
         }
-        Frame& frame = i <= fitConcentration(4) ? Frame4 : i <= fitE0(3) ? Frame2 : Frame6;
+        Frame &frame = i <= fitConcentration(4) ? Frame4 : i <= fitE0(3) ? Frame2 : Frame6;
         in(frame, addTo(CheckFitted, "CheckFitted", i, "", i == 1 ? 1 : 0));
         in(frame, addTo(TextCmin, "TextCmin", i, low));
         in(frame, addTo(TextCmax, "TextCmax", i, high));
@@ -224,9 +224,9 @@ void FormExpr::createElectrodes() {
     // Digital simulation starts ticked: the thin film and the rotating disk are not offered.
     optElectrode(static_cast<int>(Electrode::ThinFilm)).setEnabled(false);
     optElectrode(static_cast<int>(Electrode::RotatingDisk)).setEnabled(false);
-    for (Control* hidden :
-         std::initializer_list<Control*>{&LabelRadius, &radius, &LabelLength, &leng, &LabelVis,
-                                         &TextVis, &LabelRrate, &TextRrate})
+    for (Control *hidden :
+         std::initializer_list<Control *>{&LabelRadius, &radius, &LabelLength, &leng, &LabelVis,
+                                          &TextVis, &LabelRrate, &TextRrate})
         hidden->setVisible(false);
 }
 
@@ -258,7 +258,7 @@ void FormExpr::connectHandlers() {
     Estep.onChange = [this] { Estep_Change(); };
     V.onChange = [this] { V_Change(); };
     TextF.onChange = [this] { TextF_Change(); };
-    for (TextBox* pre : {&txtEPre, &txtPconst, &txtRStir, &txtTPre, &txtTpreconst})
+    for (TextBox *pre : {&txtEPre, &txtPconst, &txtRStir, &txtTPre, &txtTpreconst})
         pre->onChange = [this] { C_Change(1); };
     CheckPreEqu.onClick = [this] { CheckPreEqu_Click(); };
     CheckPreCon.onClick = [this] { CheckPreCon_Click(); };
@@ -266,7 +266,7 @@ void FormExpr::connectHandlers() {
 }
 
 void FormExpr::Form_Load() {
-    const ExperimentState& state = app_.state();
+    const ExperimentState &state = app_.state();
     for (int r = 1; r <= 3; ++r) {
         int electrons = static_cast<int>(state.electrons[r]);
         if (electrons >= 1 && electrons <= 3)
@@ -295,7 +295,7 @@ void FormExpr::optElectrode_Click(int index) {
 }
 
 void FormExpr::radius_Change() {
-    ExperimentState& state = app_.state();
+    ExperimentState &state = app_.state();
     const double R = state.radius;
     const double Lambda = state.length;
     const auto kind = static_cast<Electrode>(state.electrode);
@@ -365,7 +365,7 @@ void FormExpr::recomputeAllConcentrations() {
 }
 
 void FormExpr::C_Change(int index) {
-    ExperimentState& state = app_.state();
+    ExperimentState &state = app_.state();
     attempt([&] { state.fOverRT = checkedDivide(kFaraday, kGasConstant * state.temperatureK); });
     attempt([&] { Cinit(index).setCaption(concentrationText(numberIn(C(index).text()))); });
     if (CheckPreEqu.checked())
@@ -375,7 +375,7 @@ void FormExpr::C_Change(int index) {
 }
 
 void FormExpr::preEquilibrate() {
-    const ExperimentState& state = app_.state();
+    const ExperimentState &state = app_.state();
     if (!(state.fOverRT > 0))
         throw RuntimeError(kDivisionByZero); // no temperature taken yet
     auto c = [this](int j) { return numberIn(C(j).text()); };
@@ -444,7 +444,7 @@ void FormExpr::preEquilibrate() {
         return;
     }
     std::vector<std::string> texts;
-    for (const auto& [species, value] : shown)
+    for (const auto &[species, value] : shown)
         texts.push_back(concentrationText(value));
     for (std::size_t k = 0; k < shown.size(); ++k)
         Cinit(shown[k].first).setCaption(texts[k]);
@@ -453,7 +453,7 @@ void FormExpr::preEquilibrate() {
 void FormExpr::preconcentrate() {
     // Species B accumulated in the electrode during stirred deposition at Epre:
     // c_B = c_A P D^(2/3) A w^(1/2) nu^(-1/6) t / (V (1 + theta_pre)).
-    const ExperimentState& state = app_.state();
+    const ExperimentState &state = app_.state();
     double thetaPre = checkedExp(
         checkedDivide(state.electrons[1] * kFaraday * (numberIn(txtEPre.text()) - state.e0[1]),
                       kGasConstant * state.temperatureK));
@@ -477,7 +477,7 @@ void FormExpr::preconcentrationClick(bool reportFailure) {
         try {
             ReadParameters(app_);
             taken = true;
-        } catch (const FieldError&) {
+        } catch (const FieldError &) {
             app_.state() = before;
         }
     }
@@ -527,8 +527,8 @@ void FormExpr::applySpeciesRows() {
     int count = app_.state().speciesCount;
     for (int j = 1; j <= 4; ++j) {
         bool shown = j == 1 || j <= count;
-        for (Control* row :
-             std::initializer_list<Control*>{&specie(j), &D(j), &C(j), &Cinit(j), &Cond(j - 1)})
+        for (Control *row :
+             std::initializer_list<Control *>{&specie(j), &D(j), &C(j), &Cinit(j), &Cond(j - 1)})
             row->setVisible(shown);
         showFitEntry(fitConcentration(j), shown);
     }
@@ -538,8 +538,8 @@ void FormExpr::applyChargeRows() {
     int count = app_.state().chargeCount;
     for (int r = 1; r <= 3; ++r) {
         bool shown = r <= count;
-        for (Control* row :
-             std::initializer_list<Control*>{&heter(r), &ks(r), &alph(r), &NEL(r), &Eze(r)})
+        for (Control *row :
+             std::initializer_list<Control *>{&heter(r), &ks(r), &alph(r), &NEL(r), &Eze(r)})
             row->setVisible(shown);
         for (int entry : {fitKs(r), fitAlpha(r), fitE0(r)})
             showFitEntry(entry, shown);
@@ -550,8 +550,8 @@ void FormExpr::applyChemicalRows() {
     int count = app_.state().chemCount;
     for (int r = 1; r <= 3; ++r) {
         bool shown = r <= count;
-        for (Control* row :
-             std::initializer_list<Control*>{&homo(r), &pl(r), &kf(r), &kb(r), &LabelKeq(r)})
+        for (Control *row :
+             std::initializer_list<Control *>{&homo(r), &pl(r), &kf(r), &kb(r), &LabelKeq(r)})
             row->setVisible(shown);
         for (int entry : {fitKf(r), fitKb(r)})
             showFitEntry(entry, shown);
@@ -561,7 +561,7 @@ void FormExpr::applyChemicalRows() {
 }
 
 void FormExpr::setStepCaptions() {
-    const MechanismEntry* entry = findMechanism(app_.state().mechanism);
+    const MechanismEntry *entry = findMechanism(app_.state().mechanism);
     if (entry == nullptr)
         return;
     for (int r = 1; r <= entry->chargeCount(); ++r)
@@ -583,8 +583,8 @@ void FormExpr::applyElectrodeRows() {
     LabelRadius.setVisible(computed);
     radius.setVisible(computed);
     ARE.setLocked(computed);
-    for (Control* row :
-         std::initializer_list<Control*>{&LabelVis, &TextVis, &LabelRrate, &TextRrate})
+    for (Control *row :
+         std::initializer_list<Control *>{&LabelVis, &TextVis, &LabelRrate, &TextRrate})
         row->setVisible(rotating);
 }
 

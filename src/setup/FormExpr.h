@@ -37,7 +37,7 @@ inline constexpr int fitKb(int step) {
 
 class FormExpr : public Form {
 public:
-    explicit FormExpr(Application& app);
+    explicit FormExpr(Application &app);
 
     // Event handlers, named after their control and event.
     void optElectrode_Click(int index);
@@ -68,23 +68,23 @@ public:
     void OK_Click();
 
     // Frames.
-    Frame& Frame4; // "Species"
-    Frame& Frame2; // "Heterogeneous Reaction"
-    Frame& Frame6; // "Homogeneous Reaction"
-    Frame& Frame7; // "Electrode"
-    Frame& Frame1; // "Electrolyte"
-    Frame& Frame3; // "Instrumental Parameters"
-    Frame& Frame5; // "Scan"
-    Frame& FramePre;
+    Frame &Frame4; // "Species"
+    Frame &Frame2; // "Heterogeneous Reaction"
+    Frame &Frame6; // "Homogeneous Reaction"
+    Frame &Frame7; // "Electrode"
+    Frame &Frame1; // "Electrolyte"
+    Frame &Frame3; // "Instrumental Parameters"
+    Frame &Frame5; // "Scan"
+    Frame &FramePre;
 
     // Species A..D (1..4): column headings and rows.
-    Label& LabelD;
-    Label& LabelC;
-    Label& LabelCinit;
-    Label& LabelCond;
-    Label& LabelCfitted;
-    Label& LabelCmin;
-    Label& LabelCmax;
+    Label &LabelD;
+    Label &LabelC;
+    Label &LabelCinit;
+    Label &LabelCond;
+    Label &LabelCfitted;
+    Label &LabelCmin;
+    Label &LabelCmax;
     ControlArray<Label> specie;
     ControlArray<TextBox> D;    // [cm^2/s]
     ControlArray<TextBox> C;    // [mol/L] analytical concentration as typed
@@ -92,10 +92,10 @@ public:
     ControlArray<TextBox> Cond; // 0..3: molar conductivity of species 1..4
 
     // Charge-transfer steps 1..3.
-    Label& LabelN;
-    Label& LabelKs;
-    Label& LabelAlpha;
-    Label& LabelE0;
+    Label &LabelN;
+    Label &LabelKs;
+    Label &LabelAlpha;
+    Label &LabelE0;
     ControlArray<Label> heter;
     ControlArray<ComboBox> NEL; // electron number "1".."3"
     ControlArray<TextBox> ks;   // [cm/s]
@@ -103,10 +103,10 @@ public:
     ControlArray<TextBox> Eze;  // [V] standard potential
 
     // Chemical steps 1..3.
-    Label& LabelP;
-    Label& LabelKf;
-    Label& LabelKb;
-    Label& LabelKeqHead;
+    Label &LabelP;
+    Label &LabelKf;
+    Label &LabelKb;
+    Label &LabelKeqHead;
     ControlArray<Label> homo;
     ControlArray<ComboBox> pl; // stoichiometric number "1".."4"
     ControlArray<TextBox> kf;
@@ -120,73 +120,73 @@ public:
 
     // Electrode.
     ControlArray<OptionButton> optElectrode; // 1..8, index = electrode code
-    Label& LabelRadius;
-    TextBox& radius; // [cm]
-    Label& LabelLength;
-    TextBox& leng; // [cm] length, or thickness of a film
-    Label& LabelArea;
-    TextBox& ARE; // [cm^2], locked while computed from the radius
-    Label& LabelDis;
-    TextBox& TextDis; // [cm]
-    Label& LabelRrate;
-    TextBox& TextRrate; // [rpm]
+    Label &LabelRadius;
+    TextBox &radius; // [cm]
+    Label &LabelLength;
+    TextBox &leng; // [cm] length, or thickness of a film
+    Label &LabelArea;
+    TextBox &ARE; // [cm^2], locked while computed from the radius
+    Label &LabelDis;
+    TextBox &TextDis; // [cm]
+    Label &LabelRrate;
+    TextBox &TextRrate; // [rpm]
 
     // Electrolyte.
-    Label& LabelElectrolyteC;
-    TextBox& TextElectrolyteC; // [mol/L]
-    Label& LabelElectrolyteCond;
-    TextBox& TextElectrolyteCond;
-    Label& LabelVis;
-    TextBox& TextVis; // [cm^2/s]
+    Label &LabelElectrolyteC;
+    TextBox &TextElectrolyteC; // [mol/L]
+    Label &LabelElectrolyteCond;
+    TextBox &TextElectrolyteCond;
+    Label &LabelVis;
+    TextBox &TextVis; // [cm^2/s]
 
     // Instrumental parameters.
-    Label& LabelEstart;
-    TextBox& Estart; // [V]
-    Label& LabelEend;
-    TextBox& Eend; // [V]
-    Label& LabelEstep;
-    TextBox& Estep; // [V]
-    Label& LabelV;
-    TextBox& V; // [V/s]
-    Label& Labeltd;
-    TextBox& td; // [s]
-    Label& Labeltp;
-    TextBox& tp; // [s]
-    Label& LabelEpulse;
-    TextBox& Epulse; // [V]
-    Label& LabelF;
-    TextBox& TextF; // [Hz]
-    Label& LabelNoise;
-    TextBox& Noise; // [%]
-    Label& LabelCdl;
-    TextBox& Cdl; // [F]
-    Label& LabelRu;
-    TextBox& Ru; // [ohm]
-    Label& Labeltemp;
-    TextBox& txttemp; // [degrees Celsius]
-    ComboBox& ListScan;
+    Label &LabelEstart;
+    TextBox &Estart; // [V]
+    Label &LabelEend;
+    TextBox &Eend; // [V]
+    Label &LabelEstep;
+    TextBox &Estep; // [V]
+    Label &LabelV;
+    TextBox &V; // [V/s]
+    Label &Labeltd;
+    TextBox &td; // [s]
+    Label &Labeltp;
+    TextBox &tp; // [s]
+    Label &LabelEpulse;
+    TextBox &Epulse; // [V]
+    Label &LabelF;
+    TextBox &TextF; // [Hz]
+    Label &LabelNoise;
+    TextBox &Noise; // [%]
+    Label &LabelCdl;
+    TextBox &Cdl; // [F]
+    Label &LabelRu;
+    TextBox &Ru; // [ohm]
+    Label &Labeltemp;
+    TextBox &txttemp; // [degrees Celsius]
+    ComboBox &ListScan;
 
     // Scan.
-    OptionButton& option9;  // "Single"
-    OptionButton& option10; // "Cycle"
-    OptionButton& Option11; // "2 Cycles"
+    OptionButton &option9;  // "Single"
+    OptionButton &option10; // "Cycle"
+    OptionButton &Option11; // "2 Cycles"
 
-    CheckBox& CheckPreEqu;
-    CheckBox& CheckPreCon;
+    CheckBox &CheckPreEqu;
+    CheckBox &CheckPreCon;
 
     // Preconcentration.
-    Label& LabelEPre;
-    TextBox& txtEPre; // [V]
-    Label& LabelPconst;
-    TextBox& txtPconst;
-    Label& LabelRStir;
-    TextBox& txtRStir; // [rpm]
-    Label& LabelTPre;
-    TextBox& txtTPre; // [s]
-    Label& LabelTpreconst;
-    TextBox& txtTpreconst; // [1/s]
+    Label &LabelEPre;
+    TextBox &txtEPre; // [V]
+    Label &LabelPconst;
+    TextBox &txtPconst;
+    Label &LabelRStir;
+    TextBox &txtRStir; // [rpm]
+    Label &LabelTPre;
+    TextBox &txtTPre; // [s]
+    Label &LabelTpreconst;
+    TextBox &txtTpreconst; // [1/s]
 
-    Button& OK;
+    Button &OK;
 
 protected:
     // Selects in NEL(r) and pl(r) the entries of the state's electron and stoichiometric numbers.
@@ -196,9 +196,9 @@ protected:
     void Form_Activate() override;
 
 private:
-    template <typename T> T& in(Frame& frame, T& control);
-    Label& label(Frame& frame, const std::string& name, const std::string& caption);
-    TextBox& box(Frame& frame, const std::string& name, const std::string& text);
+    template <typename T> T &in(Frame &frame, T &control);
+    Label &label(Frame &frame, const std::string &name, const std::string &caption);
+    TextBox &box(Frame &frame, const std::string &name, const std::string &text);
     void createSpecies();
     void createChargeSteps();
     void createChemicalSteps();
@@ -222,7 +222,7 @@ private:
 
     OptionGroup electrodes_;
     OptionGroup scans_;
-    Application& app_;
+    Application &app_;
 };
 
 } // namespace kemvo

@@ -5,12 +5,12 @@
 
 namespace kemvo {
 
-FormMech::FormMech(Application& app)
+FormMech::FormMech(Application &app)
     : Form("FormMech", "Mechanism"), Frame1(add<Frame>("Frame1", -1, "Mechanism")),
       Command1(add<Button>("Command1", -1, "OK")), app_(app) {
     for (int code = 1; code <= kMechanismCount; ++code) {
-        const MechanismEntry& entry = *findMechanism(code);
-        auto& option = addTo(mech, "mech", code, std::string(entry.caption));
+        const MechanismEntry &entry = *findMechanism(code);
+        auto &option = addTo(mech, "mech", code, std::string(entry.caption));
         option.setToolTip(std::string(entry.className));
         option.setContainer(&Frame1);
         mechanisms_.add(option);

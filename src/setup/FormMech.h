@@ -9,17 +9,17 @@ class Application;
 
 class FormMech : public Form {
 public:
-    explicit FormMech(Application& app);
+    explicit FormMech(Application &app);
 
     // Reads the technique and mechanism into the state, then hides the chooser.
     void Command1_Click();
 
-    Frame& Frame1;
+    Frame &Frame1;
     ControlArray<OptionButton> mech; // 1..17, index = mechanism code
-    Button& Command1;
+    Button &Command1;
 
 private:
-    Application& app_;
+    Application &app_;
     OptionGroup mechanisms_;
 };
 

@@ -7,12 +7,12 @@
 
 namespace kemvo {
 
-FormTech::FormTech(Application& app)
+FormTech::FormTech(Application &app)
     : Form("FormTech", "Techniques"), Frame1(add<Frame>("Frame1", -1, "Voltammetry")),
       CheckDigital(add<CheckBox>("CheckDigital", -1, "digital simulation", 1)),
       CmdOK(add<Button>("CmdOK", -1, "OK")), app_(app) {
     for (int code = 1; code <= kTechniqueCount; ++code) {
-        auto& option = addTo(optTech, "optTech", code, std::string(techniqueCaption(code)));
+        auto &option = addTo(optTech, "optTech", code, std::string(techniqueCaption(code)));
         option.setContainer(&Frame1);
         techniques_.add(option);
     }
@@ -22,7 +22,7 @@ FormTech::FormTech(Application& app)
 }
 
 void FormTech::TechValue() {
-    for (const auto& [code, option] : optTech.elements())
+    for (const auto &[code, option] : optTech.elements())
         if (option->value()) {
             app_.state().technique = static_cast<Int16>(code);
             return;
@@ -38,12 +38,12 @@ void FormTech::CheckDigital_Click() {
     bool digital = CheckDigital.checked();
     app_.state().digital = digital ? 1 : 0;
 
-    FormMech& mechanisms = app_.form<FormMech>();
+    FormMech &mechanisms = app_.form<FormMech>();
     for (int code = 2; code <= kMechanismCount; ++code) {
-        const MechanismEntry* entry = findMechanism(code);
+        const MechanismEntry *entry = findMechanism(code);
         mechanisms.mech(code).setEnabled(digital || entry->analytical);
     }
-    FormExpr& parameters = app_.form<FormExpr>();
+    FormExpr &parameters = app_.form<FormExpr>();
     parameters.Ru.setEnabled(digital);
     parameters.optElectrode(static_cast<int>(Electrode::ThinFilm)).setEnabled(!digital);
     parameters.optElectrode(static_cast<int>(Electrode::RotatingDisk)).setEnabled(!digital);

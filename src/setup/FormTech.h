@@ -10,7 +10,7 @@ class Application;
 
 class FormTech : public Form {
 public:
-    explicit FormTech(Application& app);
+    explicit FormTech(Application &app);
 
     // Stores the index of the first selected technique option as the technique code; with
     // none selected the code keeps its value.
@@ -22,13 +22,13 @@ public:
     // resistance. Availability only: every selection stays as it was.
     void CheckDigital_Click();
 
-    Frame& Frame1;
+    Frame &Frame1;
     ControlArray<OptionButton> optTech; // 1..5, index = technique code
-    CheckBox& CheckDigital;
-    Button& CmdOK;
+    CheckBox &CheckDigital;
+    Button &CmdOK;
 
 private:
-    Application& app_;
+    Application &app_;
     OptionGroup techniques_;
 };
 

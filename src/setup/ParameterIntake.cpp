@@ -14,24 +14,24 @@ namespace kemvo {
 namespace {
 
 // The lenient value of a text; a number too large for a double names its field.
-double valueOf(const std::string& text, const std::string& field) {
+double valueOf(const std::string &text, const std::string &field) {
     try {
         return leadingValue(text);
-    } catch (const RuntimeError& error) {
+    } catch (const RuntimeError &error) {
         throw FieldError(field, error.what());
     }
 }
 
-double valueOf(const TextBox& box, const Label& caption) {
+double valueOf(const TextBox &box, const Label &caption) {
     return valueOf(box.text(), caption.caption());
 }
 
-double valueOf(const TextBox& box) {
+double valueOf(const TextBox &box) {
     return valueOf(box.text(), box.qualifiedName());
 }
 
 // The whole text must be a number.
-double strictValueOf(const TextBox& box, const Label& caption) {
+double strictValueOf(const TextBox &box, const Label &caption) {
     if (!isNumber(box.text()))
         throw FieldError(caption.caption(), "\"" + box.text() + "\" is not a number");
     return valueOf(box, caption);
@@ -39,15 +39,15 @@ double strictValueOf(const TextBox& box, const Label& caption) {
 
 } // namespace
 
-void ReadChoices(Application& app) {
-    ExperimentState& state = app.state();
+void ReadChoices(Application &app) {
+    ExperimentState &state = app.state();
     app.form<FormTech>().TechValue();
-    for (const auto& [code, option] : app.form<FormMech>().mech.elements())
+    for (const auto &[code, option] : app.form<FormMech>().mech.elements())
         if (option->value()) {
             state.mechanism = static_cast<Int16>(code);
             break;
         }
-    if (const MechanismEntry* entry = findMechanism(state.mechanism)) {
+    if (const MechanismEntry *entry = findMechanism(state.mechanism)) {
         state.speciesCount = entry->speciesCount;
         state.chargeCount = entry->chargeCount();
         state.chemCount = entry->chemCount();
@@ -55,10 +55,10 @@ void ReadChoices(Application& app) {
     state.columnCount = state.speciesCount;
 }
 
-void ReadParameters(Application& app) {
+void ReadParameters(Application &app) {
     ReadChoices(app);
-    ExperimentState& state = app.state();
-    FormExpr& w = app.form<FormExpr>();
+    ExperimentState &state = app.state();
+    FormExpr &w = app.form<FormExpr>();
 
     state.cycles = w.option9.value() ? 0.5 : w.option10.value() ? 1 : 2;
     state.eStart = valueOf(w.Estart, w.LabelEstart);
@@ -99,12 +99,12 @@ void ReadParameters(Application& app) {
         state.caseCode = static_cast<Int16>(state.electrode + 10 * state.technique);
 }
 
-bool takeParameters(Application& app) {
+bool takeParameters(Application &app) {
     const ExperimentState before = app.state();
     try {
         ReadParameters(app);
         return true;
-    } catch (const FieldError& error) {
+    } catch (const FieldError &error) {
         app.state() = before;
         app.showMessage(error.what());
         return false;

@@ -15,9 +15,9 @@ class Application;
 // names the field as the window labels it.
 class FieldError : public RuntimeError {
 public:
-    FieldError(const std::string& field, const std::string& description)
+    FieldError(const std::string &field, const std::string &description)
         : RuntimeError(field + ": " + description), field_(field) {}
-    const std::string& field() const { return field_; }
+    const std::string &field() const { return field_; }
 
 private:
     std::string field_;
@@ -26,7 +26,7 @@ private:
 // Technique (TechValue of FormTech), mechanism (first selected option of FormMech; the old code
 // stays when none is), and from the mechanism speciesCount, chargeCount, chemCount and
 // columnCount (unchanged for a code outside 1..17).
-void ReadChoices(Application& app);
+void ReadChoices(Application &app);
 
 // ReadChoices, then every parameter of FormExpr in this order: cycles; eStart, eEnd, eStep
 // [V] (absolute, strict); area [cm^2], cdl [F]; temperatureK [K] (degrees Celsius + 273.14);
@@ -37,12 +37,12 @@ void ReadChoices(Application& app);
 // electrode + 10 * technique when digital simulation is off.
 // Raises FieldError when Estep or V is not a number, or a number is too large for a double;
 // what was written before stays.
-void ReadParameters(Application& app);
+void ReadParameters(Application &app);
 
-// The intake as every command runs it (Simulate, the fits, Theoretical Peak, Save, the
+// The intake as every command runs it (Simulate, the fits, Theoretical Peak, the
 // parameters window's OK): runs ReadParameters and returns true. When a field cannot be read
 // it shows a message box naming the field, restores ExperimentState as it was, and returns
 // false: the command must then stop before it computes anything.
-bool takeParameters(Application& app);
+bool takeParameters(Application &app);
 
 } // namespace kemvo

@@ -8,23 +8,23 @@
 
 namespace kemvo {
 
-void mnuTech_Click(Application& app) {
+void mnuTech_Click(Application &app) {
     app.form<FormTech>().show();
 }
 
-void mnuMechamism_Click(Application& app) {
+void mnuMechamism_Click(Application &app) {
     app.form<FormMech>().show();
 }
 
-void mnuExperimental_Click(Application& app) {
+void mnuExperimental_Click(Application &app) {
     ReadChoices(app);
-    FormExpr& window = app.form<FormExpr>();
+    FormExpr &window = app.form<FormExpr>();
     window.show();
     window.activate();
 }
 
-void installSetupCommands(Application& app) {
-    MainWindowModel& window = app.mainWindow();
+void installSetupCommands(Application &app) {
+    MainWindowModel &window = app.mainWindow();
     window.menu("mnuTech").onClick = [&app] { mnuTech_Click(app); };
     window.menu("mnuMechamism").onClick = [&app] { mnuMechamism_Click(app); };
     window.menu("mnuExperimental").onClick = [&app] { mnuExperimental_Click(app); };

@@ -5,11 +5,11 @@ namespace kemvo {
 
 class Application;
 
-void installSetupCommands(Application& app);
+void installSetupCommands(Application &app);
 
-void mnuTech_Click(Application& app);
-void mnuMechamism_Click(Application& app);
+void mnuTech_Click(Application &app);
+void mnuMechamism_Click(Application &app);
 // Reads the technique and mechanism into the state, then shows and activates FormExpr.
-void mnuExperimental_Click(Application& app);
+void mnuExperimental_Click(Application &app);
 
 } // namespace kemvo

@@ -1,13 +1,16 @@
 #include "shell/Application.h"
 
-#include "display/DisplayCommands.h"
-#include "display/FormOption.h"
-#include "display/FormPlot.h"
+#include "analysis/TransformCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
 #include "setup/SetupCommands.h"
+#include "display/DisplayCommands.h"
+#include "display/FormOption.h"
+#include "display/FormPlot.h"
+#include "files/FilesCommands.h"
 #include "shell/ShellCommands.h"
+#include "simulation/SimulationCommands.h"
 
 namespace kemvo {
 
@@ -24,17 +27,20 @@ Application::~Application() = default;
 void Application::createForms() {
     forms_.push_back(std::make_unique<ResultWindow>());
     forms_.push_back(std::make_unique<AboutWindow>());
-    forms_.push_back(std::make_unique<FormPlot>());
-    forms_.push_back(std::make_unique<FormOption>(*this));
     forms_.push_back(std::make_unique<FormTech>(*this));
     forms_.push_back(std::make_unique<FormMech>(*this));
     forms_.push_back(std::make_unique<FormExpr>(*this));
+    forms_.push_back(std::make_unique<FormPlot>());
+    forms_.push_back(std::make_unique<FormOption>(*this));
 }
 
 void Application::installCommands() {
     installShellCommands(*this);
-    installDisplayCommands(*this);
     installSetupCommands(*this);
+    installDisplayCommands(*this);
+    installSimulationCommands(*this);
+    installAnalysisCommands(*this);
+    installFilesCommands(*this);
 }
 
 void Application::startUp() {

@@ -65,6 +65,15 @@ public:
     std::function<void()> deriveDisplayedQuantityHook;
     std::function<void()> drawPlotHook;
 
+    // The displayed quantity as last derived after a simulation: a refresh derives again only
+    // when the choice of quantity has changed since, so that curves written by other commands
+    // stay on the plot.
+    struct DerivedQuantity {
+        bool simulated = false; // a simulation has derived its curves
+        std::string choice;     // the plot options' choice of quantity at that derivation
+    };
+    DerivedQuantity derivedQuantity;
+
 private:
     class ResultWindow : public TextWindow {
     public:

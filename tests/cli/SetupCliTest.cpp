@@ -15,9 +15,9 @@ struct CliRun {
 };
 
 // Runs kemvo-cli with the steps (each a single-quoted shell word) and captures both streams.
-CliRun kemvo(const std::string& steps) {
+CliRun kemvo(const std::string &steps) {
     std::string command = std::string(KEMVO_CLI) + " " + steps + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
         return {"popen failed", -1};
     std::string out;

@@ -19,9 +19,9 @@ constexpr Counts kSchemes[] = {
     {13, 4, 2, 2}, {14, 4, 2, 1}, {15, 4, 2, 1}, {16, 4, 1, 1}, {17, 4, 1, 1}};
 
 TEST(Catalogue, EveryMechanismHasTheCountsOfItsScheme) {
-    for (const Counts& expected : kSchemes) {
+    for (const Counts &expected : kSchemes) {
         SCOPED_TRACE(expected.code);
-        const MechanismEntry* entry = findMechanism(expected.code);
+        const MechanismEntry *entry = findMechanism(expected.code);
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry->speciesCount, expected.species);
         EXPECT_EQ(entry->chargeCount(), expected.charge);
@@ -34,7 +34,7 @@ TEST(Catalogue, EveryMechanismHasTheCountsOfItsScheme) {
 TEST(Catalogue, StepsOnlyInvolveTheMechanismsSpecies) {
     for (int code = 1; code <= kMechanismCount; ++code) {
         SCOPED_TRACE(code);
-        const MechanismEntry& entry = *findMechanism(code);
+        const MechanismEntry &entry = *findMechanism(code);
         std::set<char> used;
         for (std::string_view step : entry.chargeSteps)
             for (char c : step)
@@ -50,7 +50,7 @@ TEST(Catalogue, StepsOnlyInvolveTheMechanismsSpecies) {
 }
 
 TEST(Catalogue, SquareSchemeHasTwoCouplesAndTwoEquilibria) {
-    const MechanismEntry& square = *findMechanism(13);
+    const MechanismEntry &square = *findMechanism(13);
     EXPECT_EQ(square.chargeSteps[0], "A+ne=B");
     EXPECT_EQ(square.chargeSteps[1], "C+ne=D");
     EXPECT_EQ(square.chemSteps[0], "B=D");

@@ -107,9 +107,9 @@ TEST_F(IntakeTest, ThreeRowsAndFourSpeciesAreReadWhateverTheMechanism) {
 }
 
 struct BadField {
-    const char* name;
-    void (*spoil)(FormExpr&);
-    const char* message;
+    const char *name;
+    void (*spoil)(FormExpr &);
+    const char *message;
 };
 
 class IntakeFailureTest : public SetupTest, public ::testing::WithParamInterface<BadField> {};
@@ -136,15 +136,15 @@ TEST_P(IntakeFailureTest, BadFieldStopsWithMessageAndStateUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, IntakeFailureTest,
-    ::testing::Values(BadField{"StepNotANumber", [](FormExpr& w) { w.Estep.setText("5mV"); },
+    ::testing::Values(BadField{"StepNotANumber", [](FormExpr &w) { w.Estep.setText("5mV"); },
                                "E step (V): \"5mV\" is not a number"},
-                      BadField{"StepEmpty", [](FormExpr& w) { w.Estep.setText(""); },
+                      BadField{"StepEmpty", [](FormExpr &w) { w.Estep.setText(""); },
                                "E step (V): \"\" is not a number"},
-                      BadField{"RateNotANumber", [](FormExpr& w) { w.V.setText("fast"); },
+                      BadField{"RateNotANumber", [](FormExpr &w) { w.V.setText("fast"); },
                                "v (V/s): \"fast\" is not a number"},
-                      BadField{"RateTooLarge", [](FormExpr& w) { w.V.setText("1e999"); },
+                      BadField{"RateTooLarge", [](FormExpr &w) { w.V.setText("1e999"); },
                                "v (V/s): Overflow"}),
-    [](const auto& test) { return std::string(test.param.name); });
+    [](const auto &test) { return std::string(test.param.name); });
 
 TEST_F(IntakeTest, OkHidesOnlyWhenTheWindowReads) {
     app.mainWindow().menu("mnuExperimental").click();

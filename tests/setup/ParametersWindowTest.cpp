@@ -10,7 +10,7 @@ namespace {
 
 using WindowTest = SetupTest;
 
-std::vector<std::string> cinit(const FormExpr& w, int count) {
+std::vector<std::string> cinit(const FormExpr &w, int count) {
     std::vector<std::string> shown;
     for (int j = 1; j <= count; ++j)
         shown.push_back(w.Cinit(j).caption());
@@ -33,15 +33,15 @@ TEST_F(WindowTest, FirstMechanismPreEquilibratedAtTheStartPotential) {
 struct Group {
     int mechanism;
     std::vector<std::string> concentrations; // typed C(1..4)
-    const char* kf;                          // kf(1), with kb(1) = 1
-    const char* p;                           // pl(1)
+    const char *kf;                          // kf(1), with kb(1) = 1
+    const char *p;                           // pl(1)
     std::vector<std::string> expected;       // Cinit(1..4)
 };
 
 class PreEquilibriumTest : public SetupTest, public ::testing::WithParamInterface<Group> {};
 
 TEST_P(PreEquilibriumTest, GroupRuleGivesHandWorkedValues) {
-    const Group& group = GetParam();
+    const Group &group = GetParam();
     openWithMechanism(group.mechanism);
     for (int r = 1; r <= 3; ++r)
         expr.Eze(r).setText("0.1");
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         Group{7, {"1e-3", "0", "0", "0"}, "3", "1", {"5e-4", "1.25e-4", "3.75e-4", "0"}},
         // C = A + 2D, K1 = 3, Q = (2e-3)^2 = 4e-6: u = (3e-3 - 4e-9)/3.000004 = 9.99997e-4.
         Group{17, {"1e-3", "0", "1e-3", "2e-3"}, "3", "2", {"2e-3", "0", "2.667e-9", "2e-3"}}),
-    [](const auto& test) { return "Mechanism" + std::to_string(test.param.mechanism); });
+    [](const auto &test) { return "Mechanism" + std::to_string(test.param.mechanism); });
 
 TEST_F(WindowTest, PreconcentrationAccumulatesBInTheFilm) {
     app.mainWindow().menu("mnuExperimental").click();
@@ -103,14 +103,14 @@ TEST_F(WindowTest, NonNumberSkipsOnlyItsStep) {
 
 struct Geometry {
     int electrode;
-    const char* area; // shown in ARE for radius 0.3 cm, length 0.01 cm
+    const char *area; // shown in ARE for radius 0.3 cm, length 0.01 cm
     double volume;    // [cm^3] from radius 0.3 and length 0.01 read by the intake
 };
 
 class GeometryTest : public SetupTest, public ::testing::WithParamInterface<Geometry> {};
 
 TEST_P(GeometryTest, AreaAndVolumeFromRadiusAndLength) {
-    const Geometry& g = GetParam();
+    const Geometry &g = GetParam();
     expr.radius.setText("0.3");
     ASSERT_TRUE(takeParameters(app));
     expr.optElectrode(g.electrode).select();
@@ -127,18 +127,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Geometry{3, "5.65e-1", 0.05654867}, Geometry{4, "2.83e-1", 0.00283},
                       Geometry{5, "3.02e-1", 0.002827433}, Geometry{6, "1.51e-1", 0.001413717},
                       Geometry{7, "1", 0.01}, Geometry{8, "2.83e-1", 0.00283}),
-    [](const auto& test) { return "Electrode" + std::to_string(test.param.electrode); });
+    [](const auto &test) { return "Electrode" + std::to_string(test.param.electrode); });
 
 struct ElectrodeRows {
     int electrode;
     bool length, radius, locked, rotation;
-    const char* lengthCaption;
+    const char *lengthCaption;
 };
 
 class ElectrodeRowsTest : public SetupTest, public ::testing::WithParamInterface<ElectrodeRows> {};
 
 TEST_P(ElectrodeRowsTest, RowsFollowTheGeometry) {
-    const ElectrodeRows& e = GetParam();
+    const ElectrodeRows &e = GetParam();
     expr.optElectrode(e.electrode).select();
     EXPECT_EQ(state.electrode, e.electrode);
     EXPECT_EQ(expr.leng.visible(), e.length);
@@ -147,7 +147,7 @@ TEST_P(ElectrodeRowsTest, RowsFollowTheGeometry) {
     EXPECT_EQ(expr.radius.visible(), e.radius);
     EXPECT_EQ(expr.LabelRadius.visible(), e.radius);
     EXPECT_EQ(expr.ARE.locked(), e.locked);
-    for (const Control* c : std::initializer_list<const Control*>{
+    for (const Control *c : std::initializer_list<const Control *>{
              &expr.LabelVis, &expr.TextVis, &expr.LabelRrate, &expr.TextRrate})
         EXPECT_EQ(c->visible(), e.rotation) << c->name();
 }
@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ElectrodeRows{6, true, true, true, false, "Length (cm)"},
                       ElectrodeRows{7, true, false, false, false, "Thick (cm)"},
                       ElectrodeRows{8, false, true, true, true, "Length (cm)"}),
-    [](const auto& test) { return "Electrode" + std::to_string(test.param.electrode); });
+    [](const auto &test) { return "Electrode" + std::to_string(test.param.electrode); });
 
 TEST_F(WindowTest, FilmThenCylinderRestoresTheLengthCaption) {
     expr.optElectrode(7).select();
@@ -175,9 +175,9 @@ TEST_F(WindowTest, SphereOfTheInitialRadiusHasUnitArea) {
 }
 
 struct KeqCase {
-    const char* kf;
-    const char* kb;
-    const char* shown;
+    const char *kf;
+    const char *kb;
+    const char *shown;
 };
 
 class KeqTest : public SetupTest, public ::testing::WithParamInterface<KeqCase> {};
@@ -200,9 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
                       KeqCase{"abc", "4", "1.5e0"})); // 6/4 before kf is spoilt
 
 struct TimingCase {
-    const char* estep;
-    const char* v;
-    const char* td;
+    const char *estep;
+    const char *v;
+    const char *td;
 };
 
 class DropTimeTest : public SetupTest, public ::testing::WithParamInterface<TimingCase> {};
@@ -236,7 +236,7 @@ struct TechniqueRows {
 class TechniqueRowsTest : public SetupTest, public ::testing::WithParamInterface<TechniqueRows> {};
 
 TEST_P(TechniqueRowsTest, BoxesFollowTheTechnique) {
-    const TechniqueRows& t = GetParam();
+    const TechniqueRows &t = GetParam();
     tech.optTech(t.technique).select();
     app.mainWindow().menu("mnuExperimental").click();
     EXPECT_EQ(expr.Epulse.visible(), t.pulse);
@@ -312,7 +312,7 @@ TEST_F(WindowTest, LoadSelectsTheStatesElectronAndStoichiometricNumbers) {
     Application other(otherPlatform.platform());
     other.state().electrons[2] = 3;
     other.state().stoich[3] = 4;
-    FormExpr& fresh = other.form<FormExpr>(); // first use loads it
+    FormExpr &fresh = other.form<FormExpr>(); // first use loads it
     EXPECT_EQ(fresh.NEL(2).text(), "3");
     EXPECT_EQ(fresh.pl(3).text(), "4");
     EXPECT_EQ(fresh.NEL(1).text(), "1");

@@ -15,10 +15,10 @@ class SetupTest : public ::testing::Test {
 protected:
     HeadlessPlatform platform;
     Application app{platform.platform()};
-    ExperimentState& state = app.state();
-    FormTech& tech = app.form<FormTech>();
-    FormMech& mech = app.form<FormMech>();
-    FormExpr& expr = app.form<FormExpr>();
+    ExperimentState &state = app.state();
+    FormTech &tech = app.form<FormTech>();
+    FormMech &mech = app.form<FormMech>();
+    FormExpr &expr = app.form<FormExpr>();
 
     // What the user gets from "&Experimental..." after choosing a mechanism.
     void openWithMechanism(int code) {

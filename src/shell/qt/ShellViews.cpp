@@ -1,4 +1,5 @@
 #include "display/qt/DisplayViews.h"
+#include "setup/qt/SetupViews.h"
 #include "shell/qt/TextWindowView.h"
 #include "shell/qt/ViewRegistry.h"
 
@@ -15,6 +16,7 @@ void registerShellViews(ViewRegistry &views) {
 ViewRegistry allViews() {
     ViewRegistry views;
     registerShellViews(views);
+    registerSetupViews(views);
     registerDisplayViews(views);
     return views;
 }

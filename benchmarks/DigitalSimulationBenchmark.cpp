@@ -1,0 +1,100 @@
+// Run time of the finite-difference simulation. Targets on the 2-core development machine:
+// default cyclic voltammogram <= 50 us, 4000-point mechanism-6 cycle <= 2 ms.
+
+#include "shell/Constants.h"
+#include "simulation/DigitalSimulation.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+using kemvo::CurveStore;
+using kemvo::ExperimentState;
+
+// The parameters window's initial values: 0.3 V to -0.3 V in 5 mV steps at 10 mV/s.
+ExperimentState defaultState() {
+    ExperimentState s;
+    s.technique = 1;
+    s.mechanism = 1;
+    s.electrode = 1;
+    s.digital = 1;
+    s.eStart = 0.3;
+    s.eEnd = -0.3;
+    s.eStep = 0.005;
+    s.scanRate = 0.01;
+    s.dropTime = 0.5;
+    s.pulseTime = 0.05;
+    s.pulseAmplitude = -0.05;
+    s.temperatureK = 298.14;
+    s.area = 1;
+    s.radius = 0.2821;
+    s.cycles = 0.5;
+    for (int r = 1; r <= 3; ++r) {
+        s.electrons[r] = 1;
+        s.alpha[r] = 0.5;
+        s.ks[r] = 1e4;
+        s.kf[r] = 10;
+        s.kb[r] = 0.01;
+        s.stoich[r] = 1;
+    }
+    s.e0[1] = 0.1;
+    s.e0[2] = -0.1;
+    s.e0[3] = -0.2;
+    for (int j = 1; j <= 4; ++j)
+        s.diffusion[j] = 1e-5;
+    s.cInit[1] = 1e-3;
+    return s;
+}
+
+// The driver's staircase: forward sweep, then its reversed copy for a cycle.
+void buildProgramme(ExperimentState &s, CurveStore &store) {
+    s.fOverRT = (kemvo::kFaraday / kemvo::kGasConstant) / s.temperatureK;
+    s.scanSign = s.eEnd > s.eStart ? 1 : -1;
+    const int np = static_cast<int>(std::nearbyint(std::abs((s.eEnd - s.eStart) / s.eStep))) + 1;
+    s.pointsPerSweep = static_cast<kemvo::Int16>(np);
+    s.pointCount = static_cast<int>(2 * np * s.cycles);
+    for (int i = 1; i <= np; ++i)
+        store.potential(i) = s.eStart + s.scanSign * (i - 1) * s.eStep;
+    if (s.cycles >= 1)
+        for (int i = 1; i <= np; ++i)
+            store.potential(np + i) = store.potential(np + 1 - i);
+}
+
+void runSimulation(benchmark::State &bench, ExperimentState s) {
+    auto store = std::make_unique<CurveStore>();
+    buildProgramme(s, *store);
+    for (auto _ : bench) {
+        kemvo::runDigitalSimulation(s, *store, 0.0, nullptr);
+        benchmark::DoNotOptimize(store->reactionCurrent(s.pointCount, 1));
+    }
+    bench.counters["points"] = s.pointCount;
+}
+
+void DefaultCyclicVoltammogram(benchmark::State &bench) {
+    ExperimentState s = defaultState();
+    s.cycles = 1; // 242 points
+    runSimulation(bench, s);
+}
+BENCHMARK(DefaultCyclicVoltammogram)->Unit(benchmark::kMicrosecond);
+
+void CecCycleOf4000Points(benchmark::State &bench) {
+    ExperimentState s = defaultState();
+    s.mechanism = 6;
+    s.eStep = 0.6 / 1999; // 2000 points per sweep
+    s.dropTime = s.eStep / s.scanRate;
+    s.cycles = 1;
+    runSimulation(bench, s);
+}
+BENCHMARK(CecCycleOf4000Points)->Unit(benchmark::kMicrosecond);
+
+void DifferentialPulseTenStepsPerPoint(benchmark::State &bench) {
+    ExperimentState s = defaultState();
+    s.technique = 4; // td / tp = 10
+    runSimulation(bench, s);
+}
+BENCHMARK(DifferentialPulseTenStepsPerPoint)->Unit(benchmark::kMicrosecond);
+
+} // namespace

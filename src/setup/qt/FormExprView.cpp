@@ -1,0 +1,240 @@
+// The parameters window laid out as a chemist reads an experiment: what reacts (species and
+// steps, one row each under column headings, fit ranges beside the value they bound) on the
+// left; the cell, the solution and the instrument on the right.
+
+#include "setup/qt/SetupViews.h"
+#include "setup/qt/SetupWidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace kemvo::qt {
+namespace {
+
+// Width of the step equations, so that the columns of both kinds of step line up.
+constexpr int kStepColumn = 70;
+
+class FormExprLayout {
+public:
+    FormExprLayout(Application &app, FormExpr &form, QWidget *view)
+        : w_(app, view), f_(form), view_(view) {}
+
+    void build() {
+        auto *columns = new QHBoxLayout(view_);
+        auto *reaction = new QVBoxLayout;
+        reaction->addWidget(species());
+        reaction->addWidget(chargeSteps());
+        reaction->addWidget(chemicalSteps());
+        reaction->addStretch();
+        columns->addLayout(reaction);
+
+        auto *cell = new QVBoxLayout;
+        cell->addWidget(instrument());
+        cell->addWidget(scan());
+        cell->addWidget(electrode());
+        cell->addWidget(electrolyte());
+        auto *boxes = new QHBoxLayout;
+        boxes->addWidget(w_.check(f_.CheckPreEqu));
+        boxes->addWidget(w_.check(f_.CheckPreCon));
+        boxes->addStretch();
+        cell->addLayout(boxes);
+        cell->addWidget(preconcentration());
+        cell->addStretch();
+        auto *ok = new QHBoxLayout;
+        ok->addStretch();
+        QPushButton *button = w_.button(f_.OK);
+        button->setDefault(true);
+        button->setMinimumWidth(90);
+        ok->addWidget(button);
+        cell->addLayout(ok);
+        columns->addLayout(cell);
+    }
+
+private:
+    // A fit entry beside the value it bounds: tick box, then min and max.
+    void fitCells(QGridLayout *grid, int row, int column, int entry) {
+        SetupWidgets::place(grid, w_.check(f_.CheckFitted(entry)), row, column);
+        SetupWidgets::place(grid, w_.edit(f_.TextCmin(entry), 56), row, column + 1);
+        SetupWidgets::place(grid, w_.edit(f_.TextCmax(entry), 56), row, column + 2);
+    }
+    void fitHint(QGridLayout *grid, int column) {
+        grid->addWidget(w_.hint(QStringLiteral("fit: min \u2013 max")), 0, column, 1, 3);
+    }
+
+    QGroupBox *species() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame4, grid);
+        int column = 1;
+        for (Label *heading : {&f_.LabelD, &f_.LabelC, &f_.LabelCinit, &f_.LabelCond,
+                               &f_.LabelCfitted, &f_.LabelCmin, &f_.LabelCmax})
+            SetupWidgets::place(grid, w_.caption(*heading), 0, column++);
+        for (int j = 1; j <= 4; ++j) {
+            SetupWidgets::place(grid, w_.caption(f_.specie(j)), j, 0);
+            SetupWidgets::place(grid, w_.edit(f_.D(j)), j, 1);
+            SetupWidgets::place(grid, w_.edit(f_.C(j)), j, 2);
+            SetupWidgets::place(grid, w_.readout(f_.Cinit(j)), j, 3);
+            SetupWidgets::place(grid, w_.edit(f_.Cond(j - 1)), j, 4);
+            fitCells(grid, j, 5, fitConcentration(j));
+        }
+        grid->setColumnStretch(8, 1);
+        return box;
+    }
+
+    QGroupBox *chargeSteps() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame2, grid);
+        SetupWidgets::place(grid, w_.caption(f_.LabelN), 0, 1);
+        SetupWidgets::place(grid, w_.caption(f_.LabelKs), 0, 2);
+        fitHint(grid, 3);
+        SetupWidgets::place(grid, w_.caption(f_.LabelAlpha), 0, 6);
+        fitHint(grid, 7);
+        SetupWidgets::place(grid, w_.caption(f_.LabelE0), 0, 10);
+        fitHint(grid, 11);
+        for (int r = 1; r <= 3; ++r) {
+            SetupWidgets::place(grid, w_.caption(f_.heter(r)), r, 0);
+            SetupWidgets::place(grid, w_.combo(f_.NEL(r)), r, 1);
+            SetupWidgets::place(grid, w_.edit(f_.ks(r), 60), r, 2);
+            fitCells(grid, r, 3, fitKs(r));
+            SetupWidgets::place(grid, w_.edit(f_.alph(r), 60), r, 6);
+            fitCells(grid, r, 7, fitAlpha(r));
+            SetupWidgets::place(grid, w_.edit(f_.Eze(r), 60), r, 10);
+            fitCells(grid, r, 11, fitE0(r));
+        }
+        grid->setColumnMinimumWidth(0, kStepColumn);
+        grid->setColumnStretch(14, 1);
+        return box;
+    }
+
+    QGroupBox *chemicalSteps() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame6, grid);
+        SetupWidgets::place(grid, w_.caption(f_.LabelP), 0, 1);
+        SetupWidgets::place(grid, w_.caption(f_.LabelKf), 0, 2);
+        fitHint(grid, 3);
+        SetupWidgets::place(grid, w_.caption(f_.LabelKb), 0, 6);
+        fitHint(grid, 7);
+        SetupWidgets::place(grid, w_.caption(f_.LabelKeqHead), 0, 10);
+        for (int r = 1; r <= 3; ++r) {
+            SetupWidgets::place(grid, w_.caption(f_.homo(r)), r, 0);
+            SetupWidgets::place(grid, w_.combo(f_.pl(r)), r, 1);
+            SetupWidgets::place(grid, w_.edit(f_.kf(r), 60), r, 2);
+            fitCells(grid, r, 3, fitKf(r));
+            SetupWidgets::place(grid, w_.edit(f_.kb(r), 60), r, 6);
+            fitCells(grid, r, 7, fitKb(r));
+            SetupWidgets::place(grid, w_.readout(f_.LabelKeq(r)), r, 10);
+        }
+        grid->setColumnMinimumWidth(0, kStepColumn);
+        grid->setColumnStretch(14, 1);
+        return box;
+    }
+
+    // Caption and box side by side, two pairs to a row.
+    static void pair(QGridLayout *grid, int index, QWidget *caption, QWidget *field) {
+        int row = index / 2;
+        int column = 2 * (index % 2);
+        grid->addWidget(caption, row, column);
+        grid->addWidget(field, row, column + 1);
+    }
+
+    QGroupBox *instrument() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame3, grid);
+        const std::pair<Label *, TextBox *> fields[] = {
+            {&f_.LabelEstart, &f_.Estart}, {&f_.LabelEend, &f_.Eend}, {&f_.LabelEstep, &f_.Estep},
+            {&f_.LabelV, &f_.V},           {&f_.Labeltd, &f_.td},     {&f_.Labeltp, &f_.tp},
+            {&f_.LabelEpulse, &f_.Epulse}, {&f_.LabelF, &f_.TextF},   {&f_.LabelNoise, &f_.Noise},
+            {&f_.LabelCdl, &f_.Cdl},       {&f_.LabelRu, &f_.Ru},     {&f_.Labeltemp, &f_.txttemp}};
+        int index = 0;
+        for (const auto &[caption, field] : fields)
+            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
+        QListWidget *scans = w_.list(f_.ListScan);
+        scans->setFlow(QListView::LeftToRight);
+        scans->setFixedSize(120, 26);
+        grid->addWidget(scans, index / 2, 1, 1, 3);
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+        return box;
+    }
+
+    QGroupBox *scan() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame5, grid);
+        grid->addWidget(w_.radio(f_.option9), 0, 0);
+        grid->addWidget(w_.radio(f_.option10), 0, 1);
+        grid->addWidget(w_.radio(f_.Option11), 0, 2);
+        return box;
+    }
+
+    QGroupBox *electrode() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame7, grid);
+        for (int k = 1; k <= 8; ++k)
+            grid->addWidget(w_.radio(f_.optElectrode(k)), (k - 1) / 2, 2 * ((k - 1) % 2), 1, 2);
+        const std::pair<Label *, TextBox *> fields[] = {{&f_.LabelRadius, &f_.radius},
+                                                        {&f_.LabelLength, &f_.leng},
+                                                        {&f_.LabelArea, &f_.ARE},
+                                                        {&f_.LabelDis, &f_.TextDis},
+                                                        {&f_.LabelRrate, &f_.TextRrate}};
+        int index = 8;
+        for (const auto &[caption, field] : fields)
+            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+        return box;
+    }
+
+    QGroupBox *electrolyte() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.Frame1, grid);
+        const std::pair<Label *, TextBox *> fields[] = {
+            {&f_.LabelElectrolyteC, &f_.TextElectrolyteC},
+            {&f_.LabelElectrolyteCond, &f_.TextElectrolyteCond},
+            {&f_.LabelVis, &f_.TextVis}};
+        int index = 0;
+        for (const auto &[caption, field] : fields)
+            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+        return box;
+    }
+
+    QGroupBox *preconcentration() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.FramePre, grid);
+        const std::pair<Label *, TextBox *> fields[] = {{&f_.LabelEPre, &f_.txtEPre},
+                                                        {&f_.LabelPconst, &f_.txtPconst},
+                                                        {&f_.LabelRStir, &f_.txtRStir},
+                                                        {&f_.LabelTPre, &f_.txtTPre},
+                                                        {&f_.LabelTpreconst, &f_.txtTpreconst}};
+        int index = 0;
+        for (const auto &[caption, field] : fields)
+            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+        return box;
+    }
+
+    SetupWidgets w_;
+    FormExpr &f_;
+    QWidget *view_;
+};
+
+} // namespace
+
+QWidget *createFormExprView(Application &app, FormExpr &form) {
+    auto *view = new QWidget;
+    FormExprLayout(app, form, view).build();
+    activateOnFocus(view, form, app);
+    return view;
+}
+
+} // namespace kemvo::qt

@@ -1,0 +1,81 @@
+#pragma once
+// Closed-form currents of one charge-transfer step A + ne = B under Butler-Volmer kinetics,
+// for the analytical simulation. Each current is per F * area * 1e-3: the driver multiplies
+// by F [C/mol] * area [cm^2] * 0.001 [L/cm^3], which turns concentrations in mol/L into
+// amperes.
+//
+// Common arguments, in this order:
+//   E     [V]      electrode potential
+//   ks    [cm/s]   standard heterogeneous rate constant
+//   alpha          transfer coefficient
+//   n              electron number
+//   E0    [V]      standard (or apparent standard) potential
+//   Cox   [mol/L]  bulk concentration of the oxidised form
+//   Dox   transport factor of the oxidised form: sqrt(D) [cm/s^0.5] for the step and pulse
+//         functions, D itself [cm^2/s] for the rotating disk
+//   t     [s]      time at which the current is sampled
+//   td    [s]      drop time (used by the differential-pulse time rules only)
+//   Cred  [mol/L]  bulk concentration of the reduced form
+//   Dred  transport factor of the reduced form, as Dox
+//   X     [V]      a further potential, used by the pulse functions only
+// With phi = n f (E - E0): kf = ks exp(-alpha phi) reduces, kb = ks exp((1 - alpha) phi)
+// oxidises, and K = n (kf Cox - kb Cred), so a reduction current is positive.
+// An overflow or a division by zero raises RuntimeError.
+
+#include "shell/ExperimentState.h"
+
+namespace kemvo {
+
+// What the current functions read besides their arguments.
+struct TransportConditions {
+    double fOverRT = 0;      // [1/V] F/(R T)
+    double radius = 0;       // [cm] of the spherical electrode
+    double rotationRate = 0; // [rad/s] of the rotating disk
+    double viscosity = 0;    // [cm^2/s] kinematic viscosity
+
+    static TransportConditions of(const ExperimentState &state) {
+        return {state.fOverRT, state.radius, state.rotationRate, state.viscosity};
+    }
+};
+
+// exp(x^2) erfc(x): a continued fraction for |x| >= 1.5, the power series of erf below.
+// Overflows (RuntimeError) for x below about -26.6, where exp(x^2) leaves the doubles.
+double ExpErfc(double x);
+
+// Potential step held for time t at a planar electrode (Dox, Dred = sqrt(D)):
+// K exp(H^2 t) erfc(H sqrt(t)), H = kf/Dox + kb/Dred. For fast kinetics far beyond E0 this is
+// the Cottrell current n Cox sqrt(D/(pi t)).
+double StepCurrentPlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
+                         double E0, double Cox, double Dox, double t, double td, double Cred,
+                         double Dred, double X);
+
+// The same at a sphere of radius r: K (g + (1 - g) exp(H^2 t) erfc(H sqrt(t))), with
+// S = Dox/r, H = kf/Dox + kb/Dred + S and g = S/H (the steady spherical part).
+double StepCurrentSpherical(const TransportConditions &c, double E, double ks, double alpha,
+                            double n, double E0, double Cox, double Dox, double t, double td,
+                            double Cred, double Dred, double X);
+
+// Steady current at a rotating disk (Dox, Dred = D): K / (1 + (kb Dred^-2/3 + kf Dox^-2/3)/L),
+// L = 0.62 nu^-1/6 sqrt(omega); the Levich current n Cox L Dox^2/3 for fast kinetics.
+double RotatingDiskCurrent(const TransportConditions &c, double E, double ks, double alpha,
+                           double n, double E0, double Cox, double Dox, double t, double td,
+                           double Cred, double Dred, double X);
+
+// Square wave: the step current at E + dE minus that at the base potential E, both at tp.
+double SquareWavePlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
+                        double E0, double Cox, double Dox, double tp, double td, double Cred,
+                        double Dred, double dE);
+double SquareWaveSpherical(const TransportConditions &c, double E, double ks, double alpha,
+                           double n, double E0, double Cox, double Dox, double tp, double td,
+                           double Cred, double Dred, double dE);
+
+// Differential pulse: the current at E + Ep minus that at E. Planar: sampled at tp and at
+// tp ((td + tp)/td)^0.15; spherical: at tp (td + 1)/(td + tp + 1) and at tp (times in s).
+double DiffPulsePlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
+                       double E0, double Cox, double Dox, double tp, double td, double Cred,
+                       double Dred, double Ep);
+double DiffPulseSpherical(const TransportConditions &c, double E, double ks, double alpha, double n,
+                          double E0, double Cox, double Dox, double tp, double td, double Cred,
+                          double Dred, double Ep);
+
+} // namespace kemvo

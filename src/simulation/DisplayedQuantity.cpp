@@ -1,0 +1,75 @@
+#include "simulation/DisplayedQuantity.h"
+
+#include "shell/NumberText.h"
+
+namespace kemvo {
+namespace {
+
+// Solution conductivity at point i: supporting electrolyte plus every species at the surface.
+double conductivityAt(const ExperimentState &state, const CurveStore &store, int i) {
+    double species = 0;
+    for (int j = 1; j <= state.speciesCount; ++j)
+        species += store.surfaceConc(i, j) * state.speciesCond[j];
+    return checkedFinite(state.supportConc * state.supportCond + species);
+}
+
+std::string choiceOf(Application &app) {
+    return app.control<ComboBox>("formOption", "ComboY").text();
+}
+
+double cellLengthOf(Application &app) {
+    const std::string &text = app.control<TextBox>("FormExpr", "TextDis").text();
+    try {
+        return strictValue(text);
+    } catch (const RuntimeError &error) {
+        throw RuntimeError(std::string("Dis (cm): ") + error.what());
+    }
+}
+
+} // namespace
+
+bool needsCellLength(const std::string &choice) {
+    return choice == kShowResistance || choice == kShowConductance;
+}
+
+void DeriveDisplayedQuantity(ExperimentState &state, CurveStore &store, const std::string &choice,
+                             double cellLength) {
+    if (choice == kShowCurrent) {
+        state.curveCount = state.simSlot;
+        for (int i = state.firstPoint; i <= state.lastPoint; ++i)
+            store.curves(i, state.currentCurve) = store.reactionCurrent(i, state.chargeCount + 1);
+    } else if (choice == kShowResistance) {
+        double lengthOverArea = checkedDivide(cellLength, state.area);
+        state.curveCount = state.simSlot;
+        for (int i = state.firstPoint; i <= state.lastPoint; ++i)
+            store.curves(i, state.currentCurve) =
+                checkedDivide(lengthOverArea, conductivityAt(state, store, i));
+    } else if (choice == kShowConductance) {
+        double areaOverLength = checkedDivide(state.area, cellLength);
+        state.curveCount = state.simSlot;
+        for (int i = state.firstPoint; i <= state.lastPoint; ++i)
+            store.curves(i, state.currentCurve) =
+                checkedFinite(conductivityAt(state, store, i) * areaOverLength);
+    } else if (choice == kShowSurfaceConcentration) {
+        state.curveCount = state.speciesCount;
+        for (int j = 1; j <= state.speciesCount; ++j)
+            for (int i = state.firstPoint; i <= state.lastPoint; ++i)
+                store.curves(i, j) = store.surfaceConc(i, j);
+    }
+}
+
+void DeriveDisplayedQuantity(Application &app) {
+    std::string choice = choiceOf(app);
+    double cellLength = needsCellLength(choice) ? cellLengthOf(app) : 0.0;
+    DeriveDisplayedQuantity(app.state(), app.store(), choice, cellLength);
+    app.derivedQuantity = {true, choice};
+}
+
+void installDisplayedQuantityRefresh(Application &app) {
+    app.deriveDisplayedQuantityHook = [&app] {
+        if (app.derivedQuantity.simulated && choiceOf(app) != app.derivedQuantity.choice)
+            DeriveDisplayedQuantity(app);
+    };
+}
+
+} // namespace kemvo
