@@ -20,10 +20,18 @@ namespace {
 // Size of a written plot [px].
 const QSize kPlotFileSize(900, 600);
 
+// Standard error carries the program's message lines for scripts; Qt's own notes about the
+// platform (such as a missing runtime folder) stay off it unless they are errors.
+void reportQtErrorsOnly(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << "qt: " << text.toStdString() << '\n';
+}
+
 // Fonts need a Qt application; without a display it runs on the offscreen platform.
 void ensureGuiApplication(std::unique_ptr<QGuiApplication> &qtApp, char *programName) {
     if (qtApp)
         return;
+    qInstallMessageHandler(reportQtErrorsOnly);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1; // Qt must not take the steps for its own options
