@@ -20,14 +20,22 @@ namespace {
 // Size of a written plot [px].
 const QSize kPlotFileSize(900, 600);
 
+// Standard error carries the program's message lines for scripts; Qt's own notes about the
+// platform (such as a missing runtime folder) stay off it unless they are errors.
+void reportQtErrorsOnly(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << "qt: " << text.toStdString() << '\n';
+}
+
 // Fonts need a Qt application; without a display it runs on the offscreen platform.
-void ensureGuiApplication(std::unique_ptr<QGuiApplication>& qtApp, char* programName) {
+void ensureGuiApplication(std::unique_ptr<QGuiApplication> &qtApp, char *programName) {
     if (qtApp)
         return;
+    qInstallMessageHandler(reportQtErrorsOnly);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1; // Qt must not take the steps for its own options
-    static char* argv[] = {programName, nullptr};
+    static char *argv[] = {programName, nullptr};
     qtApp = std::make_unique<QGuiApplication>(argc, argv);
 }
 
@@ -52,10 +60,10 @@ int main(int argc, char **argv) {
     kemvo::ScriptRunner runner(app, platform, std::cout, std::cerr);
     std::unique_ptr<QGuiApplication> qtApp;
     // plot=FILE writes the plot window's picture as the last drawing left it.
-    runner.plotWriter = [&](const std::string& file) {
+    runner.plotWriter = [&](const std::string &file) {
         ensureGuiApplication(qtApp, argv[0]);
-        auto* picture =
-            dynamic_cast<kemvo::RecordingCanvas*>(&app.form<kemvo::FormPlot>().picture());
+        auto *picture =
+            dynamic_cast<kemvo::RecordingCanvas *>(&app.form<kemvo::FormPlot>().picture());
         if (picture == nullptr)
             throw kemvo::RuntimeError("The plot has no picture");
         kemvo::qt::writePicture(*picture, file, kPlotFileSize);

@@ -6,12 +6,12 @@ namespace kemvo {
 
 class Application;
 
-void installDisplayCommands(Application& app);
+void installDisplayCommands(Application &app);
 
-void mnuOption_Click(Application& app);
-void mnuPlot_Click(Application& app);
-void mnuClear_Click(Application& app);
-void mnuCopyto_Click(Application& app);
-void mnuPrint_Click(Application& app);
+void mnuOption_Click(Application &app);
+void mnuPlot_Click(Application &app);
+void mnuClear_Click(Application &app);
+void mnuCopyto_Click(Application &app);
+void mnuPrint_Click(Application &app);
 
 } // namespace kemvo

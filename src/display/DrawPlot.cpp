@@ -27,7 +27,7 @@ double single(double value) {
 // time may lend it a new canvas.
 class SinglePrecisionPen {
 public:
-    explicit SinglePrecisionPen(FormPlot& plot) : plot_(plot) {}
+    explicit SinglePrecisionPen(FormPlot &plot) : plot_(plot) {}
 
     void scale(double left, double top, double right, double bottom) {
         double l = single(left), t = single(top), r = single(right), b = single(bottom);
@@ -44,15 +44,15 @@ public:
     void rectangle(double x1, double y1, double x2, double y2) {
         canvas().rectangle(single(x1), single(y1), single(x2), single(y2));
     }
-    void text(double x, double y, const std::string& text) {
+    void text(double x, double y, const std::string &text) {
         canvas().text(single(x), single(y), text);
     }
     void setDashed(bool dashed) { canvas().setDashed(dashed); }
     void setColor(int paletteIndex) { canvas().setColor(paletteIndex); }
 
 private:
-    Canvas& canvas() { return plot_.picture(); }
-    FormPlot& plot_;
+    Canvas &canvas() { return plot_.picture(); }
+    FormPlot &plot_;
 };
 
 // An x label: up to six significant digits, so that 0.6000000000000001 reads 0.6.
@@ -62,7 +62,7 @@ std::string plainNumber(double value) {
     return generalNumber(std::strtod(buffer, nullptr));
 }
 
-std::string yCaption(const std::string& quantity) {
+std::string yCaption(const std::string &quantity) {
     if (quantity == FormOption::kCurrent)
         return "I /A";
     if (quantity == FormOption::kResistance)
@@ -76,7 +76,7 @@ std::string yCaption(const std::string& quantity) {
 
 class PlotDrawing {
 public:
-    PlotDrawing(Application& app, FormPlot& plot)
+    PlotDrawing(Application &app, FormPlot &plot)
         : app_(app), s_(app.state()), store_(app.store()), options_(app.form<FormOption>()),
           plot_(plot), pen_(plot) {}
 
@@ -253,11 +253,11 @@ private:
         pen_.setColor(kForegroundColor);
     }
 
-    Application& app_;
-    ExperimentState& s_;
-    CurveStore& store_;
-    FormOption& options_;
-    FormPlot& plot_;
+    Application &app_;
+    ExperimentState &s_;
+    CurveStore &store_;
+    FormOption &options_;
+    FormPlot &plot_;
     SinglePrecisionPen pen_;
     double decade_ = 1;
     double squareWidth_ = 0;
@@ -269,14 +269,14 @@ private:
 
 } // namespace
 
-void DrawPlot(Application& app) {
-    FormPlot& plot = app.form<FormPlot>();
+void DrawPlot(Application &app) {
+    FormPlot &plot = app.form<FormPlot>();
     if (plot.drawing())
         return;
     FormPlot::DrawingScope scope(plot);
     try {
         PlotDrawing(app, plot).run();
-    } catch (const RuntimeError&) {
+    } catch (const RuntimeError &) {
         // A failure ends the drawing where it happened; what was drawn so far stays.
     }
 }

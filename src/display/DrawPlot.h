@@ -10,6 +10,6 @@ class Application;
 
 // Draws the whole plot afresh on FormPlot's picture. Writes xMin, xMax (X auto), yMin, yMax
 // (Y auto, rounded outward to the decade of the data) and the plot options into the state.
-void DrawPlot(Application& app);
+void DrawPlot(Application &app);
 
 } // namespace kemvo

@@ -7,7 +7,7 @@
 
 namespace kemvo {
 
-FormOption::FormOption(Application& app)
+FormOption::FormOption(Application &app)
     : Form("formOption", "Option"), CheckGrid(add<CheckBox>("CheckGrid", -1, "Grid", 0)),
       overlap(add<CheckBox>("overlap", -1, "Overlap", 0)), axis(add<Frame>("axis", -1, "Axis")),
       ComboY(add<ComboBox>(
@@ -34,9 +34,9 @@ FormOption::FormOption(Application& app)
     Label4.setToolTip("mininum Y value");
     Label3.setToolTip("maxinum X value");
     Label2.setToolTip("mininum X value");
-    for (Control* control : std::initializer_list<Control*>{&ComboY, &CheckXdir, &Yauto, &Xauto,
-                                                            &Label5, &YmaxText, &Label4, &YminText,
-                                                            &Label3, &XmaxText, &Label2, &XminText})
+    for (Control *control : std::initializer_list<Control *>{
+             &ComboY, &CheckXdir, &Yauto, &Xauto, &Label5, &YmaxText, &Label4, &YminText, &Label3,
+             &XmaxText, &Label2, &XminText})
         control->setContainer(&axis);
 
     Xauto_Click();
@@ -47,13 +47,13 @@ FormOption::FormOption(Application& app)
 }
 
 void FormOption::addCurveFrame(int i, int initialStyle) {
-    Frame& curve = addTo(Frame1, "Frame1", i, "Curve " + std::to_string(i + 1));
-    Frame& style = addTo(Linestyle, "Linestyle", i, "Line style");
+    Frame &curve = addTo(Frame1, "Frame1", i, "Curve " + std::to_string(i + 1));
+    Frame &style = addTo(Linestyle, "Linestyle", i, "Line style");
     style.setContainer(&curve);
-    OptionButton* options[3] = {&addTo(linestyle1, "linestyle1", i, "..........."),
+    OptionButton *options[3] = {&addTo(linestyle1, "linestyle1", i, "..........."),
                                 &addTo(linestyle2, "linestyle2", i, "oooooo"),
                                 &addTo(linestyle3, "linestyle3", i, "______")};
-    for (OptionButton* option : options) {
+    for (OptionButton *option : options) {
         option->setContainer(&style);
         styleGroups_[static_cast<std::size_t>(i)].add(*option);
     }
@@ -68,19 +68,21 @@ void FormOption::OK_Click() {
 
 void FormOption::Xauto_Click() {
     bool shown = !Xauto.checked();
-    for (Control* control : std::initializer_list<Control*>{&Label2, &XminText, &Label3, &XmaxText})
+    for (Control *control :
+         std::initializer_list<Control *>{&Label2, &XminText, &Label3, &XmaxText})
         control->setVisible(shown);
 }
 
 void FormOption::Yauto_Click() {
     bool shown = !Yauto.checked();
-    for (Control* control : std::initializer_list<Control*>{&Label4, &YminText, &Label5, &YmaxText})
+    for (Control *control :
+         std::initializer_list<Control *>{&Label4, &YminText, &Label5, &YmaxText})
         control->setVisible(shown);
 }
 
-void ReadPlotOptions(Application& app) {
-    FormOption& options = app.form<FormOption>();
-    ExperimentState& state = app.state();
+void ReadPlotOptions(Application &app) {
+    FormOption &options = app.form<FormOption>();
+    ExperimentState &state = app.state();
     state.gridOn = options.CheckGrid.checked();
     state.overlapMode = options.overlap.checked();
     if (!options.Xauto.checked()) {

@@ -14,35 +14,35 @@ class Application;
 
 class FormOption : public Form {
 public:
-    explicit FormOption(Application& app);
+    explicit FormOption(Application &app);
 
     // The entries of ComboY, in list order.
-    static constexpr const char* kCurrent = "current I";
-    static constexpr const char* kResistance = "resistance R";
-    static constexpr const char* kConductance = "conductance Cond";
-    static constexpr const char* kSurfaceConcentration = "surface concentration C";
+    static constexpr const char *kCurrent = "current I";
+    static constexpr const char *kResistance = "resistance R";
+    static constexpr const char *kConductance = "conductance Cond";
+    static constexpr const char *kSurfaceConcentration = "surface concentration C";
 
-    CheckBox& CheckGrid;
+    CheckBox &CheckGrid;
     ControlArray<Frame> Frame1;            // "Curve 1" ... "Curve 5"
     ControlArray<Frame> Linestyle;         // the style group inside each curve frame
     ControlArray<OptionButton> linestyle1; // dots
     ControlArray<OptionButton> linestyle2; // squares
     ControlArray<OptionButton> linestyle3; // line
-    CheckBox& overlap;
-    Frame& axis;
-    ComboBox& ComboY;
-    CheckBox& CheckXdir;
-    CheckBox& Yauto;
-    CheckBox& Xauto;
-    Label& Label5;
-    TextBox& YmaxText;
-    Label& Label4;
-    TextBox& YminText;
-    Label& Label3;
-    TextBox& XmaxText;
-    Label& Label2;
-    TextBox& XminText;
-    Button& OK;
+    CheckBox &overlap;
+    Frame &axis;
+    ComboBox &ComboY;
+    CheckBox &CheckXdir;
+    CheckBox &Yauto;
+    CheckBox &Xauto;
+    Label &Label5;
+    TextBox &YmaxText;
+    Label &Label4;
+    TextBox &YminText;
+    Label &Label3;
+    TextBox &XmaxText;
+    Label &Label2;
+    TextBox &XminText;
+    Button &OK;
 
     void OK_Click();
     void Xauto_Click();
@@ -51,12 +51,12 @@ public:
 private:
     void addCurveFrame(int i, int initialStyle);
 
-    Application& app_;
+    Application &app_;
     std::array<OptionGroup, 5> styleGroups_;
 };
 
 // Takes the window's choices into the state: gridOn, overlapMode, the fixed limits of an axis
 // whose auto box is cleared, and lineStyle(1..5) (1 dots, 2 squares, 3 line).
-void ReadPlotOptions(Application& app);
+void ReadPlotOptions(Application &app);
 
 } // namespace kemvo

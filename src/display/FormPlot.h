@@ -13,27 +13,27 @@ class FormPlot : public Form {
 public:
     FormPlot() : Form("FormPlot", "Plot") {}
 
-    Canvas& picture() { return lent_ != nullptr ? *lent_ : static_cast<Canvas&>(headless_); }
+    Canvas &picture() { return lent_ != nullptr ? *lent_ : static_cast<Canvas &>(headless_); }
     // Draws from now on onto `canvas` (owned by the caller); nullptr returns to the headless one.
-    void setPicture(Canvas* canvas) { lent_ = canvas; }
+    void setPicture(Canvas *canvas) { lent_ = canvas; }
 
     // True while DrawPlot runs, so that a resize it causes does not start a second drawing.
     bool drawing() const { return drawing_; }
 
     class DrawingScope {
     public:
-        explicit DrawingScope(FormPlot& plot) : plot_(plot) { plot_.drawing_ = true; }
+        explicit DrawingScope(FormPlot &plot) : plot_(plot) { plot_.drawing_ = true; }
         ~DrawingScope() { plot_.drawing_ = false; }
-        DrawingScope(const DrawingScope&) = delete;
-        DrawingScope& operator=(const DrawingScope&) = delete;
+        DrawingScope(const DrawingScope &) = delete;
+        DrawingScope &operator=(const DrawingScope &) = delete;
 
     private:
-        FormPlot& plot_;
+        FormPlot &plot_;
     };
 
 private:
     RecordingCanvas headless_;
-    Canvas* lent_ = nullptr;
+    Canvas *lent_ = nullptr;
     bool drawing_ = false;
 };
 

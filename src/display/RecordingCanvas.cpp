@@ -49,12 +49,12 @@ void RecordingCanvas::setColor(int paletteIndex) {
     record(Stroke::Kind::Color, 0, 0, 0, 0, paletteIndex);
 }
 
-void RecordingCanvas::text(double x, double y, const std::string& text) {
+void RecordingCanvas::text(double x, double y, const std::string &text) {
     record(Stroke::Kind::Text, x, y, 0, 0, 0, text);
 }
 
-void RecordingCanvas::replay(Canvas& target) const {
-    for (const Stroke& s : strokes_) {
+void RecordingCanvas::replay(Canvas &target) const {
+    for (const Stroke &s : strokes_) {
         switch (s.kind) {
         case Stroke::Kind::Scale:
             target.scale(s.x1, s.y1, s.x2, s.y2);

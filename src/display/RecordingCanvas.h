@@ -30,12 +30,12 @@ public:
     void rectangle(double x1, double y1, double x2, double y2) override;
     void setDashed(bool dashed) override;
     void setColor(int paletteIndex) override;
-    void text(double x, double y, const std::string& text) override;
+    void text(double x, double y, const std::string &text) override;
 
     // The picture since the last clear, beginning with that clear (and the settings it kept).
-    const std::vector<Stroke>& strokes() const { return strokes_; }
+    const std::vector<Stroke> &strokes() const { return strokes_; }
     // Draws the same picture on another canvas.
-    void replay(Canvas& target) const;
+    void replay(Canvas &target) const;
 
 private:
     void record(Stroke::Kind kind, double x1 = 0, double y1 = 0, double x2 = 0, double y2 = 0,

@@ -1,6 +1,7 @@
-#include "files/DataFileReader.h"
+// The File menu's Export Data, Save and Import Data through their dialogs, as the user meets
+// them: what reaches the disk, the store and the windows, and what is said when it fails.
+
 #include "files/FileReplacement.h"
-#include "files/FilesCommands.h"
 
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
@@ -21,13 +22,17 @@ namespace fs = std::filesystem;
 
 class TemporaryFolder {
 public:
-    TemporaryFolder() {
-        path_ = fs::temp_directory_path() /
-                ("kemvo-files-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        fs::create_directories(path_);
-    }
+    TemporaryFolder() { fs::create_directories(path_); }
     ~TemporaryFolder() { fs::remove_all(path_); }
     std::string file(const std::string &name) const { return (path_ / name).string(); }
+    std::string withText(const std::string &name, const std::string &text) const {
+        std::ofstream(file(name), std::ios::binary) << text;
+        return file(name);
+    }
+    std::string contentOf(const std::string &name) const {
+        std::ifstream in(file(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
     // Every file in the folder, to see that no temporary file is left behind.
     std::vector<std::string> names() const {
         std::vector<std::string> found;
@@ -39,17 +44,9 @@ public:
 
 private:
     static inline int counter_ = 0;
-    fs::path path_;
+    fs::path path_ = fs::temp_directory_path() / ("kemvo-files-" + std::to_string(::getpid()) +
+                                                  "-" + std::to_string(counter_++));
 };
-
-std::string contentOf(const std::string &file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeText(const std::string &file, const std::string &text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
 
 class FileCommands : public testing::Test {
 protected:
@@ -57,41 +54,39 @@ protected:
         headless.files.answers.push_back(answer);
         app.mainWindow().menu(menu).click();
     }
-    // Three points of curve 2 after an import or a simulation.
+    // Three points of curve 2, as an import or a simulation leaves them.
     void holdThreePoints() {
-        ExperimentState &state = app.state();
-        state.firstPoint = 1;
-        state.lastPoint = 3;
-        state.currentCurve = 2;
+        app.state().firstPoint = 1;
+        app.state().lastPoint = 3;
+        app.state().currentCurve = 2;
         for (int i = 1; i <= 3; ++i) {
             app.store().potential(i) = -0.1 * i;
             app.store().curves(i, 2) = 1e-6 * i;
         }
     }
+    void setOverlap(bool on) {
+        app.control<CheckBox>("formOption", "overlap").setValue(on ? 1 : 0);
+    }
+    bool displayEnabled() { return app.mainWindow().menu("mnuDisplay").enabled(); }
+    const std::vector<std::string> &messages() const { return headless.messages.shown; }
 
     HeadlessPlatform headless;
     Application app{headless.platform()};
     TemporaryFolder folder;
 };
 
-TEST_F(FileCommands, ExportWritesTheCurrentCurveThroughTheCsvDialog) {
+TEST_F(FileCommands, ExportAndSaveWriteThroughTheirDialogs) {
     holdThreePoints();
     click("mnuExport", folder.file("curve.csv"));
     EXPECT_EQ(headless.files.lastFilter, "csv|*.csv|all|*.*");
-    EXPECT_EQ(contentOf(folder.file("curve.csv")),
-              "-0.1 , 1E-06 \n-0.2 , 2E-06 \n-0.30000000000000004 , 3E-06 \n");
-    EXPECT_TRUE(headless.messages.shown.empty());
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"curve.csv"});
-}
-
-TEST_F(FileCommands, SaveWritesTheReportThroughTheParameterDialog) {
-    app.state().eStart = -0.2;
     click("mnuSave", folder.file("run.par"));
     EXPECT_EQ(headless.files.lastFilter, "parameter (*.par)|*.par|all|*.*");
-    std::string report = contentOf(folder.file("run.par"));
-    const std::string start = "Technique :\n 0\nMechisim :\n 0\nElectorde\n 1\nE start :\n-0.2\n";
-    EXPECT_EQ(report.substr(0, start.size()), start);
-    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 26);
+    EXPECT_EQ(folder.contentOf("curve.csv"),
+              "-0.1 , 1E-06 \n-0.2 , 2E-06 \n-0.30000000000000004 , 3E-06 \n");
+    // The report's layout is checked whole in ParameterReportTest and through kemvo-cli.
+    EXPECT_TRUE(folder.contentOf("run.par").starts_with("Technique :\n 0\n"));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"curve.csv", "run.par"}));
 }
 
 TEST_F(FileCommands, CancelledDialogsEndSilently) {
@@ -99,76 +94,43 @@ TEST_F(FileCommands, CancelledDialogsEndSilently) {
         app.mainWindow().menu(menu).click();
         click(menu, "");
     }
-    EXPECT_TRUE(headless.messages.shown.empty());
+    EXPECT_TRUE(messages().empty());
     EXPECT_TRUE(folder.names().empty());
 }
 
-TEST_F(FileCommands, FileThatCannotBeCreatedIsNamedWithTheReason) {
-    std::string file = folder.file("no such folder/curve.csv");
-    click("mnuExport", file);
-    click("mnuSave", folder.file("no such folder/run.par"));
-    ASSERT_EQ(headless.messages.shown.size(), 2u);
-    EXPECT_EQ(headless.messages.shown[0],
-              "Export Data Error: " + file + ": No such file or directory");
-    EXPECT_EQ(headless.messages.shown[1], "Save Error: " + folder.file("no such folder/run.par") +
-                                              ": No such file or directory");
-}
-
-TEST_F(FileCommands, FailedExportLeavesTheExistingFileAsItWas) {
-    writeText(folder.file("curve.csv"), "earlier data\n");
+// A failed write names the file and the reason and leaves what was there as it was.
+TEST_F(FileCommands, FailedWriteNamesTheFileAndKeepsWhatWasThere) {
     holdThreePoints();
+    fs::create_directory(folder.file("folder.csv"));
+    folder.withText("curve.csv", "earlier data\n");
+    click("mnuExport", folder.file("no such folder/curve.csv"));
+    click("mnuSave", folder.file("no such folder/run.par"));
+    click("mnuExport", folder.file("folder.csv"));
     app.state().lastPoint = kMaxPoints + 1; // past the arrays' end
     click("mnuExport", folder.file("curve.csv"));
-    ASSERT_EQ(headless.messages.shown.size(), 1u);
-    EXPECT_EQ(headless.messages.shown[0],
-              "Export Data Error: " + folder.file("curve.csv") + ": Subscript out of range");
-    EXPECT_EQ(contentOf(folder.file("curve.csv")), "earlier data\n");
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"curve.csv"});
+    EXPECT_EQ(
+        messages(),
+        (std::vector<std::string>{
+            "Export Data Error: " + folder.file("no such folder/curve.csv") +
+                ": No such file or directory",
+            "Save Error: " + folder.file("no such folder/run.par") + ": No such file or directory",
+            "Export Data Error: " + folder.file("folder.csv") + ": Is a directory",
+            "Export Data Error: " + folder.file("curve.csv") + ": Subscript out of range"}));
+    EXPECT_TRUE(fs::is_directory(folder.file("folder.csv")));
+    EXPECT_EQ(folder.contentOf("curve.csv"), "earlier data\n");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"curve.csv", "folder.csv"}));
 }
 
-TEST_F(FileCommands, TargetThatIsAFolderIsReportedAndKept) {
-    fs::create_directory(folder.file("data.csv"));
-    click("mnuExport", folder.file("data.csv"));
-    ASSERT_EQ(headless.messages.shown.size(), 1u);
-    EXPECT_EQ(headless.messages.shown[0],
-              "Export Data Error: " + folder.file("data.csv") + ": Is a directory");
-    EXPECT_TRUE(fs::is_directory(folder.file("data.csv")));
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"data.csv"});
-}
-
-std::string openingFailure(const std::string &file) {
-    CurveStore store;
-    try {
-        readDataFile(file, store.potential, store.curves, 1);
-    } catch (const RuntimeError &error) {
-        return error.what();
-    }
-    return "(opened)";
-}
-
-TEST(ReadDataFile, NamesAFileThatCannotBeOpenedWithTheReason) {
+// A replacement keeps the file's permissions; a write that the system refuses half-way (the file
+// size limit stands in for a full disk) keeps the file as it was and leaves no temporary file.
+TEST(ReplaceFile, KeepsThePermissionsAndOnAWriteErrorTheExistingFile) {
     TemporaryFolder folder;
-    EXPECT_EQ(openingFailure(folder.file("absent.csv")),
-              "cannot open " + folder.file("absent.csv") + ": No such file or directory");
-    fs::create_directory(folder.file("folder.csv"));
-    EXPECT_EQ(openingFailure(folder.file("folder.csv")),
-              "cannot open " + folder.file("folder.csv") + ": Is a directory");
-}
+    const std::string file = folder.withText("run.par", "a longer earlier content\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    replaceFile(file, "new\n");
+    EXPECT_EQ(folder.contentOf("run.par"), "new\n");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
-TEST(ReadDataFile, ReadsAFileWrittenElsewhere) {
-    TemporaryFolder folder;
-    writeText(folder.file("measured.csv"), "\xEF\xBB\xBF"
-                                           "0.5,1e-6\r\n0.49,2e-6");
-    CurveStore store;
-    EXPECT_EQ(readDataFile(folder.file("measured.csv"), store.potential, store.curves, 4), 2);
-    EXPECT_EQ(store.potential(2), 0.49);
-    EXPECT_EQ(store.curves(2, 4), 2e-6);
-}
-
-// A write that the system refuses half-way: the file size limit stands in for a full disk.
-TEST(ReplaceFile, WriteErrorKeepsTheExistingFileAndRemovesTheTemporaryOne) {
-    TemporaryFolder folder;
-    writeText(folder.file("big.csv"), "earlier data\n");
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit small = saved;
@@ -177,26 +139,95 @@ TEST(ReplaceFile, WriteErrorKeepsTheExistingFileAndRemovesTheTemporaryOne) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string failure;
     try {
-        replaceFile(folder.file("big.csv"), std::string(1 << 20, 'x'));
+        replaceFile(file, std::string(1 << 20, 'x'));
     } catch (const RuntimeError &error) {
         failure = error.what();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(failure, "File too large");
-    EXPECT_EQ(contentOf(folder.file("big.csv")), "earlier data\n");
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"big.csv"});
+    EXPECT_EQ(folder.contentOf("run.par"), "new\n");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"run.par"});
 }
 
-TEST(ReplaceFile, ReplacesTheContentAndKeepsThePermissions) {
-    TemporaryFolder folder;
-    std::string file = folder.file("run.par");
-    writeText(file, "a longer earlier content\n");
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-    replaceFile(file, "new\n");
-    EXPECT_EQ(contentOf(file), "new\n");
-    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"run.par"});
+TEST_F(FileCommands, ImportReadsReportsPrimesAndEnablesThePlotMenus) {
+    click("mnuImport",
+          folder.withText("scan.csv", " 0.3 , 1E-06 \n 0.295 , 2E-06 \n 0.29 , 3E-06 \n"));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(headless.files.lastFilter, "csv|*.csv|all|*.*");
+    const ExperimentState &state = app.state();
+    EXPECT_EQ(state.pointCount, 3);
+    EXPECT_EQ(state.firstPoint, 1);
+    EXPECT_EQ(state.lastPoint, 3);
+    EXPECT_EQ(state.simSlot, 1);
+    EXPECT_EQ(app.store().curves(3, 1), 3e-6);
+    // 0.3 - 0.295 is 0.0050000000000000044 in doubles; the step is meant as 0.005.
+    EXPECT_EQ(app.formResult().lines(),
+              (std::vector<std::string>{"Number of data point =  3 ", "E step =  0.005 "}));
+    EXPECT_EQ(app.control<TextBox>("FormExpr", "Estart").text(), "0.3");
+    EXPECT_EQ(app.control<TextBox>("FormExpr", "Estep").text(), "0.005");
+    EXPECT_TRUE(app.formResult().visible());
+    EXPECT_TRUE(displayEnabled());
+
+    // With overlap a new slot takes the next file; the earlier curve stays.
+    setOverlap(true);
+    click("mnuImport", folder.withText("second.csv", "0.1,10\n0.2,20\n"));
+    EXPECT_EQ(state.curveCount, 2);
+    EXPECT_EQ(state.currentCurve, 2);
+    EXPECT_EQ(app.store().curves(2, 1), 2e-6);
+    EXPECT_EQ(app.store().curves(2, 2), 20);
+}
+
+TEST_F(FileCommands, FailedImportSaysWhereAndLeavesTheCountButKeepsTheNewSlot) {
+    click("mnuImport", folder.withText("good.csv", "0.1,1\n0.2,2\n0.3,3\n"));
+    app.formResult().cls();
+    setOverlap(true);
+    click("mnuImport", folder.withText("bad.csv", "0.1,7\n0.2,abc\n"));
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"ReadData Error: line 2, item 2: \"abc\" is not a number"});
+    EXPECT_EQ(app.state().pointCount, 3);
+    EXPECT_EQ(app.state().curveCount, 2);
+    EXPECT_EQ(app.state().simSlot, 2);
+    EXPECT_EQ(app.store().curves(1, 2), 7); // the pair read before the fault stays
+    EXPECT_TRUE(app.formResult().lines().empty());
+}
+
+TEST_F(FileCommands, FailedFirstImportSaysWhyAndLeavesThePlotMenusDisabled) {
+    std::string text; // 4001 pairs: the first 4000 stay in place, the count stays 0
+    for (int i = 1; i <= kMaxPoints + 1; ++i)
+        text += std::to_string(i) + "," + std::to_string(-i) + "\n";
+    struct Failure {
+        std::string answer, message;
+        double kept; // curve 1 at point 4000
+    };
+    const Failure failures[] = {
+        {folder.withText("header.csv", "E,I\n"), "line 1, item 1: \"E\" is not a number", 0},
+        {"", "no file was chosen", 0}, // cancelled dialog
+        {folder.file("absent.csv"),
+         "cannot open " + folder.file("absent.csv") + ": No such file or directory", 0},
+        {folder.file("."), "cannot open " + folder.file(".") + ": Is a directory", 0},
+        {folder.withText("long.csv", text), "line 4001, item 1: more than 4000 data points",
+         -kMaxPoints}};
+    for (const Failure &f : failures) {
+        click("mnuImport", f.answer);
+        EXPECT_EQ(messages().back(), "ReadData Error: " + f.message);
+        EXPECT_FALSE(displayEnabled()) << f.message;
+        EXPECT_EQ(app.state().pointCount, 0);
+        EXPECT_EQ(app.store().curves(kMaxPoints, 1), f.kept);
+    }
+    EXPECT_EQ(messages().size(), std::size(failures));
+}
+
+TEST_F(FileCommands, EmptyFileReadsNoPointAndTakesTheStepOfTheOldAxis) {
+    app.store().potential(1) = 0.5;
+    app.store().potential(2) = 0.49;
+    click("mnuImport", folder.withText("empty.csv", ""));
+    // The import itself succeeds; the plot of no point then reports that it has nothing to draw.
+    EXPECT_EQ(messages(), std::vector<std::string>{"Error: No data!"});
+    EXPECT_EQ(app.state().pointCount, 0);
+    EXPECT_EQ(app.state().firstPoint, 1);
+    EXPECT_EQ(app.state().lastPoint, 0);
+    EXPECT_EQ(app.formResult().lines().back(), "E step =  0.01 ");
 }
 
 } // namespace

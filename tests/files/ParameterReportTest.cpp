@@ -11,23 +11,25 @@
 namespace kemvo {
 namespace {
 
-std::vector<std::string> reportLines(const ExperimentState &state) {
-    std::ostringstream out;
-    writeParameterReport(out, state);
-    std::istringstream in(out.str());
+std::vector<std::string> linesOf(std::istream &in) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
 }
 
+std::vector<std::string> reportLines(const ExperimentState &state) {
+    std::ostringstream out;
+    writeParameterReport(out, state);
+    std::istringstream in(out.str());
+    return linesOf(in);
+}
+
 // The parameters window's initial texts for mechanism 1 (A + e = B) after an intake, and a
 // simulation of a single sweep of 121 points.
 ExperimentState mechanismOne() {
     ExperimentState state;
-    state.technique = 1;
-    state.mechanism = 1;
-    state.electrode = 1;
+    state.technique = state.mechanism = state.electrode = 1;
     state.eStart = 0.3;
     state.eEnd = -0.3;
     state.eStep = 0.005;
@@ -38,8 +40,7 @@ ExperimentState mechanismOne() {
     state.noisePercent = 0;
     state.pointCount = 121;
     state.columnCount = 2;
-    for (std::size_t j = 1; j <= 4; ++j)
-        state.diffusion[j] = 1e-5;
+    state.diffusion = {0, 1e-5, 1e-5, 1e-5, 1e-5, 0};
     state.cInit = {0, 1e-3, 0, 0, 0, 0};
     state.e0 = {0, 0.1, -0.1, -0.2, 0, 0};
     for (std::size_t r = 1; r <= 3; ++r) {
@@ -53,35 +54,24 @@ ExperimentState mechanismOne() {
 TEST(ParameterReport, MechanismOneMatchesTheHandWrittenFile) {
     std::ifstream expectedFile(KEMVO_TEST_DATA "/files/mechanism1.par");
     ASSERT_TRUE(expectedFile) << "missing " KEMVO_TEST_DATA "/files/mechanism1.par";
-    std::vector<std::string> expected;
-    for (std::string line; std::getline(expectedFile, line);)
-        expected.push_back(line);
-    std::vector<std::string> written = reportLines(mechanismOne());
+    const std::vector<std::string> expected = linesOf(expectedFile);
+    const std::vector<std::string> written = reportLines(mechanismOne());
     ASSERT_EQ(written.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(written[i], expected[i]) << "line " << i + 1;
 }
 
-TEST(ParameterReport, NoSpeciesBeforeTheFirstIntakeGivesOnlyTheThirteenPairs) {
+TEST(ParameterReport, SignAndSpeciesCountShapeTheReport) {
     ExperimentState state = mechanismOne();
-    state.columnCount = 0;
+    state.eStart = -0.45;  // the sign takes the blank's place
+    state.columnCount = 0; // before the first intake: only the thirteen pairs
     std::vector<std::string> lines = reportLines(state);
     ASSERT_EQ(lines.size(), 26u);
-    EXPECT_EQ(lines[24], "NUMBER OF SPECIES :");
-    EXPECT_EQ(lines[25], " 0");
-}
-
-TEST(ParameterReport, NegativeStartPotentialHasItsSignInPlaceOfTheBlank) {
-    ExperimentState state = mechanismOne();
-    state.eStart = -0.45;
-    std::vector<std::string> lines = reportLines(state);
     EXPECT_EQ(lines[6], "E start :");
     EXPECT_EQ(lines[7], "-0.45");
-}
-
-TEST(ParameterReport, FiveSpeciesAreTheMostTheTablesHold) {
-    ExperimentState state = mechanismOne();
-    state.columnCount = 5;
+    EXPECT_EQ(lines[24], "NUMBER OF SPECIES :");
+    EXPECT_EQ(lines[25], " 0");
+    state.columnCount = 5; // the most the tables hold: 14 lines each
     EXPECT_EQ(reportLines(state).size(), 26u + 5 * 14);
     state.columnCount = 6;
     std::ostringstream out;

@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace kemvo::test {
 
-class SetupTest : public ::testing::Test {
-protected:
+struct Workbench {
     HeadlessPlatform platform;
     Application app{platform.platform()};
     ExperimentState &state = app.state();
@@ -25,6 +27,15 @@ protected:
         mech.mech(code).select();
         app.mainWindow().menu("mnuExperimental").click();
     }
+    // The initial concentrations the window shows for species 1..count.
+    std::vector<std::string> cinit(int count) const {
+        std::vector<std::string> shown;
+        for (int j = 1; j <= count; ++j)
+            shown.push_back(expr.Cinit(j).caption());
+        return shown;
+    }
 };
+
+class SetupTest : public ::testing::Test, public Workbench {};
 
 } // namespace kemvo::test

@@ -5,12 +5,12 @@
 
 namespace kemvo::qt {
 
-void registerDisplayViews(ViewRegistry& views) {
-    views.add("FormPlot", {Placement::MdiChild, [](Application& app, Form& form) -> QWidget* {
-                               return new PlotView(app, static_cast<FormPlot&>(form));
+void registerDisplayViews(ViewRegistry &views) {
+    views.add("FormPlot", {Placement::MdiChild, [](Application &app, Form &form) -> QWidget * {
+                               return new PlotView(app, static_cast<FormPlot &>(form));
                            }});
-    views.add("formOption", {Placement::ToolWindow, [](Application& app, Form& form) -> QWidget* {
-                                 return new OptionView(app, static_cast<FormOption&>(form));
+    views.add("formOption", {Placement::ToolWindow, [](Application &app, Form &form) -> QWidget * {
+                                 return new OptionView(app, static_cast<FormOption &>(form));
                              }});
 }
 

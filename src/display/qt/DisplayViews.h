@@ -6,6 +6,6 @@
 
 namespace kemvo::qt {
 
-void registerDisplayViews(ViewRegistry& views);
+void registerDisplayViews(ViewRegistry &views);
 
 } // namespace kemvo::qt

@@ -16,82 +16,82 @@
 namespace kemvo::qt {
 namespace {
 
-template <typename W> W* named(W* widget, const Control& control) {
+template <typename W> W *named(W *widget, const Control &control) {
     widget->setObjectName(toQt(control.qualifiedName()));
     return widget;
 }
 
 } // namespace
 
-OptionView::OptionView(Application& app, FormOption& options, QWidget* parent)
+OptionView::OptionView(Application &app, FormOption &options, QWidget *parent)
     : QWidget(parent), app_(app), options_(options) {
-    auto* grid = named(new QCheckBox, options.CheckGrid);
+    auto *grid = named(new QCheckBox, options.CheckGrid);
     bind(grid, options.CheckGrid, app);
 
-    auto* curves = new QGridLayout;
+    auto *curves = new QGridLayout;
     for (int i = 0; i < 5; ++i)
         curves->addWidget(curveFrame(i), i / 3, i % 3);
 
-    auto* overlap = named(new QCheckBox, options.overlap);
+    auto *overlap = named(new QCheckBox, options.overlap);
     bind(overlap, options.overlap, app);
-    auto* ok = named(new QPushButton, options.OK);
+    auto *ok = named(new QPushButton, options.OK);
     bind(ok, options.OK, app);
     ok->setDefault(true);
 
-    auto* bottom = new QHBoxLayout;
+    auto *bottom = new QHBoxLayout;
     bottom->addWidget(overlap);
     bottom->addStretch();
     bottom->addWidget(ok);
 
-    auto* side = new QVBoxLayout;
+    auto *side = new QVBoxLayout;
     side->addWidget(grid);
     side->addLayout(curves);
     side->addLayout(bottom);
 
-    auto* layout = new QHBoxLayout(this);
+    auto *layout = new QHBoxLayout(this);
     layout->addLayout(side);
     layout->addWidget(axisFrame());
 }
 
-QWidget* OptionView::curveFrame(int i) {
-    auto* curve = named(new QGroupBox, options_.Frame1(i));
+QWidget *OptionView::curveFrame(int i) {
+    auto *curve = named(new QGroupBox, options_.Frame1(i));
     bind(curve, options_.Frame1(i));
-    auto* style = named(new QGroupBox, options_.Linestyle(i));
+    auto *style = named(new QGroupBox, options_.Linestyle(i));
     bind(style, options_.Linestyle(i));
-    auto* styles = new QVBoxLayout(style);
-    for (OptionButton* option :
+    auto *styles = new QVBoxLayout(style);
+    for (OptionButton *option :
          {&options_.linestyle1(i), &options_.linestyle2(i), &options_.linestyle3(i)}) {
-        auto* radio = named(new QRadioButton, *option);
+        auto *radio = named(new QRadioButton, *option);
         bind(radio, *option, app_);
         styles->addWidget(radio);
     }
-    auto* inside = new QVBoxLayout(curve);
+    auto *inside = new QVBoxLayout(curve);
     inside->addWidget(style);
     return curve;
 }
 
-QWidget* OptionView::axisFrame() {
-    auto* axis = named(new QGroupBox, options_.axis);
+QWidget *OptionView::axisFrame() {
+    auto *axis = named(new QGroupBox, options_.axis);
     bind(axis, options_.axis);
-    auto* combo = named(new QComboBox, options_.ComboY);
+    auto *combo = named(new QComboBox, options_.ComboY);
     bind(combo, options_.ComboY, app_);
-    auto* layout = new QVBoxLayout(axis);
+    auto *layout = new QVBoxLayout(axis);
     layout->addWidget(combo);
-    for (CheckBox* box : {&options_.CheckXdir, &options_.Yauto, &options_.Xauto}) {
-        auto* check = named(new QCheckBox, *box);
+    for (CheckBox *box : {&options_.CheckXdir, &options_.Yauto, &options_.Xauto}) {
+        auto *check = named(new QCheckBox, *box);
         bind(check, *box, app_);
         layout->addWidget(check);
     }
-    auto* limits = new QGridLayout;
-    const std::pair<Label*, TextBox*> rows[] = {{&options_.Label5, &options_.YmaxText},
-                                                {&options_.Label4, &options_.YminText},
-                                                {&options_.Label3, &options_.XmaxText},
-                                                {&options_.Label2, &options_.XminText}};
+    auto *limits = new QGridLayout;
+    const std::pair<Label *, TextBox *> rows[] = {{&options_.Label5, &options_.YmaxText},
+                                                  {&options_.Label4, &options_.YminText},
+                                                  {&options_.Label3, &options_.XmaxText},
+                                                  {&options_.Label2, &options_.XminText}};
     int row = 0;
-    for (const auto& [label, text] : rows) {
-        auto* caption = named(new QLabel, *label);
+    for (const auto &[label, text] : rows) {
+        auto *caption = named(new QLabel, *label);
         bind(caption, *label);
-        auto* edit = named(new QLineEdit, *text);
+        auto *edit = named(new QLineEdit, *text);
         bind(edit, *text, app_);
         limits->addWidget(caption, row, 0);
         limits->addWidget(edit, row, 1);

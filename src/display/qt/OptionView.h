@@ -12,14 +12,14 @@ namespace kemvo::qt {
 class OptionView : public QWidget {
     Q_OBJECT
 public:
-    OptionView(Application& app, FormOption& options, QWidget* parent = nullptr);
+    OptionView(Application &app, FormOption &options, QWidget *parent = nullptr);
 
 private:
-    QWidget* curveFrame(int i);
-    QWidget* axisFrame();
+    QWidget *curveFrame(int i);
+    QWidget *axisFrame();
 
-    Application& app_;
-    FormOption& options_;
+    Application &app_;
+    FormOption &options_;
 };
 
 } // namespace kemvo::qt

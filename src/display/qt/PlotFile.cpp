@@ -12,7 +12,7 @@ namespace {
 
 class SvgCanvas : public QtCanvas {
 public:
-    SvgCanvas(const QString& fileName, QSize size) : QtCanvas(Qt::white, Qt::black) {
+    SvgCanvas(const QString &fileName, QSize size) : QtCanvas(Qt::white, Qt::black) {
         generator_.setFileName(fileName);
         generator_.setSize(size);
         generator_.setViewBox(QRect(QPoint(0, 0), size));
@@ -20,20 +20,20 @@ public:
         attach(&generator_, size);
     }
     ~SvgCanvas() override { finish(); }
-    SvgCanvas(const SvgCanvas&) = delete;
-    SvgCanvas& operator=(const SvgCanvas&) = delete;
+    SvgCanvas(const SvgCanvas &) = delete;
+    SvgCanvas &operator=(const SvgCanvas &) = delete;
 
 private:
     QSvgGenerator generator_;
 };
 
-RuntimeError cannotWrite(const std::string& fileName) {
+RuntimeError cannotWrite(const std::string &fileName) {
     return RuntimeError("Cannot write " + fileName);
 }
 
 } // namespace
 
-void writePicture(const RecordingCanvas& picture, const std::string& fileName, QSize size) {
+void writePicture(const RecordingCanvas &picture, const std::string &fileName, QSize size) {
     QString name = toQt(fileName);
     if (QFileInfo(name).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
         {

@@ -12,6 +12,6 @@ namespace kemvo::qt {
 
 // Writes SVG for a name ending in ".svg", otherwise an image in the format its suffix names
 // (".png", ".jpg", ".bmp"). Raises RuntimeError when the file cannot be written.
-void writePicture(const RecordingCanvas& picture, const std::string& fileName, QSize size);
+void writePicture(const RecordingCanvas &picture, const std::string &fileName, QSize size);
 
 } // namespace kemvo::qt

@@ -8,13 +8,12 @@
 
 namespace kemvo::qt {
 
-PlotView::PlotView(Application& app, FormPlot& plot, QWidget* parent)
+PlotView::PlotView(Application &app, FormPlot &plot, QWidget *parent)
     : QWidget(parent), app_(app), plot_(plot),
       canvas_(QSize(640, 420), devicePixelRatioF(), palette().color(QPalette::Window),
               palette().color(QPalette::WindowText)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(160, 120);
-    resize(640, 420);
     canvas_.onPaint = [this] { update(); };
     plot_.setPicture(&canvas_);
 }
@@ -24,7 +23,7 @@ PlotView::~PlotView() {
     plot_.setPicture(nullptr);
 }
 
-void PlotView::paintEvent(QPaintEvent*) {
+void PlotView::paintEvent(QPaintEvent *) {
     if (canvas_.devicePixelRatio() != devicePixelRatioF()) {
         // Moved to a screen of another resolution: draw again at the new one, after this paint.
         QTimer::singleShot(0, this, [this] { fitCanvasAndRedraw(); });
@@ -33,7 +32,7 @@ void PlotView::paintEvent(QPaintEvent*) {
     painter.drawImage(QPointF(0, 0), canvas_.image());
 }
 
-void PlotView::resizeEvent(QResizeEvent*) {
+void PlotView::resizeEvent(QResizeEvent *) {
     fitCanvasAndRedraw();
 }
 

@@ -13,19 +13,20 @@ namespace kemvo::qt {
 class PlotView : public QWidget {
     Q_OBJECT
 public:
-    PlotView(Application& app, FormPlot& plot, QWidget* parent = nullptr);
+    PlotView(Application &app, FormPlot &plot, QWidget *parent = nullptr);
     ~PlotView() override;
-    const ImageCanvas& canvas() const { return canvas_; }
+    const ImageCanvas &canvas() const { return canvas_; }
+    QSize sizeHint() const override { return {640, 420}; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void fitCanvasAndRedraw();
 
-    Application& app_;
-    FormPlot& plot_;
+    Application &app_;
+    FormPlot &plot_;
     ImageCanvas canvas_;
 };
 

@@ -22,8 +22,8 @@ class QtCanvas : public Canvas {
 public:
     QtCanvas(QColor background, QColor foreground);
     ~QtCanvas() override;
-    QtCanvas(const QtCanvas&) = delete;
-    QtCanvas& operator=(const QtCanvas&) = delete;
+    QtCanvas(const QtCanvas &) = delete;
+    QtCanvas &operator=(const QtCanvas &) = delete;
 
     void scale(double left, double top, double right, double bottom) override;
     void clear() override;
@@ -33,7 +33,7 @@ public:
     void rectangle(double x1, double y1, double x2, double y2) override;
     void setDashed(bool dashed) override;
     void setColor(int paletteIndex) override;
-    void text(double x, double y, const std::string& text) override;
+    void text(double x, double y, const std::string &text) override;
 
     // Paints what is pending and releases the device, so that it can be read or replaced.
     void finish() const;
@@ -43,22 +43,22 @@ public:
 
 protected:
     // Paints from now on onto `device`, `size` logical pixels large.
-    void attach(QPaintDevice* device, QSizeF size);
+    void attach(QPaintDevice *device, QSizeF size);
 
 private:
     enum class Run { None, Points, Polyline, Rectangles };
 
-    bool mapped(double x, double y, QPointF& pixel) const;
+    bool mapped(double x, double y, QPointF &pixel) const;
     QPointF clamped(QPointF pixel) const;
-    bool clipped(QPointF& a, QPointF& b) const;
-    QPainter& painter() const;
+    bool clipped(QPointF &a, QPointF &b) const;
+    QPainter &painter() const;
     void startRun(Run run) const;
     void flush() const;
     QPen pen(bool forPoints) const;
 
     QColor background_;
     QColor foreground_;
-    QPaintDevice* device_ = nullptr;
+    QPaintDevice *device_ = nullptr;
     QSizeF size_;
     bool scaled_ = false;
     double left_ = 0, top_ = 0, right_ = 1, bottom_ = 1;

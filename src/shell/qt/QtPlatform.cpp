@@ -93,11 +93,13 @@ struct QtPlatform::Services {
     SystemClock clock;
 };
 
+// Exit leaves the event loop at once. (quit() would first ask every window to close, and the
+// tool windows refuse: they only hide.)
 QtPlatform::QtPlatform()
     : services_(std::make_unique<Services>()),
       platform_(std::make_unique<Platform>(
           Platform{services_->messages, services_->files, services_->clipboard, services_->printer,
-                   services_->clock, [] { QApplication::quit(); }})) {}
+                   services_->clock, [] { QApplication::exit(0); }})) {}
 
 QtPlatform::~QtPlatform() = default;
 
