@@ -140,15 +140,20 @@ std::string generalNumber(double value) {
     auto format = plain ? std::chars_format::fixed : std::chars_format::scientific;
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, format);
     (void)error;
-    std::string text(buffer, end);
+    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
     std::size_t e = text.find('e');
-    if (e != std::string::npos) {
-        // 1.5e-05 -> 1.5E-05, 2e+20 -> 2E+20: the program's customary spelling.
-        text[e] = 'E';
-        if (text.size() - e == 3)
-            text.insert(e + 2, "0");
-    }
-    return text;
+    if (e == std::string_view::npos)
+        return std::string(text);
+    // 1.5e-5 -> 1.5E-05, 2e+20 -> 2E+20: the program's customary spelling, two exponent digits
+    // at least.
+    std::string_view digits = text.substr(e + 2);
+    std::string spelled(text.substr(0, e));
+    spelled += 'E';
+    spelled += text[e + 1];
+    if (digits.size() == 1)
+        spelled += '0';
+    spelled += digits;
+    return spelled;
 }
 
 std::string signedField(double value) {

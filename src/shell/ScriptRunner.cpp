@@ -225,7 +225,8 @@ std::string ScriptRunner::help() const {
         text << form->name() << " \"" << form->caption() << "\"\n ";
         std::size_t column = 1;
         for (Control *control : form->controls()) {
-            std::string item = " " + control->qualifiedName();
+            std::string item(1, ' ');
+            item += control->qualifiedName();
             if (column + item.size() > 78) {
                 text << "\n ";
                 column = 1;

@@ -47,8 +47,9 @@ protected:
     CliRun cli(const std::vector<std::string> &steps) const {
         std::string command = KEMVO_CLI;
         for (const std::string &step : steps)
-            command += " " + quoted(step);
-        command += " >" + quoted(file("out.txt")) + " 2>" + quoted(file("err.txt"));
+            command.append(" ").append(quoted(step));
+        command.append(" >").append(quoted(file("out.txt")));
+        command.append(" 2>").append(quoted(file("err.txt")));
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, contentOf(file("out.txt")),
                 contentOf(file("err.txt"))};

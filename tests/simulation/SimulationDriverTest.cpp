@@ -1,270 +1,153 @@
-#include "simulation/SimulationDriver.h"
+// The driver in both modes against closed forms and textbook limits of a reversible couple
+// E0 = 0.1 V swept from 0.3 V down to -0.3 V (digital = 1: the finite-difference engine).
 
-#include "simulation/DigitalSimulation.h"
+#include "Simulation.h"
 
-#include "ExperimentDefaults.h"
+#include "simulation/AnalyticalCurrents.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <memory>
 #include <utility>
 
 namespace kemvo {
 namespace {
 
-constexpr double kF = 96484.6;
-const double kf = kF / 8.31441 / 298.14; // F/(R T) [1/V]
-const double kFA = kF * 1 * 1e-3;        // F A 1e-3 with A = 1 cm^2
-const double kSqrtD = std::sqrt(1e-5);
-
-struct Simulation {
-    ExperimentState state;
-    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
-    SimulationInputs inputs;
-
-    explicit Simulation(ExperimentState s) : state(s) {}
-    Simulation &simulate() {
-        simulateCurves(state, *store, inputs);
-        return *this;
+TEST(ExpErfc, MatchesTheLibraryErfcWhereverItCanBeRepresented) {
+    // exp(x^2) erfc(x), on which every closed form rests. Reference in long double, whose range
+    // holds exp(900) and erfc(30) ~ 1e-393; below -26.6 exp(x^2) leaves the doubles. 1e-6: the
+    // seven-digit sqrt(2) and sqrt(pi) the method is written with. The steps cross the switch
+    // from series to continued fraction at |x| = 1.5.
+    for (double x = -26.5; x <= 30.0; x += 0.125) {
+        const long double lx = x;
+        const double expected = static_cast<double>(std::exp(lx * lx) * std::erfc(lx));
+        EXPECT_NEAR(ExpErfc(x) / expected, 1.0, 1e-6) << "x = " << x;
     }
-    double total(int i) const { return store->reactionCurrent(i, state.chargeCount + 1); }
-    double E(int i) const { return store->potential(i); }
-    // Currents are stored with oxidation positive: a reduction peak is the most negative total.
-    int cathodicPeak() const {
-        int best = 1;
-        for (int i = 2; i <= state.pointCount; ++i)
-            if (total(i) < total(best))
-                best = i;
-        return best;
-    }
-    int anodicPeak() const {
-        int best = 1;
-        for (int i = 2; i <= state.pointCount; ++i)
-            if (total(i) > total(best))
-                best = i;
-        return best;
-    }
-};
-
-ExperimentState withCase(int technique, int electrode) {
-    ExperimentState s = defaultExperiment();
-    s.technique = static_cast<Int16>(technique);
-    s.electrode = static_cast<Int16>(electrode);
-    s.caseCode = static_cast<Int16>(electrode + 10 * technique);
-    return s;
+    // Asymptote 1/(x sqrt(pi)) (1 - 1/(2x^2) + ...): at x = 1000 the correction is 5e-7.
+    EXPECT_NEAR(ExpErfc(1000) * 1000 * std::sqrt(M_PI), 1.0, 1e-6);
+    EXPECT_THROW(ExpErfc(-27), RuntimeError); // exp(729) overflows
+    EXPECT_GT(ExpErfc(27), 0.0);              // the positive side never does
 }
 
-TEST(AnalyticalSweep, RandlesSevcikPeakWhateverThePotentialStep) {
-    // Reversible reduction at a plane: ip = 0.4463 n F A C sqrt(n f v D) at E0 - 1.109 RT/F
-    // (Bard and Faulkner, eqs. 6.2.18-19); C = 1e-6 mol/cm^3 gives 8.4955e-5 A at 0.01 V/s.
-    // The semi-differentiation of the sampled currents is good to 1 % and places the peak
-    // within a millivolt of E0 - 28.5 mV, read on the grid (half a step more).
-    const double expected = 0.4463 * kF * 1e-6 * std::sqrt(kf * 0.01 * 1e-5);
-    for (double step : {0.001, 0.005, 0.01}) {
-        ExperimentState s = defaultExperiment();
-        s.eStep = step;
-        s.dropTime = step / s.scanRate; // as the parameters window derives it
-        Simulation run(s);
-        run.simulate();
-        int p = run.cathodicPeak();
-        EXPECT_NEAR(run.total(p) / -expected, 1.0, 0.01) << "step " << step;
-        EXPECT_NEAR(run.E(p), 0.1 - 1.109 / kf, step / 2 + 0.001) << "step " << step;
-    }
-}
-
-TEST(AnalyticalSweep, CyclicPeaksOfAReversibleCoupleLieAbout58mVApart) {
-    // 2.22 RT/F = 57 mV for a switching potential far beyond E0 (Bard and Faulkner, 6.5.1),
-    // read on a 5 mV grid.
-    ExperimentState s = defaultExperiment();
-    s.cycles = 1;
-    Simulation run(s);
-    run.simulate();
-    EXPECT_NEAR(run.E(run.anodicPeak()) - run.E(run.cathodicPeak()), 2.22 / kf, 0.005);
-    EXPECT_LT(run.total(run.cathodicPeak()), 0);
-    EXPECT_GT(run.total(run.anodicPeak()), 0); // the reoxidation of B on the way back
-    EXPECT_GT(run.anodicPeak(), 121);
-}
-
-TEST(AnalyticalSweep, ComplexReductionOfMechanism17UsesTheComplexAsOxidisedForm) {
-    // C = A + pD with Keq = 1 and [D] = 1 M leaves E0' = E0, so the complex C (1 mM) is
-    // reduced like the free couple of mechanism 1.
-    ExperimentState s = defaultExperiment();
-    s.mechanism = 17;
-    s.speciesCount = 4;
-    s.chemCount = 1;
-    s.keq[1] = 1;
-    s.cInit = {0, 0, 0, 1e-3, 1, 0};
-    Simulation run(s);
-    run.simulate();
-    const double expected = 0.4463 * kF * 1e-6 * std::sqrt(kf * 0.01 * 1e-5);
-    EXPECT_NEAR(run.total(run.cathodicPeak()) / -expected, 1.0, 0.01);
-}
-
-TEST(AnalyticalCases, LimitingCurrentsOfEveryElectrodeFamily) {
-    // Far beyond E0 (point 121 at -0.3 V, 400 mV past E0) each case reaches its transport limit,
-    // a reduction current and so negative; 4e-7 of the reversible wave remains, and the written
-    // sqrt(pi) is good to 3e-8.
-    const double C = 1e-3;
+TEST(Sweep, ReversiblePeakAndSeparationInBothModes) {
+    // One cycle: the reduction peak kRandlesSevcik at E0 - 1.109 RT/F (Bard and Faulkner,
+    // 6.2.4), the peaks 2.22 RT/F = 57 mV apart for a switch far past E0 (57.4 mV at 400 mV
+    // past, Nicholson 1965). Potentials are read on the grid: half a step per peak. Currents:
+    // the analytical semi-differentiation of the sampled step currents is good to 1 % whatever
+    // the step, the digital box scheme on a 1 mV staircase to 0.5 %.
     struct Case {
-        int technique, electrode;
-        double limit; // [A] magnitude
+        int digital;
+        double step; // [V], the drop time following as step / v
+        double ipTolerance;
+    } cases[] = {{0, 0.001, 0.01}, {0, 0.005, 0.01}, {0, 0.01, 0.01}, {1, 0.001, 0.005}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "digital " << c.digital << " step " << c.step);
+        ExperimentState s = experiment(1, 1, c.digital);
+        s.eStep = c.step;
+        s.dropTime = c.step / s.scanRate;
+        s.cycles = 1;
+        const Simulation run = simulated(s);
+        EXPECT_NEAR(run.total(run.peak()) / -kRandlesSevcik, 1.0, c.ipTolerance);
+        EXPECT_NEAR(run.E(run.peak()), 0.1 - 1.109 / kf, c.step / 2 + 0.001);
+        EXPECT_NEAR(run.separation(), 2.22 / kf, c.step + 0.002);
+    }
+}
+
+TEST(Limits, FarPastE0EveryCaseReachesItsTransportLimit) {
+    // The last point, -0.3 V, is 400 mV past E0: a reduction, so the total is -limit.
+    // Analytical rows 1e-6: 4e-7 of the reversible wave remains and the written sqrt(pi) is
+    // good to 3e-8. Digital rows: the fully implicit step over-estimates by O(dt) and the e-fold
+    // expanding grid adds about -1 %: 3 % with 10 time steps per drop, 1 % with 50.
+    const double sphere = kFAC * kD / 0.2821; // steady term n F A C D / r0 (B. and F., 5.2.18)
+    const double levich = kFAC * 0.62 * std::pow(kD, 2.0 / 3) * std::pow(0.01, -1.0 / 6) *
+                          std::sqrt(100 * M_PI / 30); // Bard and Faulkner, 9.3.22
+    const double twoWaves = 1 / (1 + std::exp(-0.4 * kf)) + 2 / (1 + std::exp(-0.2 * kf));
+    struct Case {
+        const char *what;
+        int technique, electrode, digital, mechanism;
+        void (*setup)(ExperimentState &);
+        double limit, tolerance;
     } cases[] = {
-        {2, 1, kFA * C * kSqrtD / std::sqrt(M_PI * 0.5)},                   // Cottrell at td
-        {2, 7, kFA * C * kSqrtD / std::sqrt(M_PI * 0.5)},                   // thin film, DC
-        {2, 2, kFA * C * (kSqrtD / std::sqrt(M_PI * 0.5) + 1e-5 / 0.2821)}, // sphere
-        {2, 8,
-         kFA * C * 0.62 * std::pow(1e-5, 2.0 / 3) * std::pow(0.01, -1.0 / 6) *
-             std::sqrt(100 * 3.141592654 / 30)},                   // Levich
-        {3, 1, 1.755 * kFA * C * kSqrtD / std::sqrt(M_PI * 0.05)}, // normal pulse at tp
+        {"Cottrell at td", 2, 1, 0, 1, nullptr, cottrell(0.5), 1e-6},
+        {"two electrons", 2, 1, 0, 1, [](ExperimentState &s) { s.electrons[1] = 2; },
+         2 * cottrell(0.5), 1e-6},
+        {"thin film", 2, 7, 0, 1, nullptr, cottrell(0.5), 1e-6},
+        {"sphere", 2, 2, 0, 1, nullptr, cottrell(0.5) + sphere, 1e-6},
+        {"Levich", 2, 8, 0, 1, nullptr, levich, 1e-6},
+        {"normal pulse at tp, times its factor", 3, 1, 0, 1, nullptr, 1.755 * cottrell(0.05), 1e-6},
+        {"a complex C in 1 M ligand", 2, 1, 0, 17,
+         [](ExperimentState &s) { s.cInit = {0, 0, 0, 1e-3, 1, 0}; }, cottrell(0.5), 1e-6},
+        {"two couples (1 and 2 mM), each a reversible wave", 2, 1, 0, 4,
+         [](ExperimentState &s) { s.cInit[3] = 2e-3; }, twoWaves * cottrell(0.5), 1e-6},
+        // EC' plateau n F A C sqrt(D kf) (Saveant and Vianello 1965), kb = 0: the sweep's own
+        // diffusion current adds 0.1 % to the closed form; the digital one is good to 0.5 %.
+        {"EC' kf = 1e4", 1, 1, 0, 9, [](ExperimentState &s) { s.kf[1] = 1e4; },
+         kFAC * std::sqrt(kD * 1e4), 0.003},
+        {"digital EC' kf = 10", 1, 1, 1, 9, nullptr, kFAC * std::sqrt(kD * 10), 0.005},
+        {"digital EC' kf = 1000", 1, 1, 1, 9, [](ExperimentState &s) { s.kf[1] = 1000; },
+         kFAC * std::sqrt(kD * 1000), 0.005},
+        {"digital Cottrell, 10 steps", 2, 1, 1, 1, nullptr, cottrell(0.5), 0.03},
+        {"digital Cottrell, 50 steps", 2, 1, 1, 1, [](ExperimentState &s) { s.pulseTime = 0.01; },
+         cottrell(0.5), 0.01},
+        // r0 = 0.01 cm: the steady term is 44 % of the planar one; 1.5 % as the grid error plus
+        // the electrode face of box 1, which is taken as planar.
+        {"digital sphere", 2, 2, 1, 1,
+         [](ExperimentState &s) {
+             s.pulseTime = 0.01;
+             s.radius = 0.01;
+         },
+         cottrell(0.5) + kFAC * kD / 0.01, 0.015},
     };
     for (const Case &c : cases) {
-        Simulation run(withCase(c.technique, c.electrode));
-        run.simulate();
-        EXPECT_NEAR(run.total(121) / -c.limit, 1.0, 1e-6) << "case " << run.state.caseCode;
+        ExperimentState s = experiment(c.technique, c.electrode, c.digital);
+        setMechanism(s, c.mechanism);
+        s.kb[1] = 0;
+        if (c.setup)
+            c.setup(s);
+        EXPECT_NEAR(simulated(s).last() / -c.limit, 1.0, c.tolerance) << c.what;
     }
 }
 
-TEST(AnalyticalCases, SampledCurrentWaveIsHalfHighAtTheStandardPotential) {
-    Simulation run(withCase(2, 1));
-    run.simulate();
-    ASSERT_NEAR(run.E(41), 0.1, 1e-12);
-    EXPECT_NEAR(run.total(41) / run.total(121), 0.5, 1e-6);
-}
-
-TEST(AnalyticalCases, PulsePeaks) {
-    // Both reduction peaks, so negative. Square wave: peak at E0 of magnitude
-    // n F A C sqrt(D/(pi tp)) tanh(n f |Epulse| / 2), times the technique's factor 2.47.
-    // Differential pulse: the peak lies near E0 - Epulse/2 (Bard and Faulkner, 7.3.4), here
-    // 0.125 V, within a grid step.
-    Simulation square(withCase(5, 1));
-    square.simulate();
-    double expected = 2.47 * kFA * 1e-3 * kSqrtD / std::sqrt(M_PI * 0.05) * std::tanh(kf * 0.025);
-    EXPECT_NEAR(square.E(square.cathodicPeak()), 0.1, 1e-9);
-    EXPECT_NEAR(square.total(square.cathodicPeak()) / -expected, 1.0, 1e-6);
-
-    Simulation pulse(withCase(4, 1));
-    pulse.simulate();
-    EXPECT_NEAR(pulse.E(pulse.cathodicPeak()), 0.125, 0.005);
-    EXPECT_LT(pulse.total(pulse.cathodicPeak()), 0);
-}
-
-TEST(AnalyticalCases, PulseTechniquesAtThinFilmOrDiskGiveOnlyTheChargingCurrent) {
-    ExperimentState s = withCase(3, 8);
-    s.cdl = 2e-5;
-    Simulation run(s);
-    run.simulate();
-    // Normal pulse, single sweep: (E(1) - E(i)) Ic with Ic = -Cdl A v, v = 0.01 V/s; the
-    // potential falls, so the charging is cathodic and negative.
-    for (int i : {1, 60, 121})
-        EXPECT_NEAR(run.total(i), -2e-5 * 0.01 * (0.3 - run.E(i)), 1e-20) << i;
-}
-
-TEST(AnalyticalCases, CatalyticCurrentOfMechanism9ReachesItsKineticPlateau) {
-    // EC' with a fast regeneration: n F A C sqrt(D kf) (Bard and Faulkner, 12.3.3), reached
-    // at -0.3 V where the sweep's own diffusion current adds 0.1 %; a reduction, so negative.
-    ExperimentState s = defaultExperiment();
-    s.mechanism = 9;
-    s.chemCount = 1;
-    s.kf[1] = 1e4;
-    Simulation run(s);
-    run.simulate();
-    EXPECT_NEAR(run.total(121) / -(kFA * 1e-3 * std::sqrt(1e-5 * 1e4)), 1.0, 0.003);
-}
-
-TEST(AnalyticalCases, TwoCouplesOfMechanism4AddUp) {
-    // DC on a plane: no post-processing, so the total is exactly the sum of the two steps,
-    // each the reversible wave -C sqrt(D/(pi td)) / (1 + exp(f (E - E0))) of its own couple
-    // (two reductions, negative).
-    ExperimentState s = withCase(2, 1);
-    s.mechanism = 4;
-    s.speciesCount = 4;
-    s.chargeCount = 2;
-    s.cInit = {0, 1e-3, 0, 2e-3, 0, 0};
-    Simulation run(s);
-    run.simulate();
-    for (int i = 1; i <= 121; ++i)
-        EXPECT_EQ(run.total(i),
-                  run.store->reactionCurrent(i, 1) + run.store->reactionCurrent(i, 2));
-    const double cottrell = kFA * kSqrtD / std::sqrt(M_PI * 0.5);
-    const double E = -0.3;
-    double expected =
-        cottrell * (1e-3 / (1 + std::exp(kf * (E - 0.1))) + 2e-3 / (1 + std::exp(kf * (E + 0.1))));
-    EXPECT_NEAR(run.total(121) / -expected, 1.0, 1e-6);
-    EXPECT_LT(run.store->reactionCurrent(121, 1), 0);
-    EXPECT_LT(run.store->reactionCurrent(121, 2), 0);
-}
-
-TEST(AnalyticalCases, MechanismsWithoutAClosedFormAreRefusedBeforeAnythingChanges) {
-    for (int mechanism : {2, 3, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16}) {
-        ExperimentState s = defaultExperiment();
-        s.mechanism = static_cast<Int16>(mechanism);
-        s.curveCount = 3;
-        Simulation run(s);
-        try {
-            run.simulate();
-            ADD_FAILURE() << "mechanism " << mechanism << " was simulated";
-        } catch (const RuntimeError &error) {
-            EXPECT_EQ(std::string(error.what()),
-                      "No analytical solution for mechanism " + std::to_string(mechanism));
-        }
-        EXPECT_EQ(run.state.curveCount, 3);
-        EXPECT_EQ(run.state.pointCount, 0);
+TEST(Limits, SampledWaveIsHalfHighAtTheStandardPotential) {
+    // Equal diffusion coefficients: the reversible wave C / (1 + exp(nf(E - E0))) is half high
+    // at E0 (point 41) at a plane and at a rotating disk alike.
+    for (int electrode : {1, 8}) {
+        const Simulation run = simulated(experiment(2, electrode));
+        ASSERT_NEAR(run.E(41), 0.1, 1e-12);
+        EXPECT_NEAR(run.total(41) / run.last(), 0.5, 1e-6) << electrode;
     }
 }
 
-TEST(Programme, SweepsAndCycles) {
+TEST(Pulses, PeaksOfAReversibleCoupleInBothModes) {
+    // Pulse -50 mV. Differential pulse: peak at E1/2 - dE/2 = 0.125 V of height
+    // n F A C sqrt(D/(pi tp)) tanh(n f |dE|/4) (Bard and Faulkner, 7.3.4 and 7.3.12); square
+    // wave: peak at E1/2 = 0.1 V, the difference of the reversible step currents at E0 -/+ 25 mV
+    // at tp, n F A C sqrt(D/(pi tp)) tanh(n f |dE|/2). Both times the techniques' factors,
+    // 1.755 and 2.47.
+    const double dp = 1.755 * cottrell(0.05) * std::tanh(kf * 0.0125);
+    const double sw = 2.47 * cottrell(0.05) * std::tanh(kf * 0.025);
     struct Case {
-        double cycles;
-        int points;
-    } cases[] = {{0.5, 121}, {1, 242}, {2, 484}};
+        int technique, digital;
+        double step, peak, peakTolerance; // [V]
+        double height, heightTolerance;
+    } cases[] = {// Analytical differential pulse: empirical sampling times, so within a grid step.
+                 {4, 0, 0.005, 0.125, 0.005, dp, 0.02},
+                 {5, 0, 0.005, 0.1, 1e-9, sw, 1e-6},
+                 {4, 1, 0.001, 0.125, 0.001 + 1e-9, dp, 0.01}, // one step of the staircase, 1 %
+                 {5, 1, 0.001, 0.1, 0.001 + 1e-9, sw, 0.01}};
     for (const Case &c : cases) {
-        ExperimentState s = defaultExperiment();
-        s.cycles = c.cycles;
-        Simulation run(s);
-        run.simulate();
-        EXPECT_EQ(run.state.pointsPerSweep, 121);
-        EXPECT_EQ(run.state.pointCount, c.points);
-        EXPECT_EQ(run.state.scanSign, -1);
-        EXPECT_NEAR(run.E(121), -0.3, 1e-12);
-        if (c.cycles >= 1) {
-            EXPECT_EQ(run.E(122), run.E(121)); // the vertex twice
-            EXPECT_EQ(run.E(242), 0.3);
-        }
-        if (c.cycles == 2) {
-            for (int i = 1; i <= 242; ++i)
-                EXPECT_EQ(run.E(242 + i), run.E(i));
-        }
+        ExperimentState s = experiment(c.technique, 1, c.digital);
+        s.eStep = c.step;
+        const Simulation run = simulated(s);
+        EXPECT_NEAR(run.E(run.peak()), c.peak, c.peakTolerance) << c.technique << c.digital;
+        EXPECT_NEAR(run.total(run.peak()) / -c.height, 1.0, c.heightTolerance)
+            << c.technique << c.digital;
     }
-}
-
-TEST(Programme, EqualStartAndEndGiveOnePointPerSweep) {
-    ExperimentState s = withCase(2, 1);
-    s.eEnd = s.eStart;
-    Simulation run(s);
-    run.simulate();
-    EXPECT_EQ(run.state.scanSign, -1);
-    EXPECT_EQ(run.state.pointsPerSweep, 1);
-    EXPECT_EQ(run.state.pointCount, 1);
-}
-
-TEST(Programme, MoreThan4000PointsFailWhileTheProgrammeIsBuilt) {
-    ExperimentState s = defaultExperiment();
-    s.eStep = 1e-4; // 6001 points
-    s.firstPoint = 1;
-    s.lastPoint = 121;
-    Simulation run(s);
-    EXPECT_THROW(run.simulate(), RuntimeError);
-    EXPECT_EQ(run.state.pointsPerSweep, 6001);
-    EXPECT_EQ(run.state.pointCount, 6001);
-    EXPECT_NEAR(run.E(4000), 0.3 - 3999e-4, 1e-12);
-    EXPECT_EQ(run.state.lastPoint, 121);
 }
 
 TEST(Charging, SignFollowsTheDirectionOfTheScan) {
-    // No electroactive species: the total is the charging current Cdl A v alone, with the sign
-    // of a faradaic current of the same direction of potential change: cathodic (negative)
-    // while the potential falls, anodic (positive) while it rises, in either mode.
+    // No electroactive species, Cdl = 10 uF: the total is Cdl A v alone, signed as a faradaic
+    // current of the same direction of potential change: negative while the potential falls;
+    // at the staircase techniques (E(1) - E(i)) (-Cdl A v), here with 0.6 V.
     const double CdlAv = 1e-5 * 1 * 0.01;
     struct Case {
         int technique;
@@ -272,174 +155,145 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
         bool rising; // sweep from -0.3 V up to 0.3 V instead of down
         int point;
         double expected;
-    } cases[] = {
-        {1, 0.5, false, 50, -CdlAv},        // downward sweep: cathodic charging
-        {1, 0.5, true, 50, CdlAv},          // upward sweep: anodic charging
-        {1, 1, false, 50, -CdlAv},          // forward half of a cycle
-        {1, 1, false, 200, CdlAv},          // return half
-        {1, 1, true, 50, CdlAv},            // a cycle that starts upwards
-        {1, 1, true, 200, -CdlAv},          //   and comes back down
-        {1, 2, false, 300, -CdlAv},         // third sweep runs forward again
-        {1, 2, false, 400, CdlAv},          // fourth back
-        {2, 0.5, false, 121, -0.6 * CdlAv}, // staircase techniques: (E(1) - E(i)) (-Cdl A v)
-        {2, 0.5, true, 121, 0.6 * CdlAv},
-    };
+    } cases[] = {{1, 0.5, false, 50, -CdlAv},
+                 {1, 0.5, true, 50, CdlAv},
+                 {1, 1, false, 50, -CdlAv},
+                 {1, 1, false, 200, CdlAv},
+                 {1, 1, true, 50, CdlAv},
+                 {1, 1, true, 200, -CdlAv},
+                 {1, 2, false, 300, -CdlAv},
+                 {1, 2, false, 400, CdlAv},
+                 {2, 0.5, false, 121, -0.6 * CdlAv},
+                 {2, 0.5, true, 121, 0.6 * CdlAv}};
     for (const Case &c : cases)
         for (int digital : {0, 1}) {
-            ExperimentState s = withCase(c.technique, 1);
+            ExperimentState s = experiment(c.technique, 1, digital);
             s.cycles = c.cycles;
-            s.digital = static_cast<Int16>(digital);
             if (c.rising)
                 std::swap(s.eStart, s.eEnd);
             s.cdl = 1e-5;
             s.cInit = {};
             Simulation run(s);
             run.inputs.digitalSimulation = [](const ExperimentState &, CurveStore &) {};
-            run.simulate();
-            EXPECT_NEAR(run.total(c.point), c.expected, 1e-18)
-                << "technique " << c.technique << " cycles " << c.cycles << " rising " << c.rising
-                << " point " << c.point << " digital " << digital;
+            EXPECT_NEAR(run.simulate().total(c.point), c.expected, 1e-18)
+                << c.technique << " cycles " << c.cycles << " rising " << c.rising << " point "
+                << c.point << " digital " << digital;
         }
 }
 
 TEST(Noise, ReproducibleGaussianValuesScaledByTheLargestSignal) {
-    // A constant charging current -1e-7 A (the potential falls) is the signal; with 10 % noise
-    // each point gets 10 * g * (-1e-7) * 0.0025, scaled by the signed extreme, g from the
-    // generator seeded with 2 * 121 (values computed by hand from the recurrence: -1.08953964,
-    // 0.33483561, 2.08321211).
-    ExperimentState s = defaultExperiment();
+    // A charging current of -1e-7 A is the signal; with 10 % noise each point gets
+    // 10 g (-1e-7) 0.0025, g from the generator seeded with 2 * 121 (worked by hand from the
+    // recurrence). The extremes are taken before the noise.
+    ExperimentState s = experiment();
     s.cInit = {};
     s.cdl = 1e-5;
     s.noisePercent = 10;
-    Simulation first(s), second(s);
-    first.simulate();
-    second.simulate();
+    const Simulation first = simulated(s), second = simulated(s);
     const double g[] = {-1.0895396406953577, 0.3348356057184849, 2.0832121111124757};
     for (int i = 1; i <= 3; ++i)
         EXPECT_NEAR(first.total(i), -1e-7 - 10 * g[i - 1] * 1e-7 * 0.0025, 1e-18);
     for (int i = 1; i <= 121; ++i)
         EXPECT_EQ(first.total(i), second.total(i));
-    // The extremes are taken before the noise.
     EXPECT_EQ(first.state.yMax, 0);
     EXPECT_DOUBLE_EQ(first.state.yMin, -1e-7);
-}
 
-TEST(Noise, NeitherAFitNorAZeroCurrentReceivesAny) {
-    ExperimentState quiet = defaultExperiment();
-    quiet.cInit = {};
-    quiet.noisePercent = 50;
-    Simulation zero(quiet);
-    zero.simulate();
-    ExperimentState fitting = defaultExperiment();
+    // A fit (which always writes column 2) receives none.
+    ExperimentState fitting = experiment();
     fitting.noisePercent = 50;
     fitting.fitMode = true;
-    Simulation fit(fitting);
-    fit.simulate();
-    Simulation clean(defaultExperiment());
-    clean.simulate();
-    for (int i = 1; i <= 121; ++i) {
-        EXPECT_EQ(zero.total(i), 0);
+    const Simulation fit = simulated(fitting), clean = simulated(experiment());
+    for (int i = 1; i <= 121; ++i)
         EXPECT_EQ(fit.total(i), clean.total(i));
-    }
     EXPECT_EQ(fit.state.simSlot, 2);
 }
 
-TEST(CurveSlot, OverlappedSimulationsCycleBackToTheFirstColumnAtTheSixth) {
-    Simulation run(defaultExperiment());
-    run.inputs.overlapTicked = true;
-    for (int expected : {1, 2, 3, 4, 5, 1, 2}) {
-        run.simulate();
-        EXPECT_EQ(run.state.simSlot, expected);
-        EXPECT_EQ(run.state.currentCurve, expected);
-        EXPECT_EQ(run.state.curveCount, expected);
-    }
-}
-
-TEST(DigitalPath, StepCurrentsOfTheEngineAreSummedWithoutPostProcessing) {
-    ExperimentState s = defaultExperiment();
-    s.digital = 1;
-    s.mechanism = 7; // any mechanism: the engine has the chemistry
-    s.chargeCount = 2;
-    Simulation run(s);
-    int calls = 0;
-    run.inputs.digitalSimulation = [&calls](const ExperimentState &state, CurveStore &store) {
-        ++calls;
-        for (int i = 1; i <= state.pointCount; ++i) {
-            store.reactionCurrent(i, 1) = -1e-6 * i;
-            store.reactionCurrent(i, 2) = -2e-6;
-        }
-    };
-    run.simulate();
-    EXPECT_EQ(calls, 1);
-    EXPECT_DOUBLE_EQ(run.total(10), -12e-6);
-    EXPECT_DOUBLE_EQ(run.state.yMin, -123e-6);
-    EXPECT_EQ(run.state.yMax, 0);
-}
-
-TEST(DigitalPath, AgreesWithTheClosedFormsOfAReversibleCouple) {
-    // The same couple both ways, signed values compared directly: the reduction peak on the
-    // same grid point with the same sign, and the peak currents within 1 % (the box scheme's and
-    // the semi-differentiation's discretisation errors; 1.5 % for differential pulse, whose
-    // closed form samples its pulse current at an empirically later time).
+TEST(Programme, SweepsCyclesAndASinglePoint) {
     struct Case {
-        int technique;
-        double step, tolerance;
-    } cases[] = {{1, 0.005, 0.01}, {1, 0.001, 0.01}, {4, 0.005, 0.015}, {5, 0.005, 0.01}};
+        double cycles, eEnd;
+        int perSweep, points;
+    } cases[] = {{0.5, -0.3, 121, 121}, {1, -0.3, 121, 242}, {2, -0.3, 121, 484}, {0.5, 0.3, 1, 1}};
     for (const Case &c : cases) {
-        ExperimentState s = withCase(c.technique, 1);
-        s.eStep = c.step;
-        s.dropTime = c.step / s.scanRate;
-        Simulation analytical(s);
-        analytical.simulate();
-        s.digital = 1;
-        Simulation digital(s);
-        digital.inputs.digitalSimulation = [](const ExperimentState &state, CurveStore &store) {
-            runDigitalSimulation(state, store, 0,
-                                 [](const std::string &message) { ADD_FAILURE() << message; });
-        };
-        digital.simulate();
-        int peak = analytical.cathodicPeak();
-        EXPECT_EQ(digital.cathodicPeak(), peak)
-            << "technique " << c.technique << " step " << c.step;
-        EXPECT_LT(analytical.total(peak), 0) << "technique " << c.technique;
-        EXPECT_NEAR(digital.total(peak) / analytical.total(peak), 1.0, c.tolerance)
-            << "technique " << c.technique << " step " << c.step;
+        ExperimentState s = experiment();
+        s.cycles = c.cycles;
+        s.eEnd = c.eEnd;
+        const Simulation run = simulated(s);
+        EXPECT_EQ(run.state.scanSign, -1);
+        EXPECT_EQ(run.state.pointsPerSweep, c.perSweep);
+        EXPECT_EQ(run.state.pointCount, c.points);
+        EXPECT_NEAR(run.E(c.perSweep), c.eEnd, 1e-12);
+        if (c.cycles >= 1) {
+            EXPECT_EQ(run.E(122), run.E(121)); // the vertex twice
+            EXPECT_EQ(run.E(242), 0.3);
+        }
+        for (int i = 243; i <= c.points; ++i)
+            ASSERT_EQ(run.E(i), run.E(i - 242)); // the second cycle repeats the first
     }
 }
 
-TEST(Failures, ArithmeticFaultsStopTheRunAndNothingNonFiniteIsStored) {
+TEST(Refusal, MechanismsWithoutAClosedFormChangeNothingInTheAnalyticalMode) {
+    for (int mechanism : {2, 3, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16}) {
+        ExperimentState s = experiment();
+        s.mechanism = static_cast<Int16>(mechanism);
+        s.curveCount = 3;
+        Simulation run(s);
+        try {
+            run.simulate();
+            ADD_FAILURE() << "mechanism " << mechanism << " was simulated";
+        } catch (const RuntimeError &error) {
+            EXPECT_EQ(error.what(),
+                      "No analytical solution for mechanism " + std::to_string(mechanism));
+        }
+        EXPECT_EQ(run.state.curveCount, 3);
+        EXPECT_EQ(run.state.pointCount, 0);
+    }
+}
+
+TEST(Failures, RunTimeErrorsStopTheRunAndNothingNonFiniteIsStored) {
     struct Case {
         const char *what;
+        int technique, electrode, digital, mechanism;
         void (*spoil)(ExperimentState &);
+        const char *description; // nullptr: any
     } cases[] = {
-        {"absolute zero", [](ExperimentState &s) { s.temperatureK = 0; }},
-        {"zero step", [](ExperimentState &s) { s.eStep = 0; }},
-        {"exp overflow",
-         [](ExperimentState &s) {
-             s.eStart = 40;
-             s.eEnd = 39;
-             s.eStep = 0.5;
-         }},
-        {"zero radius",
-         [](ExperimentState &s) {
-             s.caseCode = 22;
-             s.radius = 0;
-         }},
-        {"negative drop time", [](ExperimentState &s) { s.dropTime = -1; }},
-        {"huge capacitance",
-         [](ExperimentState &s) {
-             s.cdl = 1e300;
-             s.scanRate = 1e300;
-         }},
+        {"absolute zero", 1, 1, 0, 1, [](ExperimentState &s) { s.temperatureK = 0; },
+         "Division by zero"},
+        {"zero step", 1, 1, 0, 1, [](ExperimentState &s) { s.eStep = 0; }, "Division by zero"},
+        {"exp(f (E - E0)) overflows", 2, 1, 0, 1, [](ExperimentState &s) { s.e0[1] = -40; },
+         "Overflow"},
+        {"zero radius", 2, 2, 0, 1, [](ExperimentState &s) { s.radius = 0; }, "Division by zero"},
+        {"zero diffusion coefficient", 1, 1, 0, 1, [](ExperimentState &s) { s.diffusion[1] = 0; },
+         "Division by zero"},
+        {"zero viscosity at a disk", 2, 8, 0, 1, [](ExperimentState &s) { s.viscosity = 0; },
+         "Division by zero"},
+        {"negative drop time", 1, 1, 0, 1, [](ExperimentState &s) { s.dropTime = -1; }, nullptr},
+        {"huge charging current", 1, 1, 0, 1,
+         [](ExperimentState &s) { s.cdl = s.scanRate = 1e300; }, "Overflow"},
+        {"lambda = 0", 1, 1, 1, 7, [](ExperimentState &s) { s.kf[1] = s.kb[1] = 0; },
+         "Division by zero"},
+        {"digital exponential overflows", 1, 1, 1, 1, [](ExperimentState &s) { s.e0[1] = -100; },
+         "Overflow"},
+        {"no species present", 1, 1, 1, 1, [](ExperimentState &s) { s.cInit[1] = 0; },
+         "Division by zero"},
+        {"mechanism code 18", 1, 1, 1, 18, nullptr, "Subscript out of range"},
     };
     for (const Case &c : cases) {
-        ExperimentState s = defaultExperiment();
-        c.spoil(s);
+        SCOPED_TRACE(c.what);
+        ExperimentState s = experiment(c.technique, c.electrode, c.digital);
+        setMechanism(s, c.mechanism);
+        if (c.spoil)
+            c.spoil(s);
         Simulation run(s);
-        EXPECT_THROW(run.simulate(), RuntimeError) << c.what;
+        try {
+            run.simulate();
+            ADD_FAILURE() << "no error raised";
+        } catch (const RuntimeError &error) {
+            EXPECT_STREQ(error.what(), c.description ? c.description : error.what());
+        }
         for (int i = 0; i <= kMaxPoints; ++i)
             for (int k = 0; k < 7; ++k)
-                ASSERT_TRUE(std::isfinite(run.store->reactionCurrent(i, k))) << c.what;
+                ASSERT_TRUE(std::isfinite(run.store->reactionCurrent(i, k)) &&
+                            std::isfinite(run.store->surfaceConc(i, k)));
     }
 }
 

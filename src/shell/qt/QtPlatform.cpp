@@ -16,12 +16,13 @@
 namespace kemvo::qt {
 namespace {
 
-// "csv|*.csv|all|*.*" -> "csv (*.csv);;all (*.*)"
+// "csv|*.csv|all|*.*" -> "csv (*.csv);;all (*.*)"; a description that already names its
+// pattern, "parameter (*.par)", is kept as it is.
 QString qtFilter(const std::string &filter) {
     QStringList parts = toQt(filter).split('|');
     QStringList choices;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        choices << parts[i] + " (" + parts[i + 1] + ")";
+        choices << (parts[i].contains('(') ? parts[i] : parts[i] + " (" + parts[i + 1] + ")");
     return choices.join(";;");
 }
 

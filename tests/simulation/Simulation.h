@@ -1,0 +1,110 @@
+#pragma once
+// Simulations run without the windows: the default experiment, and a run of the driver with
+// the finite-difference engine plugged in as the simulate command plugs it.
+
+#include "simulation/DigitalSimulation.h"
+#include "simulation/SimulationDriver.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kemvo {
+
+// Reference values, written from the program's constants at 298.14 K, A = 1 cm^2, 1 mM of A.
+inline constexpr double kF = 96484.6;           // [C/mol]
+inline const double kf = kF / 8.31441 / 298.14; // F/(R T) [1/V]
+inline constexpr double kD = 1e-5;              // [cm^2/s] of every species
+inline constexpr double kFAC = kF * 1e-6;       // n F A C [C/cm], C = 1e-6 mol/cm^3
+inline double cottrell(double t) {              // [A] (Bard and Faulkner, 5.2.11)
+    return kFAC * std::sqrt(kD / (M_PI * t));
+}
+// Reversible sweep peak at 0.01 V/s, 0.4463 n F A C sqrt(n f v D) (Bard and Faulkner, 6.2.19).
+inline const double kRandlesSevcik = 0.4463 * kFAC * std::sqrt(kf * 0.01 * kD);
+
+// The state the parameter intake writes from the windows' initial texts, for a case by code:
+// technique 1 sweep ... 5 square wave, electrode 1 planar ... 8 rotating disk.
+inline ExperimentState experiment(int technique = 1, int electrode = 1, int digital = 0) {
+    ExperimentState s;
+    s.technique = static_cast<Int16>(technique);
+    s.electrode = static_cast<Int16>(electrode);
+    s.caseCode = static_cast<Int16>(electrode + 10 * technique);
+    s.digital = static_cast<Int16>(digital);
+    s.mechanism = 1;
+    s.speciesCount = 2;
+    s.chargeCount = 1;
+    s.eStart = 0.3;
+    s.eEnd = -0.3;
+    s.eStep = 0.005;
+    s.scanRate = 0.01;
+    s.dropTime = 0.5;
+    s.pulseTime = 0.05;
+    s.pulseAmplitude = -0.05;
+    s.temperatureK = 298.14;
+    s.area = 1;
+    s.radius = 0.2821;
+    s.length = 0.01;
+    s.viscosity = 0.01;
+    s.rotationRate = 100 * 3.141592654 / 30;
+    s.cycles = 0.5;
+    s.electrons = s.stoich = {0, 1, 1, 1, 0, 0};
+    s.alpha = {0, 0.5, 0.5, 0.5, 0, 0};
+    s.ks = {0, 1e4, 1e4, 1e4, 0, 0};
+    s.kf = {0, 10, 10, 10, 0, 0};
+    s.kb = {0, 0.01, 0.01, 0.01, 0, 0};
+    s.keq = {0, 1000, 1000, 1000, 0, 0};
+    s.e0 = {0, 0.1, -0.1, -0.2, 0, 0};
+    s.diffusion = {0, kD, kD, kD, kD, 0};
+    s.cInit = {0, 1e-3, 0, 0, 0, 0};
+    return s;
+}
+
+// Mechanism m with its species and charge-transfer steps, from the mechanism catalogue.
+inline void setMechanism(ExperimentState &s, int m) {
+    static constexpr int species[] = {0, 2, 3, 4, 4, 3, 4, 3, 3, 2, 2, 4, 4, 4, 4, 4, 4, 4, 0};
+    static constexpr int steps[] = {0, 1, 2, 3, 2, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 1, 1, 0};
+    s.mechanism = static_cast<Int16>(m);
+    s.speciesCount = static_cast<Int16>(species[m]);
+    s.chargeCount = static_cast<Int16>(steps[m]);
+}
+
+struct Simulation {
+    ExperimentState state;
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    SimulationInputs inputs; // the real engine unless a test plugs in another
+    double resistance = 0;   // [ohm] Ru for the engine
+    std::vector<std::string> messages;
+
+    explicit Simulation(const ExperimentState &s) : state(s) {}
+    Simulation &simulate() {
+        SimulationInputs in = inputs;
+        if (!in.digitalSimulation)
+            in.digitalSimulation = [this](const ExperimentState &s, CurveStore &c) {
+                runDigitalSimulation(s, c, resistance,
+                                     [this](const std::string &text) { messages.push_back(text); });
+            };
+        simulateCurves(state, *store, in);
+        return *this;
+    }
+    double total(int i) const { return store->reactionCurrent(i, state.chargeCount + 1); }
+    double last() const { return total(state.pointCount); }
+    double E(int i) const { return store->potential(i); }
+    // The point of the most negative (reduction, sign -1) or most positive total.
+    int peak(int sign = -1) const {
+        int best = 1;
+        for (int i = 2; i <= state.pointCount; ++i)
+            if (sign * total(i) > sign * total(best))
+                best = i;
+        return best;
+    }
+    double separation() const { return E(peak(1)) - E(peak(-1)); }
+};
+
+inline Simulation simulated(const ExperimentState &s) {
+    Simulation run(s);
+    run.simulate();
+    return run;
+}
+
+} // namespace kemvo
