@@ -137,31 +137,43 @@ private:
         return box;
     }
 
-    // Caption and box side by side, two pairs to a row.
-    static void pair(QGridLayout *grid, int index, QWidget *caption, QWidget *field) {
-        int row = index / 2;
-        int column = 2 * (index % 2);
-        grid->addWidget(caption, row, column);
-        grid->addWidget(field, row, column + 1);
+    using Field = std::pair<Label *, TextBox *>;
+
+    // Captions and boxes side by side, two pairs to a row, from pair `first` on; the boxes
+    // take the spare width. Returns the index after the last pair.
+    int fieldPairs(QGridLayout *grid, std::initializer_list<Field> fields, int first = 0) {
+        int index = first;
+        for (const auto &[caption, field] : fields) {
+            int row = index / 2;
+            int column = 2 * (index % 2);
+            grid->addWidget(w_.caption(*caption), row, column);
+            grid->addWidget(w_.edit(*field), row, column + 1);
+            ++index;
+        }
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+        return index;
     }
 
     QGroupBox *instrument() {
         QGridLayout *grid = nullptr;
         QGroupBox *box = w_.group(f_.Frame3, grid);
-        const std::pair<Label *, TextBox *> fields[] = {
-            {&f_.LabelEstart, &f_.Estart}, {&f_.LabelEend, &f_.Eend}, {&f_.LabelEstep, &f_.Estep},
-            {&f_.LabelV, &f_.V},           {&f_.Labeltd, &f_.td},     {&f_.Labeltp, &f_.tp},
-            {&f_.LabelEpulse, &f_.Epulse}, {&f_.LabelF, &f_.TextF},   {&f_.LabelNoise, &f_.Noise},
-            {&f_.LabelCdl, &f_.Cdl},       {&f_.LabelRu, &f_.Ru},     {&f_.Labeltemp, &f_.txttemp}};
-        int index = 0;
-        for (const auto &[caption, field] : fields)
-            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
+        int index = fieldPairs(grid, {{&f_.LabelEstart, &f_.Estart},
+                                      {&f_.LabelEend, &f_.Eend},
+                                      {&f_.LabelEstep, &f_.Estep},
+                                      {&f_.LabelV, &f_.V},
+                                      {&f_.Labeltd, &f_.td},
+                                      {&f_.Labeltp, &f_.tp},
+                                      {&f_.LabelEpulse, &f_.Epulse},
+                                      {&f_.LabelF, &f_.TextF},
+                                      {&f_.LabelNoise, &f_.Noise},
+                                      {&f_.LabelCdl, &f_.Cdl},
+                                      {&f_.LabelRu, &f_.Ru},
+                                      {&f_.Labeltemp, &f_.txttemp}});
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
         grid->addWidget(scans, index / 2, 1, 1, 3);
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
         return box;
     }
 
@@ -179,47 +191,33 @@ private:
         QGroupBox *box = w_.group(f_.Frame7, grid);
         for (int k = 1; k <= 8; ++k)
             grid->addWidget(w_.radio(f_.optElectrode(k)), (k - 1) / 2, 2 * ((k - 1) % 2), 1, 2);
-        const std::pair<Label *, TextBox *> fields[] = {{&f_.LabelRadius, &f_.radius},
-                                                        {&f_.LabelLength, &f_.leng},
-                                                        {&f_.LabelArea, &f_.ARE},
-                                                        {&f_.LabelDis, &f_.TextDis},
-                                                        {&f_.LabelRrate, &f_.TextRrate}};
-        int index = 8;
-        for (const auto &[caption, field] : fields)
-            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
+        fieldPairs(grid,
+                   {{&f_.LabelRadius, &f_.radius},
+                    {&f_.LabelLength, &f_.leng},
+                    {&f_.LabelArea, &f_.ARE},
+                    {&f_.LabelDis, &f_.TextDis},
+                    {&f_.LabelRrate, &f_.TextRrate}},
+                   8);
         return box;
     }
 
     QGroupBox *electrolyte() {
         QGridLayout *grid = nullptr;
         QGroupBox *box = w_.group(f_.Frame1, grid);
-        const std::pair<Label *, TextBox *> fields[] = {
-            {&f_.LabelElectrolyteC, &f_.TextElectrolyteC},
-            {&f_.LabelElectrolyteCond, &f_.TextElectrolyteCond},
-            {&f_.LabelVis, &f_.TextVis}};
-        int index = 0;
-        for (const auto &[caption, field] : fields)
-            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
+        fieldPairs(grid, {{&f_.LabelElectrolyteC, &f_.TextElectrolyteC},
+                          {&f_.LabelElectrolyteCond, &f_.TextElectrolyteCond},
+                          {&f_.LabelVis, &f_.TextVis}});
         return box;
     }
 
     QGroupBox *preconcentration() {
         QGridLayout *grid = nullptr;
         QGroupBox *box = w_.group(f_.FramePre, grid);
-        const std::pair<Label *, TextBox *> fields[] = {{&f_.LabelEPre, &f_.txtEPre},
-                                                        {&f_.LabelPconst, &f_.txtPconst},
-                                                        {&f_.LabelRStir, &f_.txtRStir},
-                                                        {&f_.LabelTPre, &f_.txtTPre},
-                                                        {&f_.LabelTpreconst, &f_.txtTpreconst}};
-        int index = 0;
-        for (const auto &[caption, field] : fields)
-            pair(grid, index++, w_.caption(*caption), w_.edit(*field));
-        grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
+        fieldPairs(grid, {{&f_.LabelEPre, &f_.txtEPre},
+                          {&f_.LabelPconst, &f_.txtPconst},
+                          {&f_.LabelRStir, &f_.txtRStir},
+                          {&f_.LabelTPre, &f_.txtTPre},
+                          {&f_.LabelTpreconst, &f_.txtTpreconst}});
         return box;
     }
 
