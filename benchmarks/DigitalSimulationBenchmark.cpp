@@ -3,6 +3,7 @@
 
 #include "shell/Constants.h"
 #include "simulation/DigitalSimulation.h"
+#include "support/DefaultExperiment.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,41 +14,6 @@ namespace {
 
 using kemvo::CurveStore;
 using kemvo::ExperimentState;
-
-// The parameters window's initial values: 0.3 V to -0.3 V in 5 mV steps at 10 mV/s.
-ExperimentState defaultState() {
-    ExperimentState s;
-    s.technique = 1;
-    s.mechanism = 1;
-    s.electrode = 1;
-    s.digital = 1;
-    s.eStart = 0.3;
-    s.eEnd = -0.3;
-    s.eStep = 0.005;
-    s.scanRate = 0.01;
-    s.dropTime = 0.5;
-    s.pulseTime = 0.05;
-    s.pulseAmplitude = -0.05;
-    s.temperatureK = 298.14;
-    s.area = 1;
-    s.radius = 0.2821;
-    s.cycles = 0.5;
-    for (int r = 1; r <= 3; ++r) {
-        s.electrons[r] = 1;
-        s.alpha[r] = 0.5;
-        s.ks[r] = 1e4;
-        s.kf[r] = 10;
-        s.kb[r] = 0.01;
-        s.stoich[r] = 1;
-    }
-    s.e0[1] = 0.1;
-    s.e0[2] = -0.1;
-    s.e0[3] = -0.2;
-    for (int j = 1; j <= 4; ++j)
-        s.diffusion[j] = 1e-5;
-    s.cInit[1] = 1e-3;
-    return s;
-}
 
 // The driver's staircase: forward sweep, then its reversed copy for a cycle.
 void buildProgramme(ExperimentState &s, CurveStore &store) {
@@ -74,14 +40,14 @@ void runSimulation(benchmark::State &bench, ExperimentState s) {
 }
 
 void DefaultCyclicVoltammogram(benchmark::State &bench) {
-    ExperimentState s = defaultState();
-    s.cycles = 1; // 242 points
+    ExperimentState s = kemvo::experiment(1, 1, 1); // 0.3 to -0.3 V, 5 mV, 10 mV/s
+    s.cycles = 1;                                   // 242 points
     runSimulation(bench, s);
 }
 BENCHMARK(DefaultCyclicVoltammogram)->Unit(benchmark::kMicrosecond);
 
 void CecCycleOf4000Points(benchmark::State &bench) {
-    ExperimentState s = defaultState();
+    ExperimentState s = kemvo::experiment(1, 1, 1); // 0.3 to -0.3 V, 5 mV, 10 mV/s
     s.mechanism = 6;
     s.eStep = 0.6 / 1999; // 2000 points per sweep
     s.dropTime = s.eStep / s.scanRate;
@@ -91,8 +57,8 @@ void CecCycleOf4000Points(benchmark::State &bench) {
 BENCHMARK(CecCycleOf4000Points)->Unit(benchmark::kMicrosecond);
 
 void DifferentialPulseTenStepsPerPoint(benchmark::State &bench) {
-    ExperimentState s = defaultState();
-    s.technique = 4; // td / tp = 10
+    ExperimentState s = kemvo::experiment(1, 1, 1); // 0.3 to -0.3 V, 5 mV, 10 mV/s
+    s.technique = 4;                                // td / tp = 10
     runSimulation(bench, s);
 }
 BENCHMARK(DifferentialPulseTenStepsPerPoint)->Unit(benchmark::kMicrosecond);

@@ -4,6 +4,7 @@
 
 #include "simulation/DigitalSimulation.h"
 #include "simulation/SimulationDriver.h"
+#include "support/DefaultExperiment.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,28 +12,11 @@
 
 namespace {
 
+// The default experiment as a single analytical sweep of the given number of points.
 kemvo::ExperimentState analyticalSweep(int points) {
-    kemvo::ExperimentState s;
-    s.technique = 1;
-    s.mechanism = 1;
-    s.electrode = 1;
-    s.caseCode = 11;
-    s.speciesCount = 2;
-    s.chargeCount = 1;
-    s.eStart = 0.3;
-    s.eEnd = -0.3;
+    kemvo::ExperimentState s = kemvo::experiment();
     s.eStep = 0.6 / (points - 1);
-    s.scanRate = 0.01;
     s.dropTime = s.eStep / s.scanRate;
-    s.temperatureK = 298.14;
-    s.area = 1;
-    s.cycles = 0.5;
-    s.electrons[1] = 1;
-    s.alpha[1] = 0.5;
-    s.e0[1] = 0.1;
-    s.ks[1] = 1e4;
-    s.diffusion = {0, 1e-5, 1e-5, 0, 0, 0};
-    s.cInit = {0, 1e-3, 0, 0, 0, 0};
     return s;
 }
 

@@ -2,6 +2,8 @@
 
 #include "shell/RuntimeError.h"
 
+#include "support/DefaultExperiment.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -28,26 +30,9 @@ std::vector<std::string> reportLines(const ExperimentState &state) {
 // The parameters window's initial texts for mechanism 1 (A + e = B) after an intake, and a
 // simulation of a single sweep of 121 points.
 ExperimentState mechanismOne() {
-    ExperimentState state;
-    state.technique = state.mechanism = state.electrode = 1;
-    state.eStart = 0.3;
-    state.eEnd = -0.3;
-    state.eStep = 0.005;
-    state.pulseTime = 0.05;
-    state.dropTime = 0.5;
-    state.area = 1;
-    state.pulseAmplitude = -0.05;
-    state.noisePercent = 0;
+    ExperimentState state = experiment();
     state.pointCount = 121;
     state.columnCount = 2;
-    state.diffusion = {0, 1e-5, 1e-5, 1e-5, 1e-5, 0};
-    state.cInit = {0, 1e-3, 0, 0, 0, 0};
-    state.e0 = {0, 0.1, -0.1, -0.2, 0, 0};
-    for (std::size_t r = 1; r <= 3; ++r) {
-        state.ks[r] = 1e4;
-        state.alpha[r] = 0.5;
-        state.electrons[r] = 1;
-    }
     return state;
 }
 

@@ -4,6 +4,7 @@
 
 #include "simulation/DigitalSimulation.h"
 #include "simulation/SimulationDriver.h"
+#include "support/DefaultExperiment.h"
 
 #include <cmath>
 #include <memory>
@@ -22,43 +23,6 @@ inline double cottrell(double t) {              // [A] (Bard and Faulkner, 5.2.1
 }
 // Reversible sweep peak at 0.01 V/s, 0.4463 n F A C sqrt(n f v D) (Bard and Faulkner, 6.2.19).
 inline const double kRandlesSevcik = 0.4463 * kFAC * std::sqrt(kf * 0.01 * kD);
-
-// The state the parameter intake writes from the windows' initial texts, for a case by code:
-// technique 1 sweep ... 5 square wave, electrode 1 planar ... 8 rotating disk.
-inline ExperimentState experiment(int technique = 1, int electrode = 1, int digital = 0) {
-    ExperimentState s;
-    s.technique = static_cast<Int16>(technique);
-    s.electrode = static_cast<Int16>(electrode);
-    s.caseCode = static_cast<Int16>(electrode + 10 * technique);
-    s.digital = static_cast<Int16>(digital);
-    s.mechanism = 1;
-    s.speciesCount = 2;
-    s.chargeCount = 1;
-    s.eStart = 0.3;
-    s.eEnd = -0.3;
-    s.eStep = 0.005;
-    s.scanRate = 0.01;
-    s.dropTime = 0.5;
-    s.pulseTime = 0.05;
-    s.pulseAmplitude = -0.05;
-    s.temperatureK = 298.14;
-    s.area = 1;
-    s.radius = 0.2821;
-    s.length = 0.01;
-    s.viscosity = 0.01;
-    s.rotationRate = 100 * 3.141592654 / 30;
-    s.cycles = 0.5;
-    s.electrons = s.stoich = {0, 1, 1, 1, 0, 0};
-    s.alpha = {0, 0.5, 0.5, 0.5, 0, 0};
-    s.ks = {0, 1e4, 1e4, 1e4, 0, 0};
-    s.kf = {0, 10, 10, 10, 0, 0};
-    s.kb = {0, 0.01, 0.01, 0.01, 0, 0};
-    s.keq = {0, 1000, 1000, 1000, 0, 0};
-    s.e0 = {0, 0.1, -0.1, -0.2, 0, 0};
-    s.diffusion = {0, kD, kD, kD, kD, 0};
-    s.cInit = {0, 1e-3, 0, 0, 0, 0};
-    return s;
-}
 
 // Mechanism m with its species and charge-transfer steps, from the mechanism catalogue.
 inline void setMechanism(ExperimentState &s, int m) {
