@@ -5,6 +5,7 @@
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "display/qt/QtCanvas.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -52,7 +53,7 @@ void fillFiveCurves(kemvo::Application &app) {
 void redrawFiveCurves(benchmark::State &bench, qreal devicePixelRatio) {
     ensureGuiApplication();
     kemvo::HeadlessPlatform platform;
-    kemvo::Application app(platform.platform());
+    kemvo::Workbench app(platform.platform());
     fillFiveCurves(app);
     auto &options = app.form<kemvo::FormOption>();
     options.CheckGrid.setValue(1);

@@ -1,5 +1,7 @@
 // kemvo: the workbench.
 
+#include "app/Workbench.h"
+#include "app/qt/AllViews.h"
 #include "shell/Application.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/QtPlatform.h"
@@ -10,7 +12,7 @@ int main(int argc, char **argv) {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Kemvo");
     kemvo::qt::QtPlatform platform;
-    kemvo::Application app(platform.platform());
+    kemvo::Workbench app(platform.platform());
     kemvo::qt::MainWindow window(app, kemvo::qt::allViews());
     platform.setParentWindow(&window);
     window.show();

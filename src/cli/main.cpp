@@ -4,6 +4,7 @@
 #include "display/FormPlot.h"
 #include "display/RecordingCanvas.h"
 #include "display/qt/PlotFile.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
@@ -56,7 +57,7 @@ int main(int argc, char **argv) {
         steps.push_back(extra);
 
     kemvo::HeadlessPlatform platform;
-    kemvo::Application app(platform.platform());
+    kemvo::Workbench app(platform.platform());
     kemvo::ScriptRunner runner(app, platform, std::cout, std::cerr);
     std::unique_ptr<QGuiApplication> qtApp;
     // plot=FILE writes the plot window's picture as the last drawing left it.

@@ -3,7 +3,7 @@
 // A view (or kemvo-cli) lends it a real canvas; until then it draws on a recording canvas,
 // so that the drawing runs the same without a display.
 
-#include "display/Canvas.h"
+#include "shell/Canvas.h"
 #include "display/RecordingCanvas.h"
 #include "shell/controls/Form.h"
 

@@ -3,7 +3,7 @@
 // were drawn. It is the plot window's picture when no display is attached, lets tests see
 // what was drawn, and can replay the picture onto any other canvas (an image file).
 
-#include "display/Canvas.h"
+#include "shell/Canvas.h"
 
 #include <optional>
 #include <string>

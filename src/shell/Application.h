@@ -18,9 +18,10 @@ namespace kemvo {
 
 class Application {
 public:
-    // Creates the windows and runs the start-up of the main window.
+    // Creates the shell's own windows and commands; the workbench above the subsystems adds
+    // theirs (addForm) and then runs the start-up.
     explicit Application(Platform &platform);
-    ~Application();
+    virtual ~Application();
     Application(const Application &) = delete;
     Application &operator=(const Application &) = delete;
 
@@ -57,6 +58,10 @@ public:
     std::vector<Form *> forms() const;
     Form *findForm(const std::string &name) const;
 
+    void addForm(std::unique_ptr<Form> form);
+    // The main window's start-up: loads it and sets the shell's defaults.
+    void startUp();
+
     void showMessage(const std::string &text) { platform_.messages.show(text); }
 
     // RefreshPlot: derives the displayed quantity where one is due, then draws the plot.
@@ -83,10 +88,6 @@ private:
     public:
         AboutWindow() : TextWindow("FormAbout", "About") {}
     };
-
-    void createForms();
-    void installCommands();
-    void startUp();
 
     Platform &platform_;
     ExperimentState state_;

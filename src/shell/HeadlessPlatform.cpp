@@ -46,6 +46,6 @@ double SystemClock::secondsSinceMidnight() {
 
 HeadlessPlatform::HeadlessPlatform()
     : platform_(std::make_unique<Platform>(Platform{messages, files, clipboard, printer, clock,
-                                                    [this] { quitRequested = true; }})) {}
+                                                    progress, [this] { quitRequested = true; }})) {}
 
 } // namespace kemvo

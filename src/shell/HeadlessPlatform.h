@@ -47,6 +47,17 @@ public:
     double secondsSinceMidnight() override;
 };
 
+// No display of progress; a test may ask to stop at the n-th poll.
+class ScriptedProgress : public Progress {
+public:
+    void begin(const std::string &) override { ++runs; }
+    bool advance(double) override { return ++polls == stopAtPoll; }
+    void end() override {}
+    int runs = 0;
+    int polls = 0;
+    int stopAtPoll = -1; // never
+};
+
 // Owns one of each headless service and the Platform that refers to them.
 class HeadlessPlatform {
 public:
@@ -58,6 +69,7 @@ public:
     RecordedClipboard clipboard;
     NoPrinter printer;
     SystemClock clock;
+    ScriptedProgress progress;
     bool quitRequested = false;
 
 private:

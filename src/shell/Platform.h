@@ -1,7 +1,9 @@
 #pragma once
 // The services of the platform that the core calls: message boxes, file dialogs, the
-// clipboard, the printer and the clock. The workbench supplies Qt implementations,
+// clipboard, the printer, the clock and the progress of long commands. The workbench supplies Qt implementations,
 // kemvo-cli and the tests headless ones.
+
+#include "shell/Progress.h"
 
 #include <functional>
 #include <optional>
@@ -53,6 +55,7 @@ struct Platform {
     Clipboard &clipboard;
     Printer &printer;
     Clock &clock;
+    Progress &progress;
     std::function<void()> quit; // ends the application at once
 };
 

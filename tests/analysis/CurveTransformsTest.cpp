@@ -1,6 +1,7 @@
 #include "analysis/CurveTransforms.h"
 #include "analysis/TransformCommands.h"
 
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -16,11 +17,11 @@ constexpr double kPiAsWritten = 3.141592654;
 
 // y(i) on n points of a potential axis of step h [V] from 0.3 V (downwards when h < 0) in
 // column `curve` (the current curve); the other columns hold 100 k and reactionCurrent -k.
-struct Workbench {
+struct Bench {
     HeadlessPlatform platform;
-    Application app{platform.platform()};
+    kemvo::Workbench app{platform.platform()};
 
-    Workbench(int n, double h, int curve, const std::function<double(int)> &y) {
+    Bench(int n, double h, int curve, const std::function<double(int)> &y) {
         ExperimentState &s = app.state();
         s.pointCount = n;
         s.curveCount = 3;
@@ -44,7 +45,7 @@ TEST(SemiDifferentiate, RampHasTheSquareRootClosedFormInBothSweepDirections) {
     const double a = 1e-6, b = 3e-7;
     const int n = 400;
     for (double h : {0.005, -0.005}) {
-        Workbench bench(n, h, 2, [&](int i) { return a + b * i; });
+        Bench bench(n, h, 2, [&](int i) { return a + b * i; });
         bench.click("mnuSemi");
         const double K = 0.25 * std::sqrt(1 / kPiAsWritten / std::fabs(h));
         for (int i = 3; i <= n - 1; ++i) {
@@ -66,7 +67,7 @@ TEST(SemiIntegrate, ConstantCurveAgainstItsClosedForm) {
     // in reactionCurrent of the curve's column.
     const double c = 4e-6, h = 0.002;
     const int n = 300;
-    Workbench bench(n, h, 1, [&](int) { return c; });
+    Bench bench(n, h, 1, [&](int) { return c; });
     bench.click("mnuSemiInte");
     for (int i = 3; i <= n - 1; ++i) {
         const double expected = c * h + 0.25 * c * std::sqrt(h * (i - 1) / kPiAsWritten);
@@ -77,7 +78,7 @@ TEST(SemiIntegrate, ConstantCurveAgainstItsClosedForm) {
 
 TEST(IntegrateAndDifferentiate, AgainstHandValues) {
     // Rectangle sums including the point itself, also kept in reactionCurrent.
-    Workbench sums(5, -0.01, 3, [](int i) { return double(i); });
+    Bench sums(5, -0.01, 3, [](int i) { return double(i); });
     sums.click("mnuIntegral");
     const double expectedSums[] = {0.01, 0.03, 0.06, 0.10, 0.15};
     for (int i = 1; i <= 5; ++i) {
@@ -87,7 +88,7 @@ TEST(IntegrateAndDifferentiate, AgainstHandValues) {
     // y = i^2 with |h| = 0.5 in either direction: central differences inside, one-sided ends.
     const double slopes[] = {(4 - 1) / 0.5, (9 - 1) / 1.0, (16 - 4) / 1.0, (16 - 9) / 0.5};
     for (double h : {0.5, -0.5}) {
-        Workbench bench(4, h, 1, [](int i) { return double(i * i); });
+        Bench bench(4, h, 1, [](int i) { return double(i * i); });
         bench.click("mnuDerivative");
         for (int i = 1; i <= 4; ++i)
             EXPECT_DOUBLE_EQ(bench.y(i), slopes[i - 1]) << i << " h " << h;
@@ -96,7 +97,7 @@ TEST(IntegrateAndDifferentiate, AgainstHandValues) {
 
 TEST(TransformCommands, ChangeOnlyTheCurrentCurveAndRefuseAZeroStep) {
     for (const char *entry : {"mnuSemi", "mnuSemiInte", "mnuDerivative", "mnuIntegral"}) {
-        Workbench bench(30, 0.005, 2, [](int i) { return 1e-6 * i * i; });
+        Bench bench(30, 0.005, 2, [](int i) { return 1e-6 * i * i; });
         bench.click(entry);
         for (int i = 1; i <= 30; ++i) {
             EXPECT_EQ(bench.app.store().curves(i, 1), 100.0) << entry;
@@ -105,7 +106,7 @@ TEST(TransformCommands, ChangeOnlyTheCurrentCurveAndRefuseAZeroStep) {
         }
         EXPECT_NE(bench.y(10), 1e-6 * 100) << entry;
 
-        Workbench flat(10, 0.0, 1, [](int i) { return double(i); });
+        Bench flat(10, 0.0, 1, [](int i) { return double(i); });
         flat.click(entry);
         EXPECT_EQ(flat.platform.messages.shown,
                   std::vector<std::string>{"The first two potentials of the curve are equal: no "
@@ -116,7 +117,7 @@ TEST(TransformCommands, ChangeOnlyTheCurrentCurveAndRefuseAZeroStep) {
 }
 
 TEST(TransformCommands, OverflowLeavesTheCurveAsItWas) {
-    Workbench bench(10, 1e-10, 1, [](int i) { return 1e300 * i; });
+    Bench bench(10, 1e-10, 1, [](int i) { return 1e300 * i; });
     EXPECT_THROW(bench.click("mnuDerivative"), RuntimeError);
     for (int i = 1; i <= 10; ++i)
         EXPECT_EQ(bench.y(i), 1e300 * i);

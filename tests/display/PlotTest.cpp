@@ -7,6 +7,7 @@
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "display/RecordingCanvas.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -27,7 +28,7 @@ using Kind = Stroke::Kind;
 class PlotTest : public ::testing::Test {
 protected:
     HeadlessPlatform platform;
-    Application app{platform.platform()};
+    Workbench app{platform.platform()};
     ExperimentState &state = app.state();
     FormOption &options = app.form<FormOption>();
 

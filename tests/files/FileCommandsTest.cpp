@@ -3,6 +3,7 @@
 
 #include "files/FileReplacement.h"
 
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
@@ -71,7 +72,7 @@ protected:
     const std::vector<std::string> &messages() const { return headless.messages.shown; }
 
     HeadlessPlatform headless;
-    Application app{headless.platform()};
+    Workbench app{headless.platform()};
     TemporaryFolder folder;
 };
 

@@ -93,7 +93,7 @@ TEST(Intake, BadFieldStopsWithMessageAndStateUnchanged) {
                               {"V", "1e999", "v (V/s): Overflow"}};
     for (const BadField &bad : cases) {
         SCOPED_TRACE(bad.message);
-        Workbench w;
+        SetupBench w;
         ASSERT_TRUE(takeParameters(w.app));
         const ExperimentState before = w.state;
         w.mech.mech(13).select();

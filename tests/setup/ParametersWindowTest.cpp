@@ -1,3 +1,4 @@
+#include "app/Workbench.h"
 #include "SetupFixture.h"
 
 #include "setup/ParameterIntake.h"
@@ -56,7 +57,7 @@ TEST(PreEquilibrium, GroupRuleGivesHandWorkedValues) {
         {17, {"1e-3", "0", "1e-3", "2e-3"}, "3", "2", {"2e-3", "0", "2.667e-9", "2e-3"}}};
     for (const Group &group : groups) {
         SCOPED_TRACE(group.mechanism);
-        Workbench w;
+        SetupBench w;
         w.openWithMechanism(group.mechanism);
         for (int r = 1; r <= 3; ++r)
             w.expr.Eze(r).setText("0.1");
@@ -103,7 +104,7 @@ TEST(Electrode, RowsAreaAndVolumeFollowTheGeometry) {
                                    {8, false, true, true, "Length (cm)", "2.83e-1", 0.00283}};
     for (const Geometry &g : geometries) {
         SCOPED_TRACE(g.electrode);
-        Workbench w;
+        SetupBench w;
         w.expr.radius.setText("0.3");
         ASSERT_TRUE(takeParameters(w.app));
         w.expr.optElectrode(g.electrode).select();
@@ -121,7 +122,7 @@ TEST(Electrode, RowsAreaAndVolumeFollowTheGeometry) {
         EXPECT_EQ(x.ARE.text(), g.area);
         EXPECT_NEAR(w.state.electrodeVolume, g.volume, 1e-6 * g.volume); // seven digits given
     }
-    Workbench w; // the film's caption does not stay with the cylinder
+    SetupBench w; // the film's caption does not stay with the cylinder
     w.expr.optElectrode(7).select();
     w.expr.optElectrode(5).select();
     EXPECT_EQ(w.expr.LabelLength.caption(), "Length (cm)");
@@ -152,7 +153,7 @@ TEST_F(WindowTest, DerivedQuantitiesFollowTheTypingAndIgnoreBadTexts) {
     for (const DropTime &t : {DropTime{"0.002", "0.1", "0.02"}, DropTime{"-0.005", "0.01", "0.5"},
                               DropTime{"0.005", "0", "0.5"}, DropTime{"0.005", "x", "0.5"},
                               DropTime{"1e-3", "100", "1E-05"}}) {
-        Workbench fresh;
+        SetupBench fresh;
         fresh.expr.Estep.setText(t.estep);
         fresh.expr.V.setText(t.v);
         EXPECT_EQ(fresh.expr.td.text(), t.td) << t.estep << " V at " << t.v;
@@ -174,7 +175,7 @@ TEST(Technique, BoxesFollowTheTechnique) {
                           Rows{3, true, false, true, true}, Rows{4, true, false, true, true},
                           Rows{5, true, true, false, false}}) {
         SCOPED_TRACE(t.technique);
-        Workbench w;
+        SetupBench w;
         w.tech.optTech(t.technique).select();
         w.app.mainWindow().menu("mnuExperimental").click();
         EXPECT_EQ(w.expr.Epulse.visible(), t.pulse);
@@ -227,7 +228,7 @@ TEST_F(WindowTest, SquareSchemeShowsFourSpeciesTwoCouplesTwoEquilibria) {
 
 TEST(FormExprLoad, SelectsTheStatesElectronAndStoichiometricNumbers) {
     HeadlessPlatform platform;
-    Application app(platform.platform());
+    kemvo::Workbench app(platform.platform());
     app.state().electrons[2] = 3;
     app.state().stoich[3] = 4;
     FormExpr &fresh = app.form<FormExpr>(); // first use loads it

@@ -4,6 +4,7 @@
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -14,9 +15,9 @@
 
 namespace kemvo::test {
 
-struct Workbench {
+struct SetupBench {
     HeadlessPlatform platform;
-    Application app{platform.platform()};
+    kemvo::Workbench app{platform.platform()};
     ExperimentState &state = app.state();
     FormTech &tech = app.form<FormTech>();
     FormMech &mech = app.form<FormMech>();
@@ -36,6 +37,6 @@ struct Workbench {
     }
 };
 
-class SetupTest : public ::testing::Test, public Workbench {};
+class SetupTest : public ::testing::Test, public SetupBench {};
 
 } // namespace kemvo::test

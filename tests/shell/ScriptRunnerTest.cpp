@@ -1,4 +1,5 @@
 #include "shell/ScriptRunner.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
@@ -13,7 +14,7 @@ namespace {
 
 struct ScriptTest : ::testing::Test {
     HeadlessPlatform platform;
-    Application app{platform.platform()};
+    Workbench app{platform.platform()};
     std::ostringstream out, err;
     ScriptRunner runner{app, platform, out, err};
 

@@ -1,3 +1,4 @@
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 struct ShellTest : ::testing::Test {
     HeadlessPlatform platform;
-    Application app{platform.platform()};
+    Workbench app{platform.platform()};
     int refreshes = 0;
 
     void SetUp() override {

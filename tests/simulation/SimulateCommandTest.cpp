@@ -3,6 +3,7 @@
 
 #include "simulation/SimulationCommands.h"
 
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -19,11 +20,11 @@ namespace {
 const std::string kPrefix = "Analytical simulation Error: ";
 const std::string kTail = "! Please try again by other initial values.";
 
-struct Workbench {
+struct Bench {
     HeadlessPlatform platform;
-    Application app{platform.platform()};
+    kemvo::Workbench app{platform.platform()};
 
-    explicit Workbench(int digital = 1) {
+    explicit Bench(int digital = 1) {
         app.control<CheckBox>("FormTech", "CheckDigital").setValue(digital);
     }
     void type(const char *window, const char *box, const std::string &text) {
@@ -44,7 +45,7 @@ struct Workbench {
 
 TEST(SimulateCommand, DefaultsGiveARandlesSevcikReductionPeakInBothModes) {
     for (int digital : {1, 0}) {
-        Workbench bench(digital);
+        Bench bench(digital);
         bench.click("mnuSimulate");
         EXPECT_EQ(bench.messages(), std::vector<std::string>{});
         EXPECT_EQ(bench.app.state().firstPoint, 1);
@@ -62,7 +63,7 @@ TEST(SimulateCommand, DefaultsGiveARandlesSevcikReductionPeakInBothModes) {
 }
 
 TEST(SimulateCommand, MoreThan4000PointsFailButTheMenusAreEnabled) {
-    Workbench bench;
+    Bench bench;
     bench.click("mnuSimulate");
     bench.type("FormExpr", "Estep", "1e-4"); // 6001 points
     bench.click("mnuSimulate");
@@ -73,7 +74,7 @@ TEST(SimulateCommand, MoreThan4000PointsFailButTheMenusAreEnabled) {
     EXPECT_TRUE(bench.menusEnabled());
 
     // Failing before any curve exists, the plot then finds nothing to draw.
-    Workbench first;
+    Bench first;
     first.type("FormExpr", "Estep", "1e-4");
     first.click("mnuSimulate");
     EXPECT_EQ(
@@ -83,7 +84,7 @@ TEST(SimulateCommand, MoreThan4000PointsFailButTheMenusAreEnabled) {
 }
 
 TEST(SimulateCommand, AnUnreadableStepEndsTheCommandBeforeItComputes) {
-    Workbench bench;
+    Bench bench;
     bench.type("FormExpr", "Estep", "abc");
     bench.click("mnuSimulate");
     ASSERT_EQ(bench.messages().size(), 1u);
@@ -93,7 +94,7 @@ TEST(SimulateCommand, AnUnreadableStepEndsTheCommandBeforeItComputes) {
 }
 
 TEST(SimulateCommand, OverlapFillsFiveColumnsThenStartsAgain) {
-    Workbench bench;
+    Bench bench;
     bench.app.control<CheckBox>("formOption", "overlap").setValue(1);
     for (int expected : {1, 2, 3, 4, 5, 1, 2}) {
         bench.click("mnuSimulate");
@@ -104,7 +105,7 @@ TEST(SimulateCommand, OverlapFillsFiveColumnsThenStartsAgain) {
 }
 
 TEST(PlotRefresh, CommandResultsStayUntilAnotherQuantityIsChosen) {
-    Workbench bench(0);
+    Bench bench(0);
     bench.click("mnuSimulate");
     bench.click("mnu1000Y");
     EXPECT_DOUBLE_EQ(bench.curve(60), 1000 * bench.total(60));
@@ -124,7 +125,7 @@ TEST(PlotRefresh, CommandResultsStayUntilAnotherQuantityIsChosen) {
 }
 
 TEST(PlotRefresh, UnreadableDistanceIsReportedByItsField) {
-    Workbench bench;
+    Bench bench;
     bench.click("mnuSimulate");
     bench.type("FormExpr", "TextDis", "abc");
     bench.show("resistance R");

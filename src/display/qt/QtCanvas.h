@@ -3,7 +3,7 @@
 // antialiased strokes, fonts sized to the surface, the 16-colour palette. Runs of points,
 // segments or squares are painted together, which keeps a redraw of thousands of points fast.
 
-#include "display/Canvas.h"
+#include "shell/Canvas.h"
 #include "shell/qt/QtPlatform.h"
 
 #include <QColor>

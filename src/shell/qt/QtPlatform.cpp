@@ -92,6 +92,7 @@ struct QtPlatform::Services {
     QtClipboard clipboard;
     QtPrinter printer;
     SystemClock clock;
+    ScriptedProgress progress;
 };
 
 // Exit leaves the event loop at once. (quit() would first ask every window to close, and the
@@ -100,7 +101,7 @@ QtPlatform::QtPlatform()
     : services_(std::make_unique<Services>()),
       platform_(std::make_unique<Platform>(
           Platform{services_->messages, services_->files, services_->clipboard, services_->printer,
-                   services_->clock, [] { QApplication::exit(0); }})) {}
+                   services_->clock, services_->progress, [] { QApplication::exit(0); }})) {}
 
 QtPlatform::~QtPlatform() = default;
 

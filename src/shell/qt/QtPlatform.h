@@ -2,7 +2,7 @@
 // The platform services of the workbench: Qt message boxes, file dialogs, the system
 // clipboard and the default printer.
 
-#include "display/Canvas.h"
+#include "shell/Canvas.h"
 #include "shell/Platform.h"
 
 #include <QImage>

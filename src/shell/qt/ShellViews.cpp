@@ -1,5 +1,3 @@
-#include "display/qt/DisplayViews.h"
-#include "setup/qt/SetupViews.h"
 #include "shell/qt/TextWindowView.h"
 #include "shell/qt/ViewRegistry.h"
 
@@ -11,14 +9,6 @@ void registerShellViews(ViewRegistry &views) {
     };
     views.add("FormResult", {Placement::MdiChild, textView});
     views.add("FormAbout", {Placement::MdiChild, textView});
-}
-
-ViewRegistry allViews() {
-    ViewRegistry views;
-    registerShellViews(views);
-    registerSetupViews(views);
-    registerDisplayViews(views);
-    return views;
 }
 
 } // namespace kemvo::qt

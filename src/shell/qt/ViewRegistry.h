@@ -36,7 +36,7 @@ private:
     std::map<std::string, ViewEntry> entries_;
 };
 
-// Every subsystem's views.
-ViewRegistry allViews();
+// The result and about windows.
+void registerShellViews(ViewRegistry &views);
 
 } // namespace kemvo::qt

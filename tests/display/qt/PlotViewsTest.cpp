@@ -5,8 +5,10 @@
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "display/qt/PlotView.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
+#include "app/qt/AllViews.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/QtPlatform.h"
 
@@ -56,7 +58,7 @@ class PlotViewsTest : public QObject {
 private slots:
     void init() {
         platform = std::make_unique<HeadlessPlatform>();
-        app = std::make_unique<Application>(platform->platform());
+        app = std::make_unique<Workbench>(platform->platform());
         auto draw = app->drawPlotHook;
         app->drawPlotHook = [this, draw] {
             ++draws;
@@ -141,7 +143,7 @@ private slots:
     // run although the options window is open.
     void copyAndExitOnTheRealPlatform() {
         qt::QtPlatform qtPlatform;
-        Application qtApp(qtPlatform.platform());
+        Workbench qtApp(qtPlatform.platform());
         qt::MainWindow qtWindow(qtApp, qt::allViews());
         qtWindow.show();
         fillOneCurve(qtApp);

@@ -1,6 +1,7 @@
 // A user at the set-up windows: typing and clicking on the real widgets, checking what the
 // windows then show.
 
+#include "app/Workbench.h"
 #include "setup/qt/SetupViews.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -48,7 +49,7 @@ private:
 private slots:
     void init() {
         platform_ = std::make_unique<HeadlessPlatform>();
-        app_ = std::make_unique<Application>(platform_->platform());
+        app_ = std::make_unique<Workbench>(platform_->platform());
         tech_.reset(qt::createFormTechView(*app_, app_->form<FormTech>()));
         mech_.reset(qt::createFormMechView(*app_, app_->form<FormMech>()));
         expr_.reset(qt::createFormExprView(*app_, app_->form<FormExpr>()));

@@ -1,6 +1,8 @@
 // The main window on real widgets: title, menu tree, enabling rule, and the text windows.
 
+#include "app/qt/AllViews.h"
 #include "shell/qt/MainWindow.h"
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -19,7 +21,7 @@ class MainWindowTest : public QObject {
 private slots:
     void init() {
         platform = std::make_unique<HeadlessPlatform>();
-        app = std::make_unique<Application>(platform->platform());
+        app = std::make_unique<Workbench>(platform->platform());
         window = std::make_unique<qt::MainWindow>(*app, qt::allViews());
         window->show();
     }

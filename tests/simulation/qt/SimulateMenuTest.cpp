@@ -1,7 +1,9 @@
 // "&Simulate" and the Analysis transforms triggered from the real menu bar.
 
+#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
+#include "app/qt/AllViews.h"
 #include "shell/qt/MainWindow.h"
 
 #include <QAction>
@@ -16,7 +18,7 @@ class SimulateMenuTest : public QObject {
 private slots:
     void simulateFillsTheCurveAndEnablesTheMenus() {
         HeadlessPlatform platform;
-        Application app(platform.platform());
+        Workbench app(platform.platform());
         qt::MainWindow window(app, qt::allViews());
         window.show();
         auto *analysis = window.findChild<QMenu *>("mnuData");

@@ -1,0 +1,16 @@
+#include "app/qt/AllViews.h"
+
+#include "display/qt/DisplayViews.h"
+#include "setup/qt/SetupViews.h"
+
+namespace kemvo::qt {
+
+ViewRegistry allViews() {
+    ViewRegistry views;
+    registerShellViews(views);
+    registerSetupViews(views);
+    registerDisplayViews(views);
+    return views;
+}
+
+} // namespace kemvo::qt
