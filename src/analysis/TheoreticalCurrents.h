@@ -2,8 +2,8 @@
 // Textbook currents and potentials of a diffusion-controlled couple O + ne = R, for comparing a
 // curve with theory. Amounts: nFQ = n F A C [C/cm] with A [cm^2] and C [mol/cm^3]; nf = n F/(R T)
 // [1/V]; D [cm^2/s] of the oxidised species; times [s]; radii and lengths [cm]. Currents [A]
-// come out positive (the magnitude of the reduction current). The arguments must be positive;
-// the caller checks them.
+// come out as magnitudes of the reduction current unless said otherwise. The arguments must be
+// positive; the caller checks them.
 
 namespace kemvo::theory {
 
