@@ -5,7 +5,7 @@
 // interval. With the kernel 1/sqrt(pi t) the convolution is the Riemann-Liouville
 // semi-integral; its inverse on the same nodes is the semi-derivative. The weights are the
 // product-trapezoid weights of Diethelm, Ford and Freed (Nonlinear Dyn. 29 (2002) 3), in the
-// form used for voltammetric semi-integration by Oldham (J. Electroanal. Chem. 121 (1981) 341).
+// form of a convolution with any kernel whose antiderivatives are known.
 
 #include "shell/CurveStore.h"
 

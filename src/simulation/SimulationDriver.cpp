@@ -213,15 +213,15 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
 // included; time runs at the scan rate, one potential step per |eStep|/v.
 void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, int r,
                                const StepParameters &p) {
-    const int oxidised = 2 * r - 1;
-    const SweepCouple couple{p.ks,
-                             p.alpha,
-                             p.n,
-                             p.e0Apparent,
-                             p.Cox,
-                             p.Cred,
-                             state.diffusion[oxidised],
-                             state.diffusion[oxidised + 1]};
+    SweepCouple couple;
+    couple.ks = p.ks;
+    couple.alpha = p.alpha;
+    couple.n = p.n;
+    couple.e0 = p.e0Apparent;
+    couple.Cox = p.Cox;
+    couple.Cred = p.Cred;
+    couple.Dox = state.diffusion[2 * r - 1];
+    couple.Dred = state.diffusion[2 * r];
     SweepConditions conditions;
     conditions.fOverRT = state.fOverRT;
     conditions.timeStep = checkedDivide(std::fabs(state.eStep), state.scanRate);
