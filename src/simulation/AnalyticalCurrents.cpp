@@ -3,8 +3,6 @@
 #include "shell/Constants.h"
 #include "simulation/CheckedMath.h"
 
-#include <algorithm>
-
 #include <cmath>
 
 namespace kemvo {
@@ -128,18 +126,6 @@ double DiffPulseSpherical(const TransportConditions &c, double E, double ks, dou
     double pulse =
         StepCurrentSpherical(c, E + Ep, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, Ep);
     return checkedFinite(pulse - base);
-}
-
-double CatalyticWave(const TransportConditions &c, double E, double ks, double alpha, double n,
-                     double E0, double Cox, double Dox, double kcat, double Cred, double Dred) {
-    // Both rate constants divided by ks exp(g), g the larger exponent, against overflow.
-    const double phi = n * c.fOverRT * (E - E0);
-    const double g = std::max(-alpha * phi, (1 - alpha) * phi);
-    const double kf = std::exp(-alpha * phi - g);
-    const double kb = std::exp((1 - alpha) * phi - g);
-    const double slowness = checkedExp(-g) / ks;
-    const double layer = (kf / Dox + kb / Dred) / std::sqrt(kcat);
-    return checkedFinite(n * (kf * Cox - kb * Cred) / (slowness + layer));
 }
 
 double CatalyticStep(const TransportConditions &c, double E, double n, double E0, double Cox,

@@ -79,20 +79,12 @@ double DiffPulseSpherical(const TransportConditions &c, double E, double ks, dou
                           double E0, double Cox, double Dox, double tp, double td, double Cred,
                           double Dred, double Ep);
 
-// Catalytic EC' (A + ne = B, then B -> A by a pseudo-first-order step k' [1/s]), equal
-// diffusion coefficients. Dox, Dred are sqrt(D).
-//
-// Sweep in the pure kinetic zone, k' RT/(nFv) >> 1: the reaction layer sqrt(D/k') is steady,
-// so the flux is K / (1 + H/sqrt(k')), H = kf/Dox + kb/Dred; for a Nernstian couple the
-// S-shaped wave n Cox sqrt(Dox^2 k') / (1 + exp(phi)) (Saveant and Vianello, Electrochim. Acta
-// 10 (1965) 905). Its plateau n Cox sqrt(D k') is reached whatever the scan rate.
-double CatalyticWave(const TransportConditions &c, double E, double ks, double alpha, double n,
-                     double E0, double Cox, double Dox, double kcat, double Cred, double Dred);
-
-// Potential step of a Nernstian couple held for t [s]:
+// Catalytic EC' (A + ne = B, then B -> A by a pseudo-first-order step k' [1/s]): potential
+// step of a Nernstian couple held for t [s], equal diffusion coefficients (Dox = sqrt(D)):
 // n sqrt(D) (Cox - Cred exp(phi)) / (1 + exp(phi)) * (sqrt(k') erf(sqrt(k' t))
 // + exp(-k' t)/sqrt(pi t)) (Delahay and Stiehl, J. Am. Chem. Soc. 74 (1952) 3500); the Cottrell
-// current for k' -> 0 and n Cox sqrt(D k') for k' t >> 1.
+// current for k' -> 0 and n Cox sqrt(D k') for k' t >> 1. A sweep with catalysis is solved from
+// its integral equation (SweepIntegralEquation.h).
 double CatalyticStep(const TransportConditions &c, double E, double n, double E0, double Cox,
                      double Dox, double kcat, double t, double Cred);
 

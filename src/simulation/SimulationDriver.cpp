@@ -40,15 +40,17 @@ void requireAnalyticalMechanism(const ExperimentState &state) {
     }
 }
 
-// Sweeps at a plane or a curved electrode (taken as a sphere of the electrode's radius) are
-// solved from their integral equation, kinetics included; the catalytic mechanism has its own
-// closed forms in a sweep and in DC voltammetry.
-bool catalyticClosedForm(const ExperimentState &state) {
-    return state.mechanism == 9 && (state.technique == 1 || state.technique == 2);
+// Sweeps at a plane or a curved electrode (taken as a sphere of the electrode's radius), and
+// catalytic sweeps (at a plane, whose reaction layer is thin against any electrode), are
+// solved from their integral equation, kinetics included.
+bool sweepByIntegralEquation(const ExperimentState &state) {
+    return (state.caseCode >= 11 && state.caseCode <= 16) ||
+           (state.mechanism == 9 && state.technique == 1);
 }
 
-bool sweepByIntegralEquation(const ExperimentState &state) {
-    return state.caseCode >= 11 && state.caseCode <= 16 && !catalyticClosedForm(state);
+// The catalytic step current in DC voltammetry.
+bool catalyticStep(const ExperimentState &state) {
+    return state.mechanism == 9 && state.technique == 2;
 }
 
 void computeConstants(ExperimentState &state) {
@@ -226,26 +228,21 @@ void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, 
     conditions.fOverRT = state.fOverRT;
     conditions.timeStep = checkedDivide(std::fabs(state.eStep), state.scanRate);
     conditions.radius = state.caseCode == 11 ? 0 : state.radius;
+    conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
     const std::vector<double> current =
         sweepCurrents(couple, conditions, store.potential, state.pointCount);
     for (int i = 1; i <= state.pointCount; ++i)
         store.reactionCurrent(i, r) = current[static_cast<std::size_t>(i)];
 }
 
-// Catalytic EC' with k' = kf(1): the pure-kinetic-zone wave in a sweep, the step current at the
-// drop time in DC voltammetry.
-void catalyticCurrents(const ExperimentState &state, CurveStore &store, int r,
-                       const StepParameters &p) {
+// Catalytic EC' with k' = kf(1) in DC voltammetry: the step current at the drop time.
+void catalyticStepCurrents(const ExperimentState &state, CurveStore &store, int r,
+                           const StepParameters &p) {
     const TransportConditions conditions = TransportConditions::of(state);
-    const double kcat = state.kf[1];
-    for (int i = 1; i <= state.pointCount; ++i) {
-        const double E = store.potential(i);
+    for (int i = 1; i <= state.pointCount; ++i)
         store.reactionCurrent(i, r) =
-            state.technique == 1 ? CatalyticWave(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent,
-                                                 p.Cox, p.Dox, kcat, p.Cred, p.Dred)
-                                 : CatalyticStep(conditions, E, p.n, p.e0Apparent, p.Cox, p.Dox,
-                                                 kcat, state.dropTime, p.Cred);
-    }
+            CatalyticStep(conditions, store.potential(i), p.n, p.e0Apparent, p.Cox, p.Dox,
+                          state.kf[1], state.dropTime, p.Cred);
 }
 
 void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
@@ -266,8 +263,8 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
                           state.length * state.scanRate);
     }
 
-    if (catalyticClosedForm(state)) {
-        catalyticCurrents(state, store, r, p);
+    if (catalyticStep(state)) {
+        catalyticStepCurrents(state, store, r, p);
         return;
     }
     if (sweepByIntegralEquation(state)) {
@@ -330,14 +327,14 @@ void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
     const int T = totalColumn(state);
     const int n = state.pointCount;
     const int caseCode = state.caseCode;
-    const bool catalytic = catalyticClosedForm(state);
-    if (caseCode == 18 && !catalytic)
+    const bool ownClosedForm = sweepByIntegralEquation(state) || catalyticStep(state);
+    if (caseCode == 18 && !ownClosedForm)
         for (int k = 1; k <= T; ++k)
             sweepFromStepCurrents(state, store, k);
-    if (caseCode == 17 && !catalytic)
+    if (caseCode == 17 && !ownClosedForm)
         for (int k = 1; k <= T; ++k)
             Differentiate(store.potential, store.reactionCurrent, k, n);
-    if (state.mechanism == 9 && !catalytic)
+    if (state.mechanism == 9 && !ownClosedForm)
         for (int i = 1; i <= n; ++i)
             store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) +
                                                         store.reactionCurrent(i, kCatalyticColumn));

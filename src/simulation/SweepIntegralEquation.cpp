@@ -70,6 +70,38 @@ ConvolutionWeights diffusionWeights(int nodes, double dt, double g) {
     return ConvolutionWeights(nodes, dt, K1, K2);
 }
 
+// Product-integration weights of the catalytic kernel exp(-k t)/sqrt(pi t), whose
+// antiderivatives are K1 = erf(sqrt(k t))/sqrt(k) and
+// K2 = ((t - 1/(2k)) erf(sqrt(k t)) + sqrt(t/(pi k)) exp(-k t)) / sqrt(k); below k t = 2, where
+// these cancel, their power series (2/sqrt(pi)) sum (-k)^j t^(j+1/2) / (j! (2j+1)) and its
+// integral.
+ConvolutionWeights catalyticWeights(int nodes, double dt, double k) {
+    const double rootPi = std::sqrt(kPi);
+    auto series = [=](double t, bool integrated) {
+        double term = 2 * std::sqrt(t) / rootPi * (integrated ? t : 1); // (-kt)^j / j! part
+        double sum = 0;
+        for (int j = 0; j < 200; ++j) {
+            const double value = term / ((2 * j + 1) * (integrated ? j + 1.5 : 1));
+            sum += value;
+            if (std::fabs(value) <= 1e-18 * std::fabs(sum))
+                break;
+            term *= -k * t / (j + 1);
+        }
+        return sum;
+    };
+    auto K1 = [=](double t) {
+        return k * t < 2 ? series(t, false) : std::erf(std::sqrt(k * t)) / std::sqrt(k);
+    };
+    auto K2 = [=](double t) {
+        if (k * t < 2)
+            return series(t, true);
+        const double root = std::sqrt(k * t);
+        return ((t - 0.5 / k) * std::erf(root) + std::sqrt(t / (kPi * k)) * std::exp(-k * t)) /
+               std::sqrt(k);
+    };
+    return ConvolutionWeights(nodes, dt, K1, K2);
+}
+
 // One species' side of the surface balance at node k: the convolution carried by the earlier
 // fluxes and the weight of the newest one, both divided by sqrt(D) [mol/L and s/cm].
 struct SurfaceTerms {
@@ -111,12 +143,16 @@ std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditio
     for (int i = count; i >= 1; --i)
         nodePotential[static_cast<std::size_t>(instants.instantOf[i])] = potential(i);
     const double rootDox = checkedSqrt(couple.Dox);
-    const double rootDred = checkedSqrt(couple.Dred);
-    const bool sphere = conditions.radius != 0;
+    const double rootDred = checkedSqrt(conditions.catalysis != 0 ? couple.Dox : couple.Dred);
+    const bool catalytic = conditions.catalysis != 0;
+    const bool sphere = conditions.radius != 0 && !catalytic;
     const double gOx = sphere ? checkedDivide(rootDox, conditions.radius) : 0;
     const double gRed = sphere ? checkedDivide(rootDred, conditions.radius) : 0;
-    const ConvolutionWeights ox = diffusionWeights(nodes, conditions.timeStep, gOx);
-    // At a plane, and at a sphere with equal diffusion coefficients, B shares A's kernel.
+    const ConvolutionWeights ox =
+        catalytic ? catalyticWeights(nodes, conditions.timeStep, conditions.catalysis)
+                  : diffusionWeights(nodes, conditions.timeStep, gOx);
+    // At a plane, at a sphere with equal diffusion coefficients and under catalysis, B shares
+    // A's kernel.
     const bool shared = gRed == gOx;
     std::optional<ConvolutionWeights> ownRed;
     if (!shared)

@@ -7,7 +7,12 @@
 //   CB(0,t) = CB* + (1/sqrt(DB)) int_0^t J(u) k_B(t - u) du,
 // with k(t) = 1/sqrt(pi t) at a plane and k(t) = 1/sqrt(pi t) - g exp(g^2 t) erfc(g sqrt(t)),
 // g = sqrt(D)/r0, at a sphere of radius r0 (the Laplace transform 1/(sqrt(s) + g)), and the
-// flux obeys J = kf CA(0,t) - kb CB(0,t). The convolutions are taken by product integration
+// flux obeys J = kf CA(0,t) - kb CB(0,t). With a catalytic regeneration B -> A of
+// pseudo-first order k' (EC'; equal diffusion coefficients, B absent from the bulk) the sum
+// CA + CB stays CA* everywhere and B decays as it diffuses: both species take the kernel
+// exp(-k' t)/sqrt(pi t) at a plane (Saveant and Vianello, Electrochim. Acta 10 (1965) 905),
+// which gives the peaked wave at small k' RT/(nFv) and the S-shaped wave of plateau
+// n F A CA* sqrt(D k') at large. The convolutions are taken by product integration
 // with J linear between the points (ConvolutionWeights), which leaves one linear equation for
 // the newest flux at each point.
 
@@ -30,9 +35,10 @@ struct SweepCouple {
 };
 
 struct SweepConditions {
-    double fOverRT = 0;  // [1/V] F/(R T)
-    double timeStep = 0; // [s] time between two points of different potential, |dE|/v
-    double radius = 0;   // [cm] of a spherical electrode; 0 for a plane
+    double fOverRT = 0;   // [1/V] F/(R T)
+    double timeStep = 0;  // [s] time between two points of different potential, |dE|/v
+    double radius = 0;    // [cm] of a spherical electrode; 0 for a plane
+    double catalysis = 0; // [1/s] k' of a catalytic regeneration of A at a plane; 0 for none
 };
 
 // The current n J at points 1..count of the potential programme, per F A 1e-3 like the other
