@@ -3,9 +3,8 @@
 #include "analysis/SemiIntegration.h"
 #include "shell/Constants.h"
 
-#include <functional>
-
 #include <cmath>
+#include <functional>
 
 namespace kemvo {
 namespace {

@@ -175,7 +175,7 @@ TEST(SweepWithKinetics, IrreversiblePeakOfNicholsonAndShainForEachAlphaAndStep) 
 
 TEST(SweepWithKinetics, SphereAddsTheSteadyTermToTheReversibleCycle) {
     // Equal D, reversible: the sphere's current is the plane's plus n F A D C / r0 times the
-    // wave 1/(1 + exp(f (E - E0))) at every point of the cycle (Bard and Faulkner, 6.2.21);
+    // wave 1/(1 + exp(f (E - E0))) at every point of the cycle (Nicholson and Shain 1964);
     // the hemisphere carries the same current per area. 1e-4 of the plane's peak: rounding.
     ExperimentState s = experiment();
     s.cycles = 1;
