@@ -6,6 +6,7 @@
 #include "shell/NumberText.h"
 #include "simulation/AnalyticalCurrents.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/SweepIntegralEquation.h"
 
 #include <cmath>
 #include <limits>
@@ -14,7 +15,7 @@
 namespace kemvo {
 namespace {
 
-// Mechanism 9 keeps its catalytic current here until it joins the total.
+// Mechanism 9 keeps the catalytic current of a pulse technique here until it joins the total.
 constexpr int kCatalyticColumn = 5;
 
 int totalColumn(const ExperimentState &state) {
@@ -37,6 +38,19 @@ void requireAnalyticalMechanism(const ExperimentState &state) {
         throw RuntimeError("No analytical solution for mechanism " +
                            std::to_string(state.mechanism));
     }
+}
+
+// Sweeps at a plane or a curved electrode (taken as a sphere of the electrode's radius), and
+// catalytic sweeps (at a plane, whose reaction layer is thin against any electrode), are
+// solved from their integral equation, kinetics included.
+bool sweepByIntegralEquation(const ExperimentState &state) {
+    return (state.caseCode >= 11 && state.caseCode <= 16) ||
+           (state.mechanism == 9 && state.technique == 1);
+}
+
+// The catalytic step current in DC voltammetry.
+bool catalyticStep(const ExperimentState &state) {
+    return state.mechanism == 9 && state.technique == 2;
 }
 
 void computeConstants(ExperimentState &state) {
@@ -197,6 +211,40 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     return 0;
 }
 
+// The sweep current of step r from the integral equation of the sweep, Butler-Volmer kinetics
+// included; time runs at the scan rate, one potential step per |eStep|/v.
+void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, int r,
+                               const StepParameters &p) {
+    SweepCouple couple;
+    couple.ks = p.ks;
+    couple.alpha = p.alpha;
+    couple.n = p.n;
+    couple.e0 = p.e0Apparent;
+    couple.Cox = p.Cox;
+    couple.Cred = p.Cred;
+    couple.Dox = state.diffusion[2 * r - 1];
+    couple.Dred = state.diffusion[2 * r];
+    SweepConditions conditions;
+    conditions.fOverRT = state.fOverRT;
+    conditions.timeStep = checkedDivide(std::fabs(state.eStep), state.scanRate);
+    conditions.radius = state.caseCode == 11 ? 0 : state.radius;
+    conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
+    const std::vector<double> current =
+        sweepCurrents(couple, conditions, store.potential, state.pointCount);
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) = current[static_cast<std::size_t>(i)];
+}
+
+// Catalytic EC' with k' = kf(1) in DC voltammetry: the step current at the drop time.
+void catalyticStepCurrents(const ExperimentState &state, CurveStore &store, int r,
+                           const StepParameters &p) {
+    const TransportConditions conditions = TransportConditions::of(state);
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) =
+            CatalyticStep(conditions, store.potential(i), p.n, p.e0Apparent, p.Cox, p.Dox,
+                          state.kf[1], state.dropTime, p.Cred);
+}
+
 void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
     const TransportConditions conditions = TransportConditions::of(state);
     StepParameters p = stepParameters(state, r);
@@ -215,6 +263,14 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
                           state.length * state.scanRate);
     }
 
+    if (catalyticStep(state)) {
+        catalyticStepCurrents(state, store, r, p);
+        return;
+    }
+    if (sweepByIntegralEquation(state)) {
+        sweepFromIntegralEquation(state, store, r, p);
+        return;
+    }
     const Formula formula = formulaFor(state.caseCode);
     for (int i = 1; i <= state.pointCount; ++i) {
         double E = store.potential(i);
@@ -254,36 +310,14 @@ void sumSteps(const ExperimentState &state, CurveStore &store) {
     }
 }
 
-// The steady part of the current at a curved electrode of radius r0 that the planar sweep
-// lacks: n F A D C / r0 times the reversible wave, from the start of the sweep on.
-void addSteadyTerm(const ExperimentState &state, CurveStore &store) {
-    const int T = totalColumn(state);
-    const double FA = faradayArea(state);
-    for (int r = 1; r <= state.chargeCount; ++r) {
-        StepParameters p = stepParameters(state, r);
-        double limit = checkedFinite(
-            FA * p.n * checkedDivide(state.diffusion[2 * r - 1] * p.Cox, state.radius));
-        for (int i = 1; i <= state.pointCount; ++i) {
-            double E = store.potential(i);
-            double e1 = checkedExp(p.n * state.fOverRT * (E - state.eStart));
-            double e2 = checkedExp(p.n * state.fOverRT * (E - p.e0));
-            store.reactionCurrent(i, T) =
-                checkedFinite(store.reactionCurrent(i, T) + limit * (1 - e1) / (1 + e2));
-        }
-    }
-}
-
 // The sweep current from the step currents sampled at the drop time td: the step current
-// times sqrt(pi td) is the semi-integral of the sweep current, so the sweep current is its
-// semi-derivative in time. The semi-derivative in potential carries the weight
-// K = 0.25 sqrt(1/(pi h)) where the time derivative needs 2 sqrt(td v / h); the ratio
-// 8 sqrt(pi td v) keeps the peak current independent of the potential step h (it is 1.003 at
-// 5 mV and 0.01 V/s).
+// times sqrt(pi td) is the semi-integral in time of the sweep current, so the sweep current is
+// sqrt(pi td) times its semi-derivative in time, the potential axis turned into time by v.
 void sweepFromStepCurrents(const ExperimentState &state, CurveStore &store, int column) {
     const int n = state.pointCount;
-    const double scale = 8 * checkedSqrt(kPi * state.dropTime * state.scanRate);
+    const double scale = checkedSqrt(kPi * state.dropTime);
     const double first = store.reactionCurrent(1, column);
-    SemiDifferentiate(store.potential, store.reactionCurrent, column, n);
+    SemiDifferentiate(store.potential, store.reactionCurrent, column, n, state.scanRate);
     for (int i = 1; i <= n; ++i)
         store.reactionCurrent(i, column) =
             checkedFinite(first + scale * (store.reactionCurrent(i, column) - first));
@@ -293,15 +327,14 @@ void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
     const int T = totalColumn(state);
     const int n = state.pointCount;
     const int caseCode = state.caseCode;
-    if ((caseCode >= 11 && caseCode <= 16) || caseCode == 18)
+    const bool ownClosedForm = sweepByIntegralEquation(state) || catalyticStep(state);
+    if (caseCode == 18 && !ownClosedForm)
         for (int k = 1; k <= T; ++k)
             sweepFromStepCurrents(state, store, k);
-    if (caseCode >= 12 && caseCode <= 16)
-        addSteadyTerm(state, store);
-    if (caseCode == 17)
+    if (caseCode == 17 && !ownClosedForm)
         for (int k = 1; k <= T; ++k)
             Differentiate(store.potential, store.reactionCurrent, k, n);
-    if (state.mechanism == 9)
+    if (state.mechanism == 9 && !ownClosedForm)
         for (int i = 1; i <= n; ++i)
             store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) +
                                                         store.reactionCurrent(i, kCatalyticColumn));

@@ -91,7 +91,7 @@ TEST_F(Cli, MessagesGoToStandardErrorWithStatusOneAndTheRunGoesOn) {
     EXPECT_TRUE(run.err.starts_with("message: Analytical simulation Error: Subscript out of "
                                     "range! Please try again by other initial values.\n"));
     EXPECT_EQ(run.err.find("refused"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "state.pointCount=6001\n");
+    EXPECT_EQ(run.out, "state.pointCount=6001\nSemi-differentiated in time at v = 0.01 V/s\n");
 }
 
 TEST_F(Cli, FileMenuWritesNamesFailuresAndKeepsWhatWasThere) {
