@@ -6,6 +6,7 @@
 #include "shell/NumberText.h"
 #include "simulation/AnalyticalCurrents.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/GeometryCurrents.h"
 
 #include <cmath>
 #include <limits>
@@ -70,8 +71,10 @@ void buildProgramme(ExperimentState &state, CurveStore &store) {
 enum class Formula {
     None,
     Step,          // sweep and DC: the step current at the drop time
-    StepSpherical, // DC at a curved electrode
-    RotatingDisk,  // sweep and DC at a rotating disk
+    StepSpherical, // DC at a sphere or a hemisphere
+    StepMicrodisc,
+    StepCylindrical, // DC at a cylinder or a hemicylinder
+    RotatingDisk,    // sweep and DC at a rotating disk
     NormalPulse,
     NormalPulseSpherical,
     DiffPulse,
@@ -79,6 +82,21 @@ enum class Formula {
     SquareWave,
     SquareWaveSpherical,
 };
+
+Formula dcFormula(int electrode) {
+    switch (electrode) {
+    case 2:
+    case 3:
+        return Formula::StepSpherical;
+    case 4:
+        return Formula::StepMicrodisc;
+    case 5:
+    case 6:
+        return Formula::StepCylindrical;
+    default:
+        return Formula::Step;
+    }
+}
 
 Formula formulaFor(int caseCode) {
     int technique = caseCode / 10;
@@ -90,8 +108,7 @@ Formula formulaFor(int caseCode) {
     case 1:
         return electrode == 8 ? Formula::RotatingDisk : Formula::Step;
     case 2:
-        return electrode == 8 ? Formula::RotatingDisk
-                              : (curved ? Formula::StepSpherical : Formula::Step);
+        return electrode == 8 ? Formula::RotatingDisk : dcFormula(electrode);
     case 3:
         return electrode == 1 ? Formula::NormalPulse
                               : (curved ? Formula::NormalPulseSpherical : Formula::None);
@@ -169,6 +186,12 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     case Formula::StepSpherical:
         return StepCurrentSpherical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                     td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepMicrodisc:
+        return StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                    td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepCylindrical:
+        return StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                      td, td, p.Cred, p.Dred, pulse);
     case Formula::RotatingDisk:
         return RotatingDiskCurrent(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td,
                                    p.Cred, p.Dred, pulse);
@@ -197,6 +220,15 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     return 0;
 }
 
+// The sweep at a film of thickness `length`, as a thin layer.
+void thinLayerSweep(const ExperimentState &state, const TransportConditions &conditions,
+                    const StepParameters &p, CurveStore &store, int r) {
+    ThinLayer layer(conditions, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Cred, state.length,
+                    state.scanRate, store.potential(1));
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) = layer.sweepTo(store.potential(i));
+}
+
 void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
     const TransportConditions conditions = TransportConditions::of(state);
     StepParameters p = stepParameters(state, r);
@@ -204,22 +236,16 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
         double shift = checkedLog(state.keq[1]) - state.stoich[1] * checkedLog(state.cInit[4]);
         p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * shift);
     }
-    double factor = pulseFactor(state.caseCode);
+    const double factor = pulseFactor(state.caseCode);
     if (state.caseCode == 17) {
-        // A film of thickness L: the apparent potential and scale of the thin-layer wave.
-        double ratio = checkedDivide(checkedDivide(kSqrtPi * p.n * state.length, p.Dox),
-                                     checkedSqrt(state.dropTime));
-        p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * checkedLog(ratio));
-        factor =
-            checkedFinite(checkedSqrt(checkedDivide(kPi * state.dropTime, state.diffusion[1])) *
-                          state.length * state.scanRate);
-    }
-
-    const Formula formula = formulaFor(state.caseCode);
-    for (int i = 1; i <= state.pointCount; ++i) {
-        double E = store.potential(i);
-        store.reactionCurrent(i, r) =
-            checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i) * factor);
+        thinLayerSweep(state, conditions, p, store, r);
+    } else {
+        const Formula formula = formulaFor(state.caseCode);
+        for (int i = 1; i <= state.pointCount; ++i) {
+            double E = store.potential(i);
+            store.reactionCurrent(i, r) =
+                checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i) * factor);
+        }
     }
 
     if (state.mechanism == 9) {
@@ -261,8 +287,9 @@ void addSteadyTerm(const ExperimentState &state, CurveStore &store) {
     const double FA = faradayArea(state);
     for (int r = 1; r <= state.chargeCount; ++r) {
         StepParameters p = stepParameters(state, r);
-        double limit = checkedFinite(
-            FA * p.n * checkedDivide(state.diffusion[2 * r - 1] * p.Cox, state.radius));
+        double limit =
+            checkedFinite(steadyCurrentFactor(state.electrode) * FA * p.n *
+                          checkedDivide(state.diffusion[2 * r - 1] * p.Cox, state.radius));
         for (int i = 1; i <= state.pointCount; ++i) {
             double E = store.potential(i);
             double e1 = checkedExp(p.n * state.fOverRT * (E - state.eStart));
@@ -293,14 +320,12 @@ void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
     const int T = totalColumn(state);
     const int n = state.pointCount;
     const int caseCode = state.caseCode;
-    if ((caseCode >= 11 && caseCode <= 16) || caseCode == 18)
+    // The rotating disk's sweep is its steady wave; the thin layer's sweep is computed as one.
+    if (caseCode >= 11 && caseCode <= 16)
         for (int k = 1; k <= T; ++k)
             sweepFromStepCurrents(state, store, k);
     if (caseCode >= 12 && caseCode <= 16)
         addSteadyTerm(state, store);
-    if (caseCode == 17)
-        for (int k = 1; k <= T; ++k)
-            Differentiate(store.potential, store.reactionCurrent, k, n);
     if (state.mechanism == 9)
         for (int i = 1; i <= n; ++i)
             store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) +
@@ -395,8 +420,11 @@ void addNoise(const ExperimentState &state, CurveStore &store, double extreme) {
 } // namespace
 
 void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs) {
-    if (!state.digital)
+    if (!state.digital) {
         requireAnalyticalMechanism(state);
+        if (const std::string refusal = geometryClosedFormRefusal(state); !refusal.empty())
+            throw RuntimeError(refusal);
+    }
     allocateCurveSlot(state, inputs.overlapTicked);
     computeConstants(state);
     buildProgramme(state, store);
