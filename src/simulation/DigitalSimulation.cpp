@@ -4,6 +4,7 @@
 #include "shell/NumberText.h"
 #include "simulation/LargerSmaller.h"
 #include "simulation/LinearSolver.h"
+#include "simulation/MicrodiscSimulation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -499,6 +500,19 @@ void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &sto
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
                           const std::function<void(const std::string &)> &message) {
+    if (state.electrode == 4) {
+        if (microdiscSimulatesMechanism(state.mechanism)) {
+            runMicrodiscSimulation(state, store, uncompensatedResistance);
+            return;
+        }
+        // Chemistry at a microdisc runs at the hemisphere of the disc's area with its steady
+        // current 4 n F D C r, radius pi r / 4: exact at short times and in the steady state.
+        ExperimentState hemisphere = state;
+        hemisphere.electrode = 3;
+        hemisphere.radius = kPi * state.radius / 4;
+        runDigitalSimulation(hemisphere, store, uncompensatedResistance, message);
+        return;
+    }
     const RunSetup run = setUpRun(state);
     // A singular block would otherwise be reported at every time step.
     bool reported = false;
