@@ -197,13 +197,12 @@ FaceFactors faceFactors(int electrode, double r0, double xIn, double xOut, doubl
         return {checkedDivide(3.0 * rin * rin, cIn * volume),
                 checkedDivide(3.0 * rout * rout, cOut * volume)};
     }
-    case 4:
     case 5:
     case 6: { // cylindrical: faces r, volume (rout^2 - rin^2) / 2
         const double volume = width * (rout + rin);
         return {checkedDivide(2.0 * rin, cIn * volume), checkedDivide(2.0 * rout, cOut * volume)};
     }
-    default: // planar, thin film, rotating disk
+    default: // planar, thin film, rotating disk (the microdisc has its own simulation)
         return {checkedDivide(1.0, width * cIn), checkedDivide(1.0, width * cOut)};
     }
 }
