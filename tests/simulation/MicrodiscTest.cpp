@@ -32,6 +32,30 @@ TEST(Microdisc, SweepReachesTheSteadyCurrentOfTheDisc) {
     EXPECT_NEAR(run.total(41) / run.last(), 0.5, 0.01);
 }
 
+TEST(Microdisc, SteadyWaveOfUnequalDiffusionCoefficientsShiftsByTheirRatio) {
+    // The steady reversible wave is half high at E0 + (RT/nF) ln(mR/mO) (Bard and Faulkner,
+    // 2nd ed., section 1.4), and a disc's mass-transfer coefficient 4 D/(pi r) goes as D: the
+    // shift is (RT/nF) ln(DB/DA). 1 mV steps at 1 mV/s on r = 1 um, read by interpolation to
+    // 0.5 mV.
+    for (double dB : {5e-6, 2e-5}) {
+        ExperimentState s = disc(1, 1e-4);
+        s.eStep = 0.001;
+        s.scanRate = 0.001;
+        s.dropTime = 1;
+        s.diffusion[2] = dB;
+        const Simulation run = simulated(s);
+        const double plateau = run.last();
+        double halfWave = NAN;
+        for (int i = 2; i <= run.state.pointCount && std::isnan(halfWave); ++i)
+            if (run.total(i) / plateau >= 0.5) {
+                const double w = (0.5 - run.total(i - 1) / plateau) /
+                                 ((run.total(i) - run.total(i - 1)) / plateau);
+                halfWave = run.E(i - 1) + w * (run.E(i) - run.E(i - 1));
+            }
+        EXPECT_NEAR(halfWave, 0.1 + std::log(dB / kD) / kf, 5e-4) << dB;
+    }
+}
+
 TEST(Microdisc, StepCurrentFollowsShoupAndSzabo) {
     // Diffusion-limited step sampled after 100 implicit steps; Shoup and Szabo's expression
     // f(tau) = 0.7854 + 0.8862 tau^-1/2 + 0.2146 exp(-0.7823 tau^-1/2), tau = 4 D t / r^2, is
