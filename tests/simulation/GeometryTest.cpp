@@ -148,6 +148,26 @@ TEST(ClosedForms, ThinLayerPeakSitsAtE0WhateverThePotentialStep) {
         }
 }
 
+TEST(ClosedForms, IrreversibleThinLayerPeak) {
+    // Totally irreversible reduction in a thin layer (Hubbard 1969; Bard and Faulkner, 2nd ed.,
+    // 11.7): ip = alpha n^2 F^2 v V C / (e RT) at Ep = E0 + RT/(alpha n F) ln(RT ks /
+    // (alpha n F v L)). ks = 1e-8 cm/s, L = 1 um: Ep = -289.2 mV, where the back reaction
+    // is 1e-5 of the forward one. 0.5 mV steps: the potential within a step, the height within
+    // 1e-3 (the top is flat to (alpha f step)^2/8 = 1e-5 there).
+    ExperimentState s = experiment(1, 7, 0);
+    s.eEnd = -0.5;
+    s.eStep = 0.0005;
+    s.dropTime = s.eStep / s.scanRate;
+    s.length = 1e-4;
+    s.ks[1] = 1e-8;
+    const Simulation run = simulated(s);
+    const double alphaF = 0.5 * kf;
+    EXPECT_NEAR(-run.total(run.peak()) / (alphaF * s.scanRate * s.length * kFAC / std::exp(1.0)),
+                1.0, 1e-3);
+    EXPECT_NEAR(run.E(run.peak()),
+                0.1 + std::log(s.ks[1] / (alphaF * s.scanRate * s.length)) / alphaF, 5e-4);
+}
+
 TEST(ClosedForms, MicrodiscSweepEndsOnItsSteadyCurrent) {
     // r = 1 um at 10 mV/s is steady: the plateau is 4 n F D C r (Saito 1968). 1 %: the planar
     // sweep beneath it still carries 0.4463 sqrt(pi) r sqrt(fv/D)/4, under 1 % of it.
