@@ -90,6 +90,17 @@ TEST(Microdisc, ReversibleSweepPeakFollowsAoki) {
     }
 }
 
+TEST(Microdisc, SlowKineticsGiveTheKineticCurrentOfTheWholeDisc) {
+    // With ks = 1e-7 cm/s the transfer rate kf stays far below the disc's mass transfer
+    // 4 D/(pi r) = 0.13 cm/s, so the current is n F A kf C over the whole disc, its strips
+    // weighted by their areas: 1e-3, the surface being depleted by kf/m < 4e-5 only.
+    ExperimentState s = disc(2, 1e-4);
+    s.eStart = s.eEnd = -0.1;
+    s.ks[1] = 1e-7;
+    const double kfAtE = 1e-7 * std::exp(-0.5 * kf * (-0.1 - 0.1));
+    EXPECT_NEAR(-simulated(s).last() / (kF * s.area * kfAtE * 1e-6), 1.0, 1e-3);
+}
+
 TEST(Microdisc, ChemistryRunsAtTheHemisphereOfEqualSteadyCurrent) {
     // A mechanism the disc simulation does not solve runs on the hemisphere of radius pi r/4,
     // whose steady current is the disc's. Mechanism 7 with no follow-up (kf = kb = 0) is the
