@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 namespace kemvo {
@@ -103,9 +104,12 @@ public:
 
 private:
     // Row i's entries addressed by column: valid for columns within the band.
-    const double *rowStart(int i) const { return a_.data() + i * 2 * w_ + w_; }
+    const double *rowStart(int i) const {
+        return a_.data() + static_cast<std::ptrdiff_t>(i) * 2 * w_ + w_;
+    }
     std::size_t index(int row, int column) const {
-        return static_cast<std::size_t>(row * (2 * w_ + 1) + (column - row + w_));
+        return static_cast<std::size_t>(row) * (2 * w_ + 1) +
+               static_cast<std::size_t>(column - row + w_);
     }
     int n_;
     int w_;
@@ -199,7 +203,7 @@ SpeciesOperator speciesOperator(const DiscGrid &g, double dT, double ratio, doub
             }
         }
     s.matrix.factorise();
-    s.response.assign(static_cast<std::size_t>(g.size() * g.ne), 0.0);
+    s.response.assign(static_cast<std::size_t>(g.size()) * g.ne, 0.0);
     std::vector<double> unit(g.size());
     for (int j = 0; j < g.ne; ++j) {
         std::fill(unit.begin(), unit.end(), 0.0);
@@ -260,7 +264,7 @@ public:
         a_.resize(grid_.size());
         b_.resize(grid_.size());
         flux_.resize(grid_.ne);
-        electrodeSystem_.resize(grid_.ne * grid_.ne);
+        electrodeSystem_.resize(static_cast<std::size_t>(grid_.ne) * grid_.ne);
         reset();
     }
 
@@ -332,8 +336,8 @@ private:
     void addElectrodeFluxes() {
         const int ne = grid_.ne;
         for (int k = 0; k < grid_.size(); ++k) {
-            const double *toA = &oxidised_.response[k * ne];
-            const double *toB = &reduced_.response[k * ne];
+            const double *toA = &oxidised_.response[static_cast<std::size_t>(k) * ne];
+            const double *toB = &reduced_.response[static_cast<std::size_t>(k) * ne];
             double lostA = 0, gainedB = 0;
             for (int j = 0; j < ne; ++j) {
                 lostA += toA[j] * flux_[j];
