@@ -249,6 +249,8 @@ public:
     DiscRun(const ExperimentState &state, double timeStep)
         : state_(state), radius_(state.radius), diffusionA_(state.diffusion[1]) {
         const double dT = checkedDivide(diffusionA_ * timeStep, radius_ * radius_);
+        if (!(dT > 0)) // no diffusion or no time step: every box's volume / dT
+            throw RuntimeError(kDivisionByZero);
         const double diffusionLength = checkedSqrt(dT) / kHalfPi;
         grid_ = discGrid(std::clamp(kFirstBoxPerDiffusionLength * diffusionLength,
                                     kSmallestFirstBox, kLargestFirstBox));
