@@ -1,11 +1,11 @@
 #include "simulation/SimulationDriver.h"
 
-#include "analysis/CurveTransforms.h"
 #include "shell/Constants.h"
 #include "shell/CurveSlots.h"
 #include "shell/NumberText.h"
 #include "simulation/AnalyticalCurrents.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/GeometryCurrents.h"
 #include "simulation/SweepIntegralEquation.h"
 
 #include <cmath>
@@ -84,8 +84,10 @@ void buildProgramme(ExperimentState &state, CurveStore &store) {
 enum class Formula {
     None,
     Step,          // sweep and DC: the step current at the drop time
-    StepSpherical, // DC at a curved electrode
-    RotatingDisk,  // sweep and DC at a rotating disk
+    StepSpherical, // DC at a sphere or a hemisphere
+    StepMicrodisc,
+    StepCylindrical, // DC at a cylinder or a hemicylinder
+    RotatingDisk,    // sweep and DC at a rotating disk
     NormalPulse,
     NormalPulseSpherical,
     DiffPulse,
@@ -93,6 +95,21 @@ enum class Formula {
     SquareWave,
     SquareWaveSpherical,
 };
+
+Formula dcFormula(int electrode) {
+    switch (electrode) {
+    case 2:
+    case 3:
+        return Formula::StepSpherical;
+    case 4:
+        return Formula::StepMicrodisc;
+    case 5:
+    case 6:
+        return Formula::StepCylindrical;
+    default:
+        return Formula::Step;
+    }
+}
 
 Formula formulaFor(int caseCode) {
     int technique = caseCode / 10;
@@ -104,8 +121,7 @@ Formula formulaFor(int caseCode) {
     case 1:
         return electrode == 8 ? Formula::RotatingDisk : Formula::Step;
     case 2:
-        return electrode == 8 ? Formula::RotatingDisk
-                              : (curved ? Formula::StepSpherical : Formula::Step);
+        return electrode == 8 ? Formula::RotatingDisk : dcFormula(electrode);
     case 3:
         return electrode == 1 ? Formula::NormalPulse
                               : (curved ? Formula::NormalPulseSpherical : Formula::None);
@@ -183,6 +199,12 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     case Formula::StepSpherical:
         return StepCurrentSpherical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                     td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepMicrodisc:
+        return StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                    td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepCylindrical:
+        return StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                      td, td, p.Cred, p.Dred, pulse);
     case Formula::RotatingDisk:
         return RotatingDiskCurrent(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td,
                                    p.Cred, p.Dred, pulse);
@@ -211,6 +233,15 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     return 0;
 }
 
+// The radius of the sphere whose kernel serves the sweep: none on a plane; on a microdisc the
+// sphere of the same area and steady current (radius pi r0 / 4), exact at short times and in
+// the steady state.
+double sweepRadius(const ExperimentState &state) {
+    if (state.caseCode == 11)
+        return 0;
+    return checkedDivide(state.radius, steadyCurrentFactor(state.electrode));
+}
+
 // The sweep current of step r from the integral equation of the sweep, Butler-Volmer kinetics
 // included; time runs at the scan rate, one potential step per |eStep|/v.
 void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, int r,
@@ -227,7 +258,7 @@ void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, 
     SweepConditions conditions;
     conditions.fOverRT = state.fOverRT;
     conditions.timeStep = checkedDivide(std::fabs(state.eStep), state.scanRate);
-    conditions.radius = state.caseCode == 11 ? 0 : state.radius;
+    conditions.radius = sweepRadius(state);
     conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
     const std::vector<double> current =
         sweepCurrents(couple, conditions, store.potential, state.pointCount);
@@ -245,6 +276,15 @@ void catalyticStepCurrents(const ExperimentState &state, CurveStore &store, int 
                           state.kf[1], state.dropTime, p.Cred);
 }
 
+// The sweep at a film of thickness `length`, as a thin layer.
+void thinLayerSweep(const ExperimentState &state, const TransportConditions &conditions,
+                    const StepParameters &p, CurveStore &store, int r) {
+    ThinLayer layer(conditions, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Cred, state.length,
+                    state.scanRate, store.potential(1));
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) = layer.sweepTo(store.potential(i));
+}
+
 void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
     const TransportConditions conditions = TransportConditions::of(state);
     StepParameters p = stepParameters(state, r);
@@ -252,17 +292,11 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
         double shift = checkedLog(state.keq[1]) - state.stoich[1] * checkedLog(state.cInit[4]);
         p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * shift);
     }
-    double factor = pulseFactor(state.caseCode);
+    const double factor = pulseFactor(state.caseCode);
     if (state.caseCode == 17) {
-        // A film of thickness L: the apparent potential and scale of the thin-layer wave.
-        double ratio = checkedDivide(checkedDivide(kSqrtPi * p.n * state.length, p.Dox),
-                                     checkedSqrt(state.dropTime));
-        p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * checkedLog(ratio));
-        factor =
-            checkedFinite(checkedSqrt(checkedDivide(kPi * state.dropTime, state.diffusion[1])) *
-                          state.length * state.scanRate);
+        thinLayerSweep(state, conditions, p, store, r);
+        return;
     }
-
     if (catalyticStep(state)) {
         catalyticStepCurrents(state, store, r, p);
         return;
@@ -310,30 +344,12 @@ void sumSteps(const ExperimentState &state, CurveStore &store) {
     }
 }
 
-// The sweep current from the step currents sampled at the drop time td: the step current
-// times sqrt(pi td) is the semi-integral in time of the sweep current, so the sweep current is
-// sqrt(pi td) times its semi-derivative in time, the potential axis turned into time by v.
-void sweepFromStepCurrents(const ExperimentState &state, CurveStore &store, int column) {
-    const int n = state.pointCount;
-    const double scale = checkedSqrt(kPi * state.dropTime);
-    const double first = store.reactionCurrent(1, column);
-    SemiDifferentiate(store.potential, store.reactionCurrent, column, n, state.scanRate);
-    for (int i = 1; i <= n; ++i)
-        store.reactionCurrent(i, column) =
-            checkedFinite(first + scale * (store.reactionCurrent(i, column) - first));
-}
-
 void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
     const int T = totalColumn(state);
     const int n = state.pointCount;
-    const int caseCode = state.caseCode;
+    // The sweeps, the rotating disk's steady wave and the thin layer are computed as such;
+    // the pulse techniques of the catalytic mechanism add the regenerated current.
     const bool ownClosedForm = sweepByIntegralEquation(state) || catalyticStep(state);
-    if (caseCode == 18 && !ownClosedForm)
-        for (int k = 1; k <= T; ++k)
-            sweepFromStepCurrents(state, store, k);
-    if (caseCode == 17 && !ownClosedForm)
-        for (int k = 1; k <= T; ++k)
-            Differentiate(store.potential, store.reactionCurrent, k, n);
     if (state.mechanism == 9 && !ownClosedForm)
         for (int i = 1; i <= n; ++i)
             store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) +
@@ -428,8 +444,11 @@ void addNoise(const ExperimentState &state, CurveStore &store, double extreme) {
 } // namespace
 
 void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs) {
-    if (!state.digital)
+    if (!state.digital) {
         requireAnalyticalMechanism(state);
+        if (const std::string refusal = geometryClosedFormRefusal(state); !refusal.empty())
+            throw RuntimeError(refusal);
+    }
     allocateCurveSlot(state, inputs.overlapTicked);
     computeConstants(state);
     buildProgramme(state, store);
