@@ -202,5 +202,23 @@ TEST(PulseClosedForms, ReturnPeaksOfACycleMirrorTheForwardOnes) {
     }
 }
 
+TEST(PulseClosedForms, IrreversibleNormalPulseWaveIsHalfHighWhereOldhamAndParryPutIt) {
+    // A totally irreversible step from rest (ks = 1e-4 cm/s, ks sqrt(tp/D) = 0.007) is half
+    // of its limit where kf sqrt(tp/D) = 0.4330, that is at E0 + ln(2.312 ks sqrt(tp/D))/(a n f)
+    // (Oldham and Parry, Anal. Chem. 40 (1968) 65), whatever the transfer coefficient a. The
+    // last pulse is placed there; the start, 0.7 V positive of E0, reduces nothing (kf < 1e-8
+    // cm/s). 0.3 %: the published 2.312 is good to 4e-4 in the current.
+    for (double alpha : {0.3, 0.7}) {
+        ExperimentState s = experiment(3);
+        s.ks[1] = 1e-4;
+        s.alpha[1] = alpha;
+        s.eStart = 0.8;
+        s.eEnd = 0.6;
+        const double halfWave = kE0 + std::log(2.312 * 1e-4 * std::sqrt(0.05 / kD)) / (alpha * kf);
+        s.pulseAmplitude = halfWave - s.eEnd;
+        EXPECT_NEAR(simulated(s).last() / -cottrell(0.05), 0.5, 1.5e-3) << alpha;
+    }
+}
+
 } // namespace
 } // namespace kemvo
