@@ -3,7 +3,9 @@
 #include "shell/Constants.h"
 #include "simulation/CheckedMath.h"
 
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <vector>
 
 namespace kemvo {
@@ -12,6 +14,11 @@ namespace {
 // H sqrt(tp) above which a step is reversible for the square wave's sum: exp(x^2) erfc(x)
 // differs from 1/(x sqrt(pi)) by the factor 1 - 1/(2 x^2), here 5e-7.
 constexpr double kReversibleRate = 1e3;
+
+// Sub-steps of the kinetic integral equation per interval of constant potential: the base
+// period and the pulse of a drop, a half-period of the square wave.
+constexpr int kDropSubSteps = 40;
+constexpr int kHalfPeriodSubSteps = 24;
 
 // The single-step current at one potential, S(t) = K (g + (1 - g) exp(H^2 t) erfc(H sqrt(t))),
 // as StepCurrentPlanar (g = 0) and StepCurrentSpherical compute it, with the kinetics taken
@@ -111,21 +118,156 @@ void superposeReversible(const TransportConditions &c, const Couple &couple,
     superpose(N, sampled, [&](std::size_t k, std::size_t m) { return a[k] * weight[m] + b[k]; });
 }
 
+// The flux of a couple with Butler-Volmer kinetics under a programme of potentials, from the
+// integral equation of planar (or, with equal D, spherical) diffusion: I(t) is the convolution
+// of the flux j with the kernel k(t) = 1/sqrt(pi t) (minus a exp(a^2 t) erfc(a sqrt(t)),
+// a = Dox/r0, at a sphere), and j = kf (Cox - I/Dox) - kb (Cred + I/Dred) at every instant.
+// I is taken piecewise linear on sub-steps that grow geometrically from every change of
+// potential, the first resolving the kinetic time 1/H^2; j follows as the exact convolution of
+// that I' with k, so a fast jump of I costs one short sub-step and not an error.
+class KineticConvolution {
+public:
+    KineticConvolution(const TransportConditions &c, const Couple &couple, PulseElectrode electrode,
+                       int subSteps)
+        : c_(c), couple_(couple), subSteps_(subSteps),
+          a_(electrode == PulseElectrode::Spherical ? checkedDivide(couple.Dox, c.radius) : 0) {
+        times_.push_back(0);
+        integral_.push_back(0);
+        slopes_.push_back(0);
+    }
+
+    // Holds E [V] for a time [s]; returns the flux at the end, n j in the units of the step
+    // functions.
+    double hold(double E, double duration) {
+        const StepResponse r = responseAt(c_, couple_, PulseElectrode::Planar, E);
+        const double drive = checkedDivide(r.K, couple_.n); // kf Cox - kb Cred
+        const double start = times_.back();
+        // The distant intervals' share changes smoothly over this one: linear between its ends.
+        distantAtStart_ = distantHistory(start);
+        distantRate_ = (distantHistory(start + duration) - distantAtStart_) / duration;
+        distantFrom_ = start;
+        // The first sub-step resolves the kinetic time 1/H^2 of the new potential.
+        const double share =
+            std::clamp(0.3 / (r.kinetic * r.kinetic * duration), kFinestShare, kCoarsestShare);
+        const double growth = growthFor(subSteps_, share);
+        double reached = 0, h = duration * share, flux = 0;
+        for (int q = 1; q <= subSteps_; ++q, h *= growth) {
+            reached = q == subSteps_ ? duration : reached + h;
+            flux = advance(drive, r.kinetic, start + reached);
+        }
+        intervalEnds_.push_back(times_.size() - 1);
+        return checkedFinite(couple_.n * flux);
+    }
+
+private:
+    // Ratio q of N sub-steps whose first is the share s of the interval: s (q^N - 1)/(q - 1) = 1.
+    static double growthFor(int N, double s) {
+        double lo = 1, hi = 4;
+        for (int k = 0; k < 60; ++k) {
+            double q = (lo + hi) / 2;
+            (s * (std::pow(q, N) - 1) / (q - 1) > 1 ? hi : lo) = q;
+        }
+        return (lo + hi) / 2;
+    }
+
+    // Cumulative kernel: the integral of k from 0 to tau.
+    double cumulative(double tau) const {
+        if (a_ == 0)
+            return 2 * std::sqrt(tau / kPi);
+        return (1 - ExpErfc(a_ * std::sqrt(tau))) / a_;
+    }
+
+    // One sub-step to time t: with j = drive - H I at t and j = the convolution of the
+    // piecewise constant slopes of I, I(t) is linear in the unknown last slope.
+    double advance(double drive, double H, double t) {
+        const std::size_t n = times_.size();
+        double history = distantAtStart_ + distantRate_ * (t - distantFrom_);
+        const std::size_t recent = recentFirstNode();
+        double later = cumulative(t - times_[recent - 1]);
+        for (std::size_t i = recent; i < n; ++i) {
+            double earlier = later;
+            later = cumulative(t - times_[i]);
+            history += slopes_[i] * (earlier - later);
+        }
+        const double h = t - times_.back();
+        const double weight = later / h; // cumulative(h) / h
+        const double previous = integral_.back();
+        const double I = checkedFinite((drive - history + previous * weight) / (H + weight));
+        times_.push_back(t);
+        integral_.push_back(I);
+        slopes_.push_back((I - previous) / h);
+        return drive - H * I;
+    }
+
+    // First node whose slope is convolved sub-step by sub-step: that of the oldest of the last
+    // kExactIntervals intervals.
+    std::size_t recentFirstNode() const {
+        if (intervalEnds_.size() <= kExactIntervals)
+            return 1;
+        return intervalEnds_[intervalEnds_.size() - kExactIntervals - 1] + 1;
+    }
+
+    // Intervals further back see a kernel that varies little across them: each enters with its
+    // mean slope, so that a long square wave costs a sum over intervals, not over sub-steps.
+    double distantHistory(double t) const {
+        double history = 0;
+        std::size_t begin = 0;
+        for (std::size_t b = 0; b + kExactIntervals < intervalEnds_.size(); ++b) {
+            const std::size_t end = intervalEnds_[b];
+            const double rise = integral_[end] - integral_[begin];
+            const double length = times_[end] - times_[begin];
+            history +=
+                rise / length * (cumulative(t - times_[begin]) - cumulative(t - times_[end]));
+            begin = end;
+        }
+        return history;
+    }
+
+    static constexpr std::size_t kExactIntervals = 8;
+    static constexpr double kFinestShare = 1e-6, kCoarsestShare = 1e-2;
+    TransportConditions c_;
+    Couple couple_;
+    int subSteps_;
+    double a_;
+    std::vector<double> times_, integral_, slopes_;
+    std::vector<std::size_t> intervalEnds_; // last node of every interval held so far
+    double distantAtStart_ = 0, distantRate_ = 0, distantFrom_ = 0;
+};
+
+// A couple whose every potential of the programme is reversible on the time scale tp.
+bool reversibleAt(const TransportConditions &c, const Couple &couple, double tp,
+                  std::initializer_list<double> potentials) {
+    for (double E : potentials)
+        if (responseAt(c, couple, PulseElectrode::Planar, E).kinetic * std::sqrt(tp) <
+            kReversibleRate)
+            return false;
+    return true;
+}
+
 } // namespace
 
 double NormalPulseCurrent(const TransportConditions &c, const Couple &couple,
                           PulseElectrode electrode, double Ebase, double Epulse, double td,
                           double tp) {
     requirePulseShorterThanDrop(td, tp);
-    return twoStepCurrent(c, couple, electrode, Ebase, td - tp, Epulse, td);
+    if (reversibleAt(c, couple, tp, {Ebase, Epulse}))
+        return twoStepCurrent(c, couple, electrode, Ebase, td - tp, Epulse, td);
+    KineticConvolution drop(c, couple, electrode, kDropSubSteps);
+    drop.hold(Ebase, td - tp);
+    return drop.hold(Epulse, tp);
 }
 
 double DiffPulseCurrent(const TransportConditions &c, const Couple &couple,
                         PulseElectrode electrode, double E, double dE, double td, double tp) {
     requirePulseShorterThanDrop(td, tp);
-    double base = stepCurrent(c, couple, electrode, E, td - tp);
-    double pulse = twoStepCurrent(c, couple, electrode, E, td - tp, E + dE, td);
-    return checkedFinite(pulse - base);
+    if (reversibleAt(c, couple, tp, {E, E + dE})) {
+        double base = stepCurrent(c, couple, electrode, E, td - tp);
+        double pulse = twoStepCurrent(c, couple, electrode, E, td - tp, E + dE, td);
+        return checkedFinite(pulse - base);
+    }
+    KineticConvolution drop(c, couple, electrode, kDropSubSteps);
+    double base = drop.hold(E, td - tp);
+    return checkedFinite(drop.hold(E + dE, tp) - base);
 }
 
 void SquareWaveCurrents(const TransportConditions &c, const Couple &couple,
@@ -140,21 +282,18 @@ void SquareWaveCurrents(const TransportConditions &c, const Couple &couple,
         potentials[2 * i + 1] = staircase[i] - pulse[i];
     }
 
-    std::vector<StepResponse> responses;
-    responses.reserve(potentials.size());
     bool reversible = true;
-    for (double E : potentials) {
-        responses.push_back(responseAt(c, couple, electrode, E));
-        reversible = reversible && responses.back().kinetic * std::sqrt(tp) >= kReversibleRate;
-    }
+    for (double E : potentials)
+        reversible = reversible && reversibleAt(c, couple, tp, {E});
 
     std::vector<double> sampled(potentials.size(), 0.0);
-    if (reversible)
+    if (reversible) {
         superposeReversible(c, couple, electrode, potentials, tp, sampled);
-    else
-        superpose(potentials.size(), sampled, [&](std::size_t k, std::size_t m) {
-            return responses[k].at(static_cast<double>(m) * tp);
-        });
+    } else {
+        KineticConvolution run(c, couple, electrode, kHalfPeriodSubSteps);
+        for (std::size_t k = 0; k < potentials.size(); ++k)
+            sampled[k] = run.hold(potentials[k], tp);
+    }
     for (std::size_t i = 0; i < points; ++i)
         net[i] = checkedFinite(sampled[2 * i] - sampled[2 * i + 1]);
 }
