@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <initializer_list>
 #include <vector>
 
@@ -18,7 +19,7 @@ constexpr double kReversibleRate = 1e3;
 // Sub-steps of the kinetic integral equation per interval of constant potential: the base
 // period and the pulse of a drop, a half-period of the square wave.
 constexpr int kDropSubSteps = 40;
-constexpr int kHalfPeriodSubSteps = 24;
+constexpr int kHalfPeriodSubSteps = 32;
 
 // The single-step current at one potential, S(t) = K (g + (1 - g) exp(H^2 t) erfc(H sqrt(t))),
 // as StepCurrentPlanar (g = 0) and StepCurrentSpherical compute it, with the kinetics taken
@@ -142,6 +143,7 @@ public:
         const StepResponse r = responseAt(c_, couple_, PulseElectrode::Planar, E);
         const double drive = checkedDivide(r.K, couple_.n); // kf Cox - kb Cred
         const double start = times_.back();
+        const std::size_t startNode = times_.size() - 1;
         // The distant intervals' share changes smoothly over this one: linear between its ends.
         distantAtStart_ = distantHistory(start);
         distantRate_ = (distantHistory(start + duration) - distantAtStart_) / duration;
@@ -155,7 +157,7 @@ public:
             reached = q == subSteps_ ? duration : reached + h;
             flux = advance(drive, r.kinetic, start + reached);
         }
-        intervalEnds_.push_back(times_.size() - 1);
+        closeInterval(startNode);
         return checkedFinite(couple_.n * flux);
     }
 
@@ -207,23 +209,72 @@ private:
         return intervalEnds_[intervalEnds_.size() - kExactIntervals - 1] + 1;
     }
 
-    // Intervals further back see a kernel that varies little across them: each enters with its
-    // mean slope, so that a long square wave costs a sum over intervals, not over sub-steps.
+    // Intervals further back see a kernel that varies little across them. They are kept as
+    // blocks, each with its rise of I and the first moment of that rise about its middle: the
+    // mean slope is convolved exactly and the moment times the kernel's slope at the middle
+    // places a rise crowded at one end. Blocks merge while they stay shorter than an eighth of
+    // their distance, so a long square wave costs a sum over a few blocks per sub-step.
+    struct Block {
+        double t0, t1, I0, I1; // [s] and [mol/L cm/s^0.5] at its ends
+        double moment;         // of the rise of I about (t0 + t1)/2
+    };
+
     double distantHistory(double t) const {
         double history = 0;
-        std::size_t begin = 0;
-        for (std::size_t b = 0; b + kExactIntervals < intervalEnds_.size(); ++b) {
-            const std::size_t end = intervalEnds_[b];
-            const double rise = integral_[end] - integral_[begin];
-            const double length = times_[end] - times_[begin];
+        for (const Block &b : distant_)
             history +=
-                rise / length * (cumulative(t - times_[begin]) - cumulative(t - times_[end]));
-            begin = end;
-        }
+                (b.I1 - b.I0) / (b.t1 - b.t0) * (cumulative(t - b.t0) - cumulative(t - b.t1)) +
+                b.moment * kernelFall(t - (b.t0 + b.t1) / 2);
         return history;
     }
 
+    static Block merged(const Block &a, const Block &b) {
+        const double middle = (a.t0 + b.t1) / 2;
+        return {a.t0, b.t1, a.I0, b.I1,
+                a.moment + b.moment + (a.I1 - a.I0) * ((a.t0 + a.t1) / 2 - middle) +
+                    (b.I1 - b.I0) * ((b.t0 + b.t1) / 2 - middle)};
+    }
+
+    void makeDistant(const Block &block) {
+        distant_.push_back(block);
+        const double now = times_.back();
+        for (std::size_t i = 0; i + 1 < distant_.size();) {
+            if (distant_[i + 1].t1 - distant_[i].t0 <= (now - distant_[i + 1].t1) / kBlockRatio) {
+                distant_[i] = merged(distant_[i], distant_[i + 1]);
+                distant_.erase(distant_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            } else {
+                ++i;
+            }
+        }
+    }
+
+    // -dk/dtau.
+    double kernelFall(double tau) const {
+        double planar = 0.5 / (std::sqrt(kPi * tau) * tau);
+        if (a_ == 0)
+            return planar;
+        return planar + a_ * a_ * (a_ * ExpErfc(a_ * std::sqrt(tau)) - 1 / std::sqrt(kPi * tau));
+    }
+
+    // The interval just held as a block, its moment (t1 - t0)(I0 + I1)/2 - the integral of I
+    // (I piecewise linear); the oldest of the exact intervals joins the distant blocks.
+    void closeInterval(std::size_t begin) {
+        const std::size_t end = times_.size() - 1;
+        double area = 0;
+        for (std::size_t i = begin + 1; i <= end; ++i)
+            area += (times_[i] - times_[i - 1]) * (integral_[i] + integral_[i - 1]) / 2;
+        const double span = times_[end] - times_[begin];
+        exact_.push_back({times_[begin], times_[end], integral_[begin], integral_[end],
+                          span * (integral_[end] + integral_[begin]) / 2 - area});
+        intervalEnds_.push_back(end);
+        if (exact_.size() > kExactIntervals) {
+            makeDistant(exact_.front());
+            exact_.pop_front();
+        }
+    }
+
     static constexpr std::size_t kExactIntervals = 8;
+    static constexpr double kBlockRatio = 8;
     static constexpr double kFinestShare = 1e-6, kCoarsestShare = 1e-2;
     TransportConditions c_;
     Couple couple_;
@@ -231,6 +282,8 @@ private:
     double a_;
     std::vector<double> times_, integral_, slopes_;
     std::vector<std::size_t> intervalEnds_; // last node of every interval held so far
+    std::deque<Block> exact_;               // the last kExactIntervals of them
+    std::vector<Block> distant_;            // the earlier ones, oldest first
     double distantAtStart_ = 0, distantRate_ = 0, distantFrom_ = 0;
 };
 
