@@ -120,12 +120,14 @@ void superposeReversible(const TransportConditions &c, const Couple &couple,
 }
 
 // The flux of a couple with Butler-Volmer kinetics under a programme of potentials, from the
-// integral equation of planar (or, with equal D, spherical) diffusion: I(t) is the convolution
-// of the flux j with the kernel k(t) = 1/sqrt(pi t) (minus a exp(a^2 t) erfc(a sqrt(t)),
-// a = Dox/r0, at a sphere), and j = kf (Cox - I/Dox) - kb (Cred + I/Dred) at every instant.
-// I is taken piecewise linear on sub-steps that grow geometrically from every change of
-// potential, the first resolving the kinetic time 1/H^2; j follows as the exact convolution of
-// that I' with k, so a fast jump of I costs one short sub-step and not an error.
+// integral equation of planar (or, with equal D, spherical) diffusion. The surface holds
+// Cox - I/Dox of A and Cred + I/Dred of B, where I is the semi-integral of the flux j at a
+// plane, or its convolution with 1/sqrt(pi t) - a exp(a^2 t) erfc(a sqrt(t)), a = Dox/r0, at a
+// sphere; so j is the semi-derivative of I, plus a I at a sphere (their Laplace transforms are
+// I = j/(sqrt(s) + a)). With j = kf (Cox - I/Dox) - kb (Cred + I/Dred) at every instant, I is
+// taken piecewise linear on sub-steps that grow geometrically from every change of potential,
+// the first resolving the kinetic time 1/H^2; a fast jump of I costs one short sub-step and not
+// an error.
 class KineticConvolution {
 public:
     KineticConvolution(const TransportConditions &c, const Couple &couple, PulseElectrode electrode,
@@ -172,15 +174,11 @@ private:
         return (lo + hi) / 2;
     }
 
-    // Cumulative kernel: the integral of k from 0 to tau.
-    double cumulative(double tau) const {
-        if (a_ == 0)
-            return 2 * std::sqrt(tau / kPi);
-        return (1 - ExpErfc(a_ * std::sqrt(tau))) / a_;
-    }
+    // Integral of the semi-derivative's kernel 1/sqrt(pi t) from 0 to tau.
+    static double cumulative(double tau) { return 2 * std::sqrt(tau / kPi); }
 
-    // One sub-step to time t: with j = drive - H I at t and j = the convolution of the
-    // piecewise constant slopes of I, I(t) is linear in the unknown last slope.
+    // One sub-step to time t: with j = drive - H I at t and j = the semi-derivative of I (plus
+    // a I at a sphere), I(t) is linear in the unknown last slope.
     double advance(double drive, double H, double t) {
         const std::size_t n = times_.size();
         double history = distantAtStart_ + distantRate_ * (t - distantFrom_);
@@ -194,7 +192,7 @@ private:
         const double h = t - times_.back();
         const double weight = later / h; // cumulative(h) / h
         const double previous = integral_.back();
-        const double I = checkedFinite((drive - history + previous * weight) / (H + weight));
+        const double I = checkedFinite((drive - history + previous * weight) / (H + weight + a_));
         times_.push_back(t);
         integral_.push_back(I);
         slopes_.push_back((I - previous) / h);
@@ -248,13 +246,8 @@ private:
         }
     }
 
-    // -dk/dtau.
-    double kernelFall(double tau) const {
-        double planar = 0.5 / (std::sqrt(kPi * tau) * tau);
-        if (a_ == 0)
-            return planar;
-        return planar + a_ * a_ * (a_ * ExpErfc(a_ * std::sqrt(tau)) - 1 / std::sqrt(kPi * tau));
-    }
+    // -d/dtau of 1/sqrt(pi tau).
+    static double kernelFall(double tau) { return 0.5 / (std::sqrt(kPi * tau) * tau); }
 
     // The interval just held as a block, its moment (t1 - t0)(I0 + I1)/2 - the integral of I
     // (I piecewise linear); the oldest of the exact intervals joins the distant blocks.
