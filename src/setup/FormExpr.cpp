@@ -93,7 +93,7 @@ FormExpr::FormExpr(Application &app)
       tp(box(Frame3, "tp", "0.05")), LabelEpulse(label(Frame3, "LabelEpulse", "E pulse (V)")),
       Epulse(box(Frame3, "Epulse", "-0.05")), LabelF(label(Frame3, "LabelF", "f (Hz)")),
       TextF(box(Frame3, "TextF", "10")), LabelNoise(label(Frame3, "LabelNoise", "Noise (%)")),
-      Noise(box(Frame3, "Noise", "0")), LabelCdl(label(Frame3, "LabelCdl", "C dl (F)")),
+      Noise(box(Frame3, "Noise", "0")), LabelCdl(label(Frame3, "LabelCdl", "C dl (F/cm\u00B2)")),
       Cdl(box(Frame3, "Cdl", "0")),
       LabelRu(label(Frame3, "LabelRu", std::string("R (") + kOhm + ")")),
       Ru(box(Frame3, "Ru", "0")), Labeltemp(label(Frame3, "Labeltemp", "T ( \u00B0C)")),

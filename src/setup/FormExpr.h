@@ -159,7 +159,7 @@ public:
     Label &LabelNoise;
     TextBox &Noise; // [%]
     Label &LabelCdl;
-    TextBox &Cdl; // [F]
+    TextBox &Cdl; // [F/cm^2]
     Label &LabelRu;
     TextBox &Ru; // [ohm]
     Label &Labeltemp;

@@ -111,15 +111,4 @@ void ThinLayer::advance(double E, double duration) {
     current_ = checkedFinite(n_ * thickness_ * (before - oxidised_) / duration);
 }
 
-std::string geometryClosedFormRefusal(const ExperimentState &state) {
-    if (state.digital || state.technique != 1)
-        return {};
-    if (state.electrode != 5 && state.electrode != 6)
-        return {};
-    const char *electrode = state.electrode == 5 ? "cylinder" : "hemicylinder";
-    return std::string("Analytical simulation Error: Linear sweep voltammetry has no closed form "
-                       "on the ") +
-           electrode + "! Tick the digital simulation or choose another electrode.";
-}
-
 } // namespace kemvo

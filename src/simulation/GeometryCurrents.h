@@ -74,9 +74,4 @@ private:
     double current_ = 0;
 };
 
-// The refusal text when the technique on this electrode has no closed form that gives the
-// right current (the sweep at a cylinder, which has no steady state to add to the planar
-// sweep), otherwise an empty text. The analytical simulation refuses it before running.
-std::string geometryClosedFormRefusal(const ExperimentState &state);
-
 } // namespace kemvo

@@ -4,9 +4,9 @@
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
 #include "shell/NumberText.h"
+#include "simulation/ClosedFormCatalogue.h"
 #include "simulation/DigitalSimulation.h"
 #include "simulation/DisplayedQuantity.h"
-#include "simulation/GeometryCurrents.h"
 #include "simulation/SimulationDriver.h"
 
 namespace kemvo {
@@ -38,14 +38,22 @@ void simulateWithWindows(Application &app) {
     DeriveDisplayedQuantity(app);
 }
 
+// An experiment that no closed form serves is refused before anything is computed, so the
+// state and the curves stay as they were.
+bool refusedByTheClosedForms(Application &app) {
+    if (app.state().digital)
+        return false;
+    auto refusal = closedFormRefusal(app.state());
+    if (refusal)
+        app.showMessage("Analytical simulation Error: " + refusal->description + refusal->tail);
+    return refusal.has_value();
+}
+
 } // namespace
 
 bool Simulate(Application &app) {
-    // A closed form that would give a wrong current is refused before anything is written.
-    if (const std::string refusal = geometryClosedFormRefusal(app.state()); !refusal.empty()) {
-        app.showMessage(refusal);
+    if (refusedByTheClosedForms(app))
         return false;
-    }
     return runTrapped(
         app, "Analytical simulation Error: ", "! Please try again by other initial values.",
         [&app] { simulateWithWindows(app); });

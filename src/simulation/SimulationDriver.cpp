@@ -5,18 +5,18 @@
 #include "shell/NumberText.h"
 #include "simulation/AnalyticalCurrents.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/ClosedFormCatalogue.h"
 #include "simulation/GeometryCurrents.h"
+#include "simulation/PulseCurrents.h"
 #include "simulation/SweepIntegralEquation.h"
 
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace kemvo {
 namespace {
-
-// Mechanism 9 keeps the catalytic current of a pulse technique here until it joins the total.
-constexpr int kCatalyticColumn = 5;
 
 int totalColumn(const ExperimentState &state) {
     return state.chargeCount + 1;
@@ -27,17 +27,9 @@ double faradayArea(const ExperimentState &state) {
     return checkedFinite(state.area * kFaraday * kMolarToPerCm3);
 }
 
-void requireAnalyticalMechanism(const ExperimentState &state) {
-    switch (state.mechanism) {
-    case 1:
-    case 4:
-    case 9:
-    case 17:
-        return;
-    default:
-        throw RuntimeError("No analytical solution for mechanism " +
-                           std::to_string(state.mechanism));
-    }
+void requireClosedForm(const ExperimentState &state) {
+    if (auto refusal = closedFormRefusal(state))
+        throw RuntimeError(refusal->description);
 }
 
 // Sweeps at a plane or a curved electrode (taken as a sphere of the electrode's radius), and
@@ -136,19 +128,6 @@ Formula formulaFor(int caseCode) {
     }
 }
 
-// Scale factor of the pulse techniques' stored currents.
-double pulseFactor(int caseCode) {
-    switch (caseCode / 10) {
-    case 3:
-    case 4:
-        return 1.755;
-    case 5:
-        return 2.47;
-    default:
-        return 1;
-    }
-}
-
 // One charge-transfer step's parameters in the closed forms' terms.
 struct StepParameters {
     double ks = 0, alpha = 0, n = 0;
@@ -186,7 +165,39 @@ double thermalVoltage(const ExperimentState &state, const StepParameters &p) {
     return checkedDivide(1 / state.fOverRT, p.n);
 }
 
-// Current of step r at point i by the closed form of the case, times the case's factor.
+// Forward sweeps run from eStart towards eEnd: the first and, with two cycles, the third.
+bool forwardSweep(const ExperimentState &state, int i) {
+    const int np = state.pointsPerSweep;
+    return i <= np || (i > 2 * np && i <= 3 * np);
+}
+
+// The differential pulse and the square wave's forward half-period go with the scan, so that
+// the return sweep's peaks mirror the forward ones.
+double pulseWithScan(const ExperimentState &state, int i) {
+    return forwardSweep(state, i) ? state.pulseAmplitude : -state.pulseAmplitude;
+}
+
+Couple coupleOf(const StepParameters &p) {
+    return {p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox, p.Cred, p.Dred};
+}
+
+PulseElectrode pulseElectrodeOf(Formula formula) {
+    switch (formula) {
+    case Formula::NormalPulseSpherical:
+    case Formula::DiffPulseSpherical:
+    case Formula::SquareWaveSpherical:
+        return PulseElectrode::Spherical;
+    default:
+        return PulseElectrode::Planar;
+    }
+}
+
+bool isSquareWave(Formula formula) {
+    return formula == Formula::SquareWave || formula == Formula::SquareWaveSpherical;
+}
+
+// Current of step r at point i by the closed form of the case; the square wave, one
+// continuous run, is computed for all points at once by squareWaveColumn.
 double closedFormCurrent(const ExperimentState &state, const TransportConditions &conditions,
                          Formula formula, const StepParameters &p, double E, int i) {
     const double td = state.dropTime;
@@ -209,24 +220,16 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
         return RotatingDiskCurrent(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td,
                                    p.Cred, p.Dred, pulse);
     case Formula::NormalPulse:
-        return StepCurrentPlanar(conditions, E + pulse, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp,
-                                 td, p.Cred, p.Dred, pulse);
     case Formula::NormalPulseSpherical:
-        return StepCurrentSpherical(conditions, E + pulse, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox,
-                                    tp, td, p.Cred, p.Dred, pulse);
+        // Every drop rests at the start potential until the pulse to E + Epulse.
+        return NormalPulseCurrent(conditions, coupleOf(p), pulseElectrodeOf(formula), state.eStart,
+                                  E + pulse, td, tp);
     case Formula::DiffPulse:
-    case Formula::DiffPulseSpherical: {
-        // The pulse goes against the scan on the return sweep.
-        double Ep = i <= state.pointsPerSweep ? pulse : -pulse;
-        auto f = formula == Formula::DiffPulse ? DiffPulsePlanar : DiffPulseSpherical;
-        return f(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td, p.Cred, p.Dred, Ep);
-    }
+    case Formula::DiffPulseSpherical:
+        return DiffPulseCurrent(conditions, coupleOf(p), pulseElectrodeOf(formula), E,
+                                pulseWithScan(state, i), td, tp);
     case Formula::SquareWave:
-        return SquareWavePlanar(conditions, E - pulse, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp,
-                                td, p.Cred, p.Dred, 2 * pulse);
     case Formula::SquareWaveSpherical:
-        return SquareWaveSpherical(conditions, E, p.ks, p.alpha, p.n, p.e0 + pulse, p.Cox, p.Dox,
-                                   tp, td, p.Cred, p.Dred, 2 * pulse);
     case Formula::None:
         break;
     }
@@ -285,6 +288,20 @@ void thinLayerSweep(const ExperimentState &state, const TransportConditions &con
         store.reactionCurrent(i, r) = layer.sweepTo(store.potential(i));
 }
 
+void squareWaveColumn(const ExperimentState &state, const TransportConditions &conditions,
+                      Formula formula, const StepParameters &p, CurveStore &store, int r) {
+    const int n = state.pointCount;
+    std::vector<double> staircase(n), pulse(n), net(n);
+    for (int i = 1; i <= n; ++i) {
+        staircase[i - 1] = store.potential(i);
+        pulse[i - 1] = pulseWithScan(state, i);
+    }
+    SquareWaveCurrents(conditions, coupleOf(p), pulseElectrodeOf(formula), staircase, pulse,
+                       state.pulseTime, net);
+    for (int i = 1; i <= n; ++i)
+        store.reactionCurrent(i, r) = net[i - 1];
+}
+
 void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
     const TransportConditions conditions = TransportConditions::of(state);
     StepParameters p = stepParameters(state, r);
@@ -292,7 +309,6 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
         double shift = checkedLog(state.keq[1]) - state.stoich[1] * checkedLog(state.cInit[4]);
         p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * shift);
     }
-    const double factor = pulseFactor(state.caseCode);
     if (state.caseCode == 17) {
         thinLayerSweep(state, conditions, p, store, r);
         return;
@@ -306,23 +322,14 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
         return;
     }
     const Formula formula = formulaFor(state.caseCode);
-    for (int i = 1; i <= state.pointCount; ++i) {
-        double E = store.potential(i);
-        store.reactionCurrent(i, r) =
-            checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i) * factor);
-    }
-
-    if (state.mechanism == 9) {
-        // Catalytic regeneration of A: a steady current scaled by sqrt(kf td pi).
-        double lambda = checkedSqrt(state.kf[1] * state.dropTime);
-        double G9 = checkedFinite(lambda * kSqrtPi * faradayArea(state));
+    if (isSquareWave(formula))
+        squareWaveColumn(state, conditions, formula, p, store, r);
+    else
         for (int i = 1; i <= state.pointCount; ++i) {
-            double I = StepCurrentPlanar(conditions, store.potential(i), p.ks, p.alpha, p.n,
-                                         p.e0Apparent, p.Cox, p.Dox, state.dropTime, state.dropTime,
-                                         p.Cred, p.Dred, state.pulseAmplitude);
-            store.reactionCurrent(i, kCatalyticColumn) = checkedFinite(I * G9);
+            double E = store.potential(i);
+            store.reactionCurrent(i, r) =
+                checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i));
         }
-    }
 }
 
 void analyticalCurrents(const ExperimentState &state, CurveStore &store) {
@@ -342,18 +349,6 @@ void sumSteps(const ExperimentState &state, CurveStore &store) {
             total += store.reactionCurrent(i, r);
         store.reactionCurrent(i, T) = checkedFinite(total);
     }
-}
-
-void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
-    const int T = totalColumn(state);
-    const int n = state.pointCount;
-    // The sweeps, the rotating disk's steady wave and the thin layer are computed as such;
-    // the pulse techniques of the catalytic mechanism add the regenerated current.
-    const bool ownClosedForm = sweepByIntegralEquation(state) || catalyticStep(state);
-    if (state.mechanism == 9 && !ownClosedForm)
-        for (int i = 1; i <= n; ++i)
-            store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) +
-                                                        store.reactionCurrent(i, kCatalyticColumn));
 }
 
 // The closed forms count a reduction current positive. The program stores currents with
@@ -444,11 +439,8 @@ void addNoise(const ExperimentState &state, CurveStore &store, double extreme) {
 } // namespace
 
 void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs) {
-    if (!state.digital) {
-        requireAnalyticalMechanism(state);
-        if (const std::string refusal = geometryClosedFormRefusal(state); !refusal.empty())
-            throw RuntimeError(refusal);
-    }
+    if (!state.digital)
+        requireClosedForm(state);
     allocateCurveSlot(state, inputs.overlapTicked);
     computeConstants(state);
     buildProgramme(state, store);
@@ -457,10 +449,8 @@ void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationI
     else
         analyticalCurrents(state, store);
     sumSteps(state, store);
-    if (!state.digital) {
-        analyticalPostProcessing(state, store);
+    if (!state.digital)
         toOxidationPositive(state, store);
-    }
     addCharging(state, store);
     double extreme = recordExtremes(state, store);
     addNoise(state, store, extreme);

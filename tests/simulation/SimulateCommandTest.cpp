@@ -72,9 +72,9 @@ TEST(SimulateCommand, AnalyticalSweepAtACylinderIsRefusedAndNothingChanges) {
     bench.type("FormExpr", "Estep", "0.001");
     bench.click("mnuSimulate");
     EXPECT_EQ(bench.messages(),
-              std::vector<std::string>{"Analytical simulation Error: Linear sweep voltammetry has "
-                                       "no closed form on the cylinder! Tick the digital "
-                                       "simulation or choose another electrode."});
+              std::vector<std::string>{"Analytical simulation Error: Linear sweep and cyclic "
+                                       "voltammetry has no closed form on the (Micro)Cylindrical! "
+                                       "Tick the digital simulation or choose another electrode."});
     EXPECT_EQ(bench.app.state().pointCount, 121);
     EXPECT_EQ(bench.total(60), before);
 }
