@@ -130,7 +130,9 @@ QWidget *MainWindow::createView(Form &form) {
     if (entry->placement == Placement::MdiChild) {
         frame = mdi_->addSubWindow(content);
     } else {
-        content->setParent(this, Qt::Tool);
+        content->setParent(this, form.modal() ? Qt::Dialog : Qt::Tool);
+        if (form.modal())
+            content->setWindowModality(Qt::ApplicationModal);
         frame = content;
     }
     frame->installEventFilter(new HidingFilter(form, frame));
