@@ -59,8 +59,8 @@ std::size_t utf8SequenceLength(std::string_view bytes, std::size_t i) {
                          : lead >= 0xE0 && lead < 0xF0 ? 3
                          : lead >= 0xF0 && lead < 0xF5 ? 4
                                                        : 0;
-    if (length == 0 || i + length > bytes.size())
-        return 0;
+    if (length <= 1 || i + length > bytes.size())
+        return length == 1 ? 1 : 0;
     for (std::size_t k = 1; k < length; ++k)
         if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
             return 0;

@@ -30,20 +30,26 @@ char lowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Text of the file as a message shows it: control bytes escaped, cut short past maxLength.
+// Text of the file as a message shows it: control bytes escaped, cut short at about maxLength
+// characters of the message.
 std::string shown(std::string_view text, std::size_t maxLength) {
     std::string out;
-    for (char c : text.substr(0, maxLength)) {
-        auto byte = static_cast<unsigned char>(c);
+    std::size_t used = 0;
+    // A character is not cut in two: its continuation bytes follow it past the limit.
+    auto continues = [&text](std::size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    for (; used < text.size() && (out.size() < maxLength || continues(used)); ++used) {
+        auto byte = static_cast<unsigned char>(text[used]);
         if (byte < 0x20 || byte == 0x7F) {
             char escaped[5];
             std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
             out += escaped;
         } else {
-            out += c;
+            out += text[used];
         }
     }
-    return text.size() > maxLength ? out + "..." : out;
+    return used < text.size() ? out + "..." : out;
 }
 
 double median(std::vector<double> values) {
@@ -134,7 +140,9 @@ std::string columnList(const std::vector<std::string_view> &titles) {
     for (std::string_view title : titles) {
         if (!list.empty())
             list += ", ";
-        list += "\"" + shown(title, 40) + "\"";
+        list += '"';
+        list += shown(title, 40);
+        list += '"';
         if (list.size() > 200) {
             list += ", ...";
             break;
