@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace kemvo {
 namespace {
@@ -78,9 +79,12 @@ MeasuredFile readEcLab(const TextLines &lines) {
         refuseTechnique(file.format, file.technique);
 
     std::vector<std::string_view> titles = splitFields(lines[headerLines - 1], '\t');
-    std::optional<TableColumn> potential = namedColumn(titles, "Ewe/V");
-    if (!potential)
-        potential = namedColumn(titles, "Ewe/mV", 1e-3);
+    // The working electrode's potential, also as averaged over a step ("<Ewe>/V").
+    std::optional<TableColumn> potential;
+    for (auto [name, factor] : {std::pair{"Ewe/V", 1.0}, std::pair{"<Ewe>/V", 1.0},
+                                std::pair{"Ewe/mV", 1e-3}, std::pair{"<Ewe>/mV", 1e-3}})
+        if (!potential)
+            potential = namedColumn(titles, name, factor);
     std::optional<TableColumn> current = currentColumn(titles);
     if (!potential || !current)
         refuseColumns(titles);

@@ -76,7 +76,7 @@ void takeRow(std::vector<Pair> &pairs, const std::vector<std::string_view> &fiel
 
 bool isPsTrace(const TextLines &lines) {
     return !lines.empty() &&
-           (lines[0].starts_with("Date and time:") || lines[0].starts_with("File date:"));
+           (lines[0].starts_with("Date and time") || lines[0].starts_with("File date:"));
 }
 
 MeasuredFile readPsTrace(const TextLines &lines) {
