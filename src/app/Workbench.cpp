@@ -6,6 +6,7 @@
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "files/FilesCommands.h"
+#include "files/FormImport.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
@@ -26,6 +27,7 @@ void Workbench::createForms() {
     addForm(std::make_unique<FormExpr>(*this));
     addForm(std::make_unique<FormPlot>());
     addForm(std::make_unique<FormOption>(*this));
+    addForm(std::make_unique<FormImport>(*this));
 }
 
 void Workbench::installCommands() {

@@ -178,4 +178,28 @@ TEST_F(Cli, AnalysisReportsGoToStandardOutput) {
     EXPECT_EQ(run.err, "message: t drop  (s) in \"Experimental\" must be greater than zero\n");
 }
 
+// The curve is chosen in FormImport and taken at its OK; a run that leaves the window for
+// another step, or ends, imports nothing.
+TEST_F(Cli, ImportChoosesTheCurveAtOkAndALeftWindowImportsNothing) {
+    const std::string mpt = std::string(KEMVO_TEST_DATA) + "/import/ec-lab-cv.mpt";
+    CliRun run = cli({"mnuImport=" + mpt, "FormImport.ListCurve=3", "FormImport.OK",
+                      "show=state.pointCount", "show=FormExpr.Option11", "mnuSimulate"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Two cycles 0 -> 0.4 -> 0 V in 50 mV steps, 2.5 s apart: 34 points at 20 mV/s.
+    EXPECT_EQ(run.out, "EC-Lab file: all, concatenated\nNumber of data point =  34 \n"
+                       "E step =  0.05 \nE start =  0 \nE end =  0.4 \nv =  0.02 \n"
+                       "Scan = 2 Cycles\nstate.pointCount=34\nFormExpr.Option11=1\n");
+
+    run = cli(
+        {"mnuImport=" + mpt, "FormImport.ListCurve=2", "show=state.pointCount", "FormImport.OK"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "state.pointCount=0\n");
+    EXPECT_EQ(run.err, "refused: FormImport.OK: FormImport is not open\n");
+
+    run = cli({"mnuImport=" + std::string(KEMVO_TEST_DATA) + "/import/ec-lab-peis.mpt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "message: ReadData Error: this EC-Lab file holds Potentio Electrochemical "
+                       "Impedance Spectroscopy, not a voltammogram\n");
+}
+
 } // namespace
