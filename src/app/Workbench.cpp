@@ -5,6 +5,7 @@
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "files/FilesCommands.h"
+#include "fitting/FittingCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
@@ -33,6 +34,7 @@ void Workbench::installCommands() {
     installSimulationCommands(*this);
     installAnalysisCommands(*this);
     installFilesCommands(*this);
+    installFittingCommands(*this);
 }
 
 // The start-up of the main window: the digital-simulation flag from its check box, the

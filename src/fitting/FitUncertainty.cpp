@@ -96,10 +96,9 @@ FitUncertainty estimateUncertainty(const MarquardtProblem &problem, const std::v
         Square a(at(m), std::vector<double>(at(m)));
         for (int p = 0; p < m; ++p)
             for (int q = 0; q < m; ++q)
-                a[at(p)][at(q)] =
-                    product(determined[at(p)], determined[at(q)]) /
-                    std::sqrt(product(determined[at(p)], determined[at(p)]) *
-                              product(determined[at(q)], determined[at(q)]));
+                a[at(p)][at(q)] = product(determined[at(p)], determined[at(q)]) /
+                                  std::sqrt(product(determined[at(p)], determined[at(p)]) *
+                                            product(determined[at(q)], determined[at(q)]));
         int dependent = choleskyInverse(a, inverse);
         if (dependent < 0)
             break;

@@ -110,8 +110,8 @@ private:
 class Iteration {
 public:
     Iteration(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run)
-        : p_(problem), m_(memory), r_(run), np_(problem.parameterCount()),
-          n_(problem.pointCount()), equations_(np_) {}
+        : p_(problem), m_(memory), r_(run), np_(problem.parameterCount()), n_(problem.pointCount()),
+          equations_(np_) {}
 
     void run() {
         r_.lambdaExhausted = false;
@@ -333,16 +333,14 @@ void Marquardt(const MarquardtProblem &problem, MarquardtMemory &memory, Marquar
     Iteration(problem, memory, run).run();
 }
 
-MarquardtRun runMarquardtFit(const MarquardtProblem &problem, MarquardtMemory &memory,
-                             std::vector<double> start,
-                             const std::function<bool(const MarquardtRun &, int)> &afterIteration) {
-    MarquardtRun run(std::move(start));
+void runMarquardtFit(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run,
+                     const std::function<bool(const MarquardtRun &, int)> &afterIteration) {
     run.flag = problem.parameterCount();
     for (int iteration = 1;; ++iteration) {
         Marquardt(problem, memory, run);
         bool goOn = !afterIteration || afterIteration(run, iteration);
         if (!goOn || iteration > kIterationLimit || run.flag <= 0)
-            return run;
+            return;
     }
 }
 

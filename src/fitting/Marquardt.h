@@ -48,14 +48,14 @@ struct MarquardtMemory {
 
 // The arguments passed back in from call to call of one fit.
 struct MarquardtRun {
-    std::vector<double> x;     // current parameters
-    std::vector<double> ycalc; // model at the last evaluated trial
-    double phi = 0;            // sum of squared residuals at x
-    int state = 0;             // 0 before the first call of a fit
-    int flag = 0;              // 1 go on, -1 perfect fit, -2 no significant decrease
-    int marquardts = 0;        // increases of lambda in this fit
-    int evaluations = 0;       // trials evaluated (the Jacobian is not counted)
-    int modelRuns = 0;         // every evaluation of the model, the Jacobian's included
+    std::vector<double> x;        // current parameters
+    std::vector<double> ycalc;    // model at the last evaluated trial
+    double phi = 0;               // sum of squared residuals at x
+    int state = 0;                // 0 before the first call of a fit
+    int flag = 0;                 // 1 go on, -1 perfect fit, -2 no significant decrease
+    int marquardts = 0;           // increases of lambda in this fit
+    int evaluations = 0;          // trials evaluated (the Jacobian is not counted)
+    int modelRuns = 0;            // every evaluation of the model, the Jacobian's included
     bool lambdaExhausted = false; // the last call ended because lambda passed 1000
 
     // The lowest least square met at a trial of this fit and its parameters: a call that
@@ -73,13 +73,13 @@ struct MarquardtRun {
 // bounds beyond them, is rejected like a trial that does not decrease phi.
 void Marquardt(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run);
 
-// The fit loop of the commands: calls Marquardt from the start vector until the flag is no longer
-// positive or the 51st call, and after each call runs afterIteration (with the iteration count),
-// which may end the fit by returning false.
+// The fit loop of the commands: calls Marquardt on a fresh run (state 0) until the flag is no
+// longer positive or the 51st call, and after each call runs afterIteration (with the
+// iteration count), which may end the fit by returning false. The run keeps what was reached
+// when an exception leaves the loop.
 inline constexpr int kIterationLimit = 50; // the loop stops once the count exceeds it
-MarquardtRun runMarquardtFit(const MarquardtProblem &problem, MarquardtMemory &memory,
-                             std::vector<double> start,
-                             const std::function<bool(const MarquardtRun &, int)> &afterIteration);
+void runMarquardtFit(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run,
+                     const std::function<bool(const MarquardtRun &, int)> &afterIteration);
 
 // The Jacobian J(i, j) = d ycalc(i) / d x(j) at x by central differences, stored by columns
 // (j * n + i); ycalc is the model at x, used for a one-sided difference when one side fails.

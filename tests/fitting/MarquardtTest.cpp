@@ -2,9 +2,9 @@
 // least squares), an exponential decay, the edge cases of the iteration, and the certified
 // nonlinear regression problems of NIST.
 
-#include "fitting/FitUncertainty.h"
 #include "fitting/Marquardt.h"
 #include "NistStrd.h"
+#include "fitting/FitUncertainty.h"
 #include "shell/RuntimeError.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,8 @@ TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrors) {
     const std::vector<double> y = scatteredLine();
     const int n = int(y.size());
     // The closed form: b = Sty / Stt, a = ybar - b tbar; s^2 = RSS / (n - 2);
-    // SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt), corr(a, b) = -tbar / sqrt(mean t^2).
+    // SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt), corr(a, b) = -tbar / sqrt(mean
+    // t^2).
     double tbar = (n + 1) / 2.0, ybar = std::accumulate(y.begin(), y.end(), 0.0) / n;
     double Stt = 0, Sty = 0, St2 = 0;
     for (int i = 0; i < n; ++i) {
@@ -100,7 +101,8 @@ TEST(Marquardt, FitLoopRecoversAnExponentialDecayInPicoamperesAsInAmperes) {
     for (double scale : {1.0, 1e-12}) {
         MarquardtProblem p = problemFor(decayData(20, scale), decay(20, scale), 2);
         MarquardtMemory memory;
-        MarquardtRun run = runMarquardtFit(p, memory, {1.0, 1.0}, nullptr);
+        MarquardtRun run({1.0, 1.0});
+        runMarquardtFit(p, memory, run, nullptr);
         EXPECT_EQ(run.flag, -1) << scale;
         EXPECT_NEAR(run.x[0], 2.0, 1e-4) << scale; // phi < 1e-10 dataVar: about 1e-5 relative
         EXPECT_NEAR(run.x[1], 0.3, 1e-4) << scale;
@@ -133,8 +135,8 @@ TEST(Marquardt, AParameterWithoutInfluenceKeepsItsValueAndTheOthersFitAsWithoutI
     EXPECT_TRUE(three.frozen[2]);
     EXPECT_NEAR(three.x[0], two.x[0], 1e-12);
     EXPECT_NEAR(three.x[1], two.x[1], 1e-12);
-    FitUncertainty u = estimateUncertainty(problemFor(y, withIdle, 3), three.x, three.ycalc,
-                                           three.phi);
+    FitUncertainty u =
+        estimateUncertainty(problemFor(y, withIdle, 3), three.x, three.ycalc, three.phi);
     EXPECT_FALSE(u.standardError[2]);
     EXPECT_TRUE(u.standardError[0] && u.standardError[1]);
 }
@@ -147,7 +149,8 @@ TEST(Marquardt, BoundsHoldAParameterOnItsBoundAndShortenAStepThatWouldLeaveThem)
     MarquardtProblem p = problemFor(y, line(n), 2);
     p.upper[1] = 1.5;
     MarquardtMemory memory;
-    MarquardtRun held = runMarquardtFit(p, memory, {0.0, 1.5}, nullptr);
+    MarquardtRun held({0.0, 1.5});
+    runMarquardtFit(p, memory, held, nullptr);
     double startPhi = 0;
     for (int i = 0; i < n; ++i)
         startPhi += std::pow(y[std::size_t(i)] - 1.5 * (i + 1), 2);
@@ -157,7 +160,8 @@ TEST(Marquardt, BoundsHoldAParameterOnItsBoundAndShortenAStepThatWouldLeaveThem)
 
     // Starting inside at 1.0, the Gauss-Newton step to 2.0 would leave: that trial fails,
     // lambda rises, and the slope approaches its bound from inside without passing it.
-    MarquardtRun inside = runMarquardtFit(p, memory, {0.0, 1.0}, nullptr);
+    MarquardtRun inside({0.0, 1.0});
+    runMarquardtFit(p, memory, inside, nullptr);
     EXPECT_GT(inside.marquardts, 0);
     EXPECT_LE(inside.x[1], 1.5);
     EXPECT_GT(inside.x[1], 1.4);
@@ -217,7 +221,8 @@ TEST(Marquardt, AFailingTrialIsRejectedButAFailingStartEndsTheFit) {
         decay(20)(x, y);
     };
     MarquardtMemory memory;
-    MarquardtRun run = runMarquardtFit(p, memory, {5.0, 1.5}, nullptr);
+    MarquardtRun run({5.0, 1.5});
+    runMarquardtFit(p, memory, run, nullptr);
     EXPECT_GT(failures, 0);
     EXPECT_NEAR(run.x[1], 0.3, 1e-4);
     MarquardtRun atFailure({2.0, 0.2});
@@ -233,8 +238,8 @@ double relative(double value, double reference) {
 struct NistRun {
     const char *name;
     int start;
-    bool converges;     // to the certified minimum
-    bool fourDigits;    // 4 significant digits of every value, 3 of every standard error
+    bool converges;  // to the certified minimum
+    bool fourDigits; // 4 significant digits of every value, 3 of every standard error
 };
 
 // The runs that do not converge and why: Lanczos3 from start 1 reaches the iteration limit;
@@ -243,13 +248,13 @@ struct NistRun {
 // gives a descent direction. BoxBOD and Rat43 from start 1 overflow in trials: those trials
 // are rejected, which carries Rat43 to its minimum.
 const NistRun kNistRuns[] = {
-    {"Misra1a", 1, true, true},   {"Misra1a", 2, true, true},   {"Misra1b", 1, true, true},
-    {"Misra1b", 2, true, true},   {"DanWood", 1, true, true},   {"DanWood", 2, true, true},
-    {"Chwirut2", 1, true, true},  {"Chwirut2", 2, true, false}, {"Lanczos3", 1, false, false},
-    {"Lanczos3", 2, true, true},  {"Thurber", 1, true, false},  {"Thurber", 2, true, false},
+    {"Misra1a", 1, true, true},    {"Misra1a", 2, true, true},    {"Misra1b", 1, true, true},
+    {"Misra1b", 2, true, true},    {"DanWood", 1, true, true},    {"DanWood", 2, true, true},
+    {"Chwirut2", 1, true, true},   {"Chwirut2", 2, true, false},  {"Lanczos3", 1, false, false},
+    {"Lanczos3", 2, true, true},   {"Thurber", 1, true, false},   {"Thurber", 2, true, false},
     {"Eckerle4", 1, false, false}, {"Eckerle4", 2, false, false}, {"Rat43", 1, true, false},
-    {"Rat43", 2, true, false},    {"MGH09", 1, false, false},   {"MGH09", 2, true, false},
-    {"BoxBOD", 1, false, false},  {"BoxBOD", 2, true, false},
+    {"Rat43", 2, true, false},     {"MGH09", 1, false, false},    {"MGH09", 2, true, false},
+    {"BoxBOD", 1, false, false},   {"BoxBOD", 2, true, false},
 };
 
 class NistStrd : public testing::TestWithParam<NistRun> {};
@@ -261,11 +266,11 @@ TEST_P(NistStrd, FitMatchesTheCertifiedValues) {
     MarquardtProblem p = nist::engineProblem(data);
     MarquardtMemory memory;
     int iterations = 0;
-    MarquardtRun run = runMarquardtFit(p, memory, c.start == 1 ? data.start1 : data.start2,
-                                       [&](const MarquardtRun &, int i) {
-                                           iterations = i;
-                                           return true;
-                                       });
+    MarquardtRun run(c.start == 1 ? data.start1 : data.start2);
+    runMarquardtFit(p, memory, run, [&](const MarquardtRun &, int i) {
+        iterations = i;
+        return true;
+    });
     // No fit can go below the certified minimum (to its 11 digits).
     ASSERT_TRUE(std::isfinite(run.bestPhi));
     EXPECT_GE(run.bestPhi, data.certifiedRss * (1 - 1e-9));

@@ -24,8 +24,8 @@ struct Problem {
 
 // Read from ../shared/reference/nist-strd/ relative to the project root (tests/data/../..).
 inline Problem load(const std::string &name) {
-    std::ifstream file(std::string(KEMVO_TEST_DATA) + "/../../../shared/reference/nist-strd/" + name +
-                       ".dat");
+    std::ifstream file(std::string(KEMVO_TEST_DATA) + "/../../../shared/reference/nist-strd/" +
+                       name + ".dat");
     if (!file)
         throw std::runtime_error("cannot read " + name);
     Problem p;
