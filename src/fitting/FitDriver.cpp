@@ -6,6 +6,7 @@
 #include "shell/Application.h"
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
+#include "simulation/DisplayedQuantity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,44 +87,51 @@ struct ProgressShown {
     ~ProgressShown() { progress.end(); }
 };
 
-// What a fit that fails at its start must leave untouched.
-struct Snapshot {
-    ExperimentState state;
-    std::unique_ptr<CurveStore> store;
-    void restore(Application &app) const {
-        app.state() = state;
-        app.store() = *store;
+// The simulation of the fit, points 1..n, into the application's curve store: the potentials,
+// every step's current and surface concentration, and the displayed columns it derived.
+void copySimulation(const ExperimentState &state, const CurveStore &from, CurveStore &to,
+                    bool surfaceConcentrations) {
+    for (int i = 1; i <= state.pointCount; ++i) {
+        to.potential(i) = from.potential(i);
+        for (int k = 0; k < decltype(from.reactionCurrent)::kColumns; ++k) {
+            to.reactionCurrent(i, k) = from.reactionCurrent(i, k);
+            to.surfaceConc(i, k) = from.surfaceConc(i, k);
+        }
+        to.curves(i, state.currentCurve) = from.curves(i, state.currentCurve);
+        for (int j = 1; surfaceConcentrations && j <= state.speciesCount; ++j)
+            to.curves(i, j) = from.curves(i, j);
     }
-};
+}
 
 class AutoFitRun {
 public:
-    AutoFitRun(Application &app, MarquardtMemory &memory, const std::vector<double> &ymeas)
-        : app_(app), memory_(memory), form_(app.form<FormExpr>()) {
+    AutoFitRun(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas)
+        : app_(app), workspace_(workspace), form_(app.form<FormExpr>()) {
         t0_ = static_cast<float>(app.platform().clock.secondsSinceMidnight());
         problem_.ymeas = ymeas;
     }
 
-    void run() {
+    FitSummary run() {
         if (problem_.ymeas.empty())
             throw FitRefusal("Fit Error: there is no measured curve to fit.");
         summary_.fitIndex = selectedCandidates(form_);
         readBounds(form_, summary_.fitIndex, problem_);
         setUp();
-        Snapshot before{app_.state(), std::make_unique<CurveStore>(app_.store())};
+        const ExperimentState before = app_.state();
         MarquardtRun run(startInBounds());
         try {
             iterate(run);
         } catch (const RuntimeError &) {
             if (!std::isfinite(run.bestPhi))
-                before.restore(app_);
+                app_.state() = before;
             throw;
         }
         if (!std::isfinite(run.bestPhi)) { // stopped before the start was simulated
-            before.restore(app_);
-            return;
+            app_.state() = before;
+            return {};
         }
         finish(run);
+        return summary_;
     }
 
 private:
@@ -135,8 +143,8 @@ private:
         std::vector<double> potentials;
         for (std::size_t i = 1; i <= problem_.ymeas.size(); ++i)
             potentials.push_back(app_.store().potential(static_cast<int>(i)));
-        objective_ =
-            std::make_unique<SimulationObjective>(app_, summary_.fitIndex, std::move(potentials));
+        objective_ = std::make_unique<SimulationObjective>(
+            app_, summary_.fitIndex, std::move(potentials), *workspace_.store);
         problem_.model = [this](const std::vector<double> &x, std::vector<double> &y) {
             (*objective_)(x, y);
         };
@@ -159,11 +167,12 @@ private:
         progress.begin("Auto Fit");
         ProgressShown shown{progress};
         try {
-            runMarquardtFit(problem_, memory_, run, [&](const MarquardtRun &now, int iteration) {
-                summary_.iterations = iteration;
-                printIterationLine(app_.formResult(), now.phi);
-                return !progress.advance(iteration / (kIterationLimit + 1.0));
-            });
+            runMarquardtFit(problem_, workspace_.memory, run,
+                            [&](const MarquardtRun &now, int iteration) {
+                                summary_.iterations = iteration;
+                                printIterationLine(app_.formResult(), now.phi);
+                                return !progress.advance(iteration / (kIterationLimit + 1.0));
+                            });
         } catch (const StopRequested &) {
         }
     }
@@ -176,12 +185,17 @@ private:
         summary_.flag = run.flag;
         summary_.evaluations = run.evaluations;
         summary_.marquardts = run.marquardts;
+        summary_.simulations = run.modelRuns;
         std::vector<double> ycalc = run.ycalc;
         if (run.x != run.bestX)
-            problem_.model(run.bestX, ycalc);
+            simulate(run.bestX, ycalc);
         summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
-        problem_.model(run.bestX, ycalc);
-        app_.derivedQuantity = {true, app_.control<ComboBox>("formOption", "ComboY").text()};
+        summary_.simulations += summary_.uncertainty.modelRuns;
+        simulate(run.bestX, ycalc);
+        const std::string quantity = app_.control<ComboBox>("formOption", "ComboY").text();
+        copySimulation(app_.state(), *workspace_.store, app_.store(),
+                       quantity == kShowSurfaceConcentration);
+        app_.derivedQuantity = {true, quantity};
         summary_.seconds = static_cast<float>(app_.platform().clock.secondsSinceMidnight()) - t0_;
         printFitReport(app_.formResult(), summary_);
         app_.formResult().show();
@@ -190,8 +204,13 @@ private:
                 .setCaption(formatNumber(summary_.fitted[m], "0.###e-#"));
     }
 
+    void simulate(const std::vector<double> &x, std::vector<double> &ycalc) {
+        problem_.model(x, ycalc);
+        ++summary_.simulations;
+    }
+
     Application &app_;
-    MarquardtMemory &memory_;
+    FitWorkspace &workspace_;
     FormExpr &form_;
     float t0_ = 0; // [s] since midnight, in the clock's single precision
     MarquardtProblem problem_;
@@ -211,8 +230,8 @@ void PrepareFitCurve(ExperimentState &state, CurveStore &store) {
     state.currentCurve = 1;
 }
 
-void AutoFit(Application &app, MarquardtMemory &memory, const std::vector<double> &ymeas) {
-    AutoFitRun(app, memory, ymeas).run();
+FitSummary AutoFit(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas) {
+    return AutoFitRun(app, workspace, ymeas).run();
 }
 
 } // namespace kemvo

@@ -20,7 +20,8 @@ struct FitSummary {
     int iterations = 0;
     int evaluations = 0; // "No. of obj. fun."
     int marquardts = 0;
-    double seconds = 0; // computation time [s]
+    double seconds = 0;  // computation time [s]
+    int simulations = 0; // every simulation of the fit, its Jacobians included
     FitUncertainty uncertainty;
 };
 

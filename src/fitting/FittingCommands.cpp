@@ -44,10 +44,10 @@ std::vector<double> measuredCurve(Application &app) {
     return ymeas;
 }
 
-void fitTrapped(Application &app, MarquardtMemory &memory, const std::vector<double> &ymeas) {
+void fitTrapped(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas) {
     runTrapped(app, "Fit Error: ", "! Please try again by other initial values.", [&] {
         try {
-            AutoFit(app, memory, ymeas);
+            AutoFit(app, workspace, ymeas);
         } catch (const FitRefusal &refusal) {
             app.showMessage(refusal.what());
         }
@@ -78,11 +78,11 @@ void mnuManualFit_Click(Application &app) {
     app.refreshPlot();
 }
 
-void mnuAutoFit_Click(Application &app, MarquardtMemory &memory) {
+void mnuAutoFit_Click(Application &app, FitWorkspace &workspace) {
     FitModeOn fitting(app);
     if (!prepareFit(app))
         return;
-    fitTrapped(app, memory, measuredCurve(app));
+    fitTrapped(app, workspace, measuredCurve(app));
     app.refreshPlot();
 }
 
@@ -91,19 +91,19 @@ void mnuManualSeparate_Click(Application &app) {
     showComponents(app);
 }
 
-void mnuAutoSeparate_Click(Application &app, MarquardtMemory &memory) {
-    mnuAutoFit_Click(app, memory);
+void mnuAutoSeparate_Click(Application &app, FitWorkspace &workspace) {
+    mnuAutoFit_Click(app, workspace);
     showComponents(app);
 }
 
 void installFittingCommands(Application &app) {
-    auto memory = std::make_shared<MarquardtMemory>();
+    auto workspace = std::make_shared<FitWorkspace>();
     MainWindowModel &window = app.mainWindow();
     window.menu("mnuManualFit").onClick = [&app] { mnuManualFit_Click(app); };
-    window.menu("mnuAutoFit").onClick = [&app, memory] { mnuAutoFit_Click(app, *memory); };
+    window.menu("mnuAutoFit").onClick = [&app, workspace] { mnuAutoFit_Click(app, *workspace); };
     window.menu("mnuManualSeparate").onClick = [&app] { mnuManualSeparate_Click(app); };
-    window.menu("mnuAutoSeparate").onClick = [&app, memory] {
-        mnuAutoSeparate_Click(app, *memory);
+    window.menu("mnuAutoSeparate").onClick = [&app, workspace] {
+        mnuAutoSeparate_Click(app, *workspace);
     };
 }
 

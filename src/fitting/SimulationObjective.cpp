@@ -10,16 +10,16 @@
 namespace kemvo {
 
 SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitIndex,
-                                         std::vector<double> measuredPotentials)
+                                         std::vector<double> measuredPotentials, CurveStore &store)
     : resistance(leadingValue(app.control<TextBox>("FormExpr", "Ru").text())), app_(app),
-      fitIndex_(std::move(fitIndex)), measured_(std::move(measuredPotentials)),
+      store_(store), fitIndex_(std::move(fitIndex)), measured_(std::move(measuredPotentials)),
       quantity_(app.control<ComboBox>("formOption", "ComboY").text()), cellLength_(0) {
     if (needsCellLength(quantity_))
         cellLength_ = strictValue(app.control<TextBox>("FormExpr", "TextDis").text());
     inputs_.overlapTicked = false;
-    inputs_.digitalSimulation = [this](const ExperimentState &state, CurveStore &store) {
+    inputs_.digitalSimulation = [this](const ExperimentState &state, CurveStore &simulated) {
         // A singular block is reported once per fit, not at every trial.
-        runDigitalSimulation(state, store, resistance, [this](const std::string &message) {
+        runDigitalSimulation(state, simulated, resistance, [this](const std::string &message) {
             if (!matrixMessageShown_)
                 app_.showMessage(message);
             matrixMessageShown_ = true;
@@ -29,7 +29,7 @@ SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitI
 
 void SimulationObjective::operator()(const std::vector<double> &x, std::vector<double> &ycalc) {
     ExperimentState &state = app_.state();
-    CurveStore &store = app_.store();
+    CurveStore &store = store_;
     for (std::size_t m = 0; m < fitIndex_.size(); ++m)
         setFitCandidate({state, resistance}, fitIndex_[m], x[m]);
     simulateCurves(state, store, inputs_);
@@ -45,7 +45,7 @@ void SimulationObjective::operator()(const std::vector<double> &x, std::vector<d
 // same potentials, to half a step.
 void SimulationObjective::requireMeasuredProgramme() const {
     const ExperimentState &state = app_.state();
-    const CurveStore &store = app_.store();
+    const CurveStore &store = store_;
     const int n = static_cast<int>(measured_.size());
     bool aligned = state.pointCount == n;
     for (int i = 1; aligned && i <= n; ++i)

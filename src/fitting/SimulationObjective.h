@@ -24,12 +24,14 @@ public:
 class SimulationObjective {
 public:
     // fitIndex: the candidate of each parameter (FitCandidates.h); measuredPotentials [V]: the
-    // axis of the measured curve, points 1..n.
+    // axis of the measured curve, points 1..n; store: where the simulations go, so that the
+    // application's curve store keeps the measured curve untouched while the fit runs.
     SimulationObjective(Application &app, std::vector<int> fitIndex,
-                        std::vector<double> measuredPotentials);
+                        std::vector<double> measuredPotentials, CurveStore &store);
 
-    // Writes x into the candidates, simulates (as fitMode makes it: column 2, no noise), and
-    // copies curves(i, currentCurve), i = 1..n, into ycalc. Raises FitRefusal when the
+    // Writes x into the candidates of the application's state, simulates into the store (as
+    // fitMode makes it: column 2, no noise), and copies curves(i, currentCurve), i = 1..n,
+    // into ycalc. Raises FitRefusal when the
     // programme gives other points than the measured curve, RuntimeError when the simulation
     // fails.
     void operator()(const std::vector<double> &x, std::vector<double> &ycalc);
@@ -41,6 +43,7 @@ private:
     std::string programmeText(int points, double first, double last) const;
 
     Application &app_;
+    CurveStore &store_;
     std::vector<int> fitIndex_;
     std::vector<double> measured_;
     std::string quantity_; // the plot options' displayed quantity
