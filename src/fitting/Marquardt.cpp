@@ -248,6 +248,7 @@ private:
         }
         std::vector<double> y(at(n_));
         ++r_.modelRuns;
+        ++r_.evaluations;
         if (!modelRunsCleanly(p_, X, y))
             return Trial::Failed;
         double phi = 0;
@@ -256,7 +257,6 @@ private:
         } catch (const RuntimeError &) {
             return Trial::Failed;
         }
-        ++r_.evaluations;
         m_.trial = X;
         r_.ycalc.swap(y);
         remember(X, phi);

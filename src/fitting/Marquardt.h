@@ -48,14 +48,14 @@ struct MarquardtMemory {
 
 // The arguments passed back in from call to call of one fit.
 struct MarquardtRun {
-    std::vector<double> x;        // current parameters
-    std::vector<double> ycalc;    // model at the last evaluated trial
-    double phi = 0;               // sum of squared residuals at x
-    int state = 0;                // 0 before the first call of a fit
-    int flag = 0;                 // 1 go on, -1 perfect fit, -2 no significant decrease
-    int marquardts = 0;           // increases of lambda in this fit
-    int evaluations = 0;          // trials evaluated (the Jacobian is not counted)
-    int modelRuns = 0;            // every evaluation of the model, the Jacobian's included
+    std::vector<double> x;     // current parameters
+    std::vector<double> ycalc; // model at the last evaluated trial
+    double phi = 0;            // sum of squared residuals at x
+    int state = 0;             // 0 before the first call of a fit
+    int flag = 0;              // 1 go on, -1 perfect fit, -2 no significant decrease
+    int marquardts = 0;        // increases of lambda in this fit
+    int evaluations = 0; // the start and every trial simulated, failed ones too (not the Jacobian)
+    int modelRuns = 0;   // every evaluation of the model, the Jacobian's included
     bool lambdaExhausted = false; // the last call ended because lambda passed 1000
 
     // The lowest least square met at a trial of this fit and its parameters: a call that
