@@ -122,7 +122,7 @@ public:
     }
 
 private:
-    enum class Trial { Evaluated, Failed, Perfect };
+    enum class Trial { Evaluated, Failed, OutOfBounds, Perfect };
 
     bool perfect(double phi) const { return phi < kPerfectFit * p_.dataVar; }
 
@@ -182,6 +182,18 @@ private:
         equations_.scaleToUnitDiagonal();
     }
 
+    void takeStep(double lambda) {
+        std::vector<double> d = equations_.solve(lambda);
+        for (int j = 0; j < np_; ++j)
+            m_.step[at(j)] = d[at(j)] / equations_.scale(j);
+    }
+
+    static double lambdaFactor(Trial trial, double phiNew, double phi) {
+        if (trial != Trial::Evaluated)
+            return kLargestLambdaFactor;
+        return std::clamp(phiNew / phi, kSmallestLambdaFactor, kLargestLambdaFactor);
+    }
+
     // The first trial of every call is the Gauss-Newton step; each failure raises lambda.
     void trialLoop() {
         double &lambda = m_.lambda;
@@ -189,19 +201,17 @@ private:
         double lastPhi = r_.phi;
         double nu = kSmallestLambdaFactor;
         bool accepted = false;
+        bool onlyOutOfBounds = true;
         for (int t = 0;; ++t) {
-            std::vector<double> d = equations_.solve(trialLambda);
-            for (int j = 0; j < np_; ++j)
-                m_.step[at(j)] = d[at(j)] / equations_.scale(j);
+            takeStep(trialLambda);
             double phiNew = 0;
-            Trial trial = evaluateTrial(phiNew);
+            Trial trial = evaluateTrial(phiNew, false);
             if (trial == Trial::Perfect)
                 return;
             if (trial == Trial::Evaluated)
                 lastPhi = phiNew;
-            nu = trial == Trial::Failed
-                     ? kLargestLambdaFactor
-                     : std::clamp(phiNew / r_.phi, kSmallestLambdaFactor, kLargestLambdaFactor);
+            onlyOutOfBounds = onlyOutOfBounds && trial == Trial::OutOfBounds;
+            nu = lambdaFactor(trial, phiNew, r_.phi);
             if (trial == Trial::Evaluated && phiNew < r_.phi) {
                 accepted = true;
                 break;
@@ -215,6 +225,21 @@ private:
             if (!(lambda <= kLambdaLimit))
                 break;
         }
+        // No step was short enough to stay inside the bounds (a parameter of little influence
+        // takes huge steps at any lambda): the Gauss-Newton trial once more, with the
+        // parameters that would leave held where they are, as one on its bound is held.
+        if (!accepted && onlyOutOfBounds) {
+            takeStep(0);
+            double phiNew = 0;
+            Trial trial = evaluateTrial(phiNew, true);
+            if (trial == Trial::Perfect)
+                return;
+            if (trial == Trial::Evaluated) {
+                lastPhi = phiNew;
+                nu = lambdaFactor(trial, phiNew, r_.phi);
+                accepted = phiNew < r_.phi;
+            }
+        }
         r_.lambdaExhausted = !accepted;
         if (r_.marquardts != 0)
             lambda /= nu;
@@ -227,8 +252,9 @@ private:
 
     // Forms the trial x + S within the bounds and evaluates it. A parameter on a bound whose
     // step points outwards stays there; one inside its bounds that the step would carry
-    // beyond them makes the whole trial fail, so that lambda shortens the step.
-    Trial evaluateTrial(double &phiNew) {
+    // beyond them makes the whole trial fail, so that lambda shortens the step, unless
+    // holdLeaving holds it too.
+    Trial evaluateTrial(double &phiNew, bool holdLeaving) {
         std::vector<double> X(at(np_));
         for (int j = 0; j < np_; ++j) {
             const std::size_t J = at(j);
@@ -240,8 +266,8 @@ private:
             bool above = t > p_.upper[J];
             if (below || above) {
                 bool onBound = (below && x <= p_.lower[J]) || (above && x >= p_.upper[J]);
-                if (!onBound)
-                    return Trial::Failed;
+                if (!onBound && !holdLeaving)
+                    return Trial::OutOfBounds;
                 m_.step[J] = 0;
             }
             X[J] = x + m_.step[J];

@@ -167,6 +167,33 @@ TEST(Marquardt, BoundsHoldAParameterOnItsBoundAndShortenAStepThatWouldLeaveThem)
     EXPECT_GT(inside.x[1], 1.4);
 }
 
+TEST(Marquardt, AParameterOfLittleInfluenceThatAnyStepCarriesOutOfItsRangeIsHeld) {
+    // c moves the curve by 1e-6 t^2: its steps are huge at any lambda, and its range is narrow.
+    // Once lambda has passed its limit, c is held for a Gauss-Newton trial and the line moves
+    // by its part of that step, instead of the fit ending where it started.
+    const std::vector<double> y = scatteredLine();
+    const int n = int(y.size());
+    FitModel withWeak = [n](const std::vector<double> &x, std::vector<double> &out) {
+        for (int i = 0; i < n; ++i)
+            out[std::size_t(i)] = x[0] + x[1] * (i + 1) + 1e-6 * x[2] * (i + 1) * (i + 1);
+    };
+    MarquardtProblem p = problemFor(y, withWeak, 3);
+    p.lower[2] = 0.999;
+    p.upper[2] = 1.0;
+    MarquardtMemory memory;
+    MarquardtRun run({1.0, 1.0, 0.9995});
+    runMarquardtFit(p, memory, run, nullptr);
+    MarquardtRun line2({1.0, 1.0});
+    runMarquardtFit(problemFor(y, line(n), 2), memory, line2, nullptr);
+    double startPhi = 0;
+    for (int i = 0; i < n; ++i)
+        startPhi +=
+            std::pow(y[std::size_t(i)] - 1 - (i + 1) - 1e-6 * 0.9995 * (i + 1) * (i + 1), 2);
+    EXPECT_EQ(run.x[2], 0.9995);
+    EXPECT_LT(run.phi, 0.01 * startPhi);
+    EXPECT_NEAR(run.x[1], line2.x[1], 0.1);
+}
+
 TEST(Marquardt, AnObjectiveThatNeverDecreasesGivesTwentyFiveTrials) {
     // Every trial away from the start is worse by the factor 1.5 (below 2), so lambda runs
     // 1e-4 * 2^m for m = 0..23 after the Gauss-Newton trial; it ends at 1e-4 * 2^24 / 2.
