@@ -1,6 +1,6 @@
-// Speed of the simulation driver: the longest analytical sweep, whose semi-differentiation is
-// quadratic in the number of points (target: 15 ms), and the default digital cycle (242 points)
-// through every step of the driver (target: 0.2 ms).
+// Speed of the simulation driver: the longest analytical sweep, whose integral equation is
+// solved in a time quadratic in the number of points (target: 30 ms), and the default digital
+// cycle (242 points) through every step of the driver (target: 0.2 ms).
 
 #include "simulation/DigitalSimulation.h"
 #include "simulation/SimulationDriver.h"

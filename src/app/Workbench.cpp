@@ -1,5 +1,6 @@
 #include "app/Workbench.h"
 
+#include "analysis/ReportCommands.h"
 #include "analysis/TransformCommands.h"
 #include "display/DisplayCommands.h"
 #include "display/FormOption.h"
@@ -33,6 +34,7 @@ void Workbench::installCommands() {
     installDisplayCommands(*this);
     installSimulationCommands(*this);
     installAnalysisCommands(*this);
+    installAnalysisReports(*this);
     installFilesCommands(*this);
     installFittingCommands(*this);
 }

@@ -7,6 +7,7 @@
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
 #include "simulation/DisplayedQuantity.h"
+#include "simulation/GeometryCurrents.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,6 +115,9 @@ public:
     FitSummary run() {
         if (problem_.ymeas.empty())
             throw FitRefusal("Fit Error: there is no measured curve to fit.");
+        // A closed form that would give a wrong current is refused as the Simulate command does.
+        if (std::string refusal = geometryClosedFormRefusal(app_.state()); !refusal.empty())
+            throw FitRefusal(refusal);
         summary_.fitIndex = selectedCandidates(form_);
         readBounds(form_, summary_.fitIndex, problem_);
         setUp();

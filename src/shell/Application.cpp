@@ -9,6 +9,7 @@ Application::Application(Platform &platform)
       mainWindow_(std::make_unique<MainWindowModel>()) {
     forms_.push_back(std::make_unique<ResultWindow>());
     forms_.push_back(std::make_unique<AboutWindow>());
+    forms_.push_back(std::make_unique<HelpWindow>());
     installShellCommands(*this);
 }
 

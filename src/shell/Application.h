@@ -31,6 +31,8 @@ public:
     MainWindowModel &mainWindow() { return *mainWindow_; }
     TextWindow &formResult() { return form<ResultWindow>(); }
     TextWindow &formAbout() { return form<AboutWindow>(); }
+    // The help viewer; its view shows the user guide installed beside the program.
+    Form &formHelp() { return form<HelpWindow>(); }
 
     // The window of type F, loaded on this first use as referring to it would.
     template <typename F> F &form() {
@@ -87,6 +89,10 @@ private:
     class AboutWindow : public TextWindow {
     public:
         AboutWindow() : TextWindow("FormAbout", "About") {}
+    };
+    class HelpWindow : public Form {
+    public:
+        HelpWindow() : Form("FormHelp", "Kemvo Help") {}
     };
 
     Platform &platform_;

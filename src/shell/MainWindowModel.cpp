@@ -60,6 +60,7 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(yData, "mnuMinusY", "-Y");
 
     MenuEntry &help = title("mnuHelp", "&Help");
+    entry(help, "mnuContents", "&Contents");
     entry(help, "mnuAbout", "&About...");
 
     display.setEnabled(false);

@@ -32,6 +32,7 @@ void installShellCommands(Application &app) {
     MainWindowModel &window = app.mainWindow();
     window.menu("mnuNextCurve").onClick = [&app] { mnuNextCurve_Click(app); };
     window.menu("mnuAbout").onClick = [&app] { mnuAbout_Click(app); };
+    window.menu("mnuContents").onClick = [&app] { app.formHelp().show(); };
     window.menu("mnuExit").onClick = [&app] {
         if (app.platform().quit)
             app.platform().quit();

@@ -1,5 +1,6 @@
 #include "simulation/AnalyticalCurrents.h"
 
+#include "shell/Constants.h"
 #include "simulation/CheckedMath.h"
 
 #include <cmath>
@@ -125,6 +126,18 @@ double DiffPulseSpherical(const TransportConditions &c, double E, double ks, dou
     double pulse =
         StepCurrentSpherical(c, E + Ep, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, Ep);
     return checkedFinite(pulse - base);
+}
+
+double CatalyticStep(const TransportConditions &c, double E, double n, double E0, double Cox,
+                     double Dox, double kcat, double t, double Cred) {
+    // (Cox - Cred e^phi) / (1 + e^phi), written with e^-|phi| so that it cannot overflow.
+    const double phi = n * c.fOverRT * (E - E0);
+    const double e = std::exp(-std::fabs(phi));
+    const double deficit = phi > 0 ? (Cox * e - Cred) / (e + 1) : (Cox - Cred * e) / (1 + e);
+    const double kt = checkedFinite(kcat * t);
+    const double transient = checkedDivide(std::exp(-kt), checkedSqrt(kPi * t));
+    const double catalytic = checkedSqrt(kcat) * std::erf(checkedSqrt(kt));
+    return checkedFinite(n * Dox * deficit * (catalytic + transient));
 }
 
 } // namespace kemvo

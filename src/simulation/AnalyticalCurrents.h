@@ -79,4 +79,13 @@ double DiffPulseSpherical(const TransportConditions &c, double E, double ks, dou
                           double E0, double Cox, double Dox, double tp, double td, double Cred,
                           double Dred, double Ep);
 
+// Catalytic EC' (A + ne = B, then B -> A by a pseudo-first-order step k' [1/s]): potential
+// step of a Nernstian couple held for t [s], equal diffusion coefficients (Dox = sqrt(D)):
+// n sqrt(D) (Cox - Cred exp(phi)) / (1 + exp(phi)) * (sqrt(k') erf(sqrt(k' t))
+// + exp(-k' t)/sqrt(pi t)) (Delahay and Stiehl, J. Am. Chem. Soc. 74 (1952) 3500); the Cottrell
+// current for k' -> 0 and n Cox sqrt(D k') for k' t >> 1. A sweep with catalysis is solved from
+// its integral equation (SweepIntegralEquation.h).
+double CatalyticStep(const TransportConditions &c, double E, double n, double E0, double Cox,
+                     double Dox, double kcat, double t, double Cred);
+
 } // namespace kemvo

@@ -4,7 +4,9 @@
 #include "shell/NumberText.h"
 #include "simulation/LargerSmaller.h"
 #include "simulation/LinearSolver.h"
+#include "simulation/MicrodiscSimulation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -165,12 +167,12 @@ struct GridPoints {
     std::array<double, kMaxPositions + 1> c{};
 };
 
-GridPoints gridPoints(int count) {
+GridPoints gridPoints(int count, double beta) {
     GridPoints grid;
-    const double expansion = std::exp(1.0) - 1.0;
+    const double expansion = std::exp(beta) - 1.0;
     for (int i = 1; i <= count; ++i) {
-        grid.x[i] = (std::exp(i - 1.0) - 1.0) / expansion;
-        grid.c[i] = (std::exp(i - 0.5) - 1.0) / expansion;
+        grid.x[i] = (std::exp(beta * (i - 1.0)) - 1.0) / expansion;
+        grid.c[i] = (std::exp(beta * (i - 0.5)) - 1.0) / expansion;
     }
     return grid;
 }
@@ -195,46 +197,88 @@ FaceFactors faceFactors(int electrode, double r0, double xIn, double xOut, doubl
         return {checkedDivide(3.0 * rin * rin, cIn * volume),
                 checkedDivide(3.0 * rout * rout, cOut * volume)};
     }
-    case 4:
     case 5:
     case 6: { // cylindrical: faces r, volume (rout^2 - rin^2) / 2
         const double volume = width * (rout + rin);
         return {checkedDivide(2.0 * rin, cIn * volume), checkedDivide(2.0 * rout, cOut * volume)};
     }
-    default: // planar, thin film, rotating disk
+    default: // planar, thin film, rotating disk (the microdisc has its own simulation)
         return {checkedDivide(1.0, width * cIn), checkedDivide(1.0, width * cOut)};
     }
 }
 
-void buildGrid(const ExperimentState &state, RunSetup &run) {
+// The first box's width h [cm], the model diffusion coefficient D dt / h^2 that belongs to it
+// and the grid's expansion parameter beta.
+struct GridScale {
+    double h = 0;
+    double lambda = 0;
+    double beta = 1.0;
+};
+
+// Around a sphere or a cylinder the concentration varies on the scale of the radius as well as
+// on that of sqrt(D dt): the first box must be small against both, and the boxes may grow
+// only slowly where the field bends, so that the solution converges to the exact one.
+constexpr double kBoxesPerRadius = 50.0;
+constexpr double kCurvedExpansion = 0.15;
+
+GridScale gridScale(const ExperimentState &state, const RunSetup &run) {
+    const double diffusionA = state.diffusion[1];
+    GridScale scale;
+    scale.h = checkedFinite(std::sqrt(checkedDivide(diffusionA * run.timeStep, run.lambda)));
+    scale.lambda = run.lambda;
+    if (state.electrode < 2 || state.electrode > 6)
+        return scale;
+    scale.beta = kCurvedExpansion;
+    const double radial = checkedDivide(state.radius, kBoxesPerRadius);
+    if (radial < scale.h) {
+        scale.h = radial;
+        scale.lambda = checkedDivide(diffusionA * run.timeStep, radial * radial);
+    }
+    return scale;
+}
+
+// Number of boxes Mr (a real number) that reaches kExtentFactor diffusion lengths of the whole
+// run (or drop) from a first box of width h = sqrt(D dt / lambda).
+double extentInBoxes(const RunSetup &run, double lambda, double beta) {
     const int extentSamples =
         (run.technique == 1 || run.technique == 5) ? run.points : run.stepsPerPoint;
-    const double extent =
-        2.0 + std::log(1.0 + kExtentFactor * (std::exp(1.0) - 1.0) *
-                                 checkedFinite(std::sqrt(extentSamples * run.lambda)));
+    return 2.0 + std::log(1.0 + kExtentFactor * (std::exp(beta) - 1.0) *
+                                    checkedFinite(std::sqrt(extentSamples * lambda))) /
+                     beta;
+}
+
+void buildGrid(const ExperimentState &state, RunSetup &run) {
+    GridScale scale = gridScale(state, run);
+    double extent = extentInBoxes(run, scale.lambda, scale.beta);
+    // A very small radius would need more boxes than the solver holds: the boxes then grow
+    // faster instead.
+    while (scale.beta < 1.0 && extent > kMaxBoxes) {
+        scale.beta = std::min(1.0, 1.25 * scale.beta);
+        extent = extentInBoxes(run, scale.lambda, scale.beta);
+    }
+    const double beta = scale.beta;
     run.boxes = static_cast<int>(std::nearbyint(checkedFinite(extent)));
     run.gridBoxes = static_cast<int>(std::floor(extent));
     if (run.boxes > kMaxBoxes)
         throw RuntimeError(kSubscriptOutOfRange);
 
     const double diffusionA = state.diffusion[1];
-    const double h = checkedFinite(std::sqrt(checkedDivide(diffusionA * run.timeStep, run.lambda)));
-    const GridPoints grid = gridPoints(run.gridBoxes + 1);
-    run.surfaceFactor = checkedDivide(h * grid.c[1], diffusionA);
+    const GridPoints grid = gridPoints(run.gridBoxes + 1, beta);
+    run.surfaceFactor = checkedDivide(scale.h * grid.c[1], diffusionA);
     // The radius in units of the first box's width, so that a large electrode tends to planar.
     const bool curved = state.electrode >= 2 && state.electrode <= 6;
-    const double r0 = curved ? checkedDivide(state.radius, h) : 0.0;
+    const double r0 = curved ? checkedDivide(state.radius, scale.h) : 0.0;
 
     run.la.fill(0.0);
     run.lb.fill(0.0);
     for (int k = 1; k <= run.gridBoxes; ++k) {
+        // Box 1's inner face is the electrode: its factor carries the electrode's area, so
+        // that what leaves the electrode is what box 1 receives.
         const double cIn = k == 1 ? grid.c[1] : grid.c[k] - grid.c[k - 1];
-        FaceFactors f = faceFactors(state.electrode, r0, grid.x[k], grid.x[k + 1], cIn,
-                                    grid.c[k + 1] - grid.c[k]);
-        if (k == 1) // the electrode face of box 1 is taken as planar
-            f.a = 1.0 / grid.c[1];
-        run.la[k] = run.lambda * f.a;
-        run.lb[k] = run.lambda * f.b;
+        const FaceFactors f = faceFactors(state.electrode, r0, grid.x[k], grid.x[k + 1], cIn,
+                                          grid.c[k + 1] - grid.c[k]);
+        run.la[k] = scale.lambda * f.a;
+        run.lb[k] = scale.lambda * f.b;
     }
 }
 
@@ -455,6 +499,19 @@ void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &sto
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
                           const std::function<void(const std::string &)> &message) {
+    if (state.electrode == 4) {
+        if (microdiscSimulatesMechanism(state.mechanism)) {
+            runMicrodiscSimulation(state, store, uncompensatedResistance);
+            return;
+        }
+        // Chemistry at a microdisc runs at the hemisphere of the disc's area with its steady
+        // current 4 n F D C r, radius pi r / 4: exact at short times and in the steady state.
+        ExperimentState hemisphere = state;
+        hemisphere.electrode = 3;
+        hemisphere.radius = kPi * state.radius / 4;
+        runDigitalSimulation(hemisphere, store, uncompensatedResistance, message);
+        return;
+    }
     const RunSetup run = setUpRun(state);
     // A singular block would otherwise be reported at every time step.
     bool reported = false;

@@ -16,6 +16,8 @@ namespace kemvo {
 //    (reduction negative), and
 //  - store.surfaceConc(p, s) [mol/L] for species s = 1..speciesCount.
 // uncompensatedResistance [ohm] is the number in the parameters window's Ru box.
+// A microdisc is simulated in two dimensions (MicrodiscSimulation.h) for a single couple, and
+// with chemistry as the hemisphere of the disc's area and steady current.
 // A singular block calls `message` with "Error: inverse matrix" (at most once per run) and the
 // run goes on. lambda = 0, an overflow or any non-finite value raises RuntimeError.
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,

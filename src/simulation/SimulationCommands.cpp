@@ -6,6 +6,7 @@
 #include "shell/NumberText.h"
 #include "simulation/DigitalSimulation.h"
 #include "simulation/DisplayedQuantity.h"
+#include "simulation/GeometryCurrents.h"
 #include "simulation/SimulationDriver.h"
 
 namespace kemvo {
@@ -40,6 +41,11 @@ void simulateWithWindows(Application &app) {
 } // namespace
 
 bool Simulate(Application &app) {
+    // A closed form that would give a wrong current is refused before anything is written.
+    if (const std::string refusal = geometryClosedFormRefusal(app.state()); !refusal.empty()) {
+        app.showMessage(refusal);
+        return false;
+    }
     return runTrapped(
         app, "Analytical simulation Error: ", "! Please try again by other initial values.",
         [&app] { simulateWithWindows(app); });

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,7 +91,7 @@ TEST_F(Cli, MessagesGoToStandardErrorWithStatusOneAndTheRunGoesOn) {
     EXPECT_TRUE(run.err.starts_with("message: Analytical simulation Error: Subscript out of "
                                     "range! Please try again by other initial values.\n"));
     EXPECT_EQ(run.err.find("refused"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "state.pointCount=6001\n");
+    EXPECT_EQ(run.out, "state.pointCount=6001\nSemi-differentiated in time at v = 0.01 V/s\n");
 }
 
 TEST_F(Cli, FileMenuWritesNamesFailuresAndKeepsWhatWasThere) {
@@ -150,6 +152,43 @@ TEST_F(Cli, AutoFitPrintsItsIterationsAndReportAndSeparatesTheSteps) {
     EXPECT_NE(run.out.find("\nNo. of obj. fun. = "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\nks(1)         "), std::string::npos) << run.out;
     EXPECT_TRUE(run.out.ends_with("CheckFitted(5)=1\nstate.curveCount=3\n")) << run.out;
+}
+
+TEST_F(Cli, AnalysisReportsGoToStandardOutput) {
+    CliRun run = cli({"option10=1", "Estep=0.001", "mnuSimulate", "mnuFindPeak", "mnuFindHalfwaveE",
+                      "mnuCompId"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> starts = {"Curve  1 :",
+                                       "Peak  1 :     Ep = ",
+                                       "Peak  2 :     Ep = ",
+                                       "I pc/I pa = ",
+                                       "Ep2 - Ep1 = ",
+                                       "Peak Area = ",
+                                       "Peak  1 :     E1/2 = ",
+                                       "Theoretical limiting current:",
+                                       "Rev Peak  1 : Ep = ",
+                                       "Irrev Peak  1 :"};
+    std::istringstream lines(run.out);
+    std::string line;
+    for (const std::string &start : starts) {
+        ASSERT_TRUE(std::getline(lines, line)) << start;
+        EXPECT_TRUE(line.starts_with(start)) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << line;
+
+    // An imported curve with one peak at 0.2 V; a drop time of zero stops Theoretical Peak.
+    std::string points;
+    for (int i = 0; i < 60; ++i) {
+        double E = 0.5 - 0.01 * i;
+        points += std::to_string(E) + "," +
+                  std::to_string(std::exp(-std::pow((E - 0.2) / 0.05, 2))) + "\n";
+    }
+    run = cli({"mnuImport=" + withText("peak.csv", points), "mnuFindPeak", "optTech(2)=1", "td=0",
+               "mnuCompId"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Curve  1 :\nPeak  1 :     Ep =  0.2 "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Theoretical"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "message: t drop  (s) in \"Experimental\" must be greater than zero\n");
 }
 
 } // namespace

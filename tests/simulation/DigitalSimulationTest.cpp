@@ -12,7 +12,8 @@ class EveryCombination : public testing::TestWithParam<int> {};
 // Digitally every mechanism, analytically the four with closed forms (mechanism 17 as a
 // complex C in 1 M ligand). Only A (or C) is present and the sweep goes negative, so the
 // largest current is a reduction and negative -- except the pulse techniques at a thin film or
-// a disk, which have no closed form and give no current (but mechanism 9's catalytic one).
+// a disk, which have no closed form and give no current (but mechanism 9's catalytic one), and
+// the analytical sweep at a cylinder, which is refused.
 TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
     const int mechanism = GetParam();
     const bool closedForm = mechanism == 1 || mechanism == 4 || mechanism == 9 || mechanism == 17;
@@ -25,6 +26,10 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
                 setMechanism(s, mechanism);
                 if (mechanism == 17 && !digital)
                     s.cInit = {0, 0, 0, 1e-3, 1, 0};
+                if (!digital && technique == 1 && (electrode == 5 || electrode == 6)) {
+                    EXPECT_THROW(simulated(s), RuntimeError);
+                    continue;
+                }
                 const Simulation run = simulated(s);
                 EXPECT_TRUE(run.messages.empty());
                 double extreme = 0;
@@ -49,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(Mechanisms, EveryCombination, testing::Range(1, 18));
 TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlanar) {
     // Curvature corrections are of order sqrt(pi D t)/r0 < 2.5e-5 for r0 = 10 m and t <= 60 s.
     // Slow kinetics (ks = 1e-3 cm/s) so that no transport limit hides the comparison; DC uses
-    // the spherical closed form, the sweep its steady term.
+    // the closed forms of each geometry, the sweep its steady term (the cylinder has none and
+    // is refused). The engine runs curved electrodes on a finer grid than the plane, so there
+    // the two agree within the planar grid's own error, 2 % (about 1 % against Cottrell).
     for (int digital : {0, 1})
         for (int technique : {1, 2}) {
             auto at = [&](int electrode) {
@@ -60,8 +67,11 @@ TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlana
             };
             const Simulation planar = at(1);
             for (int electrode = 2; electrode <= (digital ? 8 : 6); ++electrode) {
+                if (!digital && technique == 1 && electrode >= 5)
+                    continue;
                 const Simulation other = at(electrode);
-                const double tolerance = electrode <= 6 ? 5e-5 : 0; // film and disk: identical
+                const double curvedTolerance = digital ? 0.02 : 5e-5;
+                const double tolerance = electrode <= 6 ? curvedTolerance : 0; // film, disk: same
                 for (int p = 1; p <= planar.state.pointCount; ++p)
                     ASSERT_NEAR(other.total(p), planar.total(p),
                                 tolerance * (std::abs(planar.total(p)) + 1e-11))

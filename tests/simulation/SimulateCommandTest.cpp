@@ -62,6 +62,23 @@ TEST(SimulateCommand, DefaultsGiveARandlesSevcikReductionPeakInBothModes) {
     }
 }
 
+TEST(SimulateCommand, AnalyticalSweepAtACylinderIsRefusedAndNothingChanges) {
+    // The planar sweep plus a steady term does not describe a cylinder, which has no steady
+    // state: the closed form is refused before anything is computed.
+    Bench bench(0);
+    bench.click("mnuSimulate");
+    const double before = bench.total(60);
+    bench.app.control<OptionButton>("FormExpr", "optElectrode", 5).select();
+    bench.type("FormExpr", "Estep", "0.001");
+    bench.click("mnuSimulate");
+    EXPECT_EQ(bench.messages(),
+              std::vector<std::string>{"Analytical simulation Error: Linear sweep voltammetry has "
+                                       "no closed form on the cylinder! Tick the digital "
+                                       "simulation or choose another electrode."});
+    EXPECT_EQ(bench.app.state().pointCount, 121);
+    EXPECT_EQ(bench.total(60), before);
+}
+
 TEST(SimulateCommand, MoreThan4000PointsFailButTheMenusAreEnabled) {
     Bench bench;
     bench.click("mnuSimulate");

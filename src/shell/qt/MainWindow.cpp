@@ -3,12 +3,21 @@
 #include "shell/CommandGuard.h"
 #include "shell/qt/Bindings.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kemvo::qt {
 namespace {
@@ -30,6 +39,61 @@ private:
     Form &form_;
 };
 
+// A tool window answers Enter with its OK button and Esc by closing without taking its values.
+class ToolKeys : public QObject {
+public:
+    ToolKeys(Form &form, QWidget *window) : QObject(window), form_(form), window_(window) {}
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape) {
+            form_.hide();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !editingText()) {
+            if (QAbstractButton *ok = okButton()) {
+                ok->click();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    bool editingText() const {
+        QWidget *focus = window_->focusWidget();
+        return qobject_cast<QPlainTextEdit *>(focus) || qobject_cast<QTextEdit *>(focus);
+    }
+    QAbstractButton *okButton() const {
+        for (const char *name : {"OK", "CmdOK"})
+            if (auto *button = window_->findChild<QAbstractButton *>(name);
+                button != nullptr && button->isVisible() && button->isEnabled())
+                return button;
+        return nullptr;
+    }
+    Form &form_;
+    QWidget *window_;
+};
+
+QRect availableArea(const QWidget *widget) {
+    const QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// Places a window wholly on the screen, no larger than the screen's free area less a margin
+// for its frame (which is known only once it is shown): where it is if it fits, else centred.
+void fitOnScreen(QWidget *window, QSize wanted) {
+    QRect area = availableArea(window);
+    QSize size = wanted.boundedTo(area.size() * 0.95);
+    window->resize(size);
+    QRect placed(window->pos(), size);
+    if (!area.adjusted(8, 32, -8, -8).contains(placed)) {
+        placed.moveCenter(area.center());
+        window->move(placed.topLeft());
+    }
+}
+
 } // namespace
 
 MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
@@ -37,7 +101,10 @@ MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
     setWindowTitle(toQt(app.mainWindow().caption()));
     setCentralWidget(mdi_);
     mdi_->setBackground(QColor(128, 128, 128));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     buildMenuBar();
+    addWindowMenu();
     for (Form *form : app.forms())
         if (form != &app.mainWindow())
             followVisibility(*form);
@@ -48,7 +115,7 @@ MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
             if (frame == window)
                 runUserAction(app_, [f = const_cast<Form *>(form)] { f->activate(); });
     });
-    resize(1100, 760);
+    fitOnScreen(this, QSize(1100, 760));
 }
 
 QWidget *MainWindow::viewOf(const Form &form) const {
@@ -71,6 +138,33 @@ void MainWindow::buildMenuBar() {
     }
 }
 
+// The windows menu of a multiple-document window: arrange the children, and bring back any
+// window that was closed (closing only hides it).
+void MainWindow::addWindowMenu() {
+    QMenu *windows = new QMenu(tr("&Window"), this);
+    windows->setObjectName("mnuWindow");
+    QAction *help = nullptr;
+    for (QAction *action : menuBar()->actions())
+        if (action->menu() != nullptr && action->menu()->objectName() == "mnuHelp")
+            help = action;
+    menuBar()->insertMenu(help, windows);
+    connect(windows, &QMenu::aboutToShow, this, [this, windows] {
+        windows->clear();
+        windows->addAction(tr("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
+        windows->addAction(tr("&Tile"), mdi_, &QMdiArea::tileSubWindows);
+        windows->addSeparator();
+        for (Form *form : app_.forms()) {
+            if (views_.find(form->name()) == nullptr)
+                continue;
+            QAction *action = windows->addAction(toQt(form->caption()));
+            action->setCheckable(true);
+            action->setChecked(form->visible());
+            connect(action, &QAction::triggered, this,
+                    [this, form] { runUserAction(app_, [form] { form->show(); }); });
+        }
+    });
+}
+
 void MainWindow::fillMenu(QMenu *menu, MenuEntry &entry) {
     for (MenuEntry *child : entry.children()) {
         if (child->isSeparator()) {
@@ -82,6 +176,8 @@ void MainWindow::fillMenu(QMenu *menu, MenuEntry &entry) {
         } else {
             QAction *action = menu->addAction(toQt(child->caption()));
             action->setObjectName(toQt(child->name()));
+            if (child->name() == "mnuContents")
+                action->setShortcut(QKeySequence::HelpContents);
             QPointer<QAction> guard(action);
             auto update = [guard, child] {
                 if (guard)
@@ -106,10 +202,13 @@ void MainWindow::followVisibility(Form &form) {
 }
 
 void MainWindow::showView(Form &form) {
-    QWidget *frame = frames_.count(&form) ? frames_[&form] : createView(form);
+    bool first = frames_.count(&form) == 0;
+    QWidget *frame = first ? createView(form) : frames_[&form];
     if (frame == nullptr)
         return;
     showing_ = true;
+    if (first)
+        fitOnScreen(frame, frame->sizeHint());
     frame->show();
     frame->raise();
     if (auto *sub = qobject_cast<QMdiSubWindow *>(frame))
@@ -130,12 +229,29 @@ QWidget *MainWindow::createView(Form &form) {
     if (entry->placement == Placement::MdiChild) {
         frame = mdi_->addSubWindow(content);
     } else {
-        content->setParent(this, Qt::Tool);
-        frame = content;
+        frame = toolWindow(form, content);
     }
     frame->installEventFilter(new HidingFilter(form, frame));
     frames_[&form] = frame;
     return frame;
+}
+
+// A tool window of its own; content larger than the screen scrolls inside it.
+QWidget *MainWindow::toolWindow(Form &form, QWidget *content) {
+    QWidget *window = content;
+    QSize room = availableArea(this).size() * 0.95;
+    QSize wanted = content->sizeHint();
+    if (wanted.width() > room.width() || wanted.height() > room.height()) {
+        auto *scroll = new QScrollArea;
+        scroll->setWidget(content);
+        scroll->setWidgetResizable(true);
+        scroll->setWindowTitle(content->windowTitle());
+        scroll->resize(wanted.boundedTo(room));
+        window = scroll;
+    }
+    window->setParent(this, Qt::Tool);
+    window->installEventFilter(new ToolKeys(form, window));
+    return window;
 }
 
 } // namespace kemvo::qt

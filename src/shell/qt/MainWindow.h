@@ -25,10 +25,12 @@ public:
 
 private:
     void buildMenuBar();
+    void addWindowMenu();
     void fillMenu(QMenu *menu, MenuEntry &entry);
     void followVisibility(Form &form);
     void showView(Form &form);
     QWidget *createView(Form &form);
+    QWidget *toolWindow(Form &form, QWidget *content);
 
     Application &app_;
     ViewRegistry views_;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
@@ -36,7 +37,7 @@ const ImageSource &imageOf(const Canvas &picture) {
 class QtMessageBox : public MessageBox {
 public:
     void show(const std::string &text) override {
-        QMessageBox::information(parent, "Kemvo", toQt(text), QMessageBox::Ok);
+        QMessageBox::warning(parent, "Kemvo", toQt(text), QMessageBox::Ok);
     }
     QPointer<QWidget> parent;
 };
@@ -44,19 +45,22 @@ public:
 class QtFileDialog : public FileDialog {
 public:
     std::optional<std::string> openFile(const std::string &filter) override {
-        return answer(QFileDialog::getOpenFileName(parent, "Open", QString(), qtFilter(filter)));
+        return answer(QFileDialog::getOpenFileName(parent, "Open", folder_, qtFilter(filter)));
     }
     std::optional<std::string> saveFile(const std::string &filter) override {
-        return answer(QFileDialog::getSaveFileName(parent, "Save As", QString(), qtFilter(filter)));
+        return answer(QFileDialog::getSaveFileName(parent, "Save As", folder_, qtFilter(filter)));
     }
     QPointer<QWidget> parent;
 
 private:
-    static std::optional<std::string> answer(const QString &name) {
+    // Each dialog starts in the folder the last one was left in.
+    std::optional<std::string> answer(const QString &name) {
         if (name.isEmpty())
             return std::nullopt;
+        folder_ = QFileInfo(name).absolutePath();
         return fromQt(name);
     }
+    QString folder_;
 };
 
 class QtClipboard : public Clipboard {

@@ -1,3 +1,4 @@
+#include "shell/qt/HelpView.h"
 #include "shell/qt/TextWindowView.h"
 #include "shell/qt/ViewRegistry.h"
 
@@ -9,6 +10,8 @@ void registerShellViews(ViewRegistry &views) {
     };
     views.add("FormResult", {Placement::MdiChild, textView});
     views.add("FormAbout", {Placement::MdiChild, textView});
+    views.add("FormHelp", {Placement::ToolWindow,
+                           [](Application &, Form &) -> QWidget * { return new HelpView; }});
 }
 
 } // namespace kemvo::qt

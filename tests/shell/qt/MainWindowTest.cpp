@@ -1,8 +1,8 @@
 // The main window on real widgets: title, menu tree, enabling rule, and the text windows.
 
-#include "app/qt/AllViews.h"
 #include "shell/qt/MainWindow.h"
 #include "app/Workbench.h"
+#include "app/qt/AllViews.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextBrowser>
 #include <QtTest>
 
 using namespace kemvo;
@@ -36,8 +38,8 @@ private slots:
         QStringList titles;
         for (QAction *action : window->menuBar()->actions())
             titles << action->text();
-        QCOMPARE(titles,
-                 QStringList({"&File", "&Input", "&Run", "&Display", "&Analysis", "&Help"}));
+        QCOMPARE(titles, QStringList({"&File", "&Input", "&Run", "&Display", "&Analysis", "&Window",
+                                      "&Help"}));
     }
 
     void menuEntries_data() {
@@ -68,7 +70,7 @@ private slots:
                                                               "&Y Data"};
         QTest::newRow("Y Data") << "mnuYData"
                                 << QStringList{"1000Y", "10Y", "0.1Y", "0.001Y", "-Y"};
-        QTest::newRow("Help") << "mnuHelp" << QStringList{"&About..."};
+        QTest::newRow("Help") << "mnuHelp" << QStringList{"&Contents", "&About..."};
     }
     void menuEntries() {
         QFETCH(QString, menu);
@@ -107,9 +109,63 @@ private slots:
         about->trigger();
         QVERIFY(app->formAbout().visible());
         QCOMPARE(view->blockCount(), 21);
+    }
 
-        QString picture = QDir::temp().filePath("kemvo-main-window.png");
-        QVERIFY(window->grab().save(picture));
+    // The main window and a tool window larger than the screen stay inside its free area;
+    // the parameters window then scrolls.
+    void windowsFitTheScreen() {
+        QRect area = window->screen()->availableGeometry();
+        QVERIFY(area.contains(window->frameGeometry()));
+        window->findChild<QAction *>("mnuExperimental")->trigger();
+        QWidget *view = window->viewOf(*app->findForm("FormExpr"));
+        QVERIFY(view != nullptr);
+        QWidget *frame = view->window();
+        QVERIFY(frame->width() <= area.width() && frame->height() <= area.height());
+        QVERIFY(area.contains(frame->frameGeometry().topLeft()));
+    }
+
+    // The Window menu brings back a closed window and arranges the children.
+    void windowMenuShowsClosedWindows() {
+        window->findChild<QAction *>("mnuAbout")->trigger();
+        window->mdiArea()->subWindowList().first()->close();
+        QVERIFY(!app->formAbout().visible());
+        auto *windows = window->findChild<QMenu *>("mnuWindow");
+        QVERIFY(windows != nullptr);
+        emit windows->aboutToShow();
+        QStringList captions;
+        QAction *about = nullptr;
+        for (QAction *action : windows->actions()) {
+            captions << action->text();
+            if (action->text() == "About")
+                about = action;
+        }
+        QCOMPARE(captions.mid(0, 2), QStringList({"&Cascade", "&Tile"}));
+        QVERIFY(about != nullptr && !about->isChecked());
+        about->trigger();
+        QVERIFY(app->formAbout().visible());
+    }
+
+    // Esc closes a tool window without taking its values; Enter presses its OK button.
+    void toolWindowKeys() {
+        window->findChild<QAction *>("mnuTech")->trigger();
+        Form &tech = *app->findForm("FormTech");
+        QWidget *view = window->viewOf(tech);
+        QVERIFY(tech.visible());
+        QTest::keyClick(view->window(), Qt::Key_Escape);
+        QVERIFY(!tech.visible());
+        window->findChild<QAction *>("mnuTech")->trigger();
+        QVERIFY(tech.visible());
+        QTest::keyClick(view->window(), Qt::Key_Return);
+        QVERIFY(!tech.visible()); // OK takes the choice and hides the window
+    }
+
+    void helpContentsOpensTheGuide() {
+        QAction *contents = window->findChild<QAction *>("mnuContents");
+        QCOMPARE(contents->shortcut(), QKeySequence(QKeySequence::HelpContents));
+        contents->trigger();
+        auto *browser = qobject_cast<QTextBrowser *>(window->viewOf(app->formHelp()));
+        QVERIFY(browser != nullptr);
+        QVERIFY(browser->toPlainText().contains("User guide"));
     }
 
 private:

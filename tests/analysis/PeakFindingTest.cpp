@@ -1,0 +1,122 @@
+#include "analysis/PeakFinding.h"
+
+#include "Session.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace kemvo {
+namespace {
+
+constexpr double kRT_F = 8.31441 * 298.14 / 96484.6; // [V] at the initial 25 C
+
+TEST(FindPeak, DefaultReversibleCycle) {
+    // E0 = 0.1 V, 1 mV steps: the forward peak within one step of E0 - 1.109 RT/F (Randles-
+    // Sevcik), the separation 2.22-2.3 RT/F (57-59 mV, Nicholson), the ratio 1.00 +- 0.03.
+    Session session;
+    ASSERT_EQ(session.run({"option10=1", "Estep=0.001", "mnuSimulate", "mnuFindPeak"}), 0);
+    const ExperimentState &s = session.app.state();
+    const CurvePeaks found =
+        findPeaks(session.app.store(), 1, peakSearchOf(s, session.app.store(), 3, s.lastPoint - 2));
+    ASSERT_EQ(found.peaks.size(), 2u);
+    EXPECT_NEAR(found.peaks[0].potential, 0.1 - 1.109 * kRT_F, 0.001);
+    EXPECT_LT(found.peaks[0].value, 0); // reduction first
+    ASSERT_TRUE(found.separation && found.ratio);
+    EXPECT_GE(*found.separation, 0.056);
+    EXPECT_LE(*found.separation, 0.061);
+    EXPECT_NEAR(*found.ratio, 1.0, 0.03);
+
+    const auto &lines = session.lines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "Curve  1 :");
+    EXPECT_EQ(lines[1].substr(0, 19), "Peak  1 :     Ep = ");
+    EXPECT_EQ(lines[3].substr(0, 13), "I pc/I pa =  ");
+    EXPECT_EQ(lines[4].substr(0, 13), "Ep2 - Ep1 =  ");
+    EXPECT_EQ(lines[5].substr(0, 14), "Peak Area =   ");
+}
+
+TEST(FindPeak, SingleSweepAreaSumsAbsoluteValues) {
+    Session session;
+    ASSERT_EQ(session.run({"mnuSimulate"}), 0);
+    const ExperimentState &s = session.app.state();
+    const int a = 3, b = s.lastPoint - 2;
+    double sum = 0;
+    for (int i = a; i <= b; ++i)
+        sum += std::fabs(session.app.store().curves(i, 1));
+    const CurvePeaks found =
+        findPeaks(session.app.store(), 1, peakSearchOf(s, session.app.store(), a, b));
+    EXPECT_NEAR(found.area, 0.005 * sum, 1e-12 * 0.005 * sum);
+    EXPECT_EQ(found.peaks.size(), 1u);
+    EXPECT_FALSE(found.ratio.has_value()); // a single sweep has no ratio
+}
+
+// A curve of 200 points from E = 0.3 V down in 1 mV steps, y(i) given, on a y axis of span 1.
+struct Synthetic {
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    PeakSearch search;
+    explicit Synthetic(const std::function<double(int)> &y, int switching = 0) {
+        for (int i = 1; i <= 200; ++i) {
+            store->potential(i) = 0.3 - 0.001 * (i - 1);
+            store->curves(i, 1) = y(i);
+        }
+        search = {3, 198, switching, switching > 0, 0.02, 0.001};
+    }
+    CurvePeaks peaks() const { return findPeaks(*store, 1, search); }
+};
+
+double bump(int i, int centre, double height = -1) {
+    return height * std::exp(-0.5 * std::pow((i - centre) / 5.0, 2));
+}
+
+TEST(FindPeak, EdgeCasesOfThePeakTest) {
+    // Two equal neighbouring maxima: both points pass (ties accepted at the top).
+    Synthetic flatTop([](int i) { return i <= 100 ? bump(i, 100) : bump(i, 101); });
+    const CurvePeaks twin = flatTop.peaks();
+    ASSERT_EQ(twin.peaks.size(), 2u);
+    EXPECT_DOUBLE_EQ(twin.peaks[1].potential - twin.peaks[0].potential, -0.001);
+
+    // A peak 3 points past the switching point, or 5 from the first point of the data (the
+    // search reads from point 3 and tests from point 7): not found; one point farther: found.
+    EXPECT_TRUE(Synthetic([](int i) { return bump(i, 103); }, 100).peaks().peaks.empty());
+    EXPECT_EQ(Synthetic([](int i) { return bump(i, 104); }, 100).peaks().peaks.size(), 1u);
+    EXPECT_TRUE(Synthetic([](int i) { return bump(i, 6); }).peaks().peaks.empty());
+    EXPECT_EQ(Synthetic([](int i) { return bump(i, 7); }).peaks().peaks.size(), 1u);
+
+    // The 2 % threshold: a bump of 0.015 passes an axis of span 0.5, not one of span 1.
+    Synthetic small([](int i) { return bump(i, 100, 0.015); });
+    EXPECT_TRUE(small.peaks().peaks.empty());
+    Session session;
+    ExperimentState &s = session.app.state();
+    s.yMin = -0.25;
+    s.yMax = 0.25;
+    s.cycles = 0.5;
+    small.search.threshold = peakSearchOf(s, *small.store, 3, 198).threshold;
+    EXPECT_EQ(small.peaks().peaks.size(), 1u);
+}
+
+TEST(FindPeak, MoreThanTwentyPeaksShowsTheFirstTwenty) {
+    Session session;
+    ExperimentState &s = session.app.state();
+    s.curveCount = 1;
+    s.firstPoint = 1;
+    s.lastPoint = 400;
+    s.cycles = 0.5;
+    s.yMin = -1;
+    s.yMax = 1;
+    for (int i = 1; i <= 400; ++i) {
+        session.app.store().potential(i) = 0.001 * i;
+        session.app.store().curves(i, 1) =
+            std::cos(2 * M_PI * i / 24.0); // |y| peaks every 12 points
+    }
+    FindPeak(session.app, 3, 398);
+    const auto &lines = session.lines();
+    ASSERT_EQ(lines.size(), 23u);
+    EXPECT_EQ(lines[20].substr(0, 10), "Peak  20 :");
+    EXPECT_EQ(lines[21], "more than 20 peaks; the first 20 are shown");
+}
+
+} // namespace
+} // namespace kemvo
