@@ -5,8 +5,8 @@
 namespace kemvo {
 namespace {
 
-// The state value of candidates 1..19, whichever rows the mechanism has.
-double *stateValue(ExperimentState &state, int k) {
+// The state value of candidates 1..20, whichever rows the mechanism has; none for Ru.
+template <typename State> auto stateValue(State &state, int k) -> decltype(&state.cdl) {
     if (k >= fitConcentration(1) && k <= fitConcentration(4))
         return &state.cInit[static_cast<std::size_t>(k)];
     if (k >= fitKs(1) && k <= fitKs(3))
@@ -64,8 +64,7 @@ std::string fitCandidateName(int k) {
 double fitCandidateStart(const ExperimentState &state, double resistance, int k) {
     if (k == fitRu())
         return resistance;
-    auto &mutableState = const_cast<ExperimentState &>(state);
-    double *value = stateValue(mutableState, k);
+    const double *value = stateValue(state, k);
     return value != nullptr && rowExists(state, k) ? *value : 0.0;
 }
 

@@ -181,8 +181,8 @@ private:
         }
     }
 
-    // The best point found becomes the result: its standard errors from a Jacobian there, and
-    // a last simulation so that the state and column 2 show it.
+    // The best point found becomes the result: the state and column 2 show its simulation, and
+    // its standard errors come from a Jacobian there.
     void finish(const MarquardtRun &run) {
         summary_.fitted = run.bestX;
         summary_.leastSquare = run.bestPhi;
@@ -190,16 +190,19 @@ private:
         summary_.evaluations = run.evaluations;
         summary_.marquardts = run.marquardts;
         summary_.simulations = run.modelRuns;
+        // The engine's last simulation is that of its last trial: the best one unless the
+        // fit ended on the lambda limit.
         std::vector<double> ycalc = run.ycalc;
         if (run.x != run.bestX)
             simulate(run.bestX, ycalc);
-        summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
-        summary_.simulations += summary_.uncertainty.modelRuns;
-        simulate(run.bestX, ycalc);
         const std::string quantity = app_.control<ComboBox>("formOption", "ComboY").text();
         copySimulation(app_.state(), *workspace_.store, app_.store(),
                        quantity == kShowSurfaceConcentration);
         app_.derivedQuantity = {true, quantity};
+        const ExperimentState atBest = app_.state();
+        summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
+        summary_.simulations += summary_.uncertainty.modelRuns;
+        app_.state() = atBest;
         summary_.seconds = static_cast<float>(app_.platform().clock.secondsSinceMidnight()) - t0_;
         printFitReport(app_.formResult(), summary_);
         app_.formResult().show();
