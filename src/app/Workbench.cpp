@@ -7,6 +7,7 @@
 #include "display/FormPlot.h"
 #include "files/FilesCommands.h"
 #include "files/FormImport.h"
+#include "fitting/FittingCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
@@ -37,6 +38,7 @@ void Workbench::installCommands() {
     installAnalysisCommands(*this);
     installAnalysisReports(*this);
     installFilesCommands(*this);
+    installFittingCommands(*this);
 }
 
 // The start-up of the main window: the digital-simulation flag from its check box, the

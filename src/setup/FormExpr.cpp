@@ -199,18 +199,27 @@ void FormExpr::createFitEntries() {
         } else if (i >= fitKf(1) && i <= fitKf(3)) {
             low = "1";
             high = "100";
-        } else if (i >= fitKb(1)) {
+        } else if (i >= fitKb(1) && i <= fitKb(3)) {
             low = "0.001";
             high = "1";
+        } else if (i == fitCdl()) { // [F], some 20 uF per cm^2 of a metal electrode
+            low = "0";
+            high = "1e-3";
+        } else if (i == fitRu()) { // [ohm]
+            low = "0";
+            high = "1000";
         } else if (i > fitConcentration(1)) {
             low = "0";
         }
-        Frame &frame = i <= fitConcentration(4) ? Frame4 : i <= fitE0(3) ? Frame2 : Frame6;
+        Frame &frame = i <= fitConcentration(4) ? Frame4
+                       : i <= fitE0(3)          ? Frame2
+                       : i <= fitKb(3)          ? Frame6
+                                                : Frame3;
         in(frame, addTo(CheckFitted, "CheckFitted", i, "", i == 1 ? 1 : 0));
         in(frame, addTo(TextCmin, "TextCmin", i, low));
         in(frame, addTo(TextCmax, "TextCmax", i, high));
-        bool rowShown =
-            i <= fitConcentration(2) || i == fitKs(1) || i == fitAlpha(1) || i == fitE0(1);
+        bool rowShown = i <= fitConcentration(2) || i == fitKs(1) || i == fitAlpha(1) ||
+                        i == fitE0(1) || i >= fitCdl();
         showFitEntry(i, rowShown);
     }
 }

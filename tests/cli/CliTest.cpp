@@ -141,6 +141,19 @@ TEST_F(Cli, SimulatedCurveExportsAndImportsBackDigitForDigit) {
     EXPECT_EQ(contentOf(file("b.csv")), first);
 }
 
+TEST_F(Cli, AutoFitPrintsItsIterationsAndReportAndSeparatesTheSteps) {
+    const std::string curve = file("cv.csv");
+    CliRun run = cli({"CheckPreEqu=0", "CheckFitted(1)=0", "option10=1", "V=0.1", "ks(1)=0.01",
+                      "mnuSimulate", "mnuExport=" + curve, "mnuImport=" + curve, "ks(1)=0.013",
+                      "CheckFitted(5)=1", "mnuAutoSeparate", "show=CheckFitted(5)",
+                      "show=state.curveCount"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Least square = "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nNo. of obj. fun. = "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nks(1)         "), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.ends_with("CheckFitted(5)=1\nstate.curveCount=3\n")) << run.out;
+}
+
 TEST_F(Cli, AnalysisReportsGoToStandardOutput) {
     CliRun run = cli({"option10=1", "Estep=0.001", "mnuSimulate", "mnuFindPeak", "mnuFindHalfwaveE",
                       "mnuCompId"});
