@@ -1,5 +1,6 @@
 // Run time of the finite-difference simulation. Targets on the 2-core development machine:
-// default cyclic voltammogram <= 50 us, 4000-point mechanism-6 cycle <= 2 ms.
+// default cyclic voltammogram <= 50 us, 4000-point mechanism-6 cycle <= 2 ms (standard grid);
+// default differential-pulse curve < 0.5 ms, 4000-point square wave < 10 ms.
 
 #include "shell/Constants.h"
 #include "simulation/DigitalSimulation.h"
@@ -56,11 +57,17 @@ void CecCycleOf4000Points(benchmark::State &bench) {
 }
 BENCHMARK(CecCycleOf4000Points)->Unit(benchmark::kMicrosecond);
 
-void DifferentialPulseTenStepsPerPoint(benchmark::State &bench) {
-    ExperimentState s = kemvo::experiment(1, 1, 1); // 0.3 to -0.3 V, 5 mV, 10 mV/s
-    s.technique = 4;                                // td / tp = 10
+void DefaultDifferentialPulse(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(4, 1, 1); // 0.3 to -0.3 V, 5 mV, td / tp = 10
     runSimulation(bench, s);
 }
-BENCHMARK(DifferentialPulseTenStepsPerPoint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DefaultDifferentialPulse)->Unit(benchmark::kMicrosecond);
+
+void SquareWaveOf4000Points(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(5, 1, 1); // 0.3 to -0.3 V, tp = 50 ms
+    s.eStep = 0.6 / 3999;                           // 4000 points, one period each
+    runSimulation(bench, s);
+}
+BENCHMARK(SquareWaveOf4000Points)->Unit(benchmark::kMicrosecond);
 
 } // namespace
