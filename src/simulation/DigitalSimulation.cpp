@@ -29,8 +29,9 @@ constexpr double kAccurateExpansion = 1.7;
 // first step for the steep start after the jump, a longer one to the end (the sampled current
 // then agrees with the exact step response to 0.1 %).
 constexpr std::array<double, 2> kHoldFractions{0.3, 0.7};
-// [V] Largest potential change of one step of a linear ramp.
-constexpr double kRampPotentialStep = 0.0005;
+// [V] Largest potential change of one (second-order) step of a linear ramp: the reversible
+// peak is then within 0.02 % of Randles-Sevcik.
+constexpr double kRampPotentialStep = 0.005;
 constexpr int kResistanceIterations = 100;
 constexpr double kCurrentScale = kFaraday * kMolarToPerCm3; // [C/mol * L/cm^3]
 
@@ -609,12 +610,29 @@ private:
         return currentsAt(profile[0]);
     }
 
+    // A second-order step of dt [s] during which the applied potential moves linearly from
+    // `from` to `to` [V]: twice the result of two half steps less that of one whole step
+    // (extrapolation of the implicit scheme, which keeps it free of oscillation).
+    Currents secondOrderStep(double dt, double from, double to) {
+        copyProfile(profile_, one_);
+        const Currents y1 = implicitStep(one_, dt, to);
+        implicitStep(profile_, dt / 2, from + (to - from) / 2);
+        const Currents y2 = implicitStep(profile_, dt / 2, to);
+        for (int i = 0; i <= run_.boxes; ++i)
+            for (int s = 0; s < S; ++s)
+                profile_[i][s] = 2.0 * profile_[i][s] - one_[i][s];
+        Currents currents{};
+        for (int j = 0; j < run_.chargeSteps; ++j)
+            currents[j] = 2.0 * y2[j] - y1[j];
+        return currents;
+    }
+
     // A third-order step of dt [s] during which the applied potential moves linearly from
     // `from` to `to` [V]: the fully implicit scheme run with one, two and three sub-steps,
     // y1, y2, y3, extrapolated to a vanishing step, y = y1/2 - 4 y2 + 9 y3/2 (the weights
     // cancel the errors in dt and dt^2 of the sub-step lengths dt, dt/2, dt/3). Like the
     // implicit scheme it damps the stiff modes, so a jump does not make it oscillate.
-    Currents extrapolatedStep(double dt, double from, double to) {
+    Currents thirdOrderStep(double dt, double from, double to) {
         copyProfile(profile_, one_);
         const Currents y1 = implicitStep(one_, dt, to);
         copyProfile(profile_, two_);
@@ -642,20 +660,20 @@ private:
     Currents hold(double duration, double e) {
         Currents currents{};
         for (double fraction : kHoldFractions)
-            currents = extrapolatedStep(fraction * duration, e, e);
+            currents = thirdOrderStep(fraction * duration, e, e);
         return currents;
     }
 
     // An interval of `duration` [s] over which the potential moves linearly from `from` to
     // `to`, in sub-steps of at most kRampPotentialStep; returns the currents at its end.
     Currents ramp(double duration, double from, double to) {
-        const int steps =
-            static_cast<int>(larger(std::ceil(std::abs(to - from) / kRampPotentialStep), 1.0));
+        const int steps = static_cast<int>(
+            larger(std::ceil(std::abs(to - from) / kRampPotentialStep - 1e-9), 1.0));
         const double dt = duration / steps;
         Currents currents{};
         for (int i = 1; i <= steps; ++i)
-            currents = extrapolatedStep(dt, from + (to - from) * (i - 1) / steps,
-                                        from + (to - from) * i / steps);
+            currents = secondOrderStep(dt, from + (to - from) * (i - 1) / steps,
+                                       from + (to - from) * i / steps);
         return currents;
     }
 
