@@ -96,6 +96,25 @@ TEST(FineGrid, ReversibleCycleConvergesToTheExactVoltammogram) {
     }
 }
 
+TEST(FineGrid, QuasiReversiblePeakSeparationsFollowNicholson) {
+    // Nicholson (1965), alpha = 0.5, psi = k0 / sqrt(pi D nFv/RT) with equal D: the peak
+    // separations in mV, the sweep reversed 112.5 mV past E1/2 (250 mV for psi = 0.1, whose
+    // forward peak lies beyond 112.5 mV); 1 mV steps, peaks by parabola, within 0.3 mV.
+    struct Case {
+        double psi, separation, switchPast;
+    } cases[] = {{20, 61.0, 0.1125},   {5, 64.8, 0.1125},     {2, 72.1, 0.1125}, {1, 83.7, 0.1125},
+                 {0.5, 104.7, 0.1125}, {0.25, 139.9, 0.1125}, {0.1, 213.4, 0.25}};
+    for (const Case &c : cases) {
+        ExperimentState s = fineSweep(0.001);
+        s.eStart = 0.4;
+        s.eEnd = 0.1 - c.switchPast;
+        s.ks[1] = c.psi * std::sqrt(M_PI * kD * kf * s.scanRate);
+        const Simulation run = onFineGrid(s);
+        const double separation = parabolicPeak(run, 1).second - parabolicPeak(run, -1).second;
+        EXPECT_NEAR(separation * 1000, c.separation, 0.3) << "psi " << c.psi;
+    }
+}
+
 TEST(Resistance, OhmicDropIsSolvedWithinEachStep) {
     // Ru = 100 ohm on a reversible sweep: one smooth peak (the forward current falls, then
     // rises, without a wiggle), lower and later than without drop, and the same at 1 mV as at
