@@ -191,6 +191,16 @@ public:
             for (int s = 0; s < S; ++s)
                 for (int t = 0; t < S; ++t)
                     forward_[k][s][t] = lb[k][s] * inverse_[k + 1][s][t];
+        // Without chemical coupling every block is diagonal and the species run apart.
+        diagonal_ = true;
+        for (int k = 1; k <= boxes; ++k)
+            for (int s = 0; s < S; ++s) {
+                for (int t = 0; t < S; ++t)
+                    if (s != t && (inverse_[k][s][t] != 0.0 || forward_[k][s][t] != 0.0))
+                        diagonal_ = false;
+                inverseDiagonal_[k][s] = inverse_[k][s][s];
+                forwardDiagonal_[k][s] = forward_[k][s][s];
+            }
         farEndCoupling_ = lb[boxes];
         Block qInverse = q;
         invertLeading<S>(qInverse, message);
@@ -211,6 +221,12 @@ public:
         const int m = boxes_;
         for (int s = 0; s < S; ++s)
             rhs_[m][s] = profile[m][s] + farEndCoupling_[s] * profile[m + 1][s];
+        if (diagonal_) {
+            for (int k = m - 1; k >= 1; --k)
+                for (int s = 0; s < S; ++s)
+                    rhs_[k][s] = profile[k][s] + forwardDiagonal_[k][s] * rhs_[k + 1][s];
+            return;
+        }
         for (int k = m - 1; k >= 1; --k) {
             const Vector carried = apply(forward_[k], rhs_[k + 1]);
             for (int s = 0; s < S; ++s)
@@ -236,6 +252,13 @@ public:
 
     // The boxes 1..M from the surface concentrations in profile[0], outwards.
     void substitute(Profile &profile) const {
+        if (diagonal_) {
+            for (int k = 1; k <= boxes_; ++k)
+                for (int s = 0; s < S; ++s)
+                    profile[k][s] =
+                        inverseDiagonal_[k][s] * (la_[k][s] * profile[k - 1][s] + rhs_[k][s]);
+            return;
+        }
         for (int k = 1; k <= boxes_; ++k) {
             Vector v;
             for (int s = 0; s < S; ++s)
@@ -272,7 +295,10 @@ private:
     Coefficients la_{};
     Blocks inverse_{}; // R_k^-1 (R_k itself where it is singular)
     Blocks forward_{}; // Lb(k) R_(k+1)^-1
-    Block closure_{};  // R_1 Q^-1
+    bool diagonal_ = false;
+    Coefficients inverseDiagonal_{}; // the diagonals of inverse_ and forward_
+    Coefficients forwardDiagonal_{};
+    Block closure_{}; // R_1 Q^-1
     bool closureValid_ = false;
     Block closureP_{};       // the last P
     Block closureInverse_{}; // (R_1 Q^-1 P - La(1))^-1 for it
