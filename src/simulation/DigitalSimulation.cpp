@@ -33,6 +33,7 @@ constexpr double kHoldFirstFraction = 0.3;
 // peak is then within 0.02 % of Randles-Sevcik.
 constexpr double kRampPotentialStep = 0.005;
 constexpr int kResistanceIterations = 100;
+constexpr int kChemistryIterations = 50;
 constexpr double kCurrentScale = kFaraday * kMolarToPerCm3; // [C/mol * L/cm^3]
 
 // How the electrode relation P c0 = Q c1 is closed.
@@ -400,20 +401,39 @@ SpeciesMatrix electrodeFlags(Closure closure, const std::array<double, 4> &d) {
     return m;
 }
 
+bool hasSecondOrderStep(const Mechanism &mechanism) {
+    for (int k = 0; k < mechanism.chemicalSteps; ++k)
+        if (mechanism.chemistry[k].forwardMultiplicity != 1.0)
+            return true;
+    return false;
+}
+
 // The block of one box over a time step dt [s]: the diagonal 1 + La + Lb of each species and
-// the chemical couplings.
-SpeciesMatrix boxBlock(const RunSetup &run, const std::array<double, 4> &diagonal, double dt) {
+// the chemical couplings. A step "2B = X" runs at kf b^2 - kb x, taken as its tangent
+// kf (2 b* b - b*^2) - kb x about the concentration `latest` (b*) of B in the box; it removes
+// two B for each X, so B + 2X is conserved.
+SpeciesMatrix boxBlock(const RunSetup &run, const std::array<double, 4> &diagonal, double dt,
+                       const std::array<double, 4> &latest = {}) {
     SpeciesMatrix m{};
     for (int s = 0; s < 4; ++s)
         m[s][s] = diagonal[s];
     for (int k = 0; k < run.mechanism->chemicalSteps; ++k) {
         const ChemicalStep &chem = run.mechanism->chemistry[k];
-        const double forward = chem.forwardMultiplicity * run.kf[k] * dt;
         const double backward = run.kb[k] * dt;
-        m[chem.from][chem.from] += forward;
-        m[chem.to][chem.from] -= forward;
+        if (chem.forwardMultiplicity == 1.0) {
+            const double forward = run.kf[k] * dt;
+            m[chem.from][chem.from] += forward;
+            m[chem.to][chem.from] -= forward;
+            m[chem.to][chem.to] += backward;
+            m[chem.from][chem.to] -= backward;
+            continue;
+        }
+        const double nu = chem.forwardMultiplicity;
+        const double slope = run.kf[k] * dt * 2.0 * latest[chem.from];
+        m[chem.from][chem.from] += nu * slope;
+        m[chem.to][chem.from] -= slope;
         m[chem.to][chem.to] += backward;
-        m[chem.from][chem.to] -= backward;
+        m[chem.from][chem.to] -= nu * backward;
     }
     return m;
 }
@@ -482,27 +502,36 @@ private:
                 profile_[i][s] = run_.bulk[s];
     }
 
-    Solver &solverFor(double dt) {
-        for (const auto &stepper : steppers_)
-            if (stepper->dt == dt)
-                return stepper->solver;
-        auto stepper = std::make_unique<Stepper>();
-        stepper->dt = dt;
+    // Prepares `solver` for a step of dt [s]; `latest` is the profile about which a
+    // second-order step is linearised.
+    void prepare(Solver &solver, double dt, const Profile *latest) {
         typename Solver::Coefficients la{};
         typename Solver::Coefficients lb{};
         typename Solver::Blocks blocks{};
         for (int k = 1; k <= run_.boxes; ++k) {
             std::array<double, 4> diagonal{};
+            std::array<double, 4> around{};
             for (int s = 0; s < S; ++s) {
                 const double lambda = run_.lambda * (run_.diffusion[s] / run_.gridDiffusion) *
                                       (dt / run_.gridTime); // D dt / h^2
                 la[k][s] = lambda * run_.a[k];
                 lb[k][s] = lambda * run_.b[k];
                 diagonal[s] = 1.0 + la[k][s] + lb[k][s];
+                if (latest)
+                    around[s] = (*latest)[k][s];
             }
-            blocks[k] = leading(boxBlock(run_, diagonal, dt));
+            blocks[k] = leading(boxBlock(run_, diagonal, dt, around));
         }
-        stepper->solver.prepare(run_.boxes, la, lb, blocks, leading(flags_), message_);
+        solver.prepare(run_.boxes, la, lb, blocks, leading(flags_), message_);
+    }
+
+    Solver &solverFor(double dt) {
+        for (const auto &stepper : steppers_)
+            if (stepper->dt == dt)
+                return stepper->solver;
+        auto stepper = std::make_unique<Stepper>();
+        stepper->dt = dt;
+        prepare(stepper->solver, dt, nullptr);
         steppers_.push_back(std::move(stepper));
         return steppers_.back()->solver;
     }
@@ -602,12 +631,55 @@ private:
 
     // One fully implicit time step of dt [s] ending at the applied potential e [V].
     Currents implicitStep(Profile &profile, double dt, double applied) {
-        Solver &solver = solverFor(dt);
+        if (secondOrder_)
+            return linearisedStep(profile, dt, applied);
+        return solvedStep(solverFor(dt), profile, applied);
+    }
+
+    Currents solvedStep(Solver &solver, Profile &profile, double applied) {
         solver.eliminate(profile);
         const double e = resistance_ > 0.0 ? electrodePotential(solver, applied) : applied;
         profile[0] = solver.surface(electrodeMatrix(e), message_);
         solver.substitute(profile);
         return currentsAt(profile[0]);
+    }
+
+    // The implicit step of a mechanism with a second-order step: Newton's method, each
+    // iteration the step with the rate linearised about the latest profile, until the
+    // concentrations stop changing (1e-12 of the reference).
+    Currents linearisedStep(Profile &profile, double dt, double applied) {
+        copyProfile(profile, start_);
+        copyProfile(profile, latest_);
+        Currents currents{};
+        for (int iteration = 0; iteration < kChemistryIterations; ++iteration) {
+            prepare(*linearised_, dt, &latest_);
+            copyProfile(start_, profile);
+            addTangentSource(profile, dt);
+            currents = solvedStep(*linearised_, profile, applied);
+            double change = 0.0;
+            for (int k = 0; k <= run_.boxes; ++k)
+                for (int s = 0; s < S; ++s)
+                    change = larger(change, std::abs(profile[k][s] - latest_[k][s]));
+            copyProfile(profile, latest_);
+            if (change <= 1e-12)
+                break;
+        }
+        return currents;
+    }
+
+    // The constant part kf b*^2 dt of the tangent rate, on the right-hand side of each box.
+    void addTangentSource(Profile &profile, double dt) const {
+        for (int m = 0; m < run_.mechanism->chemicalSteps; ++m) {
+            const ChemicalStep &chem = run_.mechanism->chemistry[m];
+            if (chem.forwardMultiplicity == 1.0)
+                continue;
+            for (int k = 1; k <= run_.boxes; ++k) {
+                const double b = latest_[k][chem.from];
+                const double source = run_.kf[m] * dt * b * b;
+                profile[k][chem.from] += chem.forwardMultiplicity * source;
+                profile[k][chem.to] -= source;
+            }
+        }
     }
 
     // A second-order step of dt [s] during which the applied potential moves linearly from
@@ -751,8 +823,12 @@ private:
     const MatrixMessage &message_;
     std::vector<std::unique_ptr<Stepper>> steppers_;
     Profile profile_{};
-    Profile one_{}; // the profile after one whole step, and after two half steps,
-    Profile two_{}; // for the extrapolation
+    const bool secondOrder_ = hasSecondOrderStep(*run_.mechanism);
+    std::unique_ptr<Solver> linearised_ = std::make_unique<Solver>();
+    Profile start_{};  // the profile before a linearised step
+    Profile latest_{}; // the latest iterate of a linearised step
+    Profile one_{};    // the profile after one whole step, and after two half steps,
+    Profile two_{};    // for the extrapolation
     SpeciesMatrix flags_{};
     std::array<double, kMaxChargeSteps> kf_{}; // [cm/s] at matrixPotential_
     std::array<double, kMaxChargeSteps> kb_{};

@@ -111,3 +111,44 @@ TEST(DigitalChemistry, EceDoublesThePlateauOnlyWhenTheChemistryIsFast) {
 
 } // namespace
 } // namespace kemvo
+
+namespace kemvo {
+namespace {
+
+TEST(DigitalChemistry, DimerisationFollowsThePureKineticZone) {
+    // EC2, A + e = B, 2B = C irreversible and fast (kf C = 1e4 s^-1): in the pure kinetic zone
+    // the peak moves 19.7 mV negative per decade of scan rate, is 38.8 mV wide from Ep/2 to Ep
+    // and Psi_p = 0.527 (Olmstead, Hamilton and Nicholson 1969; Andrieux, Nadjo and Saveant
+    // 1970). Fine grid, 0.5 mV steps; 0.3 mV, 0.5 mV and 1 %.
+    auto peak = [](double rate) {
+        ExperimentState s = experiment(1, 1, 1);
+        setMechanism(s, 8);
+        s.eStep = 0.0005;
+        s.scanRate = rate;
+        s.dropTime = s.eStep / rate;
+        s.eEnd = 0.0;
+        s.kf[1] = 1e7; // [1/(M s)] with 1 mM of A
+        s.kb[1] = 0;
+        Simulation r(s);
+        r.fineGrid = true;
+        r.simulate();
+        int best = r.peak();
+        const double y0 = r.total(best - 1), y1 = r.total(best), y2 = r.total(best + 1);
+        const double shift = (y0 - y2) / (2 * (y0 - 2 * y1 + y2));
+        const double ip = y1 - 0.25 * (y0 - y2) * shift;
+        const double ep = r.E(best) + shift * (r.E(best + 1) - r.E(best - 1)) / 2;
+        int half = best;
+        while (half > 1 && r.total(half) < ip / 2)
+            --half;
+        const double fraction = (ip / 2 - r.total(half)) / (r.total(half + 1) - r.total(half));
+        const double halfPeak = r.E(half) + fraction * (r.E(half + 1) - r.E(half));
+        return std::array<double, 3>{-ip / (kFAC * std::sqrt(kf * rate * kD)), ep, halfPeak};
+    };
+    const auto slow = peak(0.01), fast = peak(0.1);
+    EXPECT_NEAR((slow[1] - fast[1]) * 1000, 19.7, 0.3);
+    EXPECT_NEAR((slow[2] - slow[1]) * 1000, 38.8, 0.5);
+    EXPECT_NEAR(slow[0] / 0.527, 1.0, 0.01);
+}
+
+} // namespace
+} // namespace kemvo
