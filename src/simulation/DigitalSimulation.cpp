@@ -243,7 +243,6 @@ struct GridShape {
     double time;      // [s]
     double firstBox;  // [cm] h
     double beta;      // ln of the expansion factor from box to box
-    double extent;    // Mr, in boxes
     int boxes;        // M
     int gridBoxes;    // boxes with geometry factors
 };
@@ -265,7 +264,6 @@ GridShape standardShape(const ExperimentState &state, const RunSetup &run) {
             time,
             h,
             1.0,
-            extent,
             static_cast<int>(std::nearbyint(extent)),
             static_cast<int>(std::floor(extent))};
 }
@@ -313,7 +311,7 @@ GridShape accurateShape(const ExperimentState &state, const RunSetup &run) {
         if (extent <= kMaxBoxes) {
             const int boxes = static_cast<int>(larger(extent, 2.0));
             const double lambda = 1.0 / (kFirstBoxFraction * kFirstBoxFraction);
-            return {lambda, diffusion, time, h, beta, static_cast<double>(boxes), boxes, boxes};
+            return {lambda, diffusion, time, h, beta, boxes, boxes};
         }
     }
 }
