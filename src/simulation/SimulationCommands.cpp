@@ -17,8 +17,10 @@ SimulationInputs inputsFromWindows(Application &app) {
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.digitalSimulation = [&app](const ExperimentState &state, CurveStore &store) {
         double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
-        runDigitalSimulation(state, store, ru,
-                             [&app](const std::string &message) { app.showMessage(message); });
+        bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
+        runDigitalSimulation(
+            state, store, ru, [&app](const std::string &message) { app.showMessage(message); },
+            fine);
     };
     return inputs;
 }

