@@ -76,6 +76,10 @@ public:
     struct DerivedQuantity {
         bool simulated = false; // a simulation has derived its curves
         std::string choice;     // the plot options' choice of quantity at that derivation
+        // The curves and their count as they were before the surface concentrations took
+        // columns 1..speciesCount; they come back when another quantity is chosen.
+        std::shared_ptr<const PointTable<6>> shelvedCurves;
+        Int16 shelvedCurveCount = 0;
     };
     DerivedQuantity derivedQuantity;
 

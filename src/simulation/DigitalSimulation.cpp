@@ -118,6 +118,8 @@ struct RunSetup {
     std::array<double, kMaxChemicalSteps> kb{};
 };
 
+} // namespace
+
 int stepsPerPoint(const ExperimentState &state) {
     if (state.technique == 1)
         return 1;
@@ -129,6 +131,8 @@ int stepsPerPoint(const ExperimentState &state) {
         ++steps;
     return steps;
 }
+
+namespace {
 
 double modelDiffusion(const ExperimentState &state, const Mechanism &mechanism) {
     if (mechanism.chemicalSteps == 0)
@@ -339,7 +343,8 @@ public:
 
     Simulation(const ExperimentState &state, const RunSetup &run) : state_(state), run_(run) {}
 
-    void run(CurveStore &store, double resistance, const MatrixMessage &message) {
+    void run(CurveStore &store, double resistance, const MatrixMessage &message,
+             const std::function<void(int)> &pointDone) {
         flags_ = electrodeFlags(run_.mechanism->closure);
         for (int k = 1; k <= run_.boxes; ++k)
             blocks_[k] = leading(boxBlock(run_, 1.0 + run_.la[k] + run_.lb[k]));
@@ -377,6 +382,8 @@ public:
             }
             for (int s = 0; s < S; ++s)
                 store.surfaceConc(p, s + 1) = checkedFinite(run_.reference * surface_[s]);
+            if (pointDone)
+                pointDone(p);
         }
     }
 
@@ -445,16 +452,18 @@ private:
 
 template <int S>
 void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &store,
-              double resistance, const MatrixMessage &message) {
+              double resistance, const MatrixMessage &message,
+              const std::function<void(int)> &pointDone) {
     auto simulation = std::make_unique<Simulation<S>>(state, run);
-    simulation->run(store, resistance, message);
+    simulation->run(store, resistance, message, pointDone);
 }
 
 } // namespace
 
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
-                          const std::function<void(const std::string &)> &message) {
+                          const std::function<void(const std::string &)> &message,
+                          const std::function<void(int)> &pointDone) {
     const RunSetup run = setUpRun(state);
     // A singular block would otherwise be reported at every time step.
     bool reported = false;
@@ -465,13 +474,13 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
     };
     switch (run.mechanism->species) {
     case 2:
-        simulate<2>(state, run, store, uncompensatedResistance, reportOnce);
+        simulate<2>(state, run, store, uncompensatedResistance, reportOnce, pointDone);
         break;
     case 3:
-        simulate<3>(state, run, store, uncompensatedResistance, reportOnce);
+        simulate<3>(state, run, store, uncompensatedResistance, reportOnce, pointDone);
         break;
     default:
-        simulate<4>(state, run, store, uncompensatedResistance, reportOnce);
+        simulate<4>(state, run, store, uncompensatedResistance, reportOnce, pointDone);
         break;
     }
 }

@@ -8,16 +8,41 @@
 #include "simulation/DisplayedQuantity.h"
 #include "simulation/SimulationDriver.h"
 
+#include <memory>
+
 namespace kemvo {
 namespace {
+
+const char *const kTail = "! Please try again by other initial values.";
+
+std::string errorPrefix(const ExperimentState &state) {
+    return state.digital ? "Digital simulation Error: " : "Analytical simulation Error: ";
+}
+
+// Outside a fit the user sees the progress and may stop the run at any point; a fit polls
+// once per iteration itself.
+std::function<void(int, int)> progressPoll(Application &app) {
+    if (app.state().fitMode)
+        return {};
+    return [&app](int point, int count) {
+        if (app.platform().progress.advance(static_cast<double>(point) / count))
+            throw StopRequested();
+    };
+}
 
 SimulationInputs inputsFromWindows(Application &app) {
     SimulationInputs inputs;
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
-    inputs.digitalSimulation = [&app](const ExperimentState &state, CurveStore &store) {
+    inputs.pointDone = progressPoll(app);
+    inputs.digitalSimulation = [&app, poll = inputs.pointDone](const ExperimentState &state,
+                                                               CurveStore &store) {
         double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
-        runDigitalSimulation(state, store, ru,
-                             [&app](const std::string &message) { app.showMessage(message); });
+        std::function<void(int)> pointDone;
+        if (poll)
+            pointDone = [&poll, &state](int point) { poll(point, state.pointCount); };
+        runDigitalSimulation(
+            state, store, ru, [&app](const std::string &message) { app.showMessage(message); },
+            pointDone);
     };
     return inputs;
 }
@@ -29,24 +54,74 @@ struct MenusEnabledAtEnd {
     ~MenusEnabledAtEnd() { app.mainWindow().enableDisplayAndAnalysis(); }
 };
 
+// Begins the progress of a run outside a fit and ends it however the run ends.
+class ProgressShown {
+public:
+    explicit ProgressShown(Application &app) : app_(app), shown_(!app.state().fitMode) {
+        if (shown_)
+            app_.platform().progress.begin("Simulating");
+    }
+    ~ProgressShown() {
+        if (shown_)
+            app_.platform().progress.end();
+    }
+    ProgressShown(const ProgressShown &) = delete;
+    ProgressShown &operator=(const ProgressShown &) = delete;
+
+private:
+    Application &app_;
+    bool shown_;
+};
+
+// The run works on copies of the state and the curve store and takes them only when it has
+// reached its end, so that a failed or stopped run leaves every curve as it was.
+// While surface concentrations are shown the overlapped curves are kept aside (see
+// DisplayedQuantity); the run takes its slot among those curves and keeps them aside again.
 void simulateWithWindows(Application &app) {
-    ExperimentState &state = app.state();
-    simulateCurves(state, app.store(), inputsFromWindows(app));
-    state.firstPoint = 1;
-    state.lastPoint = state.pointCount;
-    DeriveDisplayedQuantity(app);
+    Application::DerivedQuantity &derived = app.derivedQuantity;
+    ExperimentState trial = app.state();
+    auto scratch = std::make_unique<CurveStore>(app.store());
+    if (derived.shelvedCurves) {
+        scratch->curves = *derived.shelvedCurves;
+        trial.curveCount = derived.shelvedCurveCount;
+    }
+    {
+        ProgressShown progress(app);
+        simulateCurves(trial, *scratch, inputsFromWindows(app));
+    }
+    trial.firstPoint = 1;
+    trial.lastPoint = trial.pointCount;
+    std::shared_ptr<const PointTable<6>> shelf;
+    const Int16 shelfCount = trial.curveCount;
+    if (displayedQuantityChoice(app) == kShowSurfaceConcentration)
+        shelf = std::make_shared<const PointTable<6>>(scratch->curves);
+    std::string choice = DeriveDisplayedQuantity(app, trial, *scratch);
+    app.state() = trial;
+    app.store() = std::move(*scratch);
+    derived.simulated = true;
+    derived.choice = choice;
+    derived.shelvedCurves = shelf;
+    derived.shelvedCurveCount = shelfCount;
 }
 
 } // namespace
 
 bool Simulate(Application &app) {
-    return runTrapped(
-        app, "Analytical simulation Error: ", "! Please try again by other initial values.",
-        [&app] { simulateWithWindows(app); });
+    try {
+        return runTrapped(app, errorPrefix(app.state()), kTail,
+                          [&app] { simulateWithWindows(app); });
+    } catch (const StopRequested &) {
+        app.showMessage("Simulation stopped: the curves are as they were.");
+        return false;
+    }
 }
 
 void mnuSimulate_Click(Application &app) {
     if (!takeParameters(app))
+        return;
+    // A run refused before it computes shows only its message: there is no new curve to
+    // plot and nothing to analyse.
+    if (!runTrapped(app, errorPrefix(app.state()), kTail, [&app] { checkRunnable(app.state()); }))
         return;
     MenusEnabledAtEnd menus{app};
     Simulate(app);

@@ -109,10 +109,11 @@ TEST_F(Cli, FileMenuWritesNamesFailuresAndKeepsWhatWasThere) {
 
     fs::create_directory(file("run.par"));
     const std::string missing = file("missing/curve.csv");
-    run = cli({"mnuExport=" + missing, "mnuSave=" + file("run.par")});
+    run = cli({"mnuExperimental", "FormExpr.OK", "mnuSimulate", "mnuExport=" + missing,
+               "mnuSave=" + file("run.par")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "message: Export Data Error: " + missing + ": No such file or directory\n" +
-                           "message: Save Error: " + file("run.par") + ": Is a directory\n");
+                           "message: Save Error: " + file("run.par") + ": it is a folder\n");
     EXPECT_TRUE(fs::is_directory(file("run.par")));
 }
 

@@ -91,6 +91,7 @@ TEST_F(FileCommands, ExportAndSaveWriteThroughTheirDialogs) {
 }
 
 TEST_F(FileCommands, CancelledDialogsEndSilently) {
+    holdThreePoints();
     for (const char *menu : {"mnuExport", "mnuSave"}) {
         app.mainWindow().menu(menu).click();
         click(menu, "");
@@ -115,7 +116,7 @@ TEST_F(FileCommands, FailedWriteNamesTheFileAndKeepsWhatWasThere) {
             "Export Data Error: " + folder.file("no such folder/curve.csv") +
                 ": No such file or directory",
             "Save Error: " + folder.file("no such folder/run.par") + ": No such file or directory",
-            "Export Data Error: " + folder.file("folder.csv") + ": Is a directory",
+            "Export Data Error: " + folder.file("folder.csv") + ": it is a folder",
             "Export Data Error: " + folder.file("curve.csv") + ": Subscript out of range"}));
     EXPECT_TRUE(fs::is_directory(folder.file("folder.csv")));
     EXPECT_EQ(folder.contentOf("curve.csv"), "earlier data\n");
@@ -206,7 +207,7 @@ TEST_F(FileCommands, FailedFirstImportSaysWhyAndLeavesThePlotMenusDisabled) {
         {"", "no file was chosen", 0}, // cancelled dialog
         {folder.file("absent.csv"),
          "cannot open " + folder.file("absent.csv") + ": No such file or directory", 0},
-        {folder.file("."), "cannot open " + folder.file(".") + ": Is a directory", 0},
+        {folder.file("."), "cannot open " + folder.file(".") + ": it is a folder", 0},
         {folder.withText("long.csv", text), "line 4001, item 1: more than 4000 data points",
          -kMaxPoints}};
     for (const Failure &f : failures) {

@@ -21,6 +21,8 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
             for (int electrode = 1; electrode <= 8; ++electrode) {
                 SCOPED_TRACE(testing::Message() << "digital " << digital << " technique "
                                                 << technique << " electrode " << electrode);
+                if (digital && electrode >= 7)
+                    continue; // refused: see ThinFilmAndRotatingDiskAreRefusedDigitally
                 ExperimentState s = experiment(technique, electrode, digital);
                 setMechanism(s, mechanism);
                 if (mechanism == 17 && !digital)
@@ -46,7 +48,7 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
 
 INSTANTIATE_TEST_SUITE_P(Mechanisms, EveryCombination, testing::Range(1, 18));
 
-TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlanar) {
+TEST(Electrodes, LargeCurvedOnesAreOnlyPlanar) {
     // Curvature corrections are of order sqrt(pi D t)/r0 < 2.5e-5 for r0 = 10 m and t <= 60 s.
     // Slow kinetics (ks = 1e-3 cm/s) so that no transport limit hides the comparison; DC uses
     // the spherical closed form, the sweep its steady term.
@@ -59,15 +61,26 @@ TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlana
                 return simulated(s);
             };
             const Simulation planar = at(1);
-            for (int electrode = 2; electrode <= (digital ? 8 : 6); ++electrode) {
+            for (int electrode = 2; electrode <= 6; ++electrode) {
                 const Simulation other = at(electrode);
-                const double tolerance = electrode <= 6 ? 5e-5 : 0; // film and disk: identical
                 for (int p = 1; p <= planar.state.pointCount; ++p)
                     ASSERT_NEAR(other.total(p), planar.total(p),
-                                tolerance * (std::abs(planar.total(p)) + 1e-11))
+                                5e-5 * (std::abs(planar.total(p)) + 1e-11))
                         << digital << technique << electrode << " point " << p;
             }
         }
+}
+
+// The engine's grid has no film boundary and no convection: a thin film or a rotating disk
+// would silently give the planar curve, so the run is refused before anything is written.
+TEST(Electrodes, ThinFilmAndRotatingDiskAreRefusedDigitally) {
+    for (int electrode : {7, 8}) {
+        Simulation run(experiment(1, electrode, 1));
+        run.store->potential(1) = 0.123;
+        EXPECT_THROW(run.simulate(), RuntimeError) << electrode;
+        EXPECT_EQ(run.store->potential(1), 0.123);
+        EXPECT_EQ(run.state.pointCount, 0);
+    }
 }
 
 // The 1 mV staircase swept at 10 mV/s.
