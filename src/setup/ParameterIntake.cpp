@@ -10,18 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace kemvo {
 namespace {
-
-// The lenient value of a text; a number too large for a double names its field.
-double valueOf(const std::string &text, const std::string &field) {
-    try {
-        return leadingValue(text);
-    } catch (const RuntimeError &error) {
-        throw FieldError(field, error.what());
-    }
-}
 
 // What a box in use may hold.
 enum class Allowed {
@@ -74,6 +66,43 @@ bool isAllowed(double value, Allowed allowed) {
     return false;
 }
 
+// Length of the well-formed UTF-8 sequence at text[at], or 0 when the byte starts none.
+std::size_t utf8SequenceAt(const std::string &text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+// A typed text as a message quotes it: control bytes and bytes that are no UTF-8 character
+// escaped (\xFF), a long text cut short.
+std::string quoted(const std::string &text) {
+    constexpr std::size_t kShown = 40;
+    std::string out = "\"";
+    std::size_t at = 0;
+    while (at < text.size() && at < kShown) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const std::size_t sequence = byte >= 0x80 ? utf8SequenceAt(text, at) : 1;
+        if (byte < 0x20 || byte == 0x7F || sequence == 0) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+            ++at;
+        } else {
+            out += text.substr(at, sequence);
+            at += sequence;
+        }
+    }
+    return out + (at < text.size() ? "...\"" : "\"");
+}
+
 // A decimal comma where a point was meant: "1,5e-3" reads as a number once the comma is a point.
 std::string withDecimalPoint(const std::string &text) {
     std::string pointed = text;
@@ -86,15 +115,20 @@ std::string withDecimalPoint(const std::string &text) {
 double strictValueOf(const std::string &text, const std::string &caption, Allowed allowed) {
     if (!isNumber(text)) {
         if (text.find(',') != std::string::npos && isNumber(withDecimalPoint(text)))
-            throw FieldError(caption, "\"" + text +
-                                          "\" has a decimal comma; write it with a decimal "
+            throw FieldError(caption, quoted(text) +
+                                          " has a decimal comma; write it with a decimal "
                                           "point: " +
                                           withDecimalPoint(text));
-        throw FieldError(caption, "\"" + text + "\" is not a number; it " + allowedText(allowed));
+        throw FieldError(caption, quoted(text) + " is not a number; it " + allowedText(allowed));
     }
-    double value = valueOf(text, caption);
+    double value = 0;
+    try {
+        value = leadingValue(text);
+    } catch (const RuntimeError &) {
+        throw FieldError(caption, quoted(text) + " is too large; it " + allowedText(allowed));
+    }
     if (!isAllowed(value, allowed))
-        throw FieldError(caption, allowedText(allowed) + ", not " + text);
+        throw FieldError(caption, allowedText(allowed) + ", not " + quoted(text));
     return value;
 }
 
@@ -102,10 +136,20 @@ double strictValueOf(const TextBox &box, const Label &caption, Allowed allowed) 
     return strictValueOf(box.text(), caption.caption(), allowed);
 }
 
-// A box of a row that the experiment uses is read strictly, any other leniently as before.
-double rowValueOf(const Control &box, const std::string &text, bool inUse,
-                  const std::string &caption, Allowed allowed) {
-    return inUse ? strictValueOf(text, caption, allowed) : valueOf(text, box.qualifiedName());
+// The lenient value of a box the experiment does not use: nothing is held against it, and a
+// number too large for a double is kept as 0 until the box is used.
+double unusedValueOf(const std::string &text) {
+    try {
+        return leadingValue(text);
+    } catch (const RuntimeError &) {
+        return 0;
+    }
+}
+
+// A box of a row that the experiment uses is read strictly, any other leniently.
+double rowValueOf(const std::string &text, bool inUse, const std::string &caption,
+                  Allowed allowed) {
+    return inUse ? strictValueOf(text, caption, allowed) : unusedValueOf(text);
 }
 
 std::string speciesCaption(const FormExpr &w, const Label &column, int j) {
@@ -119,38 +163,35 @@ std::string stepCaption(const Label &column, int r, const Label &step) {
 void readSteps(FormExpr &w, ExperimentState &state) {
     for (int r = 1; r <= 3; ++r) {
         const bool charge = r <= state.chargeCount;
-        auto chargeValue = [&](const Control &box, const std::string &text, const Label &column,
-                               Allowed allowed) {
-            return rowValueOf(box, text, charge, stepCaption(column, r, w.heter(r)), allowed);
+        auto chargeValue = [&](const std::string &text, const Label &column, Allowed allowed) {
+            return rowValueOf(text, charge, stepCaption(column, r, w.heter(r)), allowed);
         };
-        state.alpha[r] =
-            chargeValue(w.alph(r), w.alph(r).text(), w.LabelAlpha, Allowed::UnitInterval);
-        state.e0[r] = chargeValue(w.Eze(r), w.Eze(r).text(), w.LabelE0, Allowed::AnyNumber);
-        state.ks[r] = chargeValue(w.ks(r), w.ks(r).text(), w.LabelKs, Allowed::NonNegative);
-        state.electrons[r] = chargeValue(w.NEL(r), w.NEL(r).text(), w.LabelN, Allowed::OneOrMore);
+        state.alpha[r] = chargeValue(w.alph(r).text(), w.LabelAlpha, Allowed::UnitInterval);
+        state.e0[r] = chargeValue(w.Eze(r).text(), w.LabelE0, Allowed::AnyNumber);
+        state.ks[r] = chargeValue(w.ks(r).text(), w.LabelKs, Allowed::NonNegative);
+        state.electrons[r] = chargeValue(w.NEL(r).text(), w.LabelN, Allowed::OneOrMore);
 
         const bool chemical = r <= state.chemCount;
-        auto chemValue = [&](const Control &box, const std::string &text, const Label &column,
-                             Allowed allowed) {
-            return rowValueOf(box, text, chemical, stepCaption(column, r, w.homo(r)), allowed);
+        auto chemValue = [&](const std::string &text, const Label &column, Allowed allowed) {
+            return rowValueOf(text, chemical, stepCaption(column, r, w.homo(r)), allowed);
         };
-        state.kf[r] = chemValue(w.kf(r), w.kf(r).text(), w.LabelKf, Allowed::NonNegative);
-        state.kb[r] = chemValue(w.kb(r), w.kb(r).text(), w.LabelKb, Allowed::NonNegative);
+        state.kf[r] = chemValue(w.kf(r).text(), w.LabelKf, Allowed::NonNegative);
+        state.kb[r] = chemValue(w.kb(r).text(), w.LabelKb, Allowed::NonNegative);
         state.keq[r] = w.keqValue[r];
-        state.stoich[r] = chemValue(w.pl(r), w.pl(r).text(), w.LabelP, Allowed::OneOrMore);
+        state.stoich[r] = chemValue(w.pl(r).text(), w.LabelP, Allowed::OneOrMore);
     }
 }
 
 void readSpecies(FormExpr &w, ExperimentState &state) {
     for (int j = 1; j <= 4; ++j) {
         const bool used = j <= state.speciesCount;
-        state.diffusion[j] = rowValueOf(w.D(j), w.D(j).text(), used, speciesCaption(w, w.LabelD, j),
-                                        Allowed::Positive);
-        rowValueOf(w.C(j), w.C(j).text(), used, speciesCaption(w, w.LabelC, j),
-                   Allowed::NonNegative);
+        auto speciesValue = [&](const std::string &text, const Label &column, Allowed allowed) {
+            return rowValueOf(text, used, speciesCaption(w, column, j), allowed);
+        };
+        state.diffusion[j] = speciesValue(w.D(j).text(), w.LabelD, Allowed::Positive);
+        speciesValue(w.C(j).text(), w.LabelC, Allowed::NonNegative); // its Cinit is taken
         state.cInit[j] = w.cInitValue[j];
-        state.speciesCond[j] = rowValueOf(w.Cond(j - 1), w.Cond(j - 1).text(), used,
-                                          speciesCaption(w, w.LabelCond, j), Allowed::AnyNumber);
+        state.speciesCond[j] = speciesValue(w.Cond(j - 1).text(), w.LabelCond, Allowed::AnyNumber);
     }
 }
 
@@ -189,7 +230,7 @@ void ReadParameters(Application &app) {
                             electrode == Electrode::Hemicylindrical ||
                             electrode == Electrode::ThinFilm;
     auto scalar = [](const TextBox &box, const Label &caption, bool used, Allowed allowed) {
-        return used ? strictValueOf(box, caption, allowed) : valueOf(box.text(), caption.caption());
+        return used ? strictValueOf(box, caption, allowed) : unusedValueOf(box.text());
     };
 
     state.cycles = w.option9.value() ? 0.5 : w.option10.value() ? 1 : 2;
@@ -207,7 +248,7 @@ void ReadParameters(Application &app) {
         strictValueOf(w.TextF, w.LabelF, Allowed::Positive); // t pulse is derived from it
     state.dropTime = strictValueOf(w.td, w.Labeltd, Allowed::Positive);
     state.pulseTime = scalar(w.tp, w.Labeltp, pulseTimeUsed, Allowed::Positive);
-    state.scanRate = std::fabs(squareWave ? valueOf(w.V.text(), w.LabelV.caption())
+    state.scanRate = std::fabs(squareWave ? unusedValueOf(w.V.text())
                                           : strictValueOf(w.V, w.LabelV, Allowed::NonZero));
     state.length = scalar(w.leng, w.LabelLength, lengthUsed, Allowed::Positive);
     state.radius = scalar(w.radius, w.LabelRadius, !areaTyped, Allowed::Positive);

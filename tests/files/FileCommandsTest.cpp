@@ -207,7 +207,7 @@ TEST_F(FileCommands, FailedFirstImportSaysWhyAndLeavesThePlotMenusDisabled) {
         {"", "no file was chosen", 0}, // cancelled dialog
         {folder.file("absent.csv"),
          "cannot open " + folder.file("absent.csv") + ": No such file or directory", 0},
-        {folder.file("."), "cannot open " + folder.file(".") + ": it is a folder", 0},
+        {folder.file("."), "cannot open " + folder.file(".") + ": Is a directory", 0},
         {folder.withText("long.csv", text), "line 4001, item 1: more than 4000 data points",
          -kMaxPoints}};
     for (const Failure &f : failures) {

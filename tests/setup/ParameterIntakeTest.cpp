@@ -89,7 +89,10 @@ TEST(Intake, BadFieldStopsWithMessageAndStateUnchanged) {
         {"Estep", "5mV", "E step (V): \"5mV\" is not a number; it must be a number other than 0"},
         {"Estep", "", "E step (V): \"\" is not a number; it must be a number other than 0"},
         {"V", "fast", "v (V/s): \"fast\" is not a number; it must be a number other than 0"},
-        {"V", "1e999", "v (V/s): Overflow"}};
+        {"V", "1e999", "v (V/s): \"1e999\" is too large; it must be a number other than 0"},
+        {"Estep", "\xff\x01",
+         "E step (V): \"\\xFF\\x01\" is not a number; it must be a number "
+         "other than 0"}}; // bytes of a binary text escaped
     for (const BadField &bad : cases) {
         SCOPED_TRACE(bad.message);
         SetupBench w;
@@ -128,20 +131,21 @@ TEST(Intake, EveryBoxInUseIsReadStrictly) {
         const char *text, *message;
     };
     const Case cases[] = {
-        {"td", -1, "0", "t drop  (s): must be a number greater than 0, not 0"},
-        {"Estep", -1, "0", "E step (V): must be a number other than 0, not 0"},
-        {"V", -1, "0", "v (V/s): must be a number other than 0, not 0"},
-        {"ks", 1, "-1e-3", "ks (cm/s), step 1 (A+ne=B): must be a number of 0 or more, not -1e-3"},
+        {"td", -1, "0", "t drop  (s): must be a number greater than 0, not \"0\""},
+        {"Estep", -1, "0", "E step (V): must be a number other than 0, not \"0\""},
+        {"V", -1, "0", "v (V/s): must be a number other than 0, not \"0\""},
+        {"ks", 1, "-1e-3",
+         "ks (cm/s), step 1 (A+ne=B): must be a number of 0 or more, not \"-1e-3\""},
         {"ks", 1, "1,5e-3",
          "ks (cm/s), step 1 (A+ne=B): \"1,5e-3\" has a decimal comma; write it with a decimal "
          "point: 1.5e-3"},
-        {"NEL", 1, "0", "n, step 1 (A+ne=B): must be a number of 1 or more, not 0"},
-        {"D", 2, "0", "D (cm \u00B2/s), species B: must be a number greater than 0, not 0"},
-        {"alph", 1, "1.5", "\u03B1, step 1 (A+ne=B): must be a number from 0 to 1, not 1.5"},
+        {"NEL", 1, "0", "n, step 1 (A+ne=B): must be a number of 1 or more, not \"0\""},
+        {"D", 2, "0", "D (cm \u00B2/s), species B: must be a number greater than 0, not \"0\""},
+        {"alph", 1, "1.5", "\u03B1, step 1 (A+ne=B): must be a number from 0 to 1, not \"1.5\""},
         {"txttemp", -1, "-273.14",
-         "T ( \u00B0C): must be a number greater than -273.14, not -273.14"},
-        {"C", 1, "-1e-3", "C anal (M), species A: must be a number of 0 or more, not -1e-3"},
-        {"ARE", -1, "0", "Area (cm \u00B2): must be a number greater than 0, not 0"},
+         "T ( \u00B0C): must be a number greater than -273.14, not \"-273.14\""},
+        {"C", 1, "-1e-3", "C anal (M), species A: must be a number of 0 or more, not \"-1e-3\""},
+        {"ARE", -1, "0", "Area (cm \u00B2): must be a number greater than 0, not \"0\""},
         {"Noise", -1, "x", "Noise (%): \"x\" is not a number; it must be a number of 0 or more"},
     };
     for (const Case &bad : cases) {

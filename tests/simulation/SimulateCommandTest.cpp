@@ -206,6 +206,34 @@ TEST(PlotRefresh, CommandResultsStayUntilAnotherQuantityIsChosen) {
     EXPECT_EQ(bench.curve(60), bench.total(60));
 }
 
+// The surface concentrations are drawn in the columns of curves 1 and 2; going back to the
+// current brings the overlapped curves back as they were.
+TEST(PlotRefresh, SurfaceConcentrationsAndBackKeepTheOverlappedCurves) {
+    Bench bench;
+    bench.app.control<CheckBox>("formOption", "overlap").setValue(1);
+    bench.click("mnuSimulate");
+    bench.type("FormExpr", "V", "0.1");
+    bench.click("mnuSimulate");
+    std::vector<double> first, second;
+    for (int i = 1; i <= 121; ++i) {
+        first.push_back(bench.app.store().curves(i, 1));
+        second.push_back(bench.app.store().curves(i, 2));
+    }
+    bench.show("surface concentration C");
+    bench.click("mnuPlot");
+    EXPECT_EQ(bench.app.store().curves(1, 1), bench.app.store().surfaceConc(1, 1));
+    bench.click("mnuSimulate"); // a run while the concentrations are shown takes slot 3
+    EXPECT_EQ(bench.app.state().simSlot, 3);
+    bench.show("current I");
+    bench.click("mnuPlot");
+    EXPECT_EQ(bench.app.state().curveCount, 3);
+    for (int i = 1; i <= 121; ++i) {
+        ASSERT_EQ(bench.app.store().curves(i, 1), first[i - 1]) << i;
+        ASSERT_EQ(bench.app.store().curves(i, 2), second[i - 1]) << i;
+        ASSERT_EQ(bench.app.store().curves(i, 3), bench.total(i)) << i;
+    }
+}
+
 TEST(PlotRefresh, UnreadableDistanceIsReportedByItsField) {
     Bench bench;
     bench.click("mnuSimulate");
