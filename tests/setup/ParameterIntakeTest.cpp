@@ -2,6 +2,8 @@
 
 #include "setup/ParameterIntake.h"
 
+#include <cmath>
+
 namespace kemvo::test {
 namespace {
 
@@ -162,6 +164,18 @@ TEST(Intake, EveryBoxInUseIsReadStrictly) {
         EXPECT_EQ(w.state.eStep, before.eStep);
         EXPECT_EQ(w.state.dropTime, before.dropTime);
     }
+}
+
+// The state takes the derived values themselves, not their rounded labels: A pre-equilibrated
+// at E start = 0.3 V against E0 = 0.1 V keeps c / (1 + exp(-0.2 F/RT)) (Nernst), 9.99584e-4 M,
+// which the window shows as 9.996e-4.
+TEST_F(IntakeTest, DerivedValuesAreTakenAtFullPrecision) {
+    app.mainWindow().menu("mnuExperimental").click();
+    expr.OK.click();
+    const double nernst = 1e-3 / (1 + std::exp(-0.2 * 96484.6 / (8.31441 * 298.14)));
+    EXPECT_EQ(expr.Cinit(1).caption(), "9.996e-4");
+    EXPECT_NEAR(state.cInit[1], nernst, 1e-15 * nernst); // the label would be 4e-7 off
+    EXPECT_NE(state.cInit[1], 9.996e-4);
 }
 
 // The boxes of a row the mechanism or electrode does not use are not held against the user.

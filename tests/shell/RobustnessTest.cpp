@@ -175,10 +175,11 @@ TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
         if (step == "mnuSimulate")
             ++(quiet ? drawnRuns : refusedRuns);
         // A Simulate that said nothing has drawn a whole new curve.
-        if (step == "mnuSimulate" && quiet)
+        if (step == "mnuSimulate" && quiet) {
             ASSERT_TRUE(app.state().lastPoint == app.state().pointCount &&
                         app.state().pointCount >= 2 && app.state().pointCount <= kMaxPoints)
                 << "silent Simulate after " << n << " steps";
+        }
         if (headless.quitRequested)
             break;
     }
