@@ -73,31 +73,36 @@ private:
     bool shown_;
 };
 
-// The run works on copies of the state and the curve store and takes them only when it has
-// reached its end, so that a failed or stopped run leaves every curve as it was.
+// The run works on a copy of the state and on the application's scratch curve store, and
+// takes both only when it has reached its end, so that a failed or stopped run leaves every
+// curve as it was. The run writes the programme, the currents and (digitally) the surface
+// concentrations of its points; the scratch store gets a copy of what it does not write: the
+// other curves and, after a closed-form run, the surface concentrations shown so far.
+//
 // While surface concentrations are shown the overlapped curves are kept aside (see
 // DisplayedQuantity); the run takes its slot among those curves and keeps them aside again.
 void simulateWithWindows(Application &app) {
     Application::DerivedQuantity &derived = app.derivedQuantity;
     ExperimentState trial = app.state();
-    auto scratch = std::make_unique<CurveStore>(app.store());
-    if (derived.shelvedCurves) {
-        scratch->curves = *derived.shelvedCurves;
+    CurveStore &scratch = app.scratchStore();
+    scratch.curves = derived.shelvedCurves ? *derived.shelvedCurves : app.store().curves;
+    if (derived.shelvedCurves)
         trial.curveCount = derived.shelvedCurveCount;
-    }
+    if (!trial.digital)
+        scratch.surfaceConc = app.store().surfaceConc;
     {
         ProgressShown progress(app);
-        simulateCurves(trial, *scratch, inputsFromWindows(app));
+        simulateCurves(trial, scratch, inputsFromWindows(app));
     }
     trial.firstPoint = 1;
     trial.lastPoint = trial.pointCount;
     std::shared_ptr<const PointTable<6>> shelf;
     const Int16 shelfCount = trial.curveCount;
     if (displayedQuantityChoice(app) == kShowSurfaceConcentration)
-        shelf = std::make_shared<const PointTable<6>>(scratch->curves);
-    std::string choice = DeriveDisplayedQuantity(app, trial, *scratch);
+        shelf = std::make_shared<const PointTable<6>>(scratch.curves);
+    std::string choice = DeriveDisplayedQuantity(app, trial, scratch);
     app.state() = trial;
-    app.store() = std::move(*scratch);
+    app.takeScratchStore();
     derived.simulated = true;
     derived.choice = choice;
     derived.shelvedCurves = shelf;
