@@ -40,7 +40,7 @@ std::vector<std::string> linesOf(const std::uint8_t *data, std::size_t size) {
 }
 
 void typeInto(FormExpr &w, const std::vector<std::string> &texts) {
-    std::vector<TextBox *> boxes = {&w.Estart, &w.Eend, &w.Estep,   &w.V,     &w.td,
+    std::vector<TextBox *> boxes = {&w.Estart, &w.Eend,  &w.Estep,   &w.V,     &w.td,
                                     &w.tp,     &w.TextF, &w.txttemp, &w.ARE,   &w.radius,
                                     &w.leng,   &w.Noise, &w.Cdl,     &w.Epulse};
     for (int j = 1; j <= 4; ++j) {
@@ -56,8 +56,8 @@ void typeInto(FormExpr &w, const std::vector<std::string> &texts) {
 
 // What an accepted intake guarantees to the simulation.
 void requireTakenValues(const ExperimentState &s) {
-    for (double value : {s.eStart, s.eEnd, s.eStep, s.scanRate, s.dropTime, s.temperatureK,
-                         s.area, s.cdl, s.noisePercent})
+    for (double value : {s.eStart, s.eEnd, s.eStep, s.scanRate, s.dropTime, s.temperatureK, s.area,
+                         s.cdl, s.noisePercent})
         require(std::isfinite(value));
     require(s.eStep > 0 && s.dropTime > 0 && s.temperatureK > 0 && s.cdl >= 0);
     for (int j = 1; j <= s.speciesCount; ++j)
