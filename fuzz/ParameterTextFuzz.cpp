@@ -61,7 +61,7 @@ void requireTakenValues(const ExperimentState &s) {
         require(std::isfinite(value));
     require(s.eStep > 0 && s.dropTime > 0 && s.temperatureK > 0 && s.cdl >= 0);
     for (int j = 1; j <= s.speciesCount; ++j)
-        require(std::isfinite(s.diffusion[j]) && s.diffusion[j] > 0 && s.cInit[j] >= 0);
+        require(std::isfinite(s.diffusion[j]) && s.diffusion[j] > 0 && std::isfinite(s.cInit[j]));
     for (int r = 1; r <= s.chargeCount; ++r)
         require(s.alpha[r] >= 0 && s.alpha[r] <= 1 && s.ks[r] >= 0 && s.electrons[r] >= 1);
 }

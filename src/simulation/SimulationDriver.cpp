@@ -63,10 +63,12 @@ std::int32_t pointCountOf(const ExperimentState &state, int np) {
     return static_cast<std::int32_t>(std::nearbyint(2.0 * np * state.cycles));
 }
 
+// Counted in doubles, so that any programme too long for the store is named with its size.
 void requireProgrammeInStore(const ExperimentState &state) {
-    const std::int32_t count = pointCountOf(state, pointsPerSweepOf(state));
+    const double steps = std::fabs(checkedDivide(state.eEnd - state.eStart, state.eStep));
+    const double count = std::nearbyint(2.0 * (std::nearbyint(steps) + 1) * state.cycles);
     if (count > kMaxPoints)
-        throw RuntimeError("the potential programme needs " + std::to_string(count) +
+        throw RuntimeError("the potential programme needs " + generalNumber(count) +
                            " points, more than 4000 points: make E step larger, the range "
                            "from E start to E end narrower, or choose fewer cycles");
 }

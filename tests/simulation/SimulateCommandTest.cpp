@@ -82,6 +82,14 @@ TEST(SimulateCommand, MoreThan4000PointsAreRefusedBeforeTheRun) {
     first.click("mnuSimulate");
     EXPECT_EQ(first.messages(), std::vector<std::string>{refusal});
     EXPECT_FALSE(first.menusEnabled());
+
+    // 0.6 V in 1 uV steps, a cycle: 2 x 600001 points, past any 16-bit count too.
+    first.type("FormExpr", "Estep", "1e-6");
+    first.app.control<OptionButton>("FormExpr", "option10").select();
+    first.click("mnuSimulate");
+    EXPECT_TRUE(first.messages().back().starts_with(
+        "Digital simulation Error: the potential programme needs 1200002 points"))
+        << first.messages().back();
 }
 
 // The digital grid has no film and no flow: the run is refused, naming what to choose.
