@@ -6,6 +6,7 @@
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -142,11 +143,13 @@ private:
         s_.yMin = checkedFinite(low);
     }
 
-    // decade_ = 10^n with 10^n <= largest magnitude < 10^(n+1), n = -15..6 (else 10^6);
-    // with Y auto the limits are rounded outward to whole multiples of it.
+    // decade_ = 10^n with 10^n <= largest magnitude < 10^(n+1), n <= 6 (else 10^6); with Y
+    // auto the limits are rounded outward to whole multiples of it. Values all below 1e-15 get
+    // their own decade, so that a curve of 1e-18 A is not drawn flat on an axis up to 1e6.
     void findDecade(bool yAuto) {
         double largest = std::fmax(s_.yMax, std::fabs(s_.yMin));
-        for (int n = -15; n <= 6; ++n) {
+        const int lowest = largest > 0 ? std::min(-15, decadeExponentOf(largest)) : -15;
+        for (int n = lowest; n <= 6; ++n) {
             decade_ = std::pow(10.0, n);
             if (decade_ <= largest && largest < std::pow(10.0, n + 1)) {
                 if (yAuto) {
@@ -158,15 +161,27 @@ private:
         }
     }
 
+    // n of the decade 10^n <= value < 10^(n+1) of a positive value, within the doubles' range.
+    static int decadeExponentOf(double value) {
+        return std::max(-300, static_cast<int>(std::floor(std::log10(value))));
+    }
+
     void setVisibleArea(bool yAuto) {
         if (yAuto) {
             if (s_.yMax <= 0)
                 s_.yMax = decade_;
             top_ = s_.yMax + decade_;
             bottom_ = s_.yMin - 1.5 * decade_;
+            xLabelTop_ = s_.yMin - decade_ / 8;
+            xCaptionTop_ = s_.yMin - decade_;
         } else {
-            top_ = 1.1 * s_.yMax;
-            bottom_ = 0.8 * s_.yMin;
+            // The whole range typed, whatever the signs of its limits, with room below the frame
+            // for the x labels and caption.
+            const double range = s_.yMax - s_.yMin;
+            top_ = s_.yMax + 0.1 * range;
+            bottom_ = s_.yMin - 0.25 * range;
+            xLabelTop_ = s_.yMin - 0.03 * range;
+            xCaptionTop_ = s_.yMin - 0.13 * range;
         }
         left_ = 1.2 * s_.xMin;
         pen_.scale(left_, top_, 1.2 * s_.xMax, bottom_);
@@ -190,11 +205,10 @@ private:
     }
 
     void drawXAxisTexts() {
-        double labelTop = s_.yMin - decade_ / 8;
-        pen_.text(s_.xMin, labelTop, plainNumber(s_.xMin));
-        pen_.text(0, labelTop, "0");
-        pen_.text(s_.xMax, labelTop, plainNumber(s_.xMax));
-        pen_.text((s_.xMin + s_.xMax) / 2, s_.yMin - decade_, "E /V");
+        pen_.text(s_.xMin, xLabelTop_, plainNumber(s_.xMin));
+        pen_.text(0, xLabelTop_, "0");
+        pen_.text(s_.xMax, xLabelTop_, plainNumber(s_.xMax));
+        pen_.text((s_.xMin + s_.xMax) / 2, xCaptionTop_, "E /V");
     }
 
     Int16 lineStyleOf(int k) const {
@@ -227,9 +241,14 @@ private:
     }
 
     // Spacing close to 0.1 V (vertical lines) or to the decade (horizontal lines) that divides
-    // the limit evenly. A limit that rounds to no whole number of spacings stops the grid.
+    // the limit evenly. A limit that rounds to no whole number of spacings stops the grid; on
+    // a range that would need more than kMaxGridLines lines, ten spacings divide it, so that
+    // the grid never paints the plot solid.
     static double gridSpacing(double limit, double spacings) {
-        return checkedDivide(limit, roundToInt16(spacings));
+        constexpr int kMaxGridLines = 20;
+        const int count = std::fabs(spacings) > kMaxGridLines ? (spacings > 0 ? 10 : -10)
+                                                              : roundToInt16(spacings);
+        return checkedDivide(limit, count);
     }
 
     // Right of zero, left of zero, below zero, above zero: a spacing that cannot be formed
@@ -265,6 +284,8 @@ private:
     double left_ = 0;
     double top_ = 0;
     double bottom_ = 0;
+    double xLabelTop_ = 0;   // the top of the x labels, below the frame
+    double xCaptionTop_ = 0; // the top of the x caption "E /V"
 };
 
 } // namespace

@@ -12,8 +12,8 @@ FormOption::FormOption(Application &app)
       overlap(add<CheckBox>("overlap", -1, "Overlap", 0)), axis(add<Frame>("axis", -1, "Axis")),
       ComboY(add<ComboBox>(
           "ComboY", -1,
-          std::vector<std::string>{kCurrent, kResistance, kConductance, kSurfaceConcentration},
-          "")),
+          std::vector<std::string>{kCurrent, kResistance, kConductance, kSurfaceConcentration}, "",
+          ControlKind::ListBox)), // only a quantity of the list can be derived
       CheckXdir(add<CheckBox>("CheckXdir", -1, "X direction: + -> -", 1)),
       Yauto(add<CheckBox>("Yauto", -1, "Y auto", 1)),
       Xauto(add<CheckBox>("Xauto", -1, "X auto", 1)), Label5(add<Label>("Label5", -1, "Y max")),

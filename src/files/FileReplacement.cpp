@@ -2,6 +2,8 @@
 
 #include "shell/RuntimeError.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,8 +15,63 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The reasons a user can meet, in plain words; any other reason keeps the system's text.
+std::string reasonOf(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return "the disk is full";
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    case EROFS:
+        return "the disk is read-only";
+    case ENOTDIR:
+        return "a part of the path is not a folder";
+    case EISDIR:
+        return "it is a folder";
+    case ENAMETOOLONG:
+        return "the name is too long";
+    default:
+        return std::strerror(error);
+    }
+}
+
 [[noreturn]] void failWith(int error) {
-    throw RuntimeError(std::strerror(error));
+    throw RuntimeError(reasonOf(error));
+}
+
+// The file a name stands for: a symbolic link is followed (also through a chain of links),
+// so that writing replaces the file it points to and keeps the link.
+fs::path followLinks(fs::path path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error)))
+            return path;
+        fs::path target = fs::read_symlink(path, error);
+        if (error)
+            throw RuntimeError(error.message());
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    throw RuntimeError("too many symbolic links");
+}
+
+// Refuses every existing target that is not a regular file the user may write.
+void requireReplaceable(const fs::path &target) {
+    std::error_code error;
+    fs::file_status status = fs::status(target, error);
+    if (status.type() == fs::file_type::not_found)
+        return;
+    if (error)
+        throw RuntimeError(reasonOf(error.value()));
+    if (fs::is_directory(status))
+        throw RuntimeError("it is a folder");
+    if (!fs::is_regular_file(status))
+        throw RuntimeError("it is not a regular file (a device, a FIFO or a socket)");
+    // The owner's write permission counts even for a user whom the system lets write anyway.
+    bool ownerMayWrite = (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+    if (!ownerMayWrite || ::access(target.c_str(), W_OK) != 0)
+        throw RuntimeError("the file is read-only");
 }
 
 // Creates a file of a fresh name beside the target; "x" refuses a name that exists already.
@@ -34,7 +91,7 @@ std::FILE *createTemporary(const fs::path &target, fs::path &temporary) {
 void writeAll(std::FILE *file, std::string_view content) {
     errno = 0;
     bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    if (!written || std::fflush(file) != 0) {
+    if (!written || std::fflush(file) != 0 || ::fsync(fileno(file)) != 0) {
         int error = errno != 0 ? errno : EIO;
         std::fclose(file);
         failWith(error);
@@ -53,9 +110,10 @@ void keepPermissions(const fs::path &target, const fs::path &temporary) {
 } // namespace
 
 void replaceFile(const std::string &path, std::string_view content) {
-    fs::path target(path);
-    if (target.filename().empty())
+    if (fs::path(path).filename().empty())
         failWith(EISDIR);
+    fs::path target = followLinks(fs::path(path));
+    requireReplaceable(target);
     fs::path temporary;
     std::FILE *file = createTemporary(target, temporary);
     try {
@@ -64,7 +122,7 @@ void replaceFile(const std::string &path, std::string_view content) {
         std::error_code error;
         fs::rename(temporary, target, error);
         if (error)
-            throw RuntimeError(error.message());
+            failWith(error.value());
     } catch (...) {
         std::error_code ignored;
         fs::remove(temporary, ignored);

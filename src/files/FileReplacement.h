@@ -8,9 +8,10 @@ namespace kemvo {
 
 // Writes `content` into a new temporary file in the target's folder and renames it over the
 // target only when every byte is written and the file is closed; an existing target keeps its
-// permissions. On any failure the temporary file is removed, the target is left as it was, and
-// RuntimeError carries the system's reason ("No such file or directory", "No space left on
-// device", ...).
+// permissions. Only a regular file is ever replaced: a folder, a device, a FIFO or a socket is
+// refused, a read-only file is refused as read-only, and a symbolic link is followed so that
+// the file it points to is replaced and the link stays. On any failure nothing is left behind,
+// the target is as it was, and RuntimeError says why in plain words ("the disk is full", ...).
 void replaceFile(const std::string &path, std::string_view content);
 
 } // namespace kemvo

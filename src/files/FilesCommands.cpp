@@ -74,7 +74,17 @@ void SaveParameters(Application &app) {
              [&app](std::ostream &out) { writeParameterReport(out, app.state()); });
 }
 
+// True when the current curve holds at least one point that Export would write.
+bool holdsACurve(const ExperimentState &state) {
+    return state.currentCurve >= 1 && state.firstPoint >= 1 && state.lastPoint >= state.firstPoint;
+}
+
 void exportCurrentCurve(Application &app) {
+    if (!holdsACurve(app.state())) {
+        app.showMessage("Export Data Error: there is no curve to export; simulate or import one "
+                        "first");
+        return;
+    }
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kCsvFilter));
     if (!file)
         return;

@@ -200,7 +200,9 @@ private:
         const std::string quantity = app_.control<ComboBox>("formOption", "ComboY").text();
         copySimulation(app_.state(), *workspace_.store, app_.store(),
                        quantity == kShowSurfaceConcentration);
-        app_.derivedQuantity = {true, quantity};
+        app_.derivedQuantity = {};
+        app_.derivedQuantity.simulated = true;
+        app_.derivedQuantity.choice = quantity;
         const ExperimentState atBest = app_.state();
         summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
         summary_.simulations += summary_.uncertainty.modelRuns;

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <limits>
+#include <optional>
 #include <string>
 
 namespace kemvo {
@@ -43,8 +45,10 @@ std::string concentrationText(double value) {
 }
 
 // Amount that moves from reactant x to product y so that their ratio becomes theta (their
-// sum stays): (theta x - y) / (1 + theta).
+// sum stays): (theta x - y) / (1 + theta); all of x for an infinite theta.
 double equilibriumShift(double theta, double x, double y) {
+    if (std::isinf(theta) && theta > 0)
+        return x;
     return checkedDivide(checkedFinite(theta * x - y), 1.0 + theta);
 }
 
@@ -122,6 +126,9 @@ FormExpr::FormExpr(Application &app)
     createFitEntries();
     createElectrodes();
     createScan();
+    cInitValue[1] = 1e-3;
+    for (int r = 1; r <= 3; ++r)
+        keqValue[r] = 1e3;
     FramePre.setVisible(false);
     connectHandlers();
 }
@@ -308,6 +315,7 @@ void FormExpr::radius_Change() {
     const double R = state.radius;
     const double Lambda = state.length;
     const auto kind = static_cast<Electrode>(state.electrode);
+    std::optional<double> computedArea;
     attempt([&] {
         double r = numberIn(radius.text());
         double L = numberIn(leng.text());
@@ -333,6 +341,7 @@ void FormExpr::radius_Change() {
             return; // planar and thin film: the area is typed
         }
         ARE.setText(formatNumber(checkedFinite(area), "0.##e-0"));
+        computedArea = area;
     });
     attempt([&] {
         double volume = 0;
@@ -355,17 +364,39 @@ void FormExpr::radius_Change() {
         }
         state.electrodeVolume = checkedFinite(volume);
     });
-    attempt([&] { state.area = numberIn(ARE.text()); });
+    // The state takes the computed area itself; the box shows it rounded.
+    attempt([&] { state.area = computedArea ? *computedArea : numberIn(ARE.text()); });
 }
 
 void FormExpr::keqChange(int index) {
+    const double before = keqValue[index];
+    const std::string shown = LabelKeq(index).caption();
     attempt([&] {
+        double forward = numberIn(kf(index).text());
         double backward = numberIn(kb(index).text());
-        if (!(backward > 0))
-            return;
-        double keq = checkedDivide(numberIn(kf(index).text()), backward);
-        LabelKeq(index).setCaption(formatNumber(keq, "#.###e-#"));
+        if (backward > 0) {
+            keqValue[index] = checkedDivide(forward, backward);
+            LabelKeq(index).setCaption(formatNumber(keqValue[index], "#.###e-#"));
+        } else if (backward == 0 && forward > 0) {
+            keqValue[index] = std::numeric_limits<double>::infinity();
+            LabelKeq(index).setCaption("\u221E");
+        } else if (backward == 0 && forward == 0) {
+            keqValue[index] = 0;
+            LabelKeq(index).setCaption("-");
+        }
     });
+    // A new constant that rounds to the same label raises no Change event of the label.
+    if (keqValue[index] != before && LabelKeq(index).caption() == shown)
+        recomputeAllConcentrations();
+}
+
+bool FormExpr::frozenStep(int index) const {
+    return numberIn(kf(index).text()) == 0 && numberIn(kb(index).text()) == 0;
+}
+
+void FormExpr::setInitialConcentration(int species, double value) {
+    Cinit(species).setCaption(concentrationText(value));
+    cInitValue[species] = value;
 }
 
 void FormExpr::recomputeAllConcentrations() {
@@ -376,7 +407,7 @@ void FormExpr::recomputeAllConcentrations() {
 void FormExpr::C_Change(int index) {
     ExperimentState &state = app_.state();
     attempt([&] { state.fOverRT = checkedDivide(kFaraday, kGasConstant * state.temperatureK); });
-    attempt([&] { Cinit(index).setCaption(concentrationText(numberIn(C(index).text()))); });
+    attempt([&] { setInitialConcentration(index, numberIn(C(index).text())); });
     if (CheckPreEqu.checked())
         attempt([&] { preEquilibrate(); });
     if (CheckPreCon.checked())
@@ -393,7 +424,8 @@ void FormExpr::preEquilibrate() {
         double shift = numberIn(Eze(r).text()) - numberIn(Estart.text());
         return checkedExp(n * state.fOverRT * shift);
     };
-    auto K1 = [this] { return numberIn(LabelKeq(1).caption()); };
+    auto K1 = [this] { return keqValue[1]; };
+    const bool chemistryFrozen = frozenStep(1); // a step that never runs sets no equilibrium
 
     // Every value of the group is worked out before any caption is written.
     std::vector<std::pair<int, double>> shown;
@@ -431,7 +463,7 @@ void FormExpr::preEquilibrate() {
         break;
     case 5:
     case 6: { // C = A before the charge transfer
-        double u = equilibriumShift(K1(), c(3), c(1));
+        double u = chemistryFrozen ? 0.0 : equilibriumShift(K1(), c(3), c(1));
         double v = equilibriumShift(theta(1), c(1) + u, c(2));
         shown = {{3, c(3) - u}, {1, c(1) + u - v}, {2, c(2) + v}};
         break;
@@ -439,13 +471,17 @@ void FormExpr::preEquilibrate() {
     case 7:
     case 8: { // B = C after the charge transfer
         double v = equilibriumShift(theta(1), c(1), c(2));
-        double w = equilibriumShift(K1(), c(2) + v, c(3));
+        double w = chemistryFrozen ? 0.0 : equilibriumShift(K1(), c(2) + v, c(3));
         shown = {{1, c(1) - v}, {2, c(2) + v - w}, {3, c(3) + w}};
         break;
     }
     case 17: { // C = A + pD: K1 = [A][D]^p / [C]
         double q = checkedFinite(std::pow(c(4), numberIn(pl(1).text())));
-        double u = checkedDivide(checkedFinite(K1() * c(3) - c(1) * q), K1() + q);
+        double u = 0.0;
+        if (std::isinf(K1()))
+            u = c(3); // the complex dissociates wholly
+        else if (!chemistryFrozen)
+            u = checkedDivide(checkedFinite(K1() * c(3) - c(1) * q), K1() + q);
         shown = {{1, c(1) + u}, {3, c(3) - u}};
         break;
     }
@@ -455,8 +491,10 @@ void FormExpr::preEquilibrate() {
     std::vector<std::string> texts;
     for (const auto &[species, value] : shown)
         texts.push_back(concentrationText(value));
-    for (std::size_t k = 0; k < shown.size(); ++k)
+    for (std::size_t k = 0; k < shown.size(); ++k) {
         Cinit(shown[k].first).setCaption(texts[k]);
+        cInitValue[shown[k].first] = shown[k].second;
+    }
 }
 
 void FormExpr::preconcentrate() {
@@ -471,7 +509,7 @@ void FormExpr::preconcentrate() {
                   state.area * std::sqrt(omega) * std::pow(state.viscosity, -1.0 / 6.0) *
                   numberIn(txtTPre.text());
     gain = checkedDivide(checkedFinite(gain), state.electrodeVolume * (1 + thetaPre));
-    Cinit(2).setCaption(concentrationText(numberIn(C(1).text()) * gain));
+    setInitialConcentration(2, numberIn(C(1).text()) * gain);
 }
 
 void FormExpr::preconcentrationClick(bool reportFailure) {
@@ -528,7 +566,8 @@ void FormExpr::applyTechniqueRows() {
     bool squareWave = technique == Technique::SquareWave;
     Epulse.setVisible(pulsed || squareWave);
     TextF.setVisible(squareWave);
-    tp.setEnabled(pulsed);
+    // The digital DC run steps its time in t pulse: the box is offered whenever it counts.
+    tp.setEnabled(pulsed || (technique == Technique::DC && app_.state().digital != 0));
     V.setVisible(!squareWave);
 }
 

@@ -4,6 +4,7 @@
 // while the user types (area and volume, Keq, drop time, pulse width, initial concentrations).
 // Its controls are the live store of the user's values; the intake reads them.
 
+#include "shell/ExperimentState.h"
 #include "shell/controls/Form.h"
 
 #include <string>
@@ -53,7 +54,8 @@ public:
     // area = the number in ARE.
     void radius_Change();
     void leng_Change() { radius_Change(); }
-    // LabelKeq(r) = kf(r)/kb(r) ("#.###e-#") while kb(r) > 0.
+    // keqValue(r) = kf(r)/kb(r), shown in LabelKeq(r) ("#.###e-#"); "∞" when kb = 0 < kf
+    // and "-" for a frozen step (kf = kb = 0), which pre-equilibration leaves out.
     void kf_Change(int index) { keqChange(index); }
     void kb_Change(int index) { keqChange(index); }
     // Initial concentrations: fOverRT from the state's temperature, Cinit(index) from C(index)
@@ -95,7 +97,7 @@ public:
     ControlArray<Label> specie;
     ControlArray<TextBox> D;    // [cm^2/s]
     ControlArray<TextBox> C;    // [mol/L] analytical concentration as typed
-    ControlArray<Label> Cinit;  // [mol/L] derived initial concentration, read by the intake
+    ControlArray<Label> Cinit;  // [mol/L] derived initial concentration, shown rounded
     ControlArray<TextBox> Cond; // 0..3: molar conductivity of species 1..4
 
     // Charge-transfer steps 1..3.
@@ -118,7 +120,11 @@ public:
     ControlArray<ComboBox> pl; // stoichiometric number "1".."4"
     ControlArray<TextBox> kf;
     ControlArray<TextBox> kb;
-    ControlArray<Label> LabelKeq;
+    ControlArray<Label> LabelKeq; // Keq shown rounded, "∞" when kb = 0 < kf
+
+    // The derived values at full precision, for the intake: the labels show them rounded.
+    StepTable cInitValue{}; // [mol/L] species 1..4
+    StepTable keqValue{};   // kf/kb of chemical steps 1..3; infinite when kb = 0 < kf
 
     // Fit entries 1..21: tick box and range.
     ControlArray<CheckBox> CheckFitted;
@@ -215,6 +221,8 @@ private:
     void connectHandlers();
 
     void keqChange(int index);
+    void setInitialConcentration(int species, double value);
+    bool frozenStep(int index) const;
     void recomputeAllConcentrations();
     void preconcentrationClick(bool reportFailure);
     void preEquilibrate();

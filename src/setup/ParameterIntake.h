@@ -1,7 +1,9 @@
 #pragma once
 // The intake: copies the choosers and the parameters window into ExperimentState in working
-// units (V, s, cm, cm^2, K, rad/s, mol/L). It checks nothing; a text that does not read as a
-// number gives 0, except in the potential step and the scan rate, which must be numbers.
+// units (V, s, cm, cm^2, K, rad/s, mol/L). Every box the experiment uses must hold wholly a
+// number the physics allows (the Unicode minus sign reads as a minus; a decimal comma is
+// refused with a hint); a box of a row or electrode not in use is read leniently as before.
+// The derived initial concentrations and equilibrium constants are taken at full precision.
 
 #include "shell/RuntimeError.h"
 
@@ -35,8 +37,12 @@ void ReadChoices(Application &app);
 // supportConc [mol/L], supportCond; then FormExpr.radius_Change (area and electrodeVolume);
 // then rows 1..3 of the steps and 1..4 of the species whatever the mechanism; caseCode =
 // electrode + 10 * technique when digital simulation is off.
-// Raises FieldError when Estep or V is not a number, or a number is too large for a double;
-// what was written before stays.
+// Raises FieldError naming the box by its caption (with the species or step of its row) and
+// saying what it may hold: E start, E end, E pulse any number; E step and v other than 0; t drop,
+// t pulse, f, area, radius, length, viscosity, rotation and D greater than 0; ks, kf, kb,
+// concentrations, C dl and noise 0 or more; alpha from 0 to 1; n and p 1 or more; temperature
+// above -273.14 degrees Celsius; and in the pulse techniques t drop longer than t pulse. What
+// was written before stays.
 void ReadParameters(Application &app);
 
 // The intake as every command runs it (Simulate, the fits, Theoretical Peak, the

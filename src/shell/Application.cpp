@@ -15,6 +15,12 @@ Application::Application(Platform &platform)
 
 Application::~Application() = default;
 
+CurveStore &Application::scratchStore() {
+    if (!scratch_)
+        scratch_ = std::make_unique<CurveStore>();
+    return *scratch_;
+}
+
 void Application::addForm(std::unique_ptr<Form> form) {
     forms_.push_back(std::move(form));
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kemvo {
@@ -27,6 +28,11 @@ public:
 
     ExperimentState &state() { return state_; }
     CurveStore &store() { return *store_; }
+    // A second curve store that a command computes into and takes only when it has succeeded,
+    // so that a failure leaves every curve as it was. It holds whatever it held last: the
+    // command copies in what it does not write. Taking it swaps the two stores.
+    CurveStore &scratchStore();
+    void takeScratchStore() { std::swap(store_, scratch_); }
     Platform &platform() { return platform_; }
     MainWindowModel &mainWindow() { return *mainWindow_; }
     TextWindow &formResult() { return form<ResultWindow>(); }
@@ -78,6 +84,10 @@ public:
     struct DerivedQuantity {
         bool simulated = false; // a simulation has derived its curves
         std::string choice;     // the plot options' choice of quantity at that derivation
+        // The curves and their count as they were before the surface concentrations took
+        // columns 1..speciesCount; they come back when another quantity is chosen.
+        std::shared_ptr<const PointTable<6>> shelvedCurves;
+        Int16 shelvedCurveCount = 0;
     };
     DerivedQuantity derivedQuantity;
 
@@ -98,6 +108,7 @@ private:
     Platform &platform_;
     ExperimentState state_;
     std::unique_ptr<CurveStore> store_;
+    std::unique_ptr<CurveStore> scratch_; // made on first use
     std::unique_ptr<MainWindowModel> mainWindow_;
     std::vector<std::unique_ptr<Form>> forms_;
 };

@@ -1,6 +1,9 @@
 #include "shell/CurveScaling.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
 
 namespace kemvo {
 namespace {
@@ -11,21 +14,63 @@ int lastScaledPoint(const ExperimentState &state) {
     return std::min<int>(state.pointCount, kMaxPoints);
 }
 
+// Why the scaled values cannot be taken, or empty when they can: an overflow, or a value that
+// underflows to zero (or to a subnormal number that has lost its digits).
+std::string lossIn(const std::vector<double> &before, const std::vector<double> &after) {
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (!std::isfinite(after[i]))
+            return "the values would become too large to hold";
+        if (before[i] != 0 && !std::isnormal(after[i]))
+            return "the values would become too small to hold";
+    }
+    return "";
+}
+
+// Two potentials that differ must still differ: the plot and the analysis need an axis.
+std::string collapseIn(const std::vector<double> &before, const std::vector<double> &after) {
+    for (std::size_t i = 1; i < after.size(); ++i)
+        if (before[i] != before[i - 1] && after[i] == after[i - 1])
+            return "the potentials would no longer differ";
+    return "";
+}
+
+template <typename Read, typename Write>
+void scaleValues(Application &app, const char *prefix, double factor, bool isAxis, Read read,
+                 Write write) {
+    std::vector<double> before;
+    for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
+        before.push_back(read(i));
+    std::vector<double> after(before.size());
+    std::transform(before.begin(), before.end(), after.begin(),
+                   [factor](double value) { return value * factor; });
+    std::string refusal = lossIn(before, after);
+    if (refusal.empty() && isAxis)
+        refusal = collapseIn(before, after);
+    if (!refusal.empty()) {
+        app.showMessage(std::string(prefix) + refusal + "; nothing was changed");
+        return;
+    }
+    for (std::size_t i = 0; i < after.size(); ++i)
+        write(static_cast<int>(i) + 1, after[i]);
+    app.refreshPlot();
+}
+
 } // namespace
 
 void scalePotential(Application &app, double factor) {
     CurveStore &store = app.store();
-    for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
-        store.potential(i) *= factor;
-    app.refreshPlot();
+    scaleValues(
+        app, "X Data Error: ", factor, true, [&store](int i) { return store.potential(i); },
+        [&store](int i, double value) { store.potential(i) = value; });
 }
 
 void scaleCurrentCurve(Application &app, double factor) {
     CurveStore &store = app.store();
     int curve = app.state().currentCurve;
-    for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
-        store.curves(i, curve) *= factor;
-    app.refreshPlot();
+    scaleValues(
+        app, "Y Data Error: ", factor, false,
+        [&store, curve](int i) { return store.curves(i, curve); },
+        [&store, curve](int i, double value) { store.curves(i, curve) = value; });
 }
 
 } // namespace kemvo

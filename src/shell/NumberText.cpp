@@ -74,24 +74,37 @@ std::string_view trimBlanks(std::string_view text) {
     return text;
 }
 
+// The minus sign U+2212 that word processors and some keyboards produce, written as '-'.
+std::string withAsciiMinus(std::string_view text) {
+    static constexpr std::string_view kUnicodeMinus = "\u2212";
+    std::string plain(text);
+    for (std::size_t at = plain.find(kUnicodeMinus); at != std::string::npos;
+         at = plain.find(kUnicodeMinus, at + 1))
+        plain.replace(at, kUnicodeMinus.size(), "-");
+    return plain;
+}
+
 } // namespace
 
-double leadingValue(std::string_view text) {
+double leadingValue(std::string_view original) {
+    const std::string plain = withAsciiMinus(original);
+    std::string_view text = plain;
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     std::size_t length = numberPrefixLength(text);
     return length == 0 ? 0.0 : parseNumber(text.substr(0, length));
 }
 
-bool isNumber(std::string_view text) {
-    text = trimBlanks(text);
+bool isNumber(std::string_view original) {
+    const std::string plain = withAsciiMinus(original);
+    std::string_view text = trimBlanks(plain);
     return !text.empty() && numberPrefixLength(text) == text.size();
 }
 
 double strictValue(std::string_view text) {
     if (!isNumber(text))
         throw RuntimeError("Type mismatch: \"" + std::string(text) + "\" is not a number");
-    return parseNumber(trimBlanks(text));
+    return parseNumber(trimBlanks(withAsciiMinus(text)));
 }
 
 Int16 roundToInt16(double value) {

@@ -9,6 +9,8 @@
 
 namespace kemvo {
 
+// The minus sign U+2212 reads as '-' in both reads below.
+//
 // Lenient read of a text box: leading blanks are skipped and the longest leading decimal
 // number (sign, digits, point, exponent) is taken; a text that starts otherwise reads as 0.
 // A number too large for a double raises "Overflow".

@@ -499,8 +499,9 @@ public:
     using Profile = typename Solver::Profile;
 
     Simulation(const ExperimentState &state, const RunSetup &run, double resistance,
-               const MatrixMessage &message)
-        : state_(state), run_(run), resistance_(resistance), message_(message) {}
+               const MatrixMessage &message, const std::function<void(int)> &pointDone)
+        : state_(state), run_(run), resistance_(resistance), message_(message),
+          pointDone_(pointDone) {}
 
     void run(CurveStore &store) {
         flags_ = electrodeFlags(run_.mechanism->closure, run_.diffusion);
@@ -790,6 +791,8 @@ private:
             store.reactionCurrent(p, j + 1) = checkedFinite(currents[j]);
         for (int s = 0; s < S; ++s)
             store.surfaceConc(p, s + 1) = checkedFinite(run_.reference * profile_[0][s]);
+        if (pointDone_)
+            pointDone_(p);
     }
 
     // Technique 1. The standard grid holds each point's potential for one implicit step of td;
@@ -859,6 +862,7 @@ private:
     const RunSetup &run_;
     const double resistance_; // [ohm]
     const MatrixMessage &message_;
+    const std::function<void(int)> &pointDone_;
     std::vector<std::unique_ptr<Stepper>> steppers_;
     Profile profile_{};
     const bool secondOrder_ = hasSecondOrderStep(*run_.mechanism);
@@ -876,8 +880,9 @@ private:
 
 template <int S>
 void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &store,
-              double resistance, const MatrixMessage &message) {
-    auto simulation = std::make_unique<Simulation<S>>(state, run, resistance, message);
+              double resistance, const MatrixMessage &message,
+              const std::function<void(int)> &pointDone) {
+    auto simulation = std::make_unique<Simulation<S>>(state, run, resistance, message, pointDone);
     simulation->run(store);
 }
 
@@ -885,7 +890,8 @@ void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &sto
 
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
-                          const std::function<void(const std::string &)> &message, bool fineGrid) {
+                          const std::function<void(const std::string &)> &message, bool fineGrid,
+                          const std::function<void(int)> &pointDone) {
     if (state.electrode == 4) {
         if (microdiscSimulatesMechanism(state.mechanism)) {
             runMicrodiscSimulation(state, store, uncompensatedResistance);
@@ -896,7 +902,8 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
         ExperimentState hemisphere = state;
         hemisphere.electrode = 3;
         hemisphere.radius = kPi * state.radius / 4;
-        runDigitalSimulation(hemisphere, store, uncompensatedResistance, message, fineGrid);
+        runDigitalSimulation(hemisphere, store, uncompensatedResistance, message, fineGrid,
+                             pointDone);
         return;
     }
     const RunSetup run = setUpRun(state, fineGrid);
@@ -909,13 +916,13 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
     };
     switch (run.mechanism->species) {
     case 2:
-        simulate<2>(state, run, store, uncompensatedResistance, reportOnce);
+        simulate<2>(state, run, store, uncompensatedResistance, reportOnce, pointDone);
         break;
     case 3:
-        simulate<3>(state, run, store, uncompensatedResistance, reportOnce);
+        simulate<3>(state, run, store, uncompensatedResistance, reportOnce, pointDone);
         break;
     default:
-        simulate<4>(state, run, store, uncompensatedResistance, reportOnce);
+        simulate<4>(state, run, store, uncompensatedResistance, reportOnce, pointDone);
         break;
     }
 }

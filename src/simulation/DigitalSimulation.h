@@ -31,10 +31,11 @@ namespace kemvo {
 // with chemistry as the hemisphere of the disc's area and steady current.
 // A singular block calls `message` with "Error: inverse matrix" (at most once per run) and the
 // run goes on. A diffusion coefficient that is not positive, an overflow or any non-finite
-// value raises RuntimeError.
+// value raises RuntimeError. `pointDone(p)` is called after each data point p; it may end the
+// run by throwing.
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           double uncompensatedResistance,
                           const std::function<void(const std::string &)> &message,
-                          bool fineGrid = false);
+                          bool fineGrid = false, const std::function<void(int)> &pointDone = {});
 
 } // namespace kemvo

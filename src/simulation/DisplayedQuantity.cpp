@@ -2,6 +2,8 @@
 
 #include "shell/NumberText.h"
 
+#include <memory>
+
 namespace kemvo {
 namespace {
 
@@ -11,10 +13,6 @@ double conductivityAt(const ExperimentState &state, const CurveStore &store, int
     for (int j = 1; j <= state.speciesCount; ++j)
         species += store.surfaceConc(i, j) * state.speciesCond[j];
     return checkedFinite(state.supportConc * state.supportCond + species);
-}
-
-std::string choiceOf(Application &app) {
-    return app.control<ComboBox>("formOption", "ComboY").text();
 }
 
 double cellLengthOf(Application &app) {
@@ -27,6 +25,10 @@ double cellLengthOf(Application &app) {
 }
 
 } // namespace
+
+std::string displayedQuantityChoice(Application &app) {
+    return app.control<ComboBox>("formOption", "ComboY").text();
+}
 
 bool needsCellLength(const std::string &choice) {
     return choice == kShowResistance || choice == kShowConductance;
@@ -58,16 +60,43 @@ void DeriveDisplayedQuantity(ExperimentState &state, CurveStore &store, const st
     }
 }
 
-void DeriveDisplayedQuantity(Application &app) {
-    std::string choice = choiceOf(app);
+std::string DeriveDisplayedQuantity(Application &app, ExperimentState &state, CurveStore &store) {
+    std::string choice = displayedQuantityChoice(app);
     double cellLength = needsCellLength(choice) ? cellLengthOf(app) : 0.0;
-    DeriveDisplayedQuantity(app.state(), app.store(), choice, cellLength);
-    app.derivedQuantity = {true, choice};
+    DeriveDisplayedQuantity(state, store, choice, cellLength);
+    return choice;
+}
+
+namespace {
+
+// The surface concentrations are drawn in the columns of the overlapped curves: those are kept
+// aside while the concentrations are shown and put back when another quantity is chosen.
+void shelveOrRestoreCurves(Application &app, const std::string &choice) {
+    Application::DerivedQuantity &derived = app.derivedQuantity;
+    const bool toConcentrations = choice == kShowSurfaceConcentration;
+    if (toConcentrations && !derived.shelvedCurves) {
+        derived.shelvedCurves = std::make_shared<const PointTable<6>>(app.store().curves);
+        derived.shelvedCurveCount = app.state().curveCount;
+    } else if (!toConcentrations && derived.shelvedCurves) {
+        app.store().curves = *derived.shelvedCurves;
+        app.state().curveCount = derived.shelvedCurveCount;
+        derived.shelvedCurves.reset();
+    }
+}
+
+} // namespace
+
+void DeriveDisplayedQuantity(Application &app) {
+    shelveOrRestoreCurves(app, displayedQuantityChoice(app));
+    std::string choice = DeriveDisplayedQuantity(app, app.state(), app.store());
+    app.derivedQuantity.simulated = true;
+    app.derivedQuantity.choice = choice;
 }
 
 void installDisplayedQuantityRefresh(Application &app) {
     app.deriveDisplayedQuantityHook = [&app] {
-        if (app.derivedQuantity.simulated && choiceOf(app) != app.derivedQuantity.choice)
+        if (app.derivedQuantity.simulated &&
+            displayedQuantityChoice(app) != app.derivedQuantity.choice)
             DeriveDisplayedQuantity(app);
     };
 }

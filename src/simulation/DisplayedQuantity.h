@@ -14,6 +14,9 @@ inline constexpr const char *kShowResistance = "resistance R";
 inline constexpr const char *kShowConductance = "conductance Cond";
 inline constexpr const char *kShowSurfaceConcentration = "surface concentration C";
 
+// The choice of ComboY.
+std::string displayedQuantityChoice(Application &app);
+
 // Whether the choice needs the cell length of the parameters window's box TextDis.
 bool needsCellLength(const std::string &choice);
 
@@ -30,8 +33,13 @@ void DeriveDisplayedQuantity(ExperimentState &state, CurveStore &store, const st
                              double cellLength);
 
 // The same with the choice of ComboY and, where needed, the strict number in TextDis; a text
-// there that is not a number raises RuntimeError naming the field.
+// there that is not a number raises RuntimeError naming the field. Choosing the surface
+// concentrations keeps the overlapped curves aside; choosing another quantity puts them back.
 void DeriveDisplayedQuantity(Application &app);
+
+// The same into a state and store other than the application's (a simulation's scratch
+// copies); returns the choice it derived.
+std::string DeriveDisplayedQuantity(Application &app, ExperimentState &state, CurveStore &store);
 
 // The displayed-quantity step of every plot refresh. It derives only when the choice in
 // ComboY differs from that of the last derivation after a simulation, so that a curve a

@@ -33,17 +33,6 @@ constexpr double kGrowth = 1.3;      // ratio of neighbouring u boxes
 constexpr double kLargestBox = 0.05; // in u
 constexpr double kOuterFace = 0.98;  // u = 0.98 is xi = 32: beyond it the bulk
 
-int stepsPerPoint(const ExperimentState &state) {
-    if (state.technique == 1)
-        return 1;
-    if (state.technique == 5)
-        return 2;
-    int steps = roundToInt16(larger(checkedDivide(state.dropTime, state.pulseTime), 2.0));
-    if (steps % 2 != 0)
-        ++steps;
-    return steps;
-}
-
 // Applied potential of time step q (1..Q) of data point p with programme potential ep, by the
 // rules of the one-dimensional engine.
 double appliedPotential(const ExperimentState &state, int p, int q, int steps, double ep) {
@@ -365,6 +354,17 @@ private:
 
 } // namespace
 
+int microdiscStepsPerPoint(const ExperimentState &state) {
+    if (state.technique == 1)
+        return 1;
+    if (state.technique == 5)
+        return 2;
+    int steps = roundToInt16(larger(checkedDivide(state.dropTime, state.pulseTime), 2.0));
+    if (steps % 2 != 0)
+        ++steps;
+    return steps;
+}
+
 bool microdiscSimulatesMechanism(int mechanism) {
     return mechanism == 1;
 }
@@ -373,7 +373,7 @@ void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
                             double uncompensatedResistance) {
     if (state.technique < 1 || state.technique > 5)
         throw RuntimeError(kSubscriptOutOfRange);
-    const int steps = stepsPerPoint(state);
+    const int steps = microdiscStepsPerPoint(state);
     const bool newDrops = state.technique >= 2 && state.technique <= 4;
     DiscRun run(state, state.technique == 1 ? state.dropTime : state.pulseTime);
     double lastCurrent = 0;

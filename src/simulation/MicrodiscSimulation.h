@@ -11,6 +11,10 @@ namespace kemvo {
 // Whether the two-dimensional simulation solves the mechanism: a single couple A + ne = B.
 bool microdiscSimulatesMechanism(int mechanism);
 
+// Time steps per data point: 1 for the sweep, 2 for the square wave, and for the DC and pulse
+// techniques t drop / t pulse rounded to an even number of at least 2.
+int microdiscStepsPerPoint(const ExperimentState &state);
+
 // Simulates points 1..state.pointCount of store.potential [V] at a disc of radius
 // state.radius [cm] and area state.area [cm^2], with the programme and time steps of the
 // one-dimensional engine (one step per point for a sweep, td/tp per drop for the pulse

@@ -7,15 +7,18 @@ class Application;
 
 // The whole simulation on the state as the intake left it: the computing steps with the
 // windows' inputs (overlap box, resistance box Ru for the finite-difference simulation), then
-// firstPoint = 1, lastPoint = pointCount and the displayed quantity. A run-time error shows
-// "Analytical simulation Error: <description>! Please try again by other initial values." and
-// ends the run where it arose. An analytical run that no closed form serves is refused first,
-// with the refusal's message (ClosedFormCatalogue.h), and nothing changes. Returns whether it
-// ran to the end.
+// firstPoint = 1, lastPoint = pointCount and the displayed quantity. It runs on copies of the
+// state and the curve store and takes them only at its end. An analytical run that no closed
+// form serves is refused first, with the refusal's message (ClosedFormCatalogue.h). A run-time
+// error shows "Analytical simulation Error: <description>! Please try again by other initial
+// values." ("Digital simulation Error: " for the finite-difference simulation); outside a fit
+// the platform's progress is polled at every point and a stop shows "Simulation stopped".
+// Either way the state and every curve stay as they were; returns whether it ran to the end.
 bool Simulate(Application &app);
 
-// Intake, Simulate, plot refresh, and the Display and Analysis menus enabled, also after a
-// failed simulation. A parameter that cannot be read ends the command before it computes.
+// Intake, the checks that refuse a run before it computes, Simulate, plot refresh, and the
+// Display and Analysis menus enabled, also after a failed simulation. A parameter that cannot
+// be read or a refused run ends the command with its one message, before it computes.
 void mnuSimulate_Click(Application &app);
 
 // Wires mnuSimulate and the displayed-quantity step of the plot refresh.

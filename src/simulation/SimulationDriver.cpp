@@ -6,10 +6,13 @@
 #include "simulation/AnalyticalCurrents.h"
 #include "simulation/CheckedMath.h"
 #include "simulation/ClosedFormCatalogue.h"
+#include "simulation/DigitalSimulation.h"
 #include "simulation/GeometryCurrents.h"
+#include "simulation/MicrodiscSimulation.h"
 #include "simulation/PulseCurrents.h"
 #include "simulation/SweepIntegralEquation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -45,21 +48,113 @@ bool catalyticStep(const ExperimentState &state) {
     return state.mechanism == 9 && state.technique == 2;
 }
 
+// The electrodes the finite-difference simulation does not model: its grid has no film
+// boundary and no convection.
+void requireDigitalElectrode(const ExperimentState &state) {
+    if (state.electrode == 7 || state.electrode == 8)
+        throw RuntimeError(std::string("the digital simulation has no ") +
+                           (state.electrode == 7 ? "thin film" : "rotating disk") +
+                           " electrode: untick \"digital simulation\" to use the closed form, or "
+                           "choose another electrode");
+}
+
+// Points of one sweep: |E end - E start| / E step + 1.
+int pointsPerSweepOf(const ExperimentState &state) {
+    double steps = std::fabs(checkedDivide(state.eEnd - state.eStart, state.eStep));
+    if (steps >= std::numeric_limits<Int16>::max())
+        throw RuntimeError(kOverflow);
+    return roundToInt16(steps) + 1;
+}
+
+std::int32_t pointCountOf(const ExperimentState &state, int np) {
+    return static_cast<std::int32_t>(std::nearbyint(2.0 * np * state.cycles));
+}
+
+// Counted in doubles, so that any programme too long for the store is named with its size.
+void requireProgrammeInStore(const ExperimentState &state) {
+    const double steps = std::fabs(checkedDivide(state.eEnd - state.eStart, state.eStep));
+    const double count = std::nearbyint(2.0 * (std::nearbyint(steps) + 1) * state.cycles);
+    if (count > kMaxPoints)
+        throw RuntimeError("the potential programme needs " + generalNumber(count) +
+                           " points, more than 4000 points: make E step larger, the range "
+                           "from E start to E end narrower, or choose fewer cycles");
+}
+
+// The one-dimensional engine integrates each drop and pulse in a fixed number of extrapolated
+// steps, whatever t drop and t pulse are. The two-dimensional microdisc still takes t drop /
+// t pulse time steps per point, each costly; past this many in all the window would be busy
+// for many seconds.
+constexpr double kMaxDigitalTimeSteps = 5e5;
+
+void requireBearableCost(const ExperimentState &state) {
+    if (state.technique < 2 || state.technique > 4 || state.electrode != 4 ||
+        !microdiscSimulatesMechanism(state.mechanism))
+        return;
+    const double steps = static_cast<double>(pointCountOf(state, pointsPerSweepOf(state))) *
+                         microdiscStepsPerPoint(state);
+    if (steps > kMaxDigitalTimeSteps)
+        throw RuntimeError("the run needs " + generalNumber(steps) + " time steps (t drop / " +
+                           "t pulse per point), more than " + generalNumber(kMaxDigitalTimeSteps) +
+                           ": make t pulse (s) longer or t drop (s) shorter");
+}
+
 void computeConstants(ExperimentState &state) {
     state.fOverRT = checkedDivide(kFaraday / kGasConstant, state.temperatureK);
     state.scanSign = state.eEnd > state.eStart ? 1 : -1;
 }
 
-void buildProgramme(ExperimentState &state, CurveStore &store) {
-    double steps = std::fabs(checkedDivide(state.eEnd - state.eStart, state.eStep));
-    int np = roundToInt16(steps) + 1;
-    if (np > std::numeric_limits<Int16>::max())
-        throw RuntimeError(kOverflow);
-    state.pointsPerSweep = static_cast<Int16>(np);
-    state.pointCount = static_cast<std::int32_t>(std::nearbyint(2.0 * np * state.cycles));
+// Decimal places (0..15) with which x is written exactly as the double it is, or -1.
+int decimalPlaces(double x) {
+    double scale = 1;
+    for (int places = 0; places <= 15; ++places, scale *= 10) {
+        const double units = std::nearbyint(x * scale);
+        if (!(std::fabs(units) < 0x1p53))
+            return -1;
+        if (units / scale == x)
+            return places;
+    }
+    return -1;
+}
 
+// The potentials E start + sign k E step, each the double nearest the decimal value: worked in
+// integer units of the last decimal of both numbers and divided once, so that 0.3 - 4 x 0.005
+// reads 0.28 and not 0.27999999999999997. Numbers without a short decimal form (a third, or
+// values past 2^53 units) take the plain sum.
+class ProgrammePotentials {
+public:
+    ProgrammePotentials(double start, double step, int sign) : start_(start), step_(sign * step) {
+        const int startPlaces = decimalPlaces(start);
+        const int stepPlaces = decimalPlaces(step);
+        if (startPlaces < 0 || stepPlaces < 0)
+            return;
+        scale_ = std::pow(10.0, std::max(startPlaces, stepPlaces));
+        startUnits_ = std::nearbyint(start * scale_);
+        stepUnits_ = sign * std::nearbyint(step * scale_);
+        exact_ = true;
+    }
+    double at(int k) const {
+        if (exact_) {
+            const double units = startUnits_ + k * stepUnits_;
+            if (std::fabs(units) < 0x1p53)
+                return checkedFinite(units / scale_);
+        }
+        return checkedFinite(start_ + k * step_);
+    }
+
+private:
+    double start_, step_;
+    bool exact_ = false;
+    double scale_ = 1, startUnits_ = 0, stepUnits_ = 0;
+};
+
+void buildProgramme(ExperimentState &state, CurveStore &store) {
+    int np = pointsPerSweepOf(state);
+    state.pointsPerSweep = static_cast<Int16>(np);
+    state.pointCount = pointCountOf(state, np);
+
+    const ProgrammePotentials potentials(state.eStart, state.eStep, state.scanSign);
     for (int i = 1; i <= np; ++i)
-        store.potential(i) = checkedFinite(state.eStart + state.scanSign * (i - 1) * state.eStep);
+        store.potential(i) = potentials.at(i - 1);
     if (state.cycles == 1 || state.cycles == 2)
         for (int i = 1; i <= np; ++i)
             store.potential(np + i) = store.potential(np + 1 - i);
@@ -70,6 +165,11 @@ void buildProgramme(ExperimentState &state, CurveStore &store) {
     for (int i = 1; i <= state.pointCount; ++i)
         for (int k = 1; k <= totalColumn(state); ++k)
             store.reactionCurrent(i, k) = 0;
+}
+
+void reportPoint(const SimulationInputs &inputs, int point, int count) {
+    if (inputs.pointDone)
+        inputs.pointDone(point, count);
 }
 
 // The closed form that serves a technique (tens of caseCode) on an electrode (units).
@@ -302,7 +402,8 @@ void squareWaveColumn(const ExperimentState &state, const TransportConditions &c
         store.reactionCurrent(i, r) = net[i - 1];
 }
 
-void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
+void analyticalStep(const ExperimentState &state, CurveStore &store, int r,
+                    const SimulationInputs &inputs) {
     const TransportConditions conditions = TransportConditions::of(state);
     StepParameters p = stepParameters(state, r);
     if (state.mechanism == 17) {
@@ -322,19 +423,22 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
         return;
     }
     const Formula formula = formulaFor(state.caseCode);
-    if (isSquareWave(formula))
+    if (isSquareWave(formula)) {
         squareWaveColumn(state, conditions, formula, p, store, r);
-    else
-        for (int i = 1; i <= state.pointCount; ++i) {
-            double E = store.potential(i);
-            store.reactionCurrent(i, r) =
-                checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i));
-        }
+        return;
+    }
+    for (int i = 1; i <= state.pointCount; ++i) {
+        double E = store.potential(i);
+        store.reactionCurrent(i, r) =
+            checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i));
+        reportPoint(inputs, i, state.pointCount);
+    }
 }
 
-void analyticalCurrents(const ExperimentState &state, CurveStore &store) {
+void analyticalCurrents(const ExperimentState &state, CurveStore &store,
+                        const SimulationInputs &inputs) {
     for (int r = 1; r <= state.chargeCount; ++r)
-        analyticalStep(state, store, r);
+        analyticalStep(state, store, r, inputs);
     const double FA = faradayArea(state);
     for (int r = 1; r <= state.chargeCount; ++r)
         for (int i = 1; i <= state.pointCount; ++i)
@@ -438,16 +542,26 @@ void addNoise(const ExperimentState &state, CurveStore &store, double extreme) {
 
 } // namespace
 
-void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs) {
-    if (!state.digital)
+void checkRunnable(const ExperimentState &state) {
+    if (state.digital) {
+        requireDigitalElectrode(state);
+    } else {
         requireClosedForm(state);
+    }
+    requireProgrammeInStore(state);
+    if (state.digital)
+        requireBearableCost(state);
+}
+
+void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs) {
+    checkRunnable(state);
     allocateCurveSlot(state, inputs.overlapTicked);
     computeConstants(state);
     buildProgramme(state, store);
     if (state.digital)
         inputs.digitalSimulation(state, store);
     else
-        analyticalCurrents(state, store);
+        analyticalCurrents(state, store, inputs);
     sumSteps(state, store);
     if (!state.digital)
         toOxidationPositive(state, store);

@@ -18,20 +18,31 @@ struct SimulationInputs {
     // Fills reactionCurrent(., 1..chargeCount) [A] and surfaceConc for the programme in
     // store.potential; called only when state.digital is set.
     std::function<void(const ExperimentState &, CurveStore &)> digitalSimulation;
+    // Called after each point of the closed forms (point, pointCount); it may end the run by
+    // throwing (StopRequested when the user stops it).
+    std::function<void(int, int)> pointDone;
 };
+
+// Refuses with a RuntimeError, before anything is computed or written, a run that cannot give a
+// true curve: a mechanism the closed forms do not describe, the thin film or rotating disk in
+// the finite-difference simulation, a programme of more than 4000 points (the message says how
+// many it needs and what to change), or a finite-difference run of more time steps than a user
+// would wait for (the message gives the number and the boxes to change).
+void checkRunnable(const ExperimentState &state);
 
 // The computing steps of a simulation, up to and including the noise: writes curveCount,
 // currentCurve, simSlot, fOverRT, scanSign, pointsPerSweep, pointCount, potential,
-// reactionCurrent, yMax and yMin. A run-time error (RuntimeError) ends it where it arises and
-// leaves what was written; a programme of more than 4000 points fails while it is built.
+// reactionCurrent, yMax and yMin, after checkRunnable. A run-time error (RuntimeError) ends it
+// where it arises and leaves what was written: the caller runs it on scratch copies.
+//
+// Each potential of the programme is the double nearest the decimal E start +- k E step.
 //
 // Currents [A] are stored with oxidation positive and reduction negative whether they come
 // from the closed forms or the finite-difference simulation, the double-layer charging
 // included: negative while the potential falls, positive while it rises.
 //
 // The analytical path serves the mechanisms 1, 4 and 9, whose charge step r links species
-// 2r-1 and 2r, and 17; any other mechanism has chemistry the closed forms do not describe and
-// is refused with a run-time error before anything is written.
+// 2r-1 and 2r, and 17.
 void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs);
 
 } // namespace kemvo

@@ -190,11 +190,13 @@ TEST(TheoreticalPeakCommand, NonPositiveInputsNameTheirFieldAndPrintNothing) {
         std::string message;
     };
     const Case cases[] = {
-        {{"optTech(2)=1", "td=0"}, "t drop  (s) in \"Experimental\" must be greater than zero"},
-        {{"D(1)=-1e-5"}, "D (cm \u00B2/s) of A in \"Experimental\" must be greater than zero"},
+        // The intake refuses these first, naming the box as the window shows it.
+        {{"optTech(2)=1", "td=0"}, "t drop  (s): must be a number greater than 0, not \"0\""},
+        {{"D(1)=-1e-5"},
+         "D (cm \u00B2/s), species A: must be a number greater than 0, not \"-1e-5\""},
         {{"ks(1)=0"}, "ks (cm/s) of A+ne=B in \"Experimental\" must be greater than zero"},
-        {{"optTech(3)=1", "tp=0"}, "t pulse (s) in \"Experimental\" must be greater than zero"},
-        {{"txttemp=-300"}, "T ( \u00B0C) in \"Experimental\" must be above -273.14"},
+        {{"optTech(3)=1", "tp=0"}, "t pulse (s): must be a number greater than 0, not \"0\""},
+        {{"txttemp=-300"}, "T ( \u00B0C): must be a number greater than -273.14, not \"-300\""},
     };
     for (const Case &c : cases) {
         Session session;

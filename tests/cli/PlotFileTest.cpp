@@ -87,9 +87,29 @@ TEST_F(PlotFile, UnwritableFileIsReported) {
     fs::path missing = dir / "no-such-folder" / "plot.png";
     Result result = runCli("plot=" + missing.string());
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.out.find("message: Plot Error: Cannot write " + missing.string()),
+    EXPECT_NE(result.out.find("message: Plot Error: Cannot write " + missing.string() +
+                              ": No such file or directory"),
               std::string::npos)
         << result.out;
+}
+
+// A name that is no picture's, or a file that may not be replaced, keeps what it holds.
+TEST_F(PlotFile, RefusedNamesKeepTheirFiles) {
+    const fs::path notes = dir / "notes.txt";
+    const fs::path kept = dir / "kept.png";
+    for (const fs::path &file : {notes, kept})
+        std::ofstream(file) << "the chemist's notes\n";
+    fs::permissions(kept, fs::perms::owner_read);
+    for (const auto &[file, reason] :
+         {std::pair{notes, "a picture is written only as .png or .svg"},
+          std::pair{kept, "the file is read-only"}}) {
+        Result result = runCli("plot=" + file.string());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.out.find("Cannot write " + file.string() + ": " + reason),
+                  std::string::npos)
+            << result.out;
+        EXPECT_EQ(contents(file), "the chemist's notes\n");
+    }
 }
 
 } // namespace

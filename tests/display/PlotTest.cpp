@@ -3,11 +3,11 @@
 // are worked out by hand from the drawing rules; coordinates reach the canvas in single
 // precision, hence EXPECT_FLOAT_EQ on them.
 
+#include "app/Workbench.h"
 #include "display/DrawPlot.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "display/RecordingCanvas.h"
-#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -102,7 +102,7 @@ class Table : public PlotTest, public ::testing::WithParamInterface<Case> {};
 auto caseName = [](const auto &info) { return std::string(info.param.name); };
 
 TEST_F(PlotTest, YAutoRoundsOutwardToTheDecadeAndFramesTheData) {
-    // decade a: 10^n <= M < 10^(n+1) for the largest magnitude M, n = -15..6 (else a = 1e6);
+    // decade a: 10^n <= M < 10^(n+1) for the largest magnitude M, n <= 6 (else a = 1e6);
     // yMax = a (trunc(high / a) + 1), yMin = a (trunc(low / a) - 1), yMax <= 0 becomes a;
     // visible top = yMax + a, bottom = yMin - 1.5 a. Products of a power of ten and a small
     // whole number: a relative 1e-12 allows for the rounding of the power.
@@ -116,6 +116,8 @@ TEST_F(PlotTest, YAutoRoundsOutwardToTheDecadeAndFramesTheData) {
              Case{-3.7e-6, 3.7e-6, -4e-6, 4e-6, 5e-6, -5.5e-6, true},
              Case{-7.0, 42.0, -10.0, 50.0, 60.0, -25.0, true}, // a = 10
              Case{-3e6, 2e7, -3e6, 2e7, 2.1e7, -4.5e6, true},  // M beyond 1e7: unrounded
+             // M = 3.5e-18, below 1e-15: a = 1e-18 (not 1e6, which would draw the curve flat).
+             Case{1.5e-18, 3.5e-18, 0, 4e-18, 5e-18, -1.5e-18, false},
          }) {
         SCOPED_TRACE(testing::Message() << c.low << ".." << c.high);
         // Neither extreme potential sits where the search starts (first and last point).
@@ -164,11 +166,12 @@ TEST_F(PlotTest, FixedLimitsWithTheInitialTextsFrameTheReversedAxisUnderACaption
     options.Yauto.setValue(0);
     setCurve(1, {-0.1, 0.1}, {1e-4, 2e-4});
     DrawPlot(app);
-    // Top 1.1 yMax, bottom 0.8 yMin: the frame's lower edge lies outside the visible area.
+    // The whole typed range 2e-3 is shown: top yMax + 0.1 range, bottom yMin - 0.25 range
+    // (room for the x labels).
     std::vector<Stroke> scales = drawnOf(Kind::Scale);
     ASSERT_EQ(scales.size(), 2u);
-    expectCorners(scales[0], -0.36, 1.1e-3, 0.36, -0.8e-3);
-    expectCorners(scales[1], 0.36, 1.1e-3, -0.36, -0.8e-3); // x decreases to the right
+    expectCorners(scales[0], -0.36, 1.2e-3, 0.36, -1.5e-3);
+    expectCorners(scales[1], 0.36, 1.2e-3, -0.36, -1.5e-3); // x decreases to the right
     std::vector<Stroke> frame = drawnOf(Kind::Rectangle);
     ASSERT_EQ(frame.size(), 1u);
     expectCorners(frame[0], -0.3, -1e-3, 0.3, 1e-3);
@@ -191,15 +194,15 @@ TEST_F(PlotTest, TextsSitWhereTheAxesPutThem) {
     fixLimits("-0.3", "0.45", "-2e-6", "3.7e-6");
     setCurve(1, {-0.1, 0.1}, {1e-6, 2e-6});
     DrawPlot(app);
-    // y texts at the left edge 1.2 xMin: the caption at the top 1.1 yMax, the limits at
-    // 1.05 yMax and 0.95 yMin; x labels hang from yMin - a/8, the x caption from yMin - a at
-    // the middle of the range, with a = 1e-6 (10^n <= 3.7e-6 < 10^(n+1)).
-    for (auto [text, x, y] : {std::tuple{"I /A", 1.2 * -0.3, 1.1 * 3.7e-6},
+    // y texts at the left edge 1.2 xMin: the caption at the top yMax + 0.1 range, the limits
+    // at 1.05 yMax and 0.95 yMin; x labels hang from yMin - 0.03 range, the x caption from
+    // yMin - 0.13 range at the middle of the x range; the typed y range is 5.7e-6.
+    for (auto [text, x, y] : {std::tuple{"I /A", 1.2 * -0.3, 3.7e-6 + 0.1 * 5.7e-6},
                               {"3.7E-6", 1.2 * -0.3, 1.05 * 3.7e-6},
                               {"-2E-6", 1.2 * -0.3, 0.95 * -2e-6},
-                              {"-0.3", -0.3, -2e-6 - 1e-6 / 8},
-                              {"0.45", 0.45, -2e-6 - 1e-6 / 8},
-                              {"E /V", (-0.3 + 0.45) / 2, -2e-6 - 1e-6}}) {
+                              {"-0.3", -0.3, -2e-6 - 0.03 * 5.7e-6},
+                              {"0.45", 0.45, -2e-6 - 0.03 * 5.7e-6},
+                              {"E /V", (-0.3 + 0.45) / 2, -2e-6 - 0.13 * 5.7e-6}}) {
         Stroke stroke = textStroke(text);
         EXPECT_FLOAT_EQ(stroke.x1, x) << text;
         EXPECT_FLOAT_EQ(stroke.y1, y) << text;
@@ -277,9 +280,12 @@ INSTANTIATE_TEST_SUITE_P(Loops, Grid, ::testing::Values(
              {0, -1e-6, -2e-6, -3e-6, 0, 1e-6, 2e-6, 3e-6}},
     // round(10 * 0) = 0 on the left: only the lines from 0 rightwards.
     GridCase{"LeftAtZero", "0", "0.3", "-4e-3", "2e-3", {0, 0.1, 0.2}, {}},
-    // round(10 * 0.04) = 0 on the right, round(40000) beyond 16 bits: no grid at all.
+    // round(10 * 0.04) = 0 on the right: no grid at all.
     GridCase{"RightUnformable", "-0.3", "0.04", "-4e-3", "2e-3", {}, {}},
-    GridCase{"RightBeyond16Bits", "-0.3", "4000", "-4e-3", "2e-3", {}, {}},
+    // 40000 lines of 0.1 V would paint the plot solid: ten spacings of 400 V instead.
+    GridCase{"HugeRange", "-0.3", "4000", "-4e-3", "2e-3",
+             {0, 400, 800, 1200, 1600, 2000, 2400, 2800, 3200, 3600, 0, -0.1, -0.2},
+             {0, -1e-3, -2e-3, -3e-3, 0, 1e-3}},
     // round(0.3e-3 / 1e-3) = 0 below: all vertical lines, no horizontal ones.
     GridCase{"LowerUnformable", "-0.2", "0.2", "0.3e-3", "1e-3", {0, 0.1, 0, -0.1}, {}},
     // round(0.4e-3 / 1e-3) = 0 above: everything but the lines above zero.

@@ -33,6 +33,7 @@ TEST_F(FileCommands, ExportAndSaveWriteThroughTheirDialogs) {
 }
 
 TEST_F(FileCommands, CancelledDialogsEndSilently) {
+    holdThreePoints();
     for (const char *menu : {"mnuExport", "mnuSave"}) {
         app.mainWindow().menu(menu).click();
         click(menu, "");
@@ -57,7 +58,7 @@ TEST_F(FileCommands, FailedWriteNamesTheFileAndKeepsWhatWasThere) {
             "Export Data Error: " + folder.file("no such folder/curve.csv") +
                 ": No such file or directory",
             "Save Error: " + folder.file("no such folder/run.par") + ": No such file or directory",
-            "Export Data Error: " + folder.file("folder.csv") + ": Is a directory",
+            "Export Data Error: " + folder.file("folder.csv") + ": it is a folder",
             "Export Data Error: " + folder.file("curve.csv") + ": Subscript out of range"}));
     EXPECT_TRUE(fs::is_directory(folder.file("folder.csv")));
     EXPECT_EQ(folder.contentOf("curve.csv"), "earlier data\n");

@@ -2,6 +2,8 @@
 
 #include "setup/ParameterIntake.h"
 
+#include <cmath>
+
 namespace kemvo::test {
 namespace {
 
@@ -46,8 +48,7 @@ TEST_F(IntakeTest, InitialTextsReachTheStateInWorkingUnits) {
 TEST_F(IntakeTest, TypedTextsAreReadAsTheyAreMeant) {
     expr.Estep.setText("-0.005"); // step and rate are kept as magnitudes
     expr.V.setText("-0.1");
-    expr.txttemp.setText("warm"); // lenient fields read the leading number, 0 if none
-    expr.Estart.setText("  0.25 V");
+    expr.Estart.setText("  \u22120.25 "); // the Unicode minus sign, blanks around
     expr.NEL(2).setText("2");
     expr.pl(1).setText("3");
     mech.mech(9).select(); // two species: the hidden rows are read all the same
@@ -57,8 +58,7 @@ TEST_F(IntakeTest, TypedTextsAreReadAsTheyAreMeant) {
     ASSERT_TRUE(takeParameters(app));
     EXPECT_EQ(state.eStep, 0.005);
     EXPECT_EQ(state.scanRate, 0.1);
-    EXPECT_DOUBLE_EQ(state.temperatureK, 273.14);
-    EXPECT_EQ(state.eStart, 0.25);
+    EXPECT_EQ(state.eStart, -0.25);
     EXPECT_EQ(state.electrons[2], 2);
     EXPECT_EQ(state.stoich[1], 3);
     EXPECT_EQ(state.speciesCount, 2);
@@ -87,10 +87,14 @@ TEST(Intake, BadFieldStopsWithMessageAndStateUnchanged) {
         const char *box;
         const char *text, *message;
     };
-    const BadField cases[] = {{"Estep", "5mV", "E step (V): \"5mV\" is not a number"},
-                              {"Estep", "", "E step (V): \"\" is not a number"},
-                              {"V", "fast", "v (V/s): \"fast\" is not a number"},
-                              {"V", "1e999", "v (V/s): Overflow"}};
+    const BadField cases[] = {
+        {"Estep", "5mV", "E step (V): \"5mV\" is not a number; it must be a number other than 0"},
+        {"Estep", "", "E step (V): \"\" is not a number; it must be a number other than 0"},
+        {"V", "fast", "v (V/s): \"fast\" is not a number; it must be a number other than 0"},
+        {"V", "1e999", "v (V/s): \"1e999\" is too large; it must be a number other than 0"},
+        {"Estep", "\xff\x01",
+         "E step (V): \"\\xFF\\x01\" is not a number; it must be a number "
+         "other than 0"}}; // bytes of a binary text escaped
     for (const BadField &bad : cases) {
         SCOPED_TRACE(bad.message);
         SetupBench w;
@@ -118,6 +122,84 @@ TEST_F(IntakeTest, ActivationWithABadFieldIsQuiet) {
     EXPECT_TRUE(platform.messages.shown.empty());
     EXPECT_EQ(state.eStep, 0); // never read
     EXPECT_EQ(state.mechanism, 1);
+}
+
+// Each box in use refuses what the physics does not allow, with one message that names the box
+// as the window shows it and says what it may hold; the state stays as it was.
+TEST(Intake, EveryBoxInUseIsReadStrictly) {
+    struct Case {
+        const char *box;
+        int index;
+        const char *text, *message;
+    };
+    const Case cases[] = {
+        {"td", -1, "0", "t drop  (s): must be a number greater than 0, not \"0\""},
+        {"Estep", -1, "0", "E step (V): must be a number other than 0, not \"0\""},
+        {"V", -1, "0", "v (V/s): must be a number other than 0, not \"0\""},
+        {"ks", 1, "-1e-3",
+         "ks (cm/s), step 1 (A+ne=B): must be a number of 0 or more, not \"-1e-3\""},
+        {"ks", 1, "1,5e-3",
+         "ks (cm/s), step 1 (A+ne=B): \"1,5e-3\" has a decimal comma; write it with a decimal "
+         "point: 1.5e-3"},
+        {"NEL", 1, "0", "n, step 1 (A+ne=B): must be a number of 1 or more, not \"0\""},
+        {"D", 2, "0", "D (cm \u00B2/s), species B: must be a number greater than 0, not \"0\""},
+        {"alph", 1, "1.5", "\u03B1, step 1 (A+ne=B): must be a number from 0 to 1, not \"1.5\""},
+        {"txttemp", -1, "-273.14",
+         "T ( \u00B0C): must be a number greater than -273.14, not \"-273.14\""},
+        {"C", 1, "-1e-3", "C anal (M), species A: must be a number of 0 or more, not \"-1e-3\""},
+        {"ARE", -1, "0", "Area (cm \u00B2): must be a number greater than 0, not \"0\""},
+        {"Noise", -1, "x", "Noise (%): \"x\" is not a number; it must be a number of 0 or more"},
+    };
+    for (const Case &bad : cases) {
+        SCOPED_TRACE(bad.message);
+        SetupBench w;
+        ASSERT_TRUE(takeParameters(w.app));
+        const ExperimentState before = w.state;
+        if (std::string(bad.box) == "NEL")
+            w.expr.NEL(bad.index).setText(bad.text); // a combo box the user may type into
+        else
+            w.app.control<TextBox>("FormExpr", bad.box, bad.index).setText(bad.text);
+        EXPECT_FALSE(takeParameters(w.app));
+        EXPECT_EQ(w.platform.messages.shown, std::vector<std::string>{bad.message});
+        EXPECT_EQ(w.state.eStep, before.eStep);
+        EXPECT_EQ(w.state.dropTime, before.dropTime);
+    }
+}
+
+// The state takes the derived values themselves, not their rounded labels: A pre-equilibrated
+// at E start = 0.3 V against E0 = 0.1 V keeps c / (1 + exp(-0.2 F/RT)) (Nernst), 9.99584e-4 M,
+// which the window shows as 9.996e-4.
+TEST_F(IntakeTest, DerivedValuesAreTakenAtFullPrecision) {
+    app.mainWindow().menu("mnuExperimental").click();
+    expr.OK.click();
+    const double nernst = 1e-3 / (1 + std::exp(-0.2 * 96484.6 / (8.31441 * 298.14)));
+    EXPECT_EQ(expr.Cinit(1).caption(), "9.996e-4");
+    EXPECT_NEAR(state.cInit[1], nernst, 1e-15 * nernst); // the label would be 4e-7 off
+    EXPECT_NE(state.cInit[1], 9.996e-4);
+}
+
+// The boxes of a row the mechanism or electrode does not use are not held against the user.
+TEST_F(IntakeTest, BoxesNotInUseAreReadLeniently) {
+    expr.D(3).setText("0");     // species C: not in mechanism 1
+    expr.radius.setText("abc"); // planar: the area is typed
+    expr.tp.setText("0");       // linear sweep: no pulse
+    ASSERT_TRUE(takeParameters(app));
+    EXPECT_EQ(state.diffusion[3], 0);
+    expr.optElectrode(2).select();
+    EXPECT_FALSE(takeParameters(app));
+    EXPECT_EQ(platform.messages.shown.back(),
+              "Radius (cm): \"abc\" is not a number; it must be a number greater than 0");
+}
+
+// In the pulse techniques the drop must outlast the pulse; the message names both boxes.
+TEST_F(IntakeTest, PulseLongerThanTheDropIsRefused) {
+    tech.optTech(3).select();
+    expr.td.setText("0.05");
+    expr.tp.setText("0.05");
+    EXPECT_FALSE(takeParameters(app));
+    EXPECT_EQ(platform.messages.shown,
+              std::vector<std::string>{
+                  "t drop  (s): must be longer than t pulse (s) in the pulse techniques"});
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "app/Workbench.h"
 #include "SetupFixture.h"
+#include "app/Workbench.h"
 
 #include "setup/ParameterIntake.h"
 
@@ -128,17 +128,20 @@ TEST(Electrode, RowsAreaAndVolumeFollowTheGeometry) {
     EXPECT_EQ(w.expr.LabelLength.caption(), "Length (cm)");
     w.expr.optElectrode(2).select();     // the initial radius gives a unit sphere: 4 pi 0.2821^2
     EXPECT_EQ(w.expr.ARE.text(), "1e0"); // = 1.00004
-    EXPECT_EQ(w.state.area, 1);
+    // The state takes the area itself, not the rounded box: 0.2821^2 = 0.07958041 and
+    // 4 pi times that is 1.0000369 cm2 (the 8 digits worked by hand).
+    EXPECT_NEAR(w.state.area, 1.0000369, 1e-7);
 }
 
 TEST_F(WindowTest, DerivedQuantitiesFollowTheTypingAndIgnoreBadTexts) {
     struct Keq {
         const char *kf, *kb, *shown;
     };
-    // 10/0.01, 1/3, 5/2; a divisor not positive or not a number keeps 6/3; then 6/4.
+    // 10/0.01, 1/3, 5/2; 5/0 is infinite, 0/0 a frozen step; a divisor that is negative or not
+    // a number keeps 6/3; then 6/4.
     for (const Keq &k : {Keq{"10", "0.01", "1e3"}, Keq{"1", "3", "3.333e-1"},
-                         Keq{"5", "2", "2.5e0"}, Keq{"5", "0", "2e0"}, Keq{"5", "-1", "2e0"},
-                         Keq{"5", "abc", "2e0"}, Keq{"abc", "4", "1.5e0"}}) {
+                         Keq{"5", "2", "2.5e0"}, Keq{"5", "0", "\u221E"}, Keq{"0", "0", "-"},
+                         Keq{"5", "-1", "2e0"}, Keq{"5", "abc", "2e0"}, Keq{"abc", "4", "1.5e0"}}) {
         expr.kf(2).setText("6");
         expr.kb(2).setText("3");
         ASSERT_EQ(expr.LabelKeq(2).caption(), "2e0");
@@ -171,7 +174,8 @@ TEST(Technique, BoxesFollowTheTechnique) {
         int technique;
         bool pulse, frequency, pulseWidth, rate;
     };
-    for (const Rows &t : {Rows{1, false, false, false, true}, Rows{2, false, false, false, true},
+    // t pulse counts in the digital DC run too (the time step), so it is offered there.
+    for (const Rows &t : {Rows{1, false, false, false, true}, Rows{2, false, false, true, true},
                           Rows{3, true, false, true, true}, Rows{4, true, false, true, true},
                           Rows{5, true, true, false, false}}) {
         SCOPED_TRACE(t.technique);

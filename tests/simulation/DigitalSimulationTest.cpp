@@ -22,6 +22,8 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
             for (int electrode = 1; electrode <= 8; ++electrode) {
                 SCOPED_TRACE(testing::Message() << "digital " << digital << " technique "
                                                 << technique << " electrode " << electrode);
+                if (digital && electrode >= 7)
+                    continue; // refused: see ThinFilmAndRotatingDiskAreRefusedDigitally
                 ExperimentState s = experiment(technique, electrode, digital);
                 setMechanism(s, mechanism);
                 if (mechanism == 17 && !digital)
@@ -48,7 +50,7 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
 
 INSTANTIATE_TEST_SUITE_P(Mechanisms, EveryCombination, testing::Range(1, 18));
 
-TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlanar) {
+TEST(Electrodes, LargeCurvedOnesAreOnlyPlanar) {
     // Curvature corrections are of order sqrt(pi D t)/r0 < 2.5e-5 for r0 = 10 m and t <= 60 s.
     // Slow kinetics (ks = 1e-3 cm/s) so that no transport limit hides the comparison; DC uses
     // the closed forms of each geometry, the sweep its steady term (the cylinder has none and
@@ -67,19 +69,30 @@ TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlana
             double largest = 0;
             for (int p = 1; p <= planar.state.pointCount; ++p)
                 largest = std::max(largest, std::abs(planar.total(p)));
-            for (int electrode = 2; electrode <= (digital ? 8 : 6); ++electrode) {
+            for (int electrode = 2; electrode <= 6; ++electrode) {
                 if (!digital && technique == 1 && electrode >= 5)
                     continue;
                 const Simulation other = at(electrode);
                 for (int p = 1; p <= planar.state.pointCount; ++p) {
-                    const double tolerance = electrode > 6 ? 0 // film, disk: the same
-                                             : digital ? (electrode == 4 ? 0.04 : 0.02) * largest
-                                                       : 5e-5 * std::abs(planar.total(p));
+                    const double tolerance = digital ? (electrode == 4 ? 0.04 : 0.02) * largest
+                                                     : 5e-5 * std::abs(planar.total(p));
                     ASSERT_NEAR(other.total(p), planar.total(p), tolerance)
                         << digital << technique << electrode << " point " << p;
                 }
             }
         }
+}
+
+// The engine's grid has no film boundary and no convection: a thin film or a rotating disk
+// would silently give the planar curve, so the run is refused before anything is written.
+TEST(Electrodes, ThinFilmAndRotatingDiskAreRefusedDigitally) {
+    for (int electrode : {7, 8}) {
+        Simulation run(experiment(1, electrode, 1));
+        run.store->potential(1) = 0.123;
+        EXPECT_THROW(run.simulate(), RuntimeError) << electrode;
+        EXPECT_EQ(run.store->potential(1), 0.123);
+        EXPECT_EQ(run.state.pointCount, 0);
+    }
 }
 
 // The 1 mV staircase swept at 10 mV/s.

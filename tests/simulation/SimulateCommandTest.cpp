@@ -17,7 +17,7 @@
 namespace kemvo {
 namespace {
 
-const std::string kPrefix = "Analytical simulation Error: ";
+const std::string kPrefix = "Digital simulation Error: ";
 const std::string kTail = "! Please try again by other initial values.";
 
 struct Bench {
@@ -100,25 +100,117 @@ TEST(SimulateCommand, FineGridBoxReachesTheEngine) {
     EXPECT_NE(onFine, lowest(standard));
 }
 
-TEST(SimulateCommand, MoreThan4000PointsFailButTheMenusAreEnabled) {
+// A run refused before it computes says so once: no "Error: No data!", no menus as if data
+// existed, and the state and curves of the run before stay.
+TEST(SimulateCommand, MoreThan4000PointsAreRefusedBeforeTheRun) {
+    const std::string refusal = "Digital simulation Error: the potential programme needs 6001 "
+                                "points, more than 4000 points: make E step larger, the range "
+                                "from E start to E end narrower, or choose fewer cycles" +
+                                kTail;
     Bench bench;
     bench.click("mnuSimulate");
     bench.type("FormExpr", "Estep", "1e-4"); // 6001 points
     bench.click("mnuSimulate");
-    EXPECT_EQ(bench.messages(),
-              std::vector<std::string>{kPrefix + "Subscript out of range" + kTail});
-    EXPECT_EQ(bench.app.state().pointCount, 6001);
-    EXPECT_EQ(bench.app.state().lastPoint, 121); // from the run before
-    EXPECT_TRUE(bench.menusEnabled());
+    EXPECT_EQ(bench.messages(), std::vector<std::string>{refusal});
+    EXPECT_EQ(bench.app.state().pointCount, 121); // from the run before
+    EXPECT_EQ(bench.app.state().lastPoint, 121);
 
-    // Failing before any curve exists, the plot then finds nothing to draw.
     Bench first;
     first.type("FormExpr", "Estep", "1e-4");
     first.click("mnuSimulate");
-    EXPECT_EQ(
-        first.messages(),
-        (std::vector<std::string>{kPrefix + "Subscript out of range" + kTail, "Error: No data!"}));
-    EXPECT_TRUE(first.menusEnabled());
+    EXPECT_EQ(first.messages(), std::vector<std::string>{refusal});
+    EXPECT_FALSE(first.menusEnabled());
+
+    // 0.6 V in 1 uV steps, a cycle: 2 x 600001 points, past any 16-bit count too.
+    first.type("FormExpr", "Estep", "1e-6");
+    first.app.control<OptionButton>("FormExpr", "option10").select();
+    first.click("mnuSimulate");
+    EXPECT_TRUE(first.messages().back().starts_with(
+        "Digital simulation Error: the potential programme needs 1200002 points"))
+        << first.messages().back();
+}
+
+// The digital grid has no film and no flow: the run is refused, naming what to choose.
+TEST(SimulateCommand, ThinFilmWithTheDigitalSimulationIsRefused) {
+    Bench bench(0);
+    bench.app.control<OptionButton>("FormExpr", "optElectrode", 7).select();
+    bench.app.control<CheckBox>("FormTech", "CheckDigital").setValue(1);
+    bench.click("mnuSimulate");
+    EXPECT_EQ(bench.messages(),
+              std::vector<std::string>{"Digital simulation Error: the digital simulation has no "
+                                       "thin film electrode: untick \"digital simulation\" to use "
+                                       "the closed form, or choose another electrode" +
+                                       kTail});
+    EXPECT_FALSE(bench.menusEnabled());
+    EXPECT_EQ(bench.app.state().pointCount, 0);
+}
+
+// The microdisc takes t drop / t pulse time steps at every point: a hidden, tiny t pulse
+// would take minutes.
+TEST(SimulateCommand, ADigitalRunOfExtremeCostIsRefusedWithItsTimeSteps) {
+    Bench bench;
+    bench.app.control<OptionButton>("FormTech", "optTech", 2).select();
+    bench.app.control<OptionButton>("FormExpr", "optElectrode", 4).select();
+    bench.type("FormExpr", "tp", "3.1e-5"); // 0.5 / 3.1e-5 -> 16130 steps at each of 121 points
+    bench.click("mnuSimulate");
+    EXPECT_EQ(bench.messages(),
+              std::vector<std::string>{
+                  "Digital simulation Error: the run needs 1951730 time steps (t drop / t pulse "
+                  "per point), more than 500000: make t pulse (s) longer or t drop (s) shorter" +
+                  kTail});
+}
+
+// A run that fails half-way, or that the user stops, leaves every curve as it was; the refresh
+// and the menus still follow a failure.
+TEST(SimulateCommand, AFailedOrStoppedRunKeepsTheCurves) {
+    Bench bench;
+    bench.click("mnuSimulate");
+    const ExperimentState before = bench.app.state();
+    std::vector<double> potentials, curve;
+    for (int i = 1; i <= 121; ++i) {
+        potentials.push_back(bench.app.store().potential(i));
+        curve.push_back(bench.curve(i));
+    }
+    auto unchanged = [&] {
+        for (int i = 1; i <= 121; ++i)
+            if (bench.app.store().potential(i) != potentials[i - 1] ||
+                bench.curve(i) != curve[i - 1])
+                return false;
+        return bench.app.state().pointCount == before.pointCount &&
+               bench.app.state().lastPoint == before.lastPoint;
+    };
+
+    bench.type("FormExpr", "Estep", "0.01"); // a new programme of 61 points whose kinetics
+    bench.app.control<TextBox>("FormExpr", "Eze", 1).setText("1e6"); // overflow at once
+    bench.click("mnuSimulate");
+    ASSERT_EQ(bench.messages().size(), 1u);
+    EXPECT_EQ(bench.messages()[0], "Digital simulation Error: Overflow" + kTail);
+    EXPECT_TRUE(unchanged());
+
+    bench.app.control<TextBox>("FormExpr", "Eze", 1).setText("0.1");
+    bench.platform.progress.polls = 0;
+    bench.platform.progress.stopAtPoll = 30;
+    bench.click("mnuSimulate");
+    EXPECT_EQ(bench.messages().back(), "Simulation stopped: the curves are as they were.")
+        << testing::PrintToString(bench.messages());
+    EXPECT_EQ(bench.platform.progress.polls, 30);
+    EXPECT_TRUE(unchanged());
+    EXPECT_TRUE(bench.menusEnabled());
+}
+
+// Each potential is the decimal E start - k E step: 0.3 - 4 x 0.005 is 0.28, not the
+// 0.27999999999999997 of the sum in doubles.
+TEST(SimulateCommand, ThePotentialProgrammeIsExactToTheDecimal) {
+    for (int digital : {0, 1}) {
+        Bench bench(digital);
+        bench.click("mnuSimulate");
+        EXPECT_EQ(bench.app.store().potential(5), 0.28);
+        EXPECT_EQ(bench.app.store().potential(121), -0.3);
+        for (int k = 0; k < 121; ++k)
+            EXPECT_EQ(bench.app.store().potential(k + 1),
+                      std::stod(std::to_string(300 - 5 * k) + "e-3"))
+                << k;
+    }
 }
 
 TEST(SimulateCommand, AnUnreadableStepEndsTheCommandBeforeItComputes) {
@@ -160,6 +252,34 @@ TEST(PlotRefresh, CommandResultsStayUntilAnotherQuantityIsChosen) {
     bench.show("current I");
     bench.click("mnuPlot");
     EXPECT_EQ(bench.curve(60), bench.total(60));
+}
+
+// The surface concentrations are drawn in the columns of curves 1 and 2; going back to the
+// current brings the overlapped curves back as they were.
+TEST(PlotRefresh, SurfaceConcentrationsAndBackKeepTheOverlappedCurves) {
+    Bench bench;
+    bench.app.control<CheckBox>("formOption", "overlap").setValue(1);
+    bench.click("mnuSimulate");
+    bench.type("FormExpr", "V", "0.1");
+    bench.click("mnuSimulate");
+    std::vector<double> first, second;
+    for (int i = 1; i <= 121; ++i) {
+        first.push_back(bench.app.store().curves(i, 1));
+        second.push_back(bench.app.store().curves(i, 2));
+    }
+    bench.show("surface concentration C");
+    bench.click("mnuPlot");
+    EXPECT_EQ(bench.app.store().curves(1, 1), bench.app.store().surfaceConc(1, 1));
+    bench.click("mnuSimulate"); // a run while the concentrations are shown takes slot 3
+    EXPECT_EQ(bench.app.state().simSlot, 3);
+    bench.show("current I");
+    bench.click("mnuPlot");
+    EXPECT_EQ(bench.app.state().curveCount, 3);
+    for (int i = 1; i <= 121; ++i) {
+        ASSERT_EQ(bench.app.store().curves(i, 1), first[i - 1]) << i;
+        ASSERT_EQ(bench.app.store().curves(i, 2), second[i - 1]) << i;
+        ASSERT_EQ(bench.app.store().curves(i, 3), bench.total(i)) << i;
+    }
 }
 
 TEST(PlotRefresh, UnreadableDistanceIsReportedByItsField) {

@@ -1,9 +1,11 @@
 #include "display/qt/PlotFile.h"
 
 #include "display/qt/QtCanvas.h"
+#include "files/FileReplacement.h"
 #include "shell/RuntimeError.h"
 #include "shell/qt/Bindings.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QSvgGenerator>
 
@@ -12,8 +14,8 @@ namespace {
 
 class SvgCanvas : public QtCanvas {
 public:
-    SvgCanvas(const QString &fileName, QSize size) : QtCanvas(Qt::white, Qt::black) {
-        generator_.setFileName(fileName);
+    SvgCanvas(QIODevice *output, QSize size) : QtCanvas(Qt::white, Qt::black) {
+        generator_.setOutputDevice(output);
         generator_.setSize(size);
         generator_.setViewBox(QRect(QPoint(0, 0), size));
         generator_.setTitle("Plot");
@@ -27,29 +29,46 @@ private:
     QSvgGenerator generator_;
 };
 
-RuntimeError cannotWrite(const std::string &fileName) {
-    return RuntimeError("Cannot write " + fileName);
+RuntimeError cannotWrite(const std::string &fileName, const std::string &reason) {
+    return RuntimeError("Cannot write " + fileName + ": " + reason);
+}
+
+QByteArray svgOf(const RecordingCanvas &picture, QSize size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        SvgCanvas canvas(&buffer, size);
+        canvas.clear();
+        picture.replay(canvas);
+    }
+    return bytes;
+}
+
+QByteArray pngOf(const RecordingCanvas &picture, QSize size) {
+    ImageCanvas canvas(size);
+    picture.replay(canvas);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    canvas.image().save(&buffer, "PNG");
+    return bytes;
 }
 
 } // namespace
 
 void writePicture(const RecordingCanvas &picture, const std::string &fileName, QSize size) {
-    QString name = toQt(fileName);
-    if (QFileInfo(name).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        {
-            SvgCanvas canvas(name, size);
-            canvas.clear();
-            picture.replay(canvas);
-        }
-        QFileInfo written(name);
-        if (!written.exists() || written.size() == 0)
-            throw cannotWrite(fileName);
-        return;
+    const QString suffix = QFileInfo(toQt(fileName)).suffix().toLower();
+    if (suffix != "svg" && suffix != "png")
+        throw cannotWrite(fileName, "a picture is written only as .png or .svg");
+    QByteArray bytes = suffix == "svg" ? svgOf(picture, size) : pngOf(picture, size);
+    if (bytes.isEmpty())
+        throw cannotWrite(fileName, "the picture could not be painted");
+    try {
+        replaceFile(fileName, std::string_view(bytes.constData(), bytes.size()));
+    } catch (const RuntimeError &error) {
+        throw cannotWrite(fileName, error.what());
     }
-    ImageCanvas canvas(size);
-    picture.replay(canvas);
-    if (!canvas.image().save(name))
-        throw cannotWrite(fileName);
 }
 
 } // namespace kemvo::qt

@@ -3,6 +3,7 @@
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
 #include "shell/qt/Bindings.h"
+#include "shell/qt/QtProgress.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -96,7 +97,7 @@ struct QtPlatform::Services {
     QtClipboard clipboard;
     QtPrinter printer;
     SystemClock clock;
-    ScriptedProgress progress;
+    QtProgress progress;
 };
 
 // Exit leaves the event loop at once. (quit() would first ask every window to close, and the
@@ -112,6 +113,7 @@ QtPlatform::~QtPlatform() = default;
 void QtPlatform::setParentWindow(QWidget *window) {
     services_->messages.parent = window;
     services_->files.parent = window;
+    services_->progress.parent = window;
 }
 
 } // namespace kemvo::qt

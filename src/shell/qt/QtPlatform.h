@@ -1,6 +1,6 @@
 #pragma once
 // The platform services of the workbench: Qt message boxes, file dialogs, the system
-// clipboard and the default printer.
+// clipboard, the default printer and the progress box of long commands.
 
 #include "shell/Canvas.h"
 #include "shell/Platform.h"
