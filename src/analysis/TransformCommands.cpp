@@ -11,7 +11,7 @@ namespace {
 
 // Runs a transform of the current curve over its points (never past the arrays' last one,
 // which a failed simulation of too many points can leave behind), then refreshes the plot.
-void transformCurrentCurve(Application &app,
+void transformCurrentCurve(Application &app, CurveOperation operation,
                            const std::function<void(CurveStore &, int curve, int n)> &transform) {
     const ExperimentState &state = app.state();
     CurveStore &store = app.store();
@@ -26,33 +26,38 @@ void transformCurrentCurve(Application &app,
         return;
     }
     transform(store, state.currentCurve, n);
+    if (state.currentCurve >= 0 && state.currentCurve < static_cast<int>(state.curveHistory.size()))
+        app.state().curveHistory[static_cast<std::size_t>(state.currentCurve)].operations.push_back(
+            operation);
     app.refreshPlot();
 }
 
 } // namespace
 
 void mnuSemi_Click(Application &app) {
-    transformCurrentCurve(app, [](CurveStore &store, int curve, int n) {
-        SemiDifferentiate(store.potential, store.curves, curve, n);
-    });
+    transformCurrentCurve(app, CurveOperation::SemiDerivative,
+                          [](CurveStore &store, int curve, int n) {
+                              SemiDifferentiate(store.potential, store.curves, curve, n);
+                          });
 }
 
 // The semi-integral is the semi-derivative of the running integral.
 void mnuSemiInte_Click(Application &app) {
-    transformCurrentCurve(app, [](CurveStore &store, int curve, int n) {
-        Integrate(store, curve, n);
-        SemiDifferentiate(store.potential, store.curves, curve, n);
-    });
+    transformCurrentCurve(app, CurveOperation::SemiIntegral,
+                          [](CurveStore &store, int curve, int n) {
+                              Integrate(store, curve, n);
+                              SemiDifferentiate(store.potential, store.curves, curve, n);
+                          });
 }
 
 void mnuDerivative_Click(Application &app) {
-    transformCurrentCurve(app, [](CurveStore &store, int curve, int n) {
+    transformCurrentCurve(app, CurveOperation::Derivative, [](CurveStore &store, int curve, int n) {
         Differentiate(store.potential, store.curves, curve, n);
     });
 }
 
 void mnuIntegral_Click(Application &app) {
-    transformCurrentCurve(app,
+    transformCurrentCurve(app, CurveOperation::Integral,
                           [](CurveStore &store, int curve, int n) { Integrate(store, curve, n); });
 }
 

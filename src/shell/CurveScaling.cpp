@@ -17,6 +17,7 @@ void scalePotential(Application &app, double factor) {
     CurveStore &store = app.store();
     for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
         store.potential(i) *= factor;
+    app.state().potentialFactor *= factor;
     app.refreshPlot();
 }
 
@@ -25,6 +26,8 @@ void scaleCurrentCurve(Application &app, double factor) {
     int curve = app.state().currentCurve;
     for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
         store.curves(i, curve) *= factor;
+    if (curve >= 0 && curve < static_cast<int>(app.state().curveHistory.size()))
+        app.state().curveHistory[static_cast<std::size_t>(curve)].factor *= factor;
     app.refreshPlot();
 }
 
