@@ -1,5 +1,5 @@
-#include "app/Workbench.h"
 #include "SetupFixture.h"
+#include "app/Workbench.h"
 
 #include "setup/ParameterIntake.h"
 
