@@ -1,5 +1,7 @@
 // Run time of the finite-difference simulation. Targets on the 2-core development machine:
-// default cyclic voltammogram <= 50 us, 4000-point mechanism-6 cycle <= 2 ms.
+// default cyclic voltammogram <= 50 us, 4000-point mechanism-6 cycle <= 2 ms (standard grid);
+// default differential-pulse curve < 0.5 ms, 4000-point square wave < 10 ms; on the fine grid
+// default cyclic voltammogram < 0.3 ms, 4000-point mechanism-6 cycle < 20 ms.
 
 #include "shell/Constants.h"
 #include "simulation/DigitalSimulation.h"
@@ -29,11 +31,11 @@ void buildProgramme(ExperimentState &s, CurveStore &store) {
             store.potential(np + i) = store.potential(np + 1 - i);
 }
 
-void runSimulation(benchmark::State &bench, ExperimentState s) {
+void runSimulation(benchmark::State &bench, ExperimentState s, bool fineGrid = false) {
     auto store = std::make_unique<CurveStore>();
     buildProgramme(s, *store);
     for (auto _ : bench) {
-        kemvo::runDigitalSimulation(s, *store, 0.0, nullptr);
+        kemvo::runDigitalSimulation(s, *store, 0.0, nullptr, fineGrid);
         benchmark::DoNotOptimize(store->reactionCurrent(s.pointCount, 1));
     }
     bench.counters["points"] = s.pointCount;
@@ -46,21 +48,43 @@ void DefaultCyclicVoltammogram(benchmark::State &bench) {
 }
 BENCHMARK(DefaultCyclicVoltammogram)->Unit(benchmark::kMicrosecond);
 
-void CecCycleOf4000Points(benchmark::State &bench) {
+ExperimentState cecCycleOf4000Points() {
     ExperimentState s = kemvo::experiment(1, 1, 1); // 0.3 to -0.3 V, 5 mV, 10 mV/s
     s.mechanism = 6;
     s.eStep = 0.6 / 1999; // 2000 points per sweep
     s.dropTime = s.eStep / s.scanRate;
     s.cycles = 1;
-    runSimulation(bench, s);
+    return s;
+}
+
+void CecCycleOf4000Points(benchmark::State &bench) {
+    runSimulation(bench, cecCycleOf4000Points());
 }
 BENCHMARK(CecCycleOf4000Points)->Unit(benchmark::kMicrosecond);
 
-void DifferentialPulseTenStepsPerPoint(benchmark::State &bench) {
-    ExperimentState s = kemvo::experiment(1, 1, 1); // 0.3 to -0.3 V, 5 mV, 10 mV/s
-    s.technique = 4;                                // td / tp = 10
+void DefaultCyclicVoltammogramOnFineGrid(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(1, 1, 1);
+    s.cycles = 1;
+    runSimulation(bench, s, true);
+}
+BENCHMARK(DefaultCyclicVoltammogramOnFineGrid)->Unit(benchmark::kMicrosecond);
+
+void CecCycleOf4000PointsOnFineGrid(benchmark::State &bench) {
+    runSimulation(bench, cecCycleOf4000Points(), true);
+}
+BENCHMARK(CecCycleOf4000PointsOnFineGrid)->Unit(benchmark::kMicrosecond);
+
+void DefaultDifferentialPulse(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(4, 1, 1); // 0.3 to -0.3 V, 5 mV, td / tp = 10
     runSimulation(bench, s);
 }
-BENCHMARK(DifferentialPulseTenStepsPerPoint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(DefaultDifferentialPulse)->Unit(benchmark::kMicrosecond);
+
+void SquareWaveOf4000Points(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(5, 1, 1); // 0.3 to -0.3 V, tp = 50 ms
+    s.eStep = 0.6 / 3999;                           // 4000 points, one period each
+    runSimulation(bench, s);
+}
+BENCHMARK(SquareWaveOf4000Points)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,37 +1,40 @@
 #include "analysis/CurveTransforms.h"
 
+#include "analysis/SemiIntegration.h"
 #include "shell/Constants.h"
 
 #include <cmath>
+#include <functional>
 
 namespace kemvo {
 namespace {
 
-// The weights w(m) = sqrt(m+1) - 2 sqrt(m) + sqrt(m-1), m = 1..count-1, stored in reverse:
-// reversed[count - m] = w(m), so that the sum over earlier points runs forwards through
-// both arrays.
-std::vector<double> reversedWeights(int count) {
-    std::vector<double> reversed(static_cast<std::size_t>(count) + 1, 0.0);
-    for (int m = 1; m < count; ++m)
-        reversed[static_cast<std::size_t>(count - m)] =
-            std::sqrt(m + 1.0) - 2 * std::sqrt(double(m)) + std::sqrt(m - 1.0);
-    return reversed;
+// Time step [s] between two instants of the sweep.
+double instantStep(const PointArray &potential, double scanRate) {
+    const double h = samplingStep(potential);
+    if (h == 0 || scanRate == 0)
+        throw RuntimeError(kDivisionByZero);
+    return checkedFinite(h / std::fabs(scanRate));
 }
 
-// a[0]*b[0] + ... + a[length-1]*b[length-1] in four independent partial sums, so that the
-// quadratic semi-derivative is not held up by the latency of one long chain of additions.
-double dot(const double *a, const double *b, int length) {
-    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-    int k = 0;
-    for (; k + 4 <= length; k += 4) {
-        s0 += a[k] * b[k];
-        s1 += a[k + 1] * b[k + 1];
-        s2 += a[k + 2] * b[k + 2];
-        s3 += a[k + 3] * b[k + 3];
+// Applies an operation on the instants to the points 1..n: points of one instant enter with
+// their mean and all receive the instant's result.
+void onInstants(std::vector<double> &y, const PointArray &potential, int n,
+                const std::function<void(std::vector<double> &)> &operation) {
+    const SweepInstants instants = sweepInstants(potential, n);
+    std::vector<double> sums(static_cast<std::size_t>(instants.count), 0.0);
+    std::vector<int> counts(static_cast<std::size_t>(instants.count), 0);
+    for (int i = 1; i <= n; ++i) {
+        const auto k = static_cast<std::size_t>(instants.instantOf[static_cast<std::size_t>(i)]);
+        sums[k] += y[static_cast<std::size_t>(i)];
+        counts[k] += 1;
     }
-    for (; k < length; ++k)
-        s0 += a[k] * b[k];
-    return (s0 + s1) + (s2 + s3);
+    for (std::size_t k = 0; k < sums.size(); ++k)
+        sums[k] /= counts[k];
+    operation(sums);
+    for (int i = 1; i <= n; ++i)
+        y[static_cast<std::size_t>(i)] =
+            sums[static_cast<std::size_t>(instants.instantOf[static_cast<std::size_t>(i)])];
 }
 
 } // namespace
@@ -40,30 +43,28 @@ double samplingStep(const PointArray &potential) {
     return std::fabs(potential(2) - potential(1));
 }
 
-void semiDifferentiateValues(std::vector<double> &y, int n, double h) {
+void semiIntegrateValues(std::vector<double> &y, const PointArray &potential, int n,
+                         double scanRate) {
     if (n < 1)
         return;
-    if (h == 0)
-        throw RuntimeError(kDivisionByZero);
-    const double K = 0.25 * std::sqrt((1 / kPi) / h);
-    const double first = y[1];
-    std::vector<double> D(static_cast<std::size_t>(n) + 1, 0.0);
-    for (int i = 1; i <= n; ++i)
-        D[static_cast<std::size_t>(i)] = y[static_cast<std::size_t>(i)] - first;
+    const double dt = instantStep(potential, scanRate);
+    onInstants(y, potential, n,
+               [dt](std::vector<double> &values) { semiIntegrateNodes(values, dt); });
+}
 
-    std::vector<double> Z(static_cast<std::size_t>(std::max(n, 3)) + 1, 0.0);
-    const std::vector<double> reversed = reversedWeights(n);
-    for (int i = 3; i <= n - 1; ++i) {
-        // sum over k = 1..i-1 of w(i-k) D(k); reversed[n - i + k] = w(i - k)
-        double history = dot(reversed.data() + (n - i + 1), D.data() + 1, i - 1);
-        Z[static_cast<std::size_t>(i)] = K * (D[static_cast<std::size_t>(i)] + history);
-    }
-    if (n >= 2)
-        Z[static_cast<std::size_t>(n)] = Z[static_cast<std::size_t>(n - 1)];
-    Z[1] = Z[3];
-    Z[2] = Z[3];
-    for (int i = 1; i <= n; ++i)
-        y[static_cast<std::size_t>(i)] = Z[static_cast<std::size_t>(i)] + first;
+void semiDifferentiateValues(std::vector<double> &y, const PointArray &potential, int n,
+                             double scanRate) {
+    if (n < 1)
+        return;
+    const double dt = instantStep(potential, scanRate);
+    const double first = y[1];
+    onInstants(y, potential, n, [dt, first](std::vector<double> &values) {
+        for (double &value : values)
+            value -= first;
+        semiDifferentiateNodes(values, dt);
+        for (double &value : values)
+            value += first;
+    });
 }
 
 void differentiateValues(std::vector<double> &y, int n, double h) {

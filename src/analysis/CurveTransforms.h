@@ -1,7 +1,10 @@
 #pragma once
-// Semi-differentiation, running integral and derivative of one curve with respect to the
-// potential. The sampling step h = |E(2) - E(1)| [V] is taken from the first two points and
-// assumed constant; a zero step raises "Division by zero".
+// Semi-differentiation and semi-integration of a sweep in time, running integral and
+// derivative of one curve with respect to the potential. The sampling step h = |E(2) - E(1)|
+// [V] is taken from the first two points and assumed constant; a zero step raises
+// "Division by zero". The semi-operations turn the potential axis into time with the scan
+// rate v [V/s]: consecutive points are h/v apart, except points of equal potential (the
+// vertex of a cycle, listed twice), which are one instant and receive one value.
 
 #include "shell/CurveStore.h"
 
@@ -12,13 +15,15 @@ namespace kemvo {
 // Sampling step |E(2) - E(1)| [V] of the potential axis.
 double samplingStep(const PointArray &potential);
 
-// On values y[1..n] (y[0] unused), step h [V]:
-// Riemann-Liouville semi-derivative with square-root weights,
-//   Z(i) = K (D(i) + sum_{k<i} w(i-k) D(k)), K = 0.25 sqrt(1/(pi h)), D = y - y[1],
-//   w(m) = sqrt(m+1) - 2 sqrt(m) + sqrt(m-1),
-// for i = 3..n-1, with Z(1) = Z(2) = Z(3), Z(n) = Z(n-1), then y = Z + y[1].
-// Fewer than four points leave every value equal to y[1].
-void semiDifferentiateValues(std::vector<double> &y, int n, double h);
+// On values y[1..n] (y[0] unused) of a sweep at v [V/s] (SemiIntegration.h has the rule):
+// the Riemann-Liouville semi-integral in time, 0 at the first point: a current [A] becomes
+// [A s^1/2]; for a reversible wave it levels at n F A C sqrt(D).
+void semiIntegrateValues(std::vector<double> &y, const PointArray &potential, int n,
+                         double scanRate);
+// The semi-derivative in time of y - y[1], its exact inverse on the same points, with y[1]
+// added back to every point so that the curve keeps its baseline.
+void semiDifferentiateValues(std::vector<double> &y, const PointArray &potential, int n,
+                             double scanRate);
 // Central differences inside, one-sided at the ends, divided by h. A curve of fewer than two
 // points has no difference and is left as it is.
 void differentiateValues(std::vector<double> &y, int n, double h);
@@ -26,7 +31,11 @@ void differentiateValues(std::vector<double> &y, int n, double h);
 // Column `column` of y at points 1..n, through the value functions above. The column is
 // written only when every new value is finite.
 template <int C>
-void SemiDifferentiate(const PointArray &potential, PointTable<C> &y, int column, int n);
+void SemiDifferentiate(const PointArray &potential, PointTable<C> &y, int column, int n,
+                       double scanRate);
+template <int C>
+void SemiIntegrate(const PointArray &potential, PointTable<C> &y, int column, int n,
+                   double scanRate);
 template <int C>
 void Differentiate(const PointArray &potential, PointTable<C> &y, int column, int n);
 
@@ -49,9 +58,19 @@ void requireFinite(const std::vector<double> &values);
 } // namespace detail
 
 template <int C>
-void SemiDifferentiate(const PointArray &potential, PointTable<C> &y, int column, int n) {
+void SemiDifferentiate(const PointArray &potential, PointTable<C> &y, int column, int n,
+                       double scanRate) {
     std::vector<double> values = detail::readColumn(y, column, n);
-    semiDifferentiateValues(values, n, samplingStep(potential));
+    semiDifferentiateValues(values, potential, n, scanRate);
+    detail::requireFinite(values);
+    detail::writeColumn(y, column, n, values);
+}
+
+template <int C>
+void SemiIntegrate(const PointArray &potential, PointTable<C> &y, int column, int n,
+                   double scanRate) {
+    std::vector<double> values = detail::readColumn(y, column, n);
+    semiIntegrateValues(values, potential, n, scanRate);
     detail::requireFinite(values);
     detail::writeColumn(y, column, n, values);
 }

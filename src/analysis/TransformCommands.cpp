@@ -2,9 +2,14 @@
 
 #include "analysis/CurveTransforms.h"
 #include "shell/Application.h"
+#include "shell/NumberText.h"
+#include "shell/controls/Controls.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace kemvo {
 namespace {
@@ -32,22 +37,50 @@ void transformCurrentCurve(Application &app, CurveOperation operation,
     app.refreshPlot();
 }
 
+// The scan rate [V/s] in the parameters window, which turns the potential axis into time for
+// the semi-operations; nothing when it is 0 (the user is told).
+std::optional<double> scanRateForTime(Application &app) {
+    const double v = std::fabs(leadingValue(app.control<TextBox>("FormExpr", "V").text()));
+    if (v == 0) {
+        app.showMessage("The scan rate v is 0: no time axis to semi-differentiate or "
+                        "semi-integrate on.");
+        return std::nullopt;
+    }
+    return v;
+}
+
+// A semi-operation in time; the result window records the scan rate it used.
+using SemiOperation = std::function<void(CurveStore &, int curve, int n, double scanRate)>;
+
+void semiTransform(Application &app, const std::string &done, CurveOperation kind,
+                   const SemiOperation &operation) {
+    const std::optional<double> v = scanRateForTime(app);
+    if (!v)
+        return;
+    bool transformed = false;
+    transformCurrentCurve(app, kind, [&](CurveStore &store, int curve, int n) {
+        operation(store, curve, n, *v);
+        transformed = true;
+    });
+    if (transformed)
+        app.formResult().print(done + " in time at v = " + generalNumber(*v) + " V/s");
+}
+
 } // namespace
 
 void mnuSemi_Click(Application &app) {
-    transformCurrentCurve(app, CurveOperation::SemiDerivative,
-                          [](CurveStore &store, int curve, int n) {
-                              SemiDifferentiate(store.potential, store.curves, curve, n);
-                          });
+    semiTransform(app, "Semi-differentiated", CurveOperation::SemiDerivative,
+                  [](CurveStore &store, int curve, int n, double v) {
+                      SemiDifferentiate(store.potential, store.curves, curve, n, v);
+                  });
 }
 
-// The semi-integral is the semi-derivative of the running integral.
+// The semi-integral, which is the semi-derivative of the running integral, is taken directly.
 void mnuSemiInte_Click(Application &app) {
-    transformCurrentCurve(app, CurveOperation::SemiIntegral,
-                          [](CurveStore &store, int curve, int n) {
-                              Integrate(store, curve, n);
-                              SemiDifferentiate(store.potential, store.curves, curve, n);
-                          });
+    semiTransform(app, "Semi-integrated", CurveOperation::SemiIntegral,
+                  [](CurveStore &store, int curve, int n, double v) {
+                      SemiIntegrate(store.potential, store.curves, curve, n, v);
+                  });
 }
 
 void mnuDerivative_Click(Application &app) {

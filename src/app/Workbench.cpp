@@ -6,6 +6,8 @@
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "files/FilesCommands.h"
+#include "files/FormImport.h"
+#include "fitting/FittingCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
@@ -26,6 +28,7 @@ void Workbench::createForms() {
     addForm(std::make_unique<FormExpr>(*this));
     addForm(std::make_unique<FormPlot>());
     addForm(std::make_unique<FormOption>(*this));
+    addForm(std::make_unique<FormImport>(*this));
 }
 
 void Workbench::installCommands() {
@@ -35,6 +38,7 @@ void Workbench::installCommands() {
     installAnalysisCommands(*this);
     installAnalysisReports(*this);
     installFilesCommands(*this);
+    installFittingCommands(*this);
 }
 
 // The start-up of the main window: the digital-simulation flag from its check box, the

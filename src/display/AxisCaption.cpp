@@ -24,8 +24,8 @@ Quantity quantityOf(const std::string &entry) {
     return {};
 }
 
-// "V" to the power halfPowers/2, as a unit factor: "/V", " V", "/V^½", " V^½", ...
-std::string voltFactor(int halfPowers) {
+// `unit` to the power halfPowers/2, as a factor: "/V", " V", "/s^½", " s^½", ...
+std::string unitFactor(const char *unit, int halfPowers) {
     if (halfPowers == 0)
         return "";
     int magnitude = halfPowers < 0 ? -halfPowers : halfPowers;
@@ -36,7 +36,7 @@ std::string voltFactor(int halfPowers) {
         power = "^(" + std::to_string(magnitude) + "/2)";
     else if (magnitude > 2)
         power = "^" + std::to_string(magnitude / 2);
-    return (halfPowers < 0 ? "/V" : " V") + power;
+    return (halfPowers < 0 ? "/" : " ") + std::string(unit) + power;
 }
 
 // The factor in front of a caption: "" for 1, "-" for -1, else " × factor".
@@ -50,38 +50,39 @@ std::string withFactor(const std::string &expression, double factor) {
 
 } // namespace
 
-// Each transform acts with respect to the potential, so the unit gains V^-1 (derivative),
-// V (integral) or their square roots; a scaling keeps the unit and shows its factor.
+// The derivative and the integral act on the potential, so the unit gains V^-1 or V; the
+// semi-derivative and semi-integral act in time (the scan rate turns potential into time), so
+// it gains s^-1/2 or s^1/2. A scaling keeps the unit and shows its factor.
 std::string yAxisCaption(const std::string &quantity, const CurveHistory &history) {
     Quantity base = quantityOf(quantity);
     if (base.symbol.empty())
         return "";
     std::string expression = base.symbol;
-    int halfPowers = 0;
+    int voltHalves = 0, secondHalves = 0;
     for (CurveOperation operation : history.operations) {
         std::string operand = expression == base.symbol ? expression : "(" + expression + ")";
         switch (operation) {
         case CurveOperation::Derivative:
             expression = "d" + operand + "/dE";
-            halfPowers -= 2;
+            voltHalves -= 2;
             break;
         case CurveOperation::Integral:
             expression = "∫" + operand + " dE";
-            halfPowers += 2;
+            voltHalves += 2;
             break;
         case CurveOperation::SemiDerivative:
             expression = "semi-derivative of " + operand;
-            halfPowers -= 1;
+            secondHalves -= 1;
             break;
         case CurveOperation::SemiIntegral:
             expression = "semi-integral of " + operand;
-            halfPowers += 1;
+            secondHalves += 1;
             break;
         }
     }
-    std::string unit = base.unit + voltFactor(halfPowers);
-    if (base.unit.find('/') != std::string::npos && halfPowers != 0)
-        unit = "(" + base.unit + ")" + voltFactor(halfPowers);
+    std::string factors = unitFactor("V", voltHalves) + unitFactor("s", secondHalves);
+    bool compound = base.unit.find('/') != std::string::npos && !factors.empty();
+    std::string unit = (compound ? "(" + base.unit + ")" : base.unit) + factors;
     return withFactor(expression, history.factor) + " /" + unit;
 }
 

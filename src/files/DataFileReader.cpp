@@ -4,11 +4,7 @@
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace kemvo {
 namespace {
@@ -32,11 +28,11 @@ DataItemReader::DataItemReader(std::istream &in, std::size_t chunkSize)
     skipByteOrderMark();
 }
 
-std::string DataItemReader::where(int line, int item) {
+std::string DataItemReader::where(std::int64_t line, std::int64_t item) {
     return "line " + std::to_string(line) + ", item " + std::to_string(item) + ": ";
 }
 
-void DataItemReader::fail(int item, const std::string &what) const {
+void DataItemReader::fail(std::int64_t item, const std::string &what) const {
     throw RuntimeError(where(line_, item) + what);
 }
 
@@ -127,20 +123,6 @@ int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, in
         ++count;
     }
     return count;
-}
-
-int readDataFile(const std::string &file, PointArray &potential, PointTable<6> &curves, int slot) {
-    auto cannotOpen = [&file](int error) {
-        return RuntimeError("cannot open " + file + ": " + std::strerror(error));
-    };
-    // A folder opens like a file on some systems and then reads as empty.
-    if (std::filesystem::is_directory(file))
-        throw cannotOpen(EISDIR);
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw cannotOpen(errno != 0 ? errno : ENOENT);
-    return readPairs(in, potential, curves, slot);
 }
 
 std::string quoteItem(const std::string &item) {

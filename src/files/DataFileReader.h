@@ -4,6 +4,7 @@
 
 #include "shell/CurveStore.h"
 
+#include <cstdint>
 #include <istream>
 #include <optional>
 #include <string>
@@ -29,11 +30,12 @@ public:
     // RuntimeError naming its line and position and quoting what was found there.
     std::optional<double> next();
 
-    // Where the last item returned stands: line from 1, item within that line from 1.
-    int line() const { return line_; }
-    int item() const { return item_; }
+    // Where the last item returned stands: line from 1, item within that line from 1. The
+    // counters are 64-bit, so that no file, however many lines it has, can overflow them.
+    std::int64_t line() const { return line_; }
+    std::int64_t item() const { return item_; }
     // "line 3, item 2: " for the item at that place.
-    static std::string where(int line, int item);
+    static std::string where(std::int64_t line, std::int64_t item);
 
 private:
     int peek();
@@ -42,14 +44,14 @@ private:
     void skipByteOrderMark();
     void startLine();
     std::string readToken();
-    [[noreturn]] void fail(int item, const std::string &what) const;
+    [[noreturn]] void fail(std::int64_t item, const std::string &what) const;
 
     std::istream &in_;
     std::vector<char> buffer_;
     std::size_t cursor_ = 0;
     std::size_t end_ = 0;
-    int line_ = 1;
-    int item_ = 0;
+    std::int64_t line_ = 1;
+    std::int64_t item_ = 0;
     bool afterComma_ = false;
 };
 
@@ -59,10 +61,6 @@ private:
 // before the failure stay in the store.
 int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, int slot,
               std::size_t chunkSize = DataItemReader::kChunkSize);
-
-// readPairs on the named file. A file that cannot be opened raises RuntimeError naming it and
-// giving the system's reason.
-int readDataFile(const std::string &file, PointArray &potential, PointTable<6> &curves, int slot);
 
 // The text of an item as a message quotes it: control bytes escaped, long items cut short.
 std::string quoteItem(const std::string &item);

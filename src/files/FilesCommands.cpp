@@ -1,33 +1,21 @@
 #include "files/FilesCommands.h"
 
-#include "files/DataFileReader.h"
+#include "files/CurveImport.h"
 #include "files/DataFileWriter.h"
 #include "files/FileReplacement.h"
+#include "files/FormImport.h"
 #include "files/ParameterReport.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
-#include "shell/CurveSlots.h"
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
 namespace kemvo {
 namespace {
-
-// The potential step of an imported axis. The difference of two potentials carries rounding
-// noise in its last digits (0.3 - 0.295 = 0.0050000000000000044); to 15 significant digits, as
-// a double's general format shows it, the step reads as it was meant (0.005).
-double importedStep(double first, double second) {
-    double step = checkedFinite(std::fabs(second - first));
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", step);
-    return std::strtod(text, nullptr);
-}
 
 // The name chosen in a dialog; cancelling yields none.
 std::optional<std::string> chosenName(std::optional<std::string> name) {
@@ -51,39 +39,38 @@ void saveFile(Application &app, const std::string &prefix, const std::string &fi
     }
 }
 
-void readChosenFile(Application &app) {
-    std::optional<std::string> file = chosenName(app.platform().files.openFile(kCsvFilter));
+// Takes the file's one curve at once, or offers its curves in FormImport; returns whether a
+// curve was taken.
+bool readChosenFile(Application &app) {
+    std::optional<std::string> file = chosenName(app.platform().files.openFile(kImportFilter));
     if (!file)
         throw RuntimeError("no file was chosen");
-    ExperimentState &state = app.state();
-    CurveStore &store = app.store();
-    int count = readDataFile(*file, store.potential, store.curves, state.simSlot);
-    state.pointCount = count;
-    state.firstPoint = 1;
-    state.lastPoint = count;
-
-    double step = importedStep(store.potential(1), store.potential(2));
-    TextWindow &result = app.formResult();
-    result.print(ReportLine().text("Number of data point = ").number(count));
-    result.print(ReportLine().text("E step = ").number(step));
-    // Their change handlers recompute what depends on the potential programme.
-    app.control<TextBox>("FormExpr", "Estart").setText(generalNumber(store.potential(1)));
-    app.control<TextBox>("FormExpr", "Estep").setText(generalNumber(step));
+    MeasuredFile read = readImportFile(*file);
+    if (read.curves.size() > 1) {
+        app.form<FormImport>().offer(std::move(read));
+        return false;
+    }
+    takeImportedCurve(app, read, read.curves.front(), {true, read.reductionPositive});
+    return true;
 }
 
 } // namespace
 
 bool ReadData(Application &app) {
-    bool overlap = app.control<CheckBox>("formOption", "overlap").checked();
-    allocateCurveSlot(app.state(), overlap);
-    return runTrapped(app, "ReadData Error: ", "", [&app] { readChosenFile(app); });
+    bool taken = false;
+    runTrapped(app, "ReadData Error: ", "", [&] { taken = readChosenFile(app); });
+    return taken;
+}
+
+std::string withExtension(const std::string &name, const std::string &extension) {
+    return std::filesystem::path(name).extension().empty() ? name + extension : name;
 }
 
 void SaveParameters(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kParameterFilter));
     if (!file)
         return;
-    saveFile(app, "Save Error: ", *file,
+    saveFile(app, "Save Error: ", withExtension(*file, ".par"),
              [&app](std::ostream &out) { writeParameterReport(out, app.state()); });
 }
 
@@ -91,7 +78,7 @@ void exportCurrentCurve(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kCsvFilter));
     if (!file)
         return;
-    saveFile(app, "Export Data Error: ", *file, [&app](std::ostream &out) {
+    saveFile(app, "Export Data Error: ", withExtension(*file, ".csv"), [&app](std::ostream &out) {
         const ExperimentState &state = app.state();
         const CurveStore &store = app.store();
         ExportCurve(out, state.firstPoint, state.lastPoint, store.potential, store.curves,
@@ -100,11 +87,8 @@ void exportCurrentCurve(Application &app) {
 }
 
 void mnuImport_Click(Application &app) {
-    if (!ReadData(app))
-        return;
-    app.refreshPlot();
-    app.formResult().show();
-    app.mainWindow().enableDisplayAndAnalysis();
+    if (ReadData(app))
+        finishImport(app);
 }
 
 void installFilesCommands(Application &app) {

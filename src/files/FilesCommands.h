@@ -8,22 +8,34 @@ namespace kemvo {
 class Application;
 
 inline constexpr const char *kCsvFilter = "csv|*.csv|all|*.*";
+// Import Data recognises a file by its content; the filter only helps to find it.
+inline constexpr const char *kImportFilter =
+    "Data files|*.csv *.txt *.mpt *.dta *.DTA|csv|*.csv|EC-Lab text|*.mpt|"
+    "CH Instruments text|*.txt *.csv|Gamry data|*.dta *.DTA|NOVA ASCII|*.txt *.csv|"
+    "PSTrace CSV|*.csv|EC4 text|*.txt|All files (*)|*";
 inline constexpr const char *kParameterFilter = "parameter (*.par)|*.par|all|*.*";
 
 void installFilesCommands(Application &app);
 
-// Reads a data file chosen in the open dialog into a new curve slot, reports the point count
-// and the potential step on FormResult and primes Estart and Estep of the parameters window.
-// A failure shows "ReadData Error: " and where the data went wrong; the points read before it
-// and the slot allocation stay. Returns true when the file was read.
+// Reads the file chosen in the open dialog whole and checks it before anything changes: a bare
+// two-column file or an instrument file of one curve is taken at once into a new curve slot (its
+// point count and potential step reported on FormResult, the parameters window primed with its
+// programme); a file of several curves opens FormImport to choose one. A failure shows
+// "ReadData Error: " and the reason and leaves the curves and the windows as they were.
+// Returns true when a curve was taken.
 bool ReadData(Application &app);
 
-// Writes the parameter report to the file chosen in the save dialog.
+// Writes the parameter report to the file chosen in the save dialog (".par" added to a name
+// without an extension).
 void SaveParameters(Application &app);
 
-// Writes the current curve's points firstPoint..lastPoint to the file chosen in the save dialog.
+// Writes the current curve's points firstPoint..lastPoint to the file chosen in the save dialog
+// (".csv" added to a name without an extension).
 void exportCurrentCurve(Application &app);
 
 void mnuImport_Click(Application &app);
+
+// The name as typed, with the extension added when it has none: "run" -> "run.par".
+std::string withExtension(const std::string &name, const std::string &extension);
 
 } // namespace kemvo

@@ -93,7 +93,7 @@ FormExpr::FormExpr(Application &app)
       tp(box(Frame3, "tp", "0.05")), LabelEpulse(label(Frame3, "LabelEpulse", "E pulse (V)")),
       Epulse(box(Frame3, "Epulse", "-0.05")), LabelF(label(Frame3, "LabelF", "f (Hz)")),
       TextF(box(Frame3, "TextF", "10")), LabelNoise(label(Frame3, "LabelNoise", "Noise (%)")),
-      Noise(box(Frame3, "Noise", "0")), LabelCdl(label(Frame3, "LabelCdl", "C dl (F)")),
+      Noise(box(Frame3, "Noise", "0")), LabelCdl(label(Frame3, "LabelCdl", "C dl (F/cm\u00B2)")),
       Cdl(box(Frame3, "Cdl", "0")),
       LabelRu(label(Frame3, "LabelRu", std::string("R (") + kOhm + ")")),
       Ru(box(Frame3, "Ru", "0")), Labeltemp(label(Frame3, "Labeltemp", "T ( \u00B0C)")),
@@ -200,18 +200,27 @@ void FormExpr::createFitEntries() {
         } else if (i >= fitKf(1) && i <= fitKf(3)) {
             low = "1";
             high = "100";
-        } else if (i >= fitKb(1)) {
+        } else if (i >= fitKb(1) && i <= fitKb(3)) {
             low = "0.001";
             high = "1";
+        } else if (i == fitCdl()) { // [F], some 20 uF per cm^2 of a metal electrode
+            low = "0";
+            high = "1e-3";
+        } else if (i == fitRu()) { // [ohm]
+            low = "0";
+            high = "1000";
         } else if (i > fitConcentration(1)) {
             low = "0";
         }
-        Frame &frame = i <= fitConcentration(4) ? Frame4 : i <= fitE0(3) ? Frame2 : Frame6;
+        Frame &frame = i <= fitConcentration(4) ? Frame4
+                       : i <= fitE0(3)          ? Frame2
+                       : i <= fitKb(3)          ? Frame6
+                                                : Frame3;
         in(frame, addTo(CheckFitted, "CheckFitted", i, "", i == 1 ? 1 : 0));
         in(frame, addTo(TextCmin, "TextCmin", i, low));
         in(frame, addTo(TextCmax, "TextCmax", i, high));
-        bool rowShown =
-            i <= fitConcentration(2) || i == fitKs(1) || i == fitAlpha(1) || i == fitE0(1);
+        bool rowShown = i <= fitConcentration(2) || i == fitKs(1) || i == fitAlpha(1) ||
+                        i == fitE0(1) || i >= fitCdl();
         showFitEntry(i, rowShown);
     }
 }
@@ -515,16 +524,19 @@ TextBox &FormExpr::fittedBox(int index) {
         return Eze(index - fitE0(1) + 1);
     if (index <= fitKf(3))
         return kf(index - fitKf(1) + 1);
-    return kb(index - fitKb(1) + 1);
+    if (index <= fitKb(3))
+        return kb(index - fitKb(1) + 1);
+    return index == fitCdl() ? Cdl : Ru;
 }
 
 // A fit starts from the typed value and stays inside its range, so a range that misses the
 // value would clamp the start. Concentrations and rate constants get two decades either side,
-// a standard potential 0.2 V either side; a transfer coefficient keeps its range.
+// a standard potential 0.2 V either side; a transfer coefficient, the capacitance and the
+// resistance keep their ranges.
 void FormExpr::proposeFitRange(int index) {
     bool potential = index >= fitE0(1) && index <= fitE0(3);
     bool alpha = index >= fitAlpha(1) && index <= fitAlpha(3);
-    if (alpha)
+    if (alpha || index > fitKb(3))
         return;
     attempt([&] {
         double value = numberIn(fittedBox(index).text());

@@ -12,10 +12,11 @@ namespace kemvo {
 
 class Application;
 
-inline constexpr int kFitEntryCount = 19;
+inline constexpr int kFitEntryCount = 21;
 
-// The fit entries 1..19 share one index space: concentrations of species 1..4, then ks, alpha
-// and E0 of charge steps 1..3, then kf and kb of chemical steps 1..3.
+// The fit entries 1..21 share one index space: concentrations of species 1..4, then ks, alpha
+// and E0 of charge steps 1..3, then kf and kb of chemical steps 1..3, then the double-layer
+// capacitance and the uncompensated resistance.
 inline constexpr int fitConcentration(int species) {
     return species;
 }
@@ -33,6 +34,12 @@ inline constexpr int fitKf(int step) {
 }
 inline constexpr int fitKb(int step) {
     return step + 16;
+}
+inline constexpr int fitCdl() {
+    return 20;
+}
+inline constexpr int fitRu() {
+    return 21;
 }
 
 class FormExpr : public Form {
@@ -124,7 +131,7 @@ public:
     ControlArray<TextBox> kb;
     ControlArray<Label> LabelKeq;
 
-    // Fit entries 1..19: tick box and range.
+    // Fit entries 1..21: tick box and range.
     ControlArray<CheckBox> CheckFitted;
     ControlArray<TextBox> TextCmin;
     ControlArray<TextBox> TextCmax;
@@ -170,7 +177,7 @@ public:
     Label &LabelNoise;
     TextBox &Noise; // [%]
     Label &LabelCdl;
-    TextBox &Cdl; // [F]
+    TextBox &Cdl; // [F/cm^2]
     Label &LabelRu;
     TextBox &Ru; // [ohm]
     Label &Labeltemp;

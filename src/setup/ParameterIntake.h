@@ -29,7 +29,7 @@ private:
 void ReadChoices(Application &app);
 
 // ReadChoices, then every parameter of FormExpr in this order: cycles; eStart, eEnd, eStep
-// [V] (absolute, strict); area [cm^2], cdl [F]; temperatureK [K] (degrees Celsius + 273.14);
+// [V] (absolute, strict); area [cm^2], cdl [F/cm^2]; temperatureK [K] (degrees Celsius + 273.14);
 // pulseAmplitude [V], noisePercent [%], dropTime [s], pulseTime [s]; scanRate [V/s] (absolute,
 // strict); length, radius [cm], viscosity [cm^2/s]; rotationRate [rad/s] (rpm * pi / 30);
 // supportConc [mol/L], supportCond; then FormExpr.radius_Change (area and electrodeVolume);

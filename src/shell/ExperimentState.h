@@ -46,7 +46,7 @@ struct ExperimentState {
     double pulseTime = 0;       // [s]
     double pulseAmplitude = 0;  // [V]
     double noisePercent = 0;    // [%] noise relative to the largest signal
-    double cdl = 0;             // [F] double-layer capacitance
+    double cdl = 0;             // [F/cm^2] double-layer capacitance
     double temperatureK = 0;    // [K]
     double area = 0;            // [cm^2]
     double radius = 0;          // [cm]

@@ -39,6 +39,15 @@ std::string kindName(ControlKind kind) {
     return "control";
 }
 
+// A list entry given by its number from 1, as the list shows it; 0 when the text is none.
+int entryNumber(const std::string &text, std::size_t entries) {
+    static const std::regex digits(R"(\d{1,6})");
+    if (!std::regex_match(text, digits))
+        return 0;
+    int number = std::stoi(text);
+    return number >= 1 && static_cast<std::size_t>(number) <= entries ? number : 0;
+}
+
 } // namespace
 
 ScriptRunner::ScriptRunner(Application &app, HeadlessPlatform &platform, std::ostream &out,
@@ -63,7 +72,16 @@ int ScriptRunner::run(const std::vector<std::string> &steps) {
         if (platform_.quitRequested)
             break;
     }
+    closeModalWindows(nullptr);
     return platform_.messages.shown.empty() ? kClean : kMessageShown;
+}
+
+void ScriptRunner::closeModalWindows(const Control *target) {
+    for (Form *form : app_.forms()) {
+        bool inside = target != nullptr && form->find(target->name(), target->index()) == target;
+        if (form->modal() && form->visible() && !inside)
+            runUserAction(app_, [form] { form->hide(); });
+    }
 }
 
 void ScriptRunner::runStep(const std::string &step) {
@@ -81,6 +99,7 @@ void ScriptRunner::runStep(const std::string &step) {
     if (name == "show") {
         show(value);
     } else if (name == "plot") {
+        closeModalWindows(nullptr);
         if (!plotWriter)
             throw Refusal{"this program cannot draw"};
         runTrapped(app_, "Plot Error: ", "", [&] { plotWriter(value); });
@@ -125,12 +144,17 @@ Control &ScriptRunner::resolve(const std::string &qualifiedName) const {
 }
 
 void ScriptRunner::requireReachable(const Control &control) const {
+    for (Form *form : app_.forms())
+        if (form->modal() && !form->visible() &&
+            form->find(control.name(), control.index()) == &control)
+            throw Refusal{form->name() + " is not open"};
     if (!control.reachable())
         throw Refusal{kindName(control.kind()) + " is hidden or disabled"};
 }
 
 void ScriptRunner::setControl(const std::string &name, const std::string &value) {
     Control &control = resolve(name);
+    closeModalWindows(&control);
     requireReachable(control);
     switch (control.kind()) {
     case ControlKind::TextBox: {
@@ -155,8 +179,13 @@ void ScriptRunner::setControl(const std::string &name, const std::string &value)
         auto &combo = static_cast<ComboBox &>(control);
         const auto &items = combo.items();
         if (control.kind() == ControlKind::ListBox &&
-            std::find(items.begin(), items.end(), value) == items.end())
-            throw Refusal{"not an entry of the list"};
+            std::find(items.begin(), items.end(), value) == items.end()) {
+            int number = entryNumber(value, items.size());
+            if (number == 0)
+                throw Refusal{"not an entry of the list"};
+            runUserAction(app_, [&] { combo.setListIndex(number - 1); });
+            return;
+        }
         runUserAction(app_, [&] { combo.setText(value); });
         return;
     }
@@ -174,6 +203,7 @@ void ScriptRunner::setControl(const std::string &name, const std::string &value)
 
 void ScriptRunner::clickControl(const std::string &name) {
     Control &control = resolve(name);
+    closeModalWindows(&control);
     requireReachable(control);
     switch (control.kind()) {
     case ControlKind::Menu: {
@@ -199,13 +229,16 @@ void ScriptRunner::clickControl(const std::string &name) {
 
 void ScriptRunner::show(const std::string &name) {
     if (name.rfind("state.", 0) == 0) {
+        closeModalWindows(nullptr);
         auto value = stateFieldValue(app_, name.substr(6));
         if (!value)
             throw Refusal{"no such state field or index (see --help)"};
         out_ << name << '=' << *value << '\n';
         return;
     }
-    out_ << name << '=' << resolve(name).displayValue() << '\n';
+    Control &control = resolve(name);
+    closeModalWindows(&control);
+    out_ << name << '=' << control.displayValue() << '\n';
 }
 
 std::string ScriptRunner::help() const {
@@ -213,13 +246,15 @@ std::string ScriptRunner::help() const {
     text << "Usage: kemvo-cli STEP...\n"
             "Runs the steps in order, as a user acts in the windows.\n"
             "  NAME=VALUE   type a text, set a check box (0/1), select an option (=1),\n"
-            "               choose a combo entry, or answer a menu's file dialog\n"
+            "               choose a combo entry or a list entry (its text or number),\n"
+            "               or answer a menu's file dialog\n"
             "               (mnuSave=FILE, mnuImport=FILE, mnuExport=FILE,\n"
             "               mnuExportPlot=FILE.png|.svg|.pdf)\n"
             "  NAME         click a menu entry, button, option button or check box\n"
             "  show=NAME    print NAME=VALUE of a control or of state.FIELD\n"
             "  plot=FILE    write the plot picture (.png, .svg or .pdf)\n"
             "NAME may carry its window (FormExpr.OK) and an array index (ks(1)).\n"
+            "A step outside a modal window (FormImport) cancels it, as does the end.\n"
             "Exit status: 0, 1 when a message box was shown, 2 when a step was refused.\n\n"
             "Windows and their controls:\n";
     for (Form *form : app_.forms()) {

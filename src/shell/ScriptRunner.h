@@ -1,11 +1,13 @@
 #pragma once
 // kemvo-cli: runs steps against the window models as a user acts in the windows.
 //   NAME=VALUE   type into a text box, set a check box (0/1), select an option (=1), choose a
-//                combo entry, or answer the file dialog of a menu entry (mnuSave=FILE)
+//                combo entry or a list entry (by its text or its number from 1), or answer
+//                the file dialog of a menu entry (mnuSave=FILE)
 //   NAME         click a menu entry, button, option button or check box
 //   show=NAME    print NAME=VALUE of a control or of a state field (state.pointCount)
 //   plot=FILE    write the plot picture
-// NAME may carry its window (FormExpr.OK) and a control-array index (ks(1)).
+// NAME may carry its window (FormExpr.OK) and a control-array index (ks(1)). A step outside an
+// open modal window (FormImport) cancels that window first, and so does the end of the run.
 
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
@@ -37,6 +39,8 @@ private:
         std::string reason;
     };
     void runStep(const std::string &step);
+    // Cancels every open modal window that does not hold the target (none: all of them).
+    void closeModalWindows(const Control *target);
     void setControl(const std::string &name, const std::string &value);
     void clickControl(const std::string &name);
     void show(const std::string &name);

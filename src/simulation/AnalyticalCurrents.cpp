@@ -1,5 +1,6 @@
 #include "simulation/AnalyticalCurrents.h"
 
+#include "shell/Constants.h"
 #include "simulation/CheckedMath.h"
 
 #include <cmath>
@@ -91,40 +92,16 @@ double RotatingDiskCurrent(const TransportConditions &c, double E, double ks, do
     return checkedFinite(k.K / (1 + checkedDivide(kinetic, L)));
 }
 
-double SquareWavePlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
-                        double E0, double Cox, double Dox, double tp, double td, double Cred,
-                        double Dred, double dE) {
-    double base = StepCurrentPlanar(c, E, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, dE);
-    double pulse = StepCurrentPlanar(c, E + dE, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, dE);
-    return checkedFinite(pulse - base);
-}
-
-double SquareWaveSpherical(const TransportConditions &c, double E, double ks, double alpha,
-                           double n, double E0, double Cox, double Dox, double tp, double td,
-                           double Cred, double Dred, double dE) {
-    double base = StepCurrentSpherical(c, E, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, dE);
-    double pulse =
-        StepCurrentSpherical(c, E + dE, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, dE);
-    return checkedFinite(pulse - base);
-}
-
-double DiffPulsePlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
-                       double E0, double Cox, double Dox, double tp, double td, double Cred,
-                       double Dred, double Ep) {
-    double base = StepCurrentPlanar(c, E, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, Ep);
-    double t2 = checkedFinite(tp * checkedPow(checkedDivide(td + tp, td), 0.15));
-    double pulse = StepCurrentPlanar(c, E + Ep, ks, alpha, n, E0, Cox, Dox, t2, td, Cred, Dred, Ep);
-    return checkedFinite(pulse - base);
-}
-
-double DiffPulseSpherical(const TransportConditions &c, double E, double ks, double alpha, double n,
-                          double E0, double Cox, double Dox, double tp, double td, double Cred,
-                          double Dred, double Ep) {
-    double t1 = checkedFinite(tp * checkedDivide(td + 1, td + tp + 1));
-    double base = StepCurrentSpherical(c, E, ks, alpha, n, E0, Cox, Dox, t1, td, Cred, Dred, Ep);
-    double pulse =
-        StepCurrentSpherical(c, E + Ep, ks, alpha, n, E0, Cox, Dox, tp, td, Cred, Dred, Ep);
-    return checkedFinite(pulse - base);
+double CatalyticStep(const TransportConditions &c, double E, double n, double E0, double Cox,
+                     double Dox, double kcat, double t, double Cred) {
+    // (Cox - Cred e^phi) / (1 + e^phi), written with e^-|phi| so that it cannot overflow.
+    const double phi = n * c.fOverRT * (E - E0);
+    const double e = std::exp(-std::fabs(phi));
+    const double deficit = phi > 0 ? (Cox * e - Cred) / (e + 1) : (Cox - Cred * e) / (1 + e);
+    const double kt = checkedFinite(kcat * t);
+    const double transient = checkedDivide(std::exp(-kt), checkedSqrt(kPi * t));
+    const double catalytic = checkedSqrt(kcat) * std::erf(checkedSqrt(kt));
+    return checkedFinite(n * Dox * deficit * (catalytic + transient));
 }
 
 } // namespace kemvo

@@ -14,10 +14,10 @@
 //   Dox   transport factor of the oxidised form: sqrt(D) [cm/s^0.5] for the step and pulse
 //         functions, D itself [cm^2/s] for the rotating disk
 //   t     [s]      time at which the current is sampled
-//   td    [s]      drop time (used by the differential-pulse time rules only)
+//   td    [s]      drop time (not used)
 //   Cred  [mol/L]  bulk concentration of the reduced form
 //   Dred  transport factor of the reduced form, as Dox
-//   X     [V]      a further potential, used by the pulse functions only
+//   X     [V]      a further potential (not used)
 // With phi = n f (E - E0): kf = ks exp(-alpha phi) reduces, kb = ks exp((1 - alpha) phi)
 // oxidises, and K = n (kf Cox - kb Cred), so a reduction current is positive here; the
 // simulation driver turns the sign round to store oxidation positive.
@@ -62,21 +62,15 @@ double RotatingDiskCurrent(const TransportConditions &c, double E, double ks, do
                            double n, double E0, double Cox, double Dox, double t, double td,
                            double Cred, double Dred, double X);
 
-// Square wave: the step current at E + dE minus that at the base potential E, both at tp.
-double SquareWavePlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
-                        double E0, double Cox, double Dox, double tp, double td, double Cred,
-                        double Dred, double dE);
-double SquareWaveSpherical(const TransportConditions &c, double E, double ks, double alpha,
-                           double n, double E0, double Cox, double Dox, double tp, double td,
-                           double Cred, double Dred, double dE);
+// The pulse techniques build on the step currents: PulseCurrents.h.
 
-// Differential pulse: the current at E + Ep minus that at E. Planar: sampled at tp and at
-// tp ((td + tp)/td)^0.15; spherical: at tp (td + 1)/(td + tp + 1) and at tp (times in s).
-double DiffPulsePlanar(const TransportConditions &c, double E, double ks, double alpha, double n,
-                       double E0, double Cox, double Dox, double tp, double td, double Cred,
-                       double Dred, double Ep);
-double DiffPulseSpherical(const TransportConditions &c, double E, double ks, double alpha, double n,
-                          double E0, double Cox, double Dox, double tp, double td, double Cred,
-                          double Dred, double Ep);
+// Catalytic EC' (A + ne = B, then B -> A by a pseudo-first-order step k' [1/s]): potential
+// step of a Nernstian couple held for t [s], equal diffusion coefficients (Dox = sqrt(D)):
+// n sqrt(D) (Cox - Cred exp(phi)) / (1 + exp(phi)) * (sqrt(k') erf(sqrt(k' t))
+// + exp(-k' t)/sqrt(pi t)) (Delahay and Stiehl, J. Am. Chem. Soc. 74 (1952) 3500); the Cottrell
+// current for k' -> 0 and n Cox sqrt(D k') for k' t >> 1. A sweep with catalysis is solved from
+// its integral equation (SweepIntegralEquation.h).
+double CatalyticStep(const TransportConditions &c, double E, double n, double E0, double Cox,
+                     double Dox, double kcat, double t, double Cred);
 
 } // namespace kemvo

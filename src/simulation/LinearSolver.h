@@ -152,18 +152,21 @@ inline constexpr int kMaxPositions = 101;
 inline constexpr int kMaxBoxes = kMaxPositions - 2;
 
 // Solves, once per time step, the system over boxes k = 1..M for the species vectors c(k):
-//   -la(k) c(k-1) + B_k c(k) - lb(k) c(k+1) = c_old(k),   with c(M+1) the fixed bulk value,
-//   P c(0) = Q c(1)                                         at the electrode.
-// The box blocks B_k and Q do not change within a run, so the blocks eliminated from the far
-// end, R_M = B_M and R_k = B_k - la(k+1) lb(k) R_(k+1)^-1, their inverses and R_1 Q^-1 are
-// formed once by prepare(); each solve is then products with vectors plus the closure.
+//   -La(k) c(k-1) + B_k c(k) - Lb(k) c(k+1) = c_old(k),   with c(M+1) the fixed bulk value,
+//   P c(0) = Q c(1)                                         at the electrode,
+// where La(k) and Lb(k) are diagonal: each species has its own neighbour coefficients. The box
+// blocks B_k and Q do not change within a time step of given length, so the blocks eliminated
+// from the far end, R_M = B_M and R_k = B_k - Lb(k) R_(k+1)^-1 La(k+1), their inverses and
+// R_1 Q^-1 are formed once by prepare(); each solve is then products with vectors plus the
+// closure. The elimination does not involve P, so a solve is split into eliminate(), any
+// number of surface() trials with different P, and substitute().
 // A singular block is reported and used uninverted, so the run goes on.
 template <int S> class BlockTridiagonalSolver {
 public:
     using Vector = std::array<double, S>;
     using Block = std::array<Vector, S>;
     using Profile = std::array<Vector, kMaxPositions>;
-    using Coefficients = std::array<double, kMaxPositions>;
+    using Coefficients = std::array<Vector, kMaxPositions>;
     using Blocks = std::array<Block, kMaxPositions>;
 
     // la, lb and blocks are read at 1..boxes.
@@ -176,11 +179,10 @@ public:
         Block eliminated = blocks[boxes];
         for (int k = boxes; k >= 1; --k) {
             if (k < boxes) {
-                const double coupling = la[k + 1] * lb[k];
                 eliminated = blocks[k];
                 for (int s = 0; s < S; ++s)
                     for (int t = 0; t < S; ++t)
-                        eliminated[s][t] -= coupling * inverse_[k + 1][s][t];
+                        eliminated[s][t] -= la[k + 1][t] * lb[k][s] * inverse_[k + 1][s][t];
             }
             inverse_[k] = eliminated;
             invertLeading<S>(inverse_[k], message);
@@ -188,33 +190,79 @@ public:
         for (int k = 1; k < boxes; ++k)
             for (int s = 0; s < S; ++s)
                 for (int t = 0; t < S; ++t)
-                    forward_[k][s][t] = lb[k] * inverse_[k + 1][s][t];
+                    forward_[k][s][t] = lb[k][s] * inverse_[k + 1][s][t];
+        // Without chemical coupling every block is diagonal and the species run apart.
+        diagonal_ = true;
+        for (int k = 1; k <= boxes; ++k)
+            for (int s = 0; s < S; ++s) {
+                for (int t = 0; t < S; ++t)
+                    if (s != t && (inverse_[k][s][t] != 0.0 || forward_[k][s][t] != 0.0))
+                        diagonal_ = false;
+                inverseDiagonal_[k][s] = inverse_[k][s][s];
+                forwardDiagonal_[k][s] = forward_[k][s][s];
+            }
         farEndCoupling_ = lb[boxes];
         Block qInverse = q;
         invertLeading<S>(qInverse, message);
         closure_ = product(eliminated, qInverse);
+        closureValid_ = false;
     }
 
-    // profile: in the old concentrations at 0..M and the bulk at M + 1; out the new ones at
-    // 0..M. p is the electrode matrix P of this time step.
+    // One whole time step. profile: in the old concentrations at 0..M and the bulk at M + 1;
+    // out the new ones at 0..M. p is the electrode matrix P of this time step.
     void solve(Profile &profile, const Block &p, const MatrixMessage &message) {
+        eliminate(profile);
+        profile[0] = surface(p, message);
+        substitute(profile);
+    }
+
+    // Carries the old profile (with the bulk at M + 1) to box 1: g_M .. g_1.
+    void eliminate(const Profile &profile) {
         const int m = boxes_;
         for (int s = 0; s < S; ++s)
-            rhs_[m][s] = profile[m][s] + farEndCoupling_ * profile[m + 1][s];
+            rhs_[m][s] = profile[m][s] + farEndCoupling_[s] * profile[m + 1][s];
+        if (diagonal_) {
+            for (int k = m - 1; k >= 1; --k)
+                for (int s = 0; s < S; ++s)
+                    rhs_[k][s] = profile[k][s] + forwardDiagonal_[k][s] * rhs_[k + 1][s];
+            return;
+        }
         for (int k = m - 1; k >= 1; --k) {
             const Vector carried = apply(forward_[k], rhs_[k + 1]);
             for (int s = 0; s < S; ++s)
                 rhs_[k][s] = profile[k][s] + carried[s];
         }
-        Block x = product(closure_, p);
-        for (int s = 0; s < S; ++s)
-            x[s][s] -= la_[1];
-        invertLeading<S>(x, message);
-        profile[0] = apply(x, rhs_[1]);
-        for (int k = 1; k <= m; ++k) {
+    }
+
+    // The surface concentrations c(0) that the electrode matrix p gives after eliminate():
+    // (R_1 Q^-1 P - La(1)) c(0) = g_1. P mostly stays from step to step, so the inverse of the
+    // last closure is kept.
+    Vector surface(const Block &p, const MatrixMessage &message) {
+        if (!closureValid_ || p != closureP_) {
+            Block x = product(closure_, p);
+            for (int s = 0; s < S; ++s)
+                x[s][s] -= la_[1][s];
+            invertLeading<S>(x, message);
+            closureP_ = p;
+            closureInverse_ = x;
+            closureValid_ = true;
+        }
+        return apply(closureInverse_, rhs_[1]);
+    }
+
+    // The boxes 1..M from the surface concentrations in profile[0], outwards.
+    void substitute(Profile &profile) const {
+        if (diagonal_) {
+            for (int k = 1; k <= boxes_; ++k)
+                for (int s = 0; s < S; ++s)
+                    profile[k][s] =
+                        inverseDiagonal_[k][s] * (la_[k][s] * profile[k - 1][s] + rhs_[k][s]);
+            return;
+        }
+        for (int k = 1; k <= boxes_; ++k) {
             Vector v;
             for (int s = 0; s < S; ++s)
-                v[s] = la_[k] * profile[k - 1][s] + rhs_[k][s];
+                v[s] = la_[k][s] * profile[k - 1][s] + rhs_[k][s];
             profile[k] = apply(inverse_[k], v);
         }
     }
@@ -243,12 +291,18 @@ private:
     }
 
     int boxes_ = 0;
-    double farEndCoupling_ = 0.0;
+    Vector farEndCoupling_{};
     Coefficients la_{};
     Blocks inverse_{}; // R_k^-1 (R_k itself where it is singular)
-    Blocks forward_{}; // lb(k) R_(k+1)^-1
-    Block closure_{};  // R_1 Q^-1
-    Profile rhs_{};    // g_k
+    Blocks forward_{}; // Lb(k) R_(k+1)^-1
+    bool diagonal_ = false;
+    Coefficients inverseDiagonal_{}; // the diagonals of inverse_ and forward_
+    Coefficients forwardDiagonal_{};
+    Block closure_{}; // R_1 Q^-1
+    bool closureValid_ = false;
+    Block closureP_{};       // the last P
+    Block closureInverse_{}; // (R_1 Q^-1 P - La(1))^-1 for it
+    Profile rhs_{};          // g_k
 };
 
 } // namespace kemvo

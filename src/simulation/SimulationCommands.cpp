@@ -4,6 +4,7 @@
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
 #include "shell/NumberText.h"
+#include "simulation/ClosedFormCatalogue.h"
 #include "simulation/DigitalSimulation.h"
 #include "simulation/DisplayedQuantity.h"
 #include "simulation/SimulationDriver.h"
@@ -16,8 +17,10 @@ SimulationInputs inputsFromWindows(Application &app) {
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.digitalSimulation = [&app](const ExperimentState &state, CurveStore &store) {
         double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
-        runDigitalSimulation(state, store, ru,
-                             [&app](const std::string &message) { app.showMessage(message); });
+        bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
+        runDigitalSimulation(
+            state, store, ru, [&app](const std::string &message) { app.showMessage(message); },
+            fine);
     };
     return inputs;
 }
@@ -37,9 +40,22 @@ void simulateWithWindows(Application &app) {
     DeriveDisplayedQuantity(app);
 }
 
+// An experiment that no closed form serves is refused before anything is computed, so the
+// state and the curves stay as they were.
+bool refusedByTheClosedForms(Application &app) {
+    if (app.state().digital)
+        return false;
+    auto refusal = closedFormRefusal(app.state());
+    if (refusal)
+        app.showMessage("Analytical simulation Error: " + refusal->description + refusal->tail);
+    return refusal.has_value();
+}
+
 } // namespace
 
 bool Simulate(Application &app) {
+    if (refusedByTheClosedForms(app))
+        return false;
     return runTrapped(
         app, "Analytical simulation Error: ", "! Please try again by other initial values.",
         [&app] { simulateWithWindows(app); });

@@ -9,7 +9,9 @@ class Application;
 // windows' inputs (overlap box, resistance box Ru for the finite-difference simulation), then
 // firstPoint = 1, lastPoint = pointCount and the displayed quantity. A run-time error shows
 // "Analytical simulation Error: <description>! Please try again by other initial values." and
-// ends the run where it arose; returns whether it ran to the end.
+// ends the run where it arose. An analytical run that no closed form serves is refused first,
+// with the refusal's message (ClosedFormCatalogue.h), and nothing changes. Returns whether it
+// ran to the end.
 bool Simulate(Application &app);
 
 // Intake, Simulate, plot refresh, and the Display and Analysis menus enabled, also after a

@@ -1,21 +1,22 @@
 #include "simulation/SimulationDriver.h"
 
-#include "analysis/CurveTransforms.h"
 #include "shell/Constants.h"
 #include "shell/CurveSlots.h"
 #include "shell/NumberText.h"
 #include "simulation/AnalyticalCurrents.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/ClosedFormCatalogue.h"
+#include "simulation/GeometryCurrents.h"
+#include "simulation/PulseCurrents.h"
+#include "simulation/SweepIntegralEquation.h"
 
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace kemvo {
 namespace {
-
-// Mechanism 9 keeps its catalytic current here until it joins the total.
-constexpr int kCatalyticColumn = 5;
 
 int totalColumn(const ExperimentState &state) {
     return state.chargeCount + 1;
@@ -26,17 +27,22 @@ double faradayArea(const ExperimentState &state) {
     return checkedFinite(state.area * kFaraday * kMolarToPerCm3);
 }
 
-void requireAnalyticalMechanism(const ExperimentState &state) {
-    switch (state.mechanism) {
-    case 1:
-    case 4:
-    case 9:
-    case 17:
-        return;
-    default:
-        throw RuntimeError("No analytical solution for mechanism " +
-                           std::to_string(state.mechanism));
-    }
+void requireClosedForm(const ExperimentState &state) {
+    if (auto refusal = closedFormRefusal(state))
+        throw RuntimeError(refusal->description);
+}
+
+// Sweeps at a plane or a curved electrode (taken as a sphere of the electrode's radius), and
+// catalytic sweeps (at a plane, whose reaction layer is thin against any electrode), are
+// solved from their integral equation, kinetics included.
+bool sweepByIntegralEquation(const ExperimentState &state) {
+    return (state.caseCode >= 11 && state.caseCode <= 16) ||
+           (state.mechanism == 9 && state.technique == 1);
+}
+
+// The catalytic step current in DC voltammetry.
+bool catalyticStep(const ExperimentState &state) {
+    return state.mechanism == 9 && state.technique == 2;
 }
 
 void computeConstants(ExperimentState &state) {
@@ -70,8 +76,10 @@ void buildProgramme(ExperimentState &state, CurveStore &store) {
 enum class Formula {
     None,
     Step,          // sweep and DC: the step current at the drop time
-    StepSpherical, // DC at a curved electrode
-    RotatingDisk,  // sweep and DC at a rotating disk
+    StepSpherical, // DC at a sphere or a hemisphere
+    StepMicrodisc,
+    StepCylindrical, // DC at a cylinder or a hemicylinder
+    RotatingDisk,    // sweep and DC at a rotating disk
     NormalPulse,
     NormalPulseSpherical,
     DiffPulse,
@@ -79,6 +87,21 @@ enum class Formula {
     SquareWave,
     SquareWaveSpherical,
 };
+
+Formula dcFormula(int electrode) {
+    switch (electrode) {
+    case 2:
+    case 3:
+        return Formula::StepSpherical;
+    case 4:
+        return Formula::StepMicrodisc;
+    case 5:
+    case 6:
+        return Formula::StepCylindrical;
+    default:
+        return Formula::Step;
+    }
+}
 
 Formula formulaFor(int caseCode) {
     int technique = caseCode / 10;
@@ -90,8 +113,7 @@ Formula formulaFor(int caseCode) {
     case 1:
         return electrode == 8 ? Formula::RotatingDisk : Formula::Step;
     case 2:
-        return electrode == 8 ? Formula::RotatingDisk
-                              : (curved ? Formula::StepSpherical : Formula::Step);
+        return electrode == 8 ? Formula::RotatingDisk : dcFormula(electrode);
     case 3:
         return electrode == 1 ? Formula::NormalPulse
                               : (curved ? Formula::NormalPulseSpherical : Formula::None);
@@ -103,19 +125,6 @@ Formula formulaFor(int caseCode) {
                               : (curved ? Formula::SquareWaveSpherical : Formula::None);
     default:
         return Formula::None;
-    }
-}
-
-// Scale factor of the pulse techniques' stored currents.
-double pulseFactor(int caseCode) {
-    switch (caseCode / 10) {
-    case 3:
-    case 4:
-        return 1.755;
-    case 5:
-        return 2.47;
-    default:
-        return 1;
     }
 }
 
@@ -156,7 +165,39 @@ double thermalVoltage(const ExperimentState &state, const StepParameters &p) {
     return checkedDivide(1 / state.fOverRT, p.n);
 }
 
-// Current of step r at point i by the closed form of the case, times the case's factor.
+// Forward sweeps run from eStart towards eEnd: the first and, with two cycles, the third.
+bool forwardSweep(const ExperimentState &state, int i) {
+    const int np = state.pointsPerSweep;
+    return i <= np || (i > 2 * np && i <= 3 * np);
+}
+
+// The differential pulse and the square wave's forward half-period go with the scan, so that
+// the return sweep's peaks mirror the forward ones.
+double pulseWithScan(const ExperimentState &state, int i) {
+    return forwardSweep(state, i) ? state.pulseAmplitude : -state.pulseAmplitude;
+}
+
+Couple coupleOf(const StepParameters &p) {
+    return {p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox, p.Cred, p.Dred};
+}
+
+PulseElectrode pulseElectrodeOf(Formula formula) {
+    switch (formula) {
+    case Formula::NormalPulseSpherical:
+    case Formula::DiffPulseSpherical:
+    case Formula::SquareWaveSpherical:
+        return PulseElectrode::Spherical;
+    default:
+        return PulseElectrode::Planar;
+    }
+}
+
+bool isSquareWave(Formula formula) {
+    return formula == Formula::SquareWave || formula == Formula::SquareWaveSpherical;
+}
+
+// Current of step r at point i by the closed form of the case; the square wave, one
+// continuous run, is computed for all points at once by squareWaveColumn.
 double closedFormCurrent(const ExperimentState &state, const TransportConditions &conditions,
                          Formula formula, const StepParameters &p, double E, int i) {
     const double td = state.dropTime;
@@ -169,32 +210,96 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     case Formula::StepSpherical:
         return StepCurrentSpherical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                     td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepMicrodisc:
+        return StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                    td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepCylindrical:
+        return StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                      td, td, p.Cred, p.Dred, pulse);
     case Formula::RotatingDisk:
         return RotatingDiskCurrent(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td,
                                    p.Cred, p.Dred, pulse);
     case Formula::NormalPulse:
-        return StepCurrentPlanar(conditions, E + pulse, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp,
-                                 td, p.Cred, p.Dred, pulse);
     case Formula::NormalPulseSpherical:
-        return StepCurrentSpherical(conditions, E + pulse, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox,
-                                    tp, td, p.Cred, p.Dred, pulse);
+        // Every drop rests at the start potential until the pulse to E + Epulse.
+        return NormalPulseCurrent(conditions, coupleOf(p), pulseElectrodeOf(formula), state.eStart,
+                                  E + pulse, td, tp);
     case Formula::DiffPulse:
-    case Formula::DiffPulseSpherical: {
-        // The pulse goes against the scan on the return sweep.
-        double Ep = i <= state.pointsPerSweep ? pulse : -pulse;
-        auto f = formula == Formula::DiffPulse ? DiffPulsePlanar : DiffPulseSpherical;
-        return f(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td, p.Cred, p.Dred, Ep);
-    }
+    case Formula::DiffPulseSpherical:
+        return DiffPulseCurrent(conditions, coupleOf(p), pulseElectrodeOf(formula), E,
+                                pulseWithScan(state, i), td, tp);
     case Formula::SquareWave:
-        return SquareWavePlanar(conditions, E - pulse, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp,
-                                td, p.Cred, p.Dred, 2 * pulse);
     case Formula::SquareWaveSpherical:
-        return SquareWaveSpherical(conditions, E, p.ks, p.alpha, p.n, p.e0 + pulse, p.Cox, p.Dox,
-                                   tp, td, p.Cred, p.Dred, 2 * pulse);
     case Formula::None:
         break;
     }
     return 0;
+}
+
+// The radius of the sphere whose kernel serves the sweep: none on a plane; on a microdisc the
+// sphere of the same area and steady current (radius pi r0 / 4), exact at short times and in
+// the steady state.
+double sweepRadius(const ExperimentState &state) {
+    if (state.caseCode == 11)
+        return 0;
+    return checkedDivide(state.radius, steadyCurrentFactor(state.electrode));
+}
+
+// The sweep current of step r from the integral equation of the sweep, Butler-Volmer kinetics
+// included; time runs at the scan rate, one potential step per |eStep|/v.
+void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, int r,
+                               const StepParameters &p) {
+    SweepCouple couple;
+    couple.ks = p.ks;
+    couple.alpha = p.alpha;
+    couple.n = p.n;
+    couple.e0 = p.e0Apparent;
+    couple.Cox = p.Cox;
+    couple.Cred = p.Cred;
+    couple.Dox = state.diffusion[2 * r - 1];
+    couple.Dred = state.diffusion[2 * r];
+    SweepConditions conditions;
+    conditions.fOverRT = state.fOverRT;
+    conditions.timeStep = checkedDivide(std::fabs(state.eStep), state.scanRate);
+    conditions.radius = sweepRadius(state);
+    conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
+    const std::vector<double> current =
+        sweepCurrents(couple, conditions, store.potential, state.pointCount);
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) = current[static_cast<std::size_t>(i)];
+}
+
+// Catalytic EC' with k' = kf(1) in DC voltammetry: the step current at the drop time.
+void catalyticStepCurrents(const ExperimentState &state, CurveStore &store, int r,
+                           const StepParameters &p) {
+    const TransportConditions conditions = TransportConditions::of(state);
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) =
+            CatalyticStep(conditions, store.potential(i), p.n, p.e0Apparent, p.Cox, p.Dox,
+                          state.kf[1], state.dropTime, p.Cred);
+}
+
+// The sweep at a film of thickness `length`, as a thin layer.
+void thinLayerSweep(const ExperimentState &state, const TransportConditions &conditions,
+                    const StepParameters &p, CurveStore &store, int r) {
+    ThinLayer layer(conditions, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Cred, state.length,
+                    state.scanRate, store.potential(1));
+    for (int i = 1; i <= state.pointCount; ++i)
+        store.reactionCurrent(i, r) = layer.sweepTo(store.potential(i));
+}
+
+void squareWaveColumn(const ExperimentState &state, const TransportConditions &conditions,
+                      Formula formula, const StepParameters &p, CurveStore &store, int r) {
+    const int n = state.pointCount;
+    std::vector<double> staircase(n), pulse(n), net(n);
+    for (int i = 1; i <= n; ++i) {
+        staircase[i - 1] = store.potential(i);
+        pulse[i - 1] = pulseWithScan(state, i);
+    }
+    SquareWaveCurrents(conditions, coupleOf(p), pulseElectrodeOf(formula), staircase, pulse,
+                       state.pulseTime, net);
+    for (int i = 1; i <= n; ++i)
+        store.reactionCurrent(i, r) = net[i - 1];
 }
 
 void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
@@ -204,35 +309,27 @@ void analyticalStep(const ExperimentState &state, CurveStore &store, int r) {
         double shift = checkedLog(state.keq[1]) - state.stoich[1] * checkedLog(state.cInit[4]);
         p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * shift);
     }
-    double factor = pulseFactor(state.caseCode);
     if (state.caseCode == 17) {
-        // A film of thickness L: the apparent potential and scale of the thin-layer wave.
-        double ratio = checkedDivide(checkedDivide(kSqrtPi * p.n * state.length, p.Dox),
-                                     checkedSqrt(state.dropTime));
-        p.e0Apparent = checkedFinite(p.e0 + thermalVoltage(state, p) * checkedLog(ratio));
-        factor =
-            checkedFinite(checkedSqrt(checkedDivide(kPi * state.dropTime, state.diffusion[1])) *
-                          state.length * state.scanRate);
+        thinLayerSweep(state, conditions, p, store, r);
+        return;
     }
-
+    if (catalyticStep(state)) {
+        catalyticStepCurrents(state, store, r, p);
+        return;
+    }
+    if (sweepByIntegralEquation(state)) {
+        sweepFromIntegralEquation(state, store, r, p);
+        return;
+    }
     const Formula formula = formulaFor(state.caseCode);
-    for (int i = 1; i <= state.pointCount; ++i) {
-        double E = store.potential(i);
-        store.reactionCurrent(i, r) =
-            checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i) * factor);
-    }
-
-    if (state.mechanism == 9) {
-        // Catalytic regeneration of A: a steady current scaled by sqrt(kf td pi).
-        double lambda = checkedSqrt(state.kf[1] * state.dropTime);
-        double G9 = checkedFinite(lambda * kSqrtPi * faradayArea(state));
+    if (isSquareWave(formula))
+        squareWaveColumn(state, conditions, formula, p, store, r);
+    else
         for (int i = 1; i <= state.pointCount; ++i) {
-            double I = StepCurrentPlanar(conditions, store.potential(i), p.ks, p.alpha, p.n,
-                                         p.e0Apparent, p.Cox, p.Dox, state.dropTime, state.dropTime,
-                                         p.Cred, p.Dred, state.pulseAmplitude);
-            store.reactionCurrent(i, kCatalyticColumn) = checkedFinite(I * G9);
+            double E = store.potential(i);
+            store.reactionCurrent(i, r) =
+                checkedFinite(closedFormCurrent(state, conditions, formula, p, E, i));
         }
-    }
 }
 
 void analyticalCurrents(const ExperimentState &state, CurveStore &store) {
@@ -252,59 +349,6 @@ void sumSteps(const ExperimentState &state, CurveStore &store) {
             total += store.reactionCurrent(i, r);
         store.reactionCurrent(i, T) = checkedFinite(total);
     }
-}
-
-// The steady part of the current at a curved electrode of radius r0 that the planar sweep
-// lacks: n F A D C / r0 times the reversible wave, from the start of the sweep on.
-void addSteadyTerm(const ExperimentState &state, CurveStore &store) {
-    const int T = totalColumn(state);
-    const double FA = faradayArea(state);
-    for (int r = 1; r <= state.chargeCount; ++r) {
-        StepParameters p = stepParameters(state, r);
-        double limit = checkedFinite(
-            FA * p.n * checkedDivide(state.diffusion[2 * r - 1] * p.Cox, state.radius));
-        for (int i = 1; i <= state.pointCount; ++i) {
-            double E = store.potential(i);
-            double e1 = checkedExp(p.n * state.fOverRT * (E - state.eStart));
-            double e2 = checkedExp(p.n * state.fOverRT * (E - p.e0));
-            store.reactionCurrent(i, T) =
-                checkedFinite(store.reactionCurrent(i, T) + limit * (1 - e1) / (1 + e2));
-        }
-    }
-}
-
-// The sweep current from the step currents sampled at the drop time td: the step current
-// times sqrt(pi td) is the semi-integral of the sweep current, so the sweep current is its
-// semi-derivative in time. The semi-derivative in potential carries the weight
-// K = 0.25 sqrt(1/(pi h)) where the time derivative needs 2 sqrt(td v / h); the ratio
-// 8 sqrt(pi td v) keeps the peak current independent of the potential step h (it is 1.003 at
-// 5 mV and 0.01 V/s).
-void sweepFromStepCurrents(const ExperimentState &state, CurveStore &store, int column) {
-    const int n = state.pointCount;
-    const double scale = 8 * checkedSqrt(kPi * state.dropTime * state.scanRate);
-    const double first = store.reactionCurrent(1, column);
-    SemiDifferentiate(store.potential, store.reactionCurrent, column, n);
-    for (int i = 1; i <= n; ++i)
-        store.reactionCurrent(i, column) =
-            checkedFinite(first + scale * (store.reactionCurrent(i, column) - first));
-}
-
-void analyticalPostProcessing(const ExperimentState &state, CurveStore &store) {
-    const int T = totalColumn(state);
-    const int n = state.pointCount;
-    const int caseCode = state.caseCode;
-    if ((caseCode >= 11 && caseCode <= 16) || caseCode == 18)
-        for (int k = 1; k <= T; ++k)
-            sweepFromStepCurrents(state, store, k);
-    if (caseCode >= 12 && caseCode <= 16)
-        addSteadyTerm(state, store);
-    if (caseCode == 17)
-        for (int k = 1; k <= T; ++k)
-            Differentiate(store.potential, store.reactionCurrent, k, n);
-    if (state.mechanism == 9)
-        for (int i = 1; i <= n; ++i)
-            store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) +
-                                                        store.reactionCurrent(i, kCatalyticColumn));
 }
 
 // The closed forms count a reduction current positive. The program stores currents with
@@ -396,7 +440,7 @@ void addNoise(const ExperimentState &state, CurveStore &store, double extreme) {
 
 void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationInputs &inputs) {
     if (!state.digital)
-        requireAnalyticalMechanism(state);
+        requireClosedForm(state);
     allocateCurveSlot(state, inputs.overlapTicked);
     computeConstants(state);
     buildProgramme(state, store);
@@ -405,10 +449,8 @@ void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationI
     else
         analyticalCurrents(state, store);
     sumSteps(state, store);
-    if (!state.digital) {
-        analyticalPostProcessing(state, store);
+    if (!state.digital)
         toOxidationPositive(state, store);
-    }
     addCharging(state, store);
     double extreme = recordExtremes(state, store);
     addNoise(state, store, extreme);

@@ -13,8 +13,6 @@
 namespace kemvo {
 namespace {
 
-constexpr double kPiAsWritten = 3.141592654;
-
 // y(i) on n points of a potential axis of step h [V] from 0.3 V (downwards when h < 0) in
 // column `curve` (the current curve); the other columns hold 100 k and reactionCurrent -k.
 struct Bench {
@@ -37,44 +35,6 @@ struct Bench {
     double y(int i) { return app.store().curves(i, app.state().currentCurve); }
     void click(const char *entry) { app.mainWindow().menu(entry).click(); }
 };
-
-TEST(SemiDifferentiate, RampHasTheSquareRootClosedFormInBothSweepDirections) {
-    // y = a + b i: the weights are second differences of sqrt(m), so summing by parts gives
-    // exactly Z(i) = K b sqrt(i - 1), K = 0.25 sqrt(1/(pi |h|)) -- an eighth of the continuous
-    // semi-derivative 2 sqrt(x/pi) of a ramp. Ends repeat their neighbours.
-    const double a = 1e-6, b = 3e-7;
-    const int n = 400;
-    for (double h : {0.005, -0.005}) {
-        Bench bench(n, h, 2, [&](int i) { return a + b * i; });
-        bench.click("mnuSemi");
-        const double K = 0.25 * std::sqrt(1 / kPiAsWritten / std::fabs(h));
-        for (int i = 3; i <= n - 1; ++i) {
-            const double expected = K * b * std::sqrt(i - 1.0) + (a + b);
-            ASSERT_NEAR(bench.y(i), expected, 1e-12 * expected) << i << " h " << h;
-        }
-        EXPECT_EQ(bench.y(1), bench.y(3));
-        EXPECT_EQ(bench.y(2), bench.y(3));
-        EXPECT_EQ(bench.y(n), bench.y(n - 1));
-    }
-    std::vector<double> few = {0, 5, 7, 9}; // fewer than four points all take the first value
-    semiDifferentiateValues(few, 3, 0.01);
-    EXPECT_EQ(few, (std::vector<double>{0, 5, 5, 5}));
-}
-
-TEST(SemiIntegrate, ConstantCurveAgainstItsClosedForm) {
-    // Running integral c h i, then the semi-derivative of that ramp: c h + 0.25 c sqrt(h (i-1)/pi),
-    // an eighth of the semi-integral 2 c sqrt(x/pi) of a constant. The running integral stays
-    // in reactionCurrent of the curve's column.
-    const double c = 4e-6, h = 0.002;
-    const int n = 300;
-    Bench bench(n, h, 1, [&](int) { return c; });
-    bench.click("mnuSemiInte");
-    for (int i = 3; i <= n - 1; ++i) {
-        const double expected = c * h + 0.25 * c * std::sqrt(h * (i - 1) / kPiAsWritten);
-        ASSERT_NEAR(bench.y(i), expected, 1e-12 * expected) << i;
-    }
-    EXPECT_NEAR(bench.app.store().reactionCurrent(n, 1), c * h * n, 1e-20);
-}
 
 TEST(IntegrateAndDifferentiate, AgainstHandValues) {
     // Rectangle sums including the point itself, also kept in reactionCurrent.

@@ -92,7 +92,7 @@ TEST_F(Cli, MessagesGoToStandardErrorWithStatusOneAndTheRunGoesOn) {
     EXPECT_TRUE(run.err.starts_with("message: Analytical simulation Error: Subscript out of "
                                     "range! Please try again by other initial values.\n"));
     EXPECT_EQ(run.err.find("refused"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "state.pointCount=6001\n");
+    EXPECT_EQ(run.out, "state.pointCount=6001\nSemi-differentiated in time at v = 0.01 V/s\n");
 }
 
 TEST_F(Cli, FileMenuWritesNamesFailuresAndKeepsWhatWasThere) {
@@ -119,6 +119,16 @@ TEST_F(Cli, FileMenuWritesNamesFailuresAndKeepsWhatWasThere) {
     EXPECT_TRUE(fs::is_directory(file("run.par")));
 }
 
+TEST_F(Cli, FineGridIsScriptableAndTheReportDoesNotRecordIt) {
+    CliRun run = cli(
+        {"CheckFine=1", "show=FormTech.CheckFine", "mnuSimulate", "mnuSave=" + file("fine.par")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "FormTech.CheckFine=1\n");
+    run = cli({"mnuSimulate", "mnuSave=" + file("standard.par")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(contentOf(file("fine.par")), contentOf(file("standard.par")));
+}
+
 TEST_F(Cli, ImportPrimesTheWindowAndExportGivesTheSameNumbers) {
     const std::string measured = withText("measured.csv", "\xEF\xBB\xBF"
                                                           "0.5,1.25e-6\r\n0.45,-3e-7");
@@ -140,6 +150,19 @@ TEST_F(Cli, SimulatedCurveExportsAndImportsBackDigitForDigit) {
     const std::string first = contentOf(file("a.csv"));
     EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 121);
     EXPECT_EQ(contentOf(file("b.csv")), first);
+}
+
+TEST_F(Cli, AutoFitPrintsItsIterationsAndReportAndSeparatesTheSteps) {
+    const std::string curve = file("cv.csv");
+    CliRun run = cli({"CheckPreEqu=0", "CheckFitted(1)=0", "option10=1", "V=0.1", "ks(1)=0.01",
+                      "mnuSimulate", "mnuExport=" + curve, "mnuImport=" + curve, "ks(1)=0.013",
+                      "CheckFitted(5)=1", "mnuAutoSeparate", "show=CheckFitted(5)",
+                      "show=state.curveCount"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Least square = "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nNo. of obj. fun. = "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nks(1)         "), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.ends_with("CheckFitted(5)=1\nstate.curveCount=3\n")) << run.out;
 }
 
 TEST_F(Cli, AnalysisReportsGoToStandardOutput) {
@@ -177,6 +200,30 @@ TEST_F(Cli, AnalysisReportsGoToStandardOutput) {
     EXPECT_NE(run.out.find("Curve  1 :\nPeak  1 :     Ep =  0.2 "), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("Theoretical"), std::string::npos) << run.out;
     EXPECT_EQ(run.err, "message: t drop  (s) in \"Experimental\" must be greater than zero\n");
+}
+
+// The curve is chosen in FormImport and taken at its OK; a run that leaves the window for
+// another step, or ends, imports nothing.
+TEST_F(Cli, ImportChoosesTheCurveAtOkAndALeftWindowImportsNothing) {
+    const std::string mpt = std::string(KEMVO_TEST_DATA) + "/import/ec-lab-cv.mpt";
+    CliRun run = cli({"mnuImport=" + mpt, "FormImport.ListCurve=3", "FormImport.OK",
+                      "show=state.pointCount", "show=FormExpr.Option11", "mnuSimulate"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Two cycles 0 -> 0.4 -> 0 V in 50 mV steps, 2.5 s apart: 34 points at 20 mV/s.
+    EXPECT_EQ(run.out, "EC-Lab file: all, concatenated\nNumber of data point =  34 \n"
+                       "E step =  0.05 \nE start =  0 \nE end =  0.4 \nv =  0.02 \n"
+                       "Scan = 2 Cycles\nstate.pointCount=34\nFormExpr.Option11=1\n");
+
+    run = cli(
+        {"mnuImport=" + mpt, "FormImport.ListCurve=2", "show=state.pointCount", "FormImport.OK"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "state.pointCount=0\n");
+    EXPECT_EQ(run.err, "refused: FormImport.OK: FormImport is not open\n");
+
+    run = cli({"mnuImport=" + std::string(KEMVO_TEST_DATA) + "/import/ec-lab-peis.mpt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "message: ReadData Error: this EC-Lab file holds Potentio Electrochemical "
+                       "Impedance Spectroscopy, not a voltammogram\n");
 }
 
 } // namespace

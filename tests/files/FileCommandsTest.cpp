@@ -2,10 +2,9 @@
 // them: what reaches the disk, the store and the windows, and what is said when it fails.
 
 #include "files/FileReplacement.h"
+#include "files/FilesCommands.h"
 
-#include "app/Workbench.h"
-#include "shell/Application.h"
-#include "shell/HeadlessPlatform.h"
+#include "files/FilesFixture.h"
 #include "shell/RuntimeError.h"
 
 #include <gtest/gtest.h>
@@ -18,63 +17,6 @@
 
 namespace kemvo {
 namespace {
-
-namespace fs = std::filesystem;
-
-class TemporaryFolder {
-public:
-    TemporaryFolder() { fs::create_directories(path_); }
-    ~TemporaryFolder() { fs::remove_all(path_); }
-    std::string file(const std::string &name) const { return (path_ / name).string(); }
-    std::string withText(const std::string &name, const std::string &text) const {
-        std::ofstream(file(name), std::ios::binary) << text;
-        return file(name);
-    }
-    std::string contentOf(const std::string &name) const {
-        std::ifstream in(file(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    // Every file in the folder, to see that no temporary file is left behind.
-    std::vector<std::string> names() const {
-        std::vector<std::string> found;
-        for (const auto &entry : fs::directory_iterator(path_))
-            found.push_back(entry.path().filename().string());
-        std::sort(found.begin(), found.end());
-        return found;
-    }
-
-private:
-    static inline int counter_ = 0;
-    fs::path path_ = fs::temp_directory_path() / ("kemvo-files-" + std::to_string(::getpid()) +
-                                                  "-" + std::to_string(counter_++));
-};
-
-class FileCommands : public testing::Test {
-protected:
-    void click(const std::string &menu, const std::string &answer) {
-        headless.files.answers.push_back(answer);
-        app.mainWindow().menu(menu).click();
-    }
-    // Three points of curve 2, as an import or a simulation leaves them.
-    void holdThreePoints() {
-        app.state().firstPoint = 1;
-        app.state().lastPoint = 3;
-        app.state().currentCurve = 2;
-        for (int i = 1; i <= 3; ++i) {
-            app.store().potential(i) = -0.1 * i;
-            app.store().curves(i, 2) = 1e-6 * i;
-        }
-    }
-    void setOverlap(bool on) {
-        app.control<CheckBox>("formOption", "overlap").setValue(on ? 1 : 0);
-    }
-    bool displayEnabled() { return app.mainWindow().menu("mnuDisplay").enabled(); }
-    const std::vector<std::string> &messages() const { return headless.messages.shown; }
-
-    HeadlessPlatform headless;
-    Workbench app{headless.platform()};
-    TemporaryFolder folder;
-};
 
 TEST_F(FileCommands, ExportAndSaveWriteThroughTheirDialogs) {
     holdThreePoints();
@@ -155,7 +97,8 @@ TEST_F(FileCommands, ImportReadsReportsPrimesAndEnablesThePlotMenus) {
     click("mnuImport",
           folder.withText("scan.csv", " 0.3 , 1E-06 \n 0.295 , 2E-06 \n 0.29 , 3E-06 \n"));
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(headless.files.lastFilter, "csv|*.csv|all|*.*");
+    EXPECT_EQ(headless.files.lastFilter, kImportFilter);
+    EXPECT_TRUE(std::string(kImportFilter).ends_with("|All files (*)|*"));
     const ExperimentState &state = app.state();
     EXPECT_EQ(state.pointCount, 3);
     EXPECT_EQ(state.firstPoint, 1);
@@ -167,6 +110,9 @@ TEST_F(FileCommands, ImportReadsReportsPrimesAndEnablesThePlotMenus) {
               (std::vector<std::string>{"Number of data point =  3 ", "E step =  0.005 "}));
     EXPECT_EQ(app.control<TextBox>("FormExpr", "Estart").text(), "0.3");
     EXPECT_EQ(app.control<TextBox>("FormExpr", "Estep").text(), "0.005");
+    // The far vertex of a single sweep is its last potential.
+    EXPECT_EQ(app.control<TextBox>("FormExpr", "Eend").text(), "0.29");
+    EXPECT_TRUE(app.control<OptionButton>("FormExpr", "option9").value());
     EXPECT_TRUE(app.formResult().visible());
     EXPECT_TRUE(displayEnabled());
 
@@ -179,56 +125,28 @@ TEST_F(FileCommands, ImportReadsReportsPrimesAndEnablesThePlotMenus) {
     EXPECT_EQ(app.store().curves(2, 2), 20);
 }
 
-TEST_F(FileCommands, FailedImportSaysWhereAndLeavesTheCountButKeepsTheNewSlot) {
-    click("mnuImport", folder.withText("good.csv", "0.1,1\n0.2,2\n0.3,3\n"));
-    app.formResult().cls();
-    setOverlap(true);
-    click("mnuImport", folder.withText("bad.csv", "0.1,7\n0.2,abc\n"));
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"ReadData Error: line 2, item 2: \"abc\" is not a number"});
-    EXPECT_EQ(app.state().pointCount, 3);
-    EXPECT_EQ(app.state().curveCount, 2);
-    EXPECT_EQ(app.state().simSlot, 2);
-    EXPECT_EQ(app.store().curves(1, 2), 7); // the pair read before the fault stays
-    EXPECT_TRUE(app.formResult().lines().empty());
-}
-
 TEST_F(FileCommands, FailedFirstImportSaysWhyAndLeavesThePlotMenusDisabled) {
-    std::string text; // 4001 pairs: the first 4000 stay in place, the count stays 0
+    std::string text; // 4001 pairs: refused before any point is taken
     for (int i = 1; i <= kMaxPoints + 1; ++i)
         text += std::to_string(i) + "," + std::to_string(-i) + "\n";
     struct Failure {
         std::string answer, message;
-        double kept; // curve 1 at point 4000
     };
     const Failure failures[] = {
-        {folder.withText("header.csv", "E,I\n"), "line 1, item 1: \"E\" is not a number", 0},
-        {"", "no file was chosen", 0}, // cancelled dialog
+        {folder.withText("header.csv", "E,I\n"), "line 1, item 1: \"E\" is not a number"},
+        {"", "no file was chosen"}, // cancelled dialog
         {folder.file("absent.csv"),
-         "cannot open " + folder.file("absent.csv") + ": No such file or directory", 0},
-        {folder.file("."), "cannot open " + folder.file(".") + ": Is a directory", 0},
-        {folder.withText("long.csv", text), "line 4001, item 1: more than 4000 data points",
-         -kMaxPoints}};
+         "cannot open " + folder.file("absent.csv") + ": No such file or directory"},
+        {folder.file("."), "cannot open " + folder.file(".") + ": Is a directory"},
+        {folder.withText("long.csv", text), "line 4001, item 1: more than 4000 data points"}};
     for (const Failure &f : failures) {
         click("mnuImport", f.answer);
         EXPECT_EQ(messages().back(), "ReadData Error: " + f.message);
         EXPECT_FALSE(displayEnabled()) << f.message;
         EXPECT_EQ(app.state().pointCount, 0);
-        EXPECT_EQ(app.store().curves(kMaxPoints, 1), f.kept);
+        EXPECT_EQ(app.store().curves(kMaxPoints, 1), 0);
     }
     EXPECT_EQ(messages().size(), std::size(failures));
-}
-
-TEST_F(FileCommands, EmptyFileReadsNoPointAndTakesTheStepOfTheOldAxis) {
-    app.store().potential(1) = 0.5;
-    app.store().potential(2) = 0.49;
-    click("mnuImport", folder.withText("empty.csv", ""));
-    // The import itself succeeds; the plot of no point then reports that it has nothing to draw.
-    EXPECT_EQ(messages(), std::vector<std::string>{"Error: No data!"});
-    EXPECT_EQ(app.state().pointCount, 0);
-    EXPECT_EQ(app.state().firstPoint, 1);
-    EXPECT_EQ(app.state().lastPoint, 0);
-    EXPECT_EQ(app.formResult().lines().back(), "E step =  0.01 ");
 }
 
 } // namespace

@@ -31,6 +31,7 @@ TEST_F(ChoosersTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
     for (int k = 1; k <= 8; ++k)
         EXPECT_TRUE(expr.optElectrode(k).enabled()) << k;
     EXPECT_FALSE(expr.Ru.enabled());
+    EXPECT_FALSE(tech.CheckFine.enabled());
     EXPECT_TRUE(mech.mech(7).value()); // still selected and still what the intake reads
     ReadChoices(app);
     EXPECT_EQ(state.mechanism, 7);
@@ -44,6 +45,8 @@ TEST_F(ChoosersTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
     for (int code = 1; code <= 17; ++code)
         EXPECT_TRUE(mech.mech(code).enabled()) << code;
     EXPECT_TRUE(expr.Ru.enabled());
+    EXPECT_TRUE(tech.CheckFine.enabled());
+    EXPECT_FALSE(tech.CheckFine.checked()); // offered, not chosen
 }
 
 TEST_F(ChoosersTest, OkReadsTheChoiceAndHidesAndTheIntakeReadsItWithoutOk) {

@@ -1,6 +1,7 @@
 // Every mechanism, technique and electrode, and what only the finite-difference engine does.
 
 #include "Simulation.h"
+#include "simulation/ClosedFormCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,8 @@ class EveryCombination : public testing::TestWithParam<int> {};
 
 // Digitally every mechanism, analytically the four with closed forms (mechanism 17 as a
 // complex C in 1 M ligand). Only A (or C) is present and the sweep goes negative, so the
-// largest current is a reduction and negative -- except the pulse techniques at a thin film or
-// a disk, which have no closed form and give no current (but mechanism 9's catalytic one).
+// largest current is a reduction and negative. The analytical cases without a closed form are
+// refused before they run.
 TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
     const int mechanism = GetParam();
     const bool closedForm = mechanism == 1 || mechanism == 4 || mechanism == 9 || mechanism == 17;
@@ -25,6 +26,10 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
                 setMechanism(s, mechanism);
                 if (mechanism == 17 && !digital)
                     s.cInit = {0, 0, 0, 1e-3, 1, 0};
+                if (!digital && closedFormRefusal(s)) {
+                    EXPECT_THROW(simulated(s), RuntimeError);
+                    continue;
+                }
                 const Simulation run = simulated(s);
                 EXPECT_TRUE(run.messages.empty());
                 double extreme = 0;
@@ -37,10 +42,7 @@ TEST_P(EveryCombination, RunsWithFiniteValuesAndCathodicCurrent) {
                     for (int species = 1; species <= s.speciesCount; ++species)
                         ASSERT_GE(run.store->surfaceConc(p, species), -1e-12) << "point " << p;
                 }
-                if (!digital && technique >= 3 && electrode >= 7 && mechanism != 9)
-                    EXPECT_EQ(extreme, 0.0);
-                else
-                    EXPECT_LT(extreme, 0.0);
+                EXPECT_LT(extreme, 0.0);
             }
 }
 
@@ -49,7 +51,10 @@ INSTANTIATE_TEST_SUITE_P(Mechanisms, EveryCombination, testing::Range(1, 18));
 TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlanar) {
     // Curvature corrections are of order sqrt(pi D t)/r0 < 2.5e-5 for r0 = 10 m and t <= 60 s.
     // Slow kinetics (ks = 1e-3 cm/s) so that no transport limit hides the comparison; DC uses
-    // the spherical closed form, the sweep its steady term.
+    // the closed forms of each geometry, the sweep its steady term (the cylinder has none and
+    // is refused). The engine runs curved electrodes on a finer grid than the plane, so there
+    // the two agree within the planar grid's own error, 2 % of the largest current. The 2-D
+    // microdisc still steps each drop uniformly, which puts its DC currents up to 3.2 % high.
     for (int digital : {0, 1})
         for (int technique : {1, 2}) {
             auto at = [&](int electrode) {
@@ -59,13 +64,20 @@ TEST(Electrodes, LargeCurvedOnesAreOnlyPlanarAndTheEngineTakesFilmAndDiskAsPlana
                 return simulated(s);
             };
             const Simulation planar = at(1);
+            double largest = 0;
+            for (int p = 1; p <= planar.state.pointCount; ++p)
+                largest = std::max(largest, std::abs(planar.total(p)));
             for (int electrode = 2; electrode <= (digital ? 8 : 6); ++electrode) {
+                if (!digital && technique == 1 && electrode >= 5)
+                    continue;
                 const Simulation other = at(electrode);
-                const double tolerance = electrode <= 6 ? 5e-5 : 0; // film and disk: identical
-                for (int p = 1; p <= planar.state.pointCount; ++p)
-                    ASSERT_NEAR(other.total(p), planar.total(p),
-                                tolerance * (std::abs(planar.total(p)) + 1e-11))
+                for (int p = 1; p <= planar.state.pointCount; ++p) {
+                    const double tolerance = electrode > 6 ? 0 // film, disk: the same
+                                             : digital ? (electrode == 4 ? 0.04 : 0.02) * largest
+                                                       : 5e-5 * std::abs(planar.total(p));
+                    ASSERT_NEAR(other.total(p), planar.total(p), tolerance)
                         << digital << technique << electrode << " point " << p;
+                }
             }
         }
 }
@@ -125,33 +137,15 @@ TEST(Resistance, UncompensatedResistanceWidensThePeakSeparation) {
     EXPECT_GT(dropped.total(dropped.peak()), plain.total(plain.peak()));
 }
 
-TEST(TimeSteps, NonWholeDropToPulseRatioIsRoundedToAnEvenStepCount) {
-    // td/tp is rounded half to even, at least 2, and made even: the run must equal that of
-    // the whole ratio it rounds to; 2 and 4 steps per drop differ, so the rounding shows.
-    const std::pair<double, double> cases[] = {{1, 2},   {3, 4},    {2.4, 2},  {2.5, 2},
-                                               {2.6, 4}, {9.7, 10}, {10.5, 10}};
-    ExperimentState s = experiment(2, 1, 1);
-    for (const auto &[ratio, sameAs] : cases) {
-        s.dropTime = ratio * s.pulseTime;
-        const Simulation run = simulated(s);
-        s.dropTime = sameAs * s.pulseTime;
-        const Simulation whole = simulated(s);
-        for (int p = 1; p <= run.state.pointCount; ++p)
-            ASSERT_EQ(run.total(p), whole.total(p)) << ratio;
-    }
-    s.dropTime = 2 * s.pulseTime;
-    const double two = simulated(s).last();
-    s.dropTime = 4 * s.pulseTime;
-    EXPECT_NE(simulated(s).last(), two);
-}
-
 TEST(Failures, SingularBoxBlockIsReportedOnceAndTheRunGoesOn) {
-    // Mechanism 6 with kf2 dt = -1 empties row B of the block of a box with d = 1 (that box
-    // exists for these constants). The negative constant also makes B grow in the outer boxes,
-    // so the run goes on, with meaningless concentrations, until they overflow.
+    // Mechanism 6 with kf2 dt = -1 empties row B of the block of a box with d = 1: on the
+    // standard grid of a 100-point sweep Mr = 2 + ln(1 + 6 (e - 1) sqrt(1000)) = 7.79 rounds up
+    // to 8 boxes, and box 8 has no geometry factors. The negative constant also makes B grow
+    // in the outer boxes, so the run goes on, with meaningless concentrations, until they
+    // overflow.
     ExperimentState s = experiment(1, 1, 1);
     s.mechanism = 6;
-    s.eEnd = 0.3 - 99 * 0.005;
+    s.eEnd = 0.3 - 49 * 0.005;
     s.cycles = 1;
     s.kf = {0, 0.002, -2, 0, 0, 0};
     s.kb = {};

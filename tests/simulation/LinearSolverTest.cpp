@@ -77,16 +77,22 @@ TEST(LinearSolver, SingularMatrixIsReportedAndLeftUnchanged) {
 
 TEST(BlockTridiagonalSolver, CoupledBlocksSatisfyEveryEquationOfTheSystem) {
     // Three species, four boxes with chemical couplings, and an electrode relation P c0 = Q c1
-    // with a balance row: the solution is put back into each equation.
+    // with a balance row; each species diffuses at its own rate. The solution is put back into
+    // each equation.
     using Solver = BlockTridiagonalSolver<3>;
     constexpr int boxes = 4;
     Solver::Coefficients la{}, lb{};
     Solver::Blocks blocks{};
     for (int k = 1; k <= boxes; ++k) {
-        la[k] = 2.0 + 0.5 * k;
-        lb[k] = 1.0 + 0.25 * k;
-        const double d = 1.0 + la[k] + lb[k];
-        blocks[k] = {{{d + 0.3, 0.0, -0.7}, {0.0, d, 0.0}, {-0.3, 0.0, d + 0.7}}};
+        for (int s = 0; s < 3; ++s) {
+            la[k][s] = (2.0 + 0.5 * k) * (1.0 + s);
+            lb[k][s] = (1.0 + 0.25 * k) * (1.0 + s);
+            blocks[k][s][s] = 1.0 + la[k][s] + lb[k][s];
+        }
+        blocks[k][0][0] += 0.3;
+        blocks[k][0][2] = -0.7;
+        blocks[k][2][0] = -0.3;
+        blocks[k][2][2] += 0.7;
     }
     const Solver::Block q = {{{1, 0, 0}, {1, 1, 0}, {0, 0, 1}}};
     const Solver::Block p = {{{1.8, -0.4, 0}, {1, 1, 0}, {0, 0, 1}}};
@@ -105,7 +111,7 @@ TEST(BlockTridiagonalSolver, CoupledBlocksSatisfyEveryEquationOfTheSystem) {
         }
         EXPECT_NEAR(pc0, qc1, 1e-13) << "electrode row " << s;
         for (int k = 1; k <= boxes; ++k) {
-            double lhs = -la[k] * profile[k - 1][s] - lb[k] * profile[k + 1][s];
+            double lhs = -la[k][s] * profile[k - 1][s] - lb[k][s] * profile[k + 1][s];
             for (int t = 0; t < 3; ++t)
                 lhs += blocks[k][s][t] * profile[k][t];
             EXPECT_NEAR(lhs, old[k][s], 1e-13) << "box " << k << " species " << s;

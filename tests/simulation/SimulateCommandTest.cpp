@@ -62,6 +62,44 @@ TEST(SimulateCommand, DefaultsGiveARandlesSevcikReductionPeakInBothModes) {
     }
 }
 
+TEST(SimulateCommand, AnalyticalSweepAtACylinderIsRefusedAndNothingChanges) {
+    // The planar sweep plus a steady term does not describe a cylinder, which has no steady
+    // state: the closed form is refused before anything is computed.
+    Bench bench(0);
+    bench.click("mnuSimulate");
+    const double before = bench.total(60);
+    bench.app.control<OptionButton>("FormExpr", "optElectrode", 5).select();
+    bench.type("FormExpr", "Estep", "0.001");
+    bench.click("mnuSimulate");
+    EXPECT_EQ(bench.messages(),
+              std::vector<std::string>{"Analytical simulation Error: Linear sweep and cyclic "
+                                       "voltammetry has no closed form on the (Micro)Cylindrical! "
+                                       "Tick the digital simulation or choose another electrode."});
+    EXPECT_EQ(bench.app.state().pointCount, 121);
+    EXPECT_EQ(bench.total(60), before);
+}
+
+TEST(SimulateCommand, FineGridBoxReachesTheEngine) {
+    // The default sweep (5 mV, 10 mV/s) on the fine grid: the true linear sweep, whose peak is
+    // Randles-Sevcik, 0.44629 n F A C sqrt(nFvD/RT) for 9.996e-4 M after pre-equilibration,
+    // within 0.2 % (the peak between two 5 mV points); the standard grid's staircase gives
+    // another number.
+    const double randlesSevcik =
+        0.44629 * 96.4846 * 9.996e-4 * std::sqrt(96484.6 / 8.31441 / 298.14 * 0.01 * 1e-5);
+    auto lowest = [randlesSevcik](Bench &bench) {
+        bench.click("mnuSimulate");
+        double low = 0;
+        for (int i = 1; i <= bench.app.state().pointCount; ++i)
+            low = std::min(low, bench.total(i));
+        return -low / randlesSevcik;
+    };
+    Bench standard, fine;
+    fine.app.control<CheckBox>("FormTech", "CheckFine").setValue(1);
+    const double onFine = lowest(fine);
+    EXPECT_NEAR(onFine, 1.0, 0.002);
+    EXPECT_NE(onFine, lowest(standard));
+}
+
 TEST(SimulateCommand, MoreThan4000PointsFailButTheMenusAreEnabled) {
     Bench bench;
     bench.click("mnuSimulate");

@@ -38,6 +38,7 @@ struct Simulation {
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
     SimulationInputs inputs; // the real engine unless a test plugs in another
     double resistance = 0;   // [ohm] Ru for the engine
+    bool fineGrid = false;   // the engine's fine grid
     std::vector<std::string> messages;
 
     explicit Simulation(const ExperimentState &s) : state(s) {}
@@ -45,8 +46,9 @@ struct Simulation {
         SimulationInputs in = inputs;
         if (!in.digitalSimulation)
             in.digitalSimulation = [this](const ExperimentState &s, CurveStore &c) {
-                runDigitalSimulation(s, c, resistance,
-                                     [this](const std::string &text) { messages.push_back(text); });
+                runDigitalSimulation(
+                    s, c, resistance, [this](const std::string &text) { messages.push_back(text); },
+                    fineGrid);
             };
         simulateCurves(state, *store, in);
         return *this;

@@ -32,8 +32,8 @@ TEST(Sweep, ReversiblePeakAndSeparationInBothModes) {
     // One cycle: the reduction peak kRandlesSevcik at E0 - 1.109 RT/F (Bard and Faulkner,
     // 6.2.4), the peaks 2.22 RT/F = 57 mV apart for a switch far past E0 (57.4 mV at 400 mV
     // past, Nicholson 1965). Potentials are read on the grid: half a step per peak. Currents:
-    // the analytical semi-differentiation of the sampled step currents is good to 1 % whatever
-    // the step, the digital box scheme on a 1 mV staircase to 0.5 %.
+    // the analytical integral equation is good to 1 % whatever the step (the grid's reading of
+    // the peak included), the digital box scheme on a 1 mV staircase to 0.5 %.
     struct Case {
         int digital;
         double step; // [V], the drop time following as step / v
@@ -73,29 +73,30 @@ TEST(Limits, FarPastE0EveryCaseReachesItsTransportLimit) {
         {"thin film", 2, 7, 0, 1, nullptr, cottrell(0.5), 1e-6},
         {"sphere", 2, 2, 0, 1, nullptr, cottrell(0.5) + sphere, 1e-6},
         {"Levich", 2, 8, 0, 1, nullptr, levich, 1e-6},
-        {"normal pulse at tp, times its factor", 3, 1, 0, 1, nullptr, 1.755 * cottrell(0.05), 1e-6},
+        // Normal pulse: the rest at eStart has already reduced 4e-4 of A, 2.7e-4 off the pulse.
+        {"normal pulse at tp", 3, 1, 0, 1, nullptr, cottrell(0.05), 3e-4},
         {"a complex C in 1 M ligand", 2, 1, 0, 17,
          [](ExperimentState &s) { s.cInit = {0, 0, 0, 1e-3, 1, 0}; }, cottrell(0.5), 1e-6},
         {"two couples (1 and 2 mM), each a reversible wave", 2, 1, 0, 4,
          [](ExperimentState &s) { s.cInit[3] = 2e-3; }, twoWaves * cottrell(0.5), 1e-6},
-        // EC' plateau n F A C sqrt(D kf) (Saveant and Vianello 1965), kb = 0: the sweep's own
-        // diffusion current adds 0.1 % to the closed form; the digital one is good to 0.5 %.
+        // EC' plateau n F A C sqrt(D kf) (Saveant and Vianello 1965), kb = 0; 1e-6: 400 mV past
+        // E0 the wave lacks 2e-7 of its plateau; the digital one is good to 0.5 %.
         {"EC' kf = 1e4", 1, 1, 0, 9, [](ExperimentState &s) { s.kf[1] = 1e4; },
-         kFAC * std::sqrt(kD * 1e4), 0.003},
+         kFAC * std::sqrt(kD * 1e4), 1e-6},
         {"digital EC' kf = 10", 1, 1, 1, 9, nullptr, kFAC * std::sqrt(kD * 10), 0.005},
         {"digital EC' kf = 1000", 1, 1, 1, 9, [](ExperimentState &s) { s.kf[1] = 1000; },
          kFAC * std::sqrt(kD * 1000), 0.005},
         {"digital Cottrell, 10 steps", 2, 1, 1, 1, nullptr, cottrell(0.5), 0.03},
         {"digital Cottrell, 50 steps", 2, 1, 1, 1, [](ExperimentState &s) { s.pulseTime = 0.01; },
          cottrell(0.5), 0.01},
-        // r0 = 0.01 cm: the steady term is 44 % of the planar one; 1.5 % as the grid error plus
-        // the electrode face of box 1, which is taken as planar.
+        // r0 = 0.01 cm: the steady term is 40 % of the planar one; 2.5 %: the electrode face of
+        // box 1 is taken as planar, which costs about h / r0 = 2.2 % on the accurate grid.
         {"digital sphere", 2, 2, 1, 1,
          [](ExperimentState &s) {
              s.pulseTime = 0.01;
              s.radius = 0.01;
          },
-         cottrell(0.5) + kFAC * kD / 0.01, 0.015},
+         cottrell(0.5) + kFAC * kD / 0.01, 0.025},
     };
     for (const Case &c : cases) {
         ExperimentState s = experiment(c.technique, c.electrode, c.digital);
@@ -114,33 +115,6 @@ TEST(Limits, SampledWaveIsHalfHighAtTheStandardPotential) {
         const Simulation run = simulated(experiment(2, electrode));
         ASSERT_NEAR(run.E(41), 0.1, 1e-12);
         EXPECT_NEAR(run.total(41) / run.last(), 0.5, 1e-6) << electrode;
-    }
-}
-
-TEST(Pulses, PeaksOfAReversibleCoupleInBothModes) {
-    // Pulse -50 mV. Differential pulse: peak at E1/2 - dE/2 = 0.125 V of height
-    // n F A C sqrt(D/(pi tp)) tanh(n f |dE|/4) (Bard and Faulkner, 7.3.4 and 7.3.12); square
-    // wave: peak at E1/2 = 0.1 V, the difference of the reversible step currents at E0 -/+ 25 mV
-    // at tp, n F A C sqrt(D/(pi tp)) tanh(n f |dE|/2). Both times the techniques' factors,
-    // 1.755 and 2.47.
-    const double dp = 1.755 * cottrell(0.05) * std::tanh(kf * 0.0125);
-    const double sw = 2.47 * cottrell(0.05) * std::tanh(kf * 0.025);
-    struct Case {
-        int technique, digital;
-        double step, peak, peakTolerance; // [V]
-        double height, heightTolerance;
-    } cases[] = {// Analytical differential pulse: empirical sampling times, so within a grid step.
-                 {4, 0, 0.005, 0.125, 0.005, dp, 0.02},
-                 {5, 0, 0.005, 0.1, 1e-9, sw, 1e-6},
-                 {4, 1, 0.001, 0.125, 0.001 + 1e-9, dp, 0.01}, // one step of the staircase, 1 %
-                 {5, 1, 0.001, 0.1, 0.001 + 1e-9, sw, 0.01}};
-    for (const Case &c : cases) {
-        ExperimentState s = experiment(c.technique, 1, c.digital);
-        s.eStep = c.step;
-        const Simulation run = simulated(s);
-        EXPECT_NEAR(run.E(run.peak()), c.peak, c.peakTolerance) << c.technique << c.digital;
-        EXPECT_NEAR(run.total(run.peak()) / -c.height, 1.0, c.heightTolerance)
-            << c.technique << c.digital;
     }
 }
 
@@ -266,11 +240,11 @@ TEST(Failures, RunTimeErrorsStopTheRunAndNothingNonFiniteIsStored) {
          "Division by zero"},
         {"zero viscosity at a disk", 2, 8, 0, 1, [](ExperimentState &s) { s.viscosity = 0; },
          "Division by zero"},
-        {"negative drop time", 1, 1, 0, 1, [](ExperimentState &s) { s.dropTime = -1; }, nullptr},
+        {"negative drop time", 2, 1, 0, 1, [](ExperimentState &s) { s.dropTime = -1; }, nullptr},
+        {"zero scan rate", 1, 1, 0, 1, [](ExperimentState &s) { s.scanRate = 0; },
+         "Division by zero"},
         {"huge charging current", 1, 1, 0, 1,
          [](ExperimentState &s) { s.cdl = s.scanRate = 1e300; }, "Overflow"},
-        {"lambda = 0", 1, 1, 1, 7, [](ExperimentState &s) { s.kf[1] = s.kb[1] = 0; },
-         "Division by zero"},
         {"digital exponential overflows", 1, 1, 1, 1, [](ExperimentState &s) { s.e0[1] = -100; },
          "Overflow"},
         {"no species present", 1, 1, 1, 1, [](ExperimentState &s) { s.cInit[1] = 0; },

@@ -1,6 +1,7 @@
 #include "app/qt/AllViews.h"
 
 #include "display/qt/DisplayViews.h"
+#include "files/qt/FilesViews.h"
 #include "setup/qt/SetupViews.h"
 
 namespace kemvo::qt {
@@ -10,6 +11,7 @@ ViewRegistry allViews() {
     registerShellViews(views);
     registerSetupViews(views);
     registerDisplayViews(views);
+    registerFilesViews(views);
     return views;
 }
 

@@ -39,6 +39,7 @@ QWidget *createFormTechView(Application &app, FormTech &form) {
     auto *layout = new QVBoxLayout(view);
     layout->addWidget(optionColumn(widgets, form.Frame1, form.optTech));
     layout->addWidget(widgets.check(form.CheckDigital));
+    layout->addWidget(widgets.check(form.CheckFine));
     layout->addLayout(okRow(widgets.button(form.CmdOK)));
     return view;
 }

@@ -174,7 +174,20 @@ private:
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
         grid->addWidget(scans, index / 2, 1, 1, 3);
+        grid->addLayout(instrumentFits(), index / 2 + 1, 0, 1, 4);
         return box;
+    }
+
+    // The double-layer capacitance and the resistance as fit entries, under their boxes.
+    QGridLayout *instrumentFits() {
+        auto *grid = new QGridLayout;
+        fitHint(grid, 1);
+        grid->addWidget(w_.hint(f_.LabelCdl.caption().c_str()), 1, 0);
+        fitCells(grid, 1, 1, fitCdl());
+        grid->addWidget(w_.hint(f_.LabelRu.caption().c_str()), 2, 0);
+        fitCells(grid, 2, 1, fitRu());
+        grid->setColumnStretch(4, 1);
+        return grid;
     }
 
     QGroupBox *scan() {

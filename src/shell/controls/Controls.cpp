@@ -126,6 +126,12 @@ int ComboBox::listIndex() const {
     return found == items_.end() ? -1 : static_cast<int>(found - items_.begin());
 }
 
+void ComboBox::setItems(std::vector<std::string> items) {
+    items_ = std::move(items);
+    text_.clear();
+    notify();
+}
+
 void ComboBox::setText(const std::string &text) {
     if (text_ == text)
         return;

@@ -155,6 +155,8 @@ public:
     // Typing or choosing a different text raises the Change event.
     void setText(const std::string &text);
     void setListIndex(int index) { setText(items_.at(static_cast<std::size_t>(index))); }
+    // A new list (a window that lists what a file holds); nothing is chosen afterwards.
+    void setItems(std::vector<std::string> items);
     std::string displayValue() const override { return text_; }
     std::function<void()> onChange;
 

@@ -33,6 +33,9 @@ public:
     const std::string &caption() const { return caption_; }
     bool visible() const { return visible_; }
     bool loaded() const { return loaded_; }
+    // A modal window takes the user's whole attention until it closes; acting elsewhere closes
+    // it first, as it would be cancelled.
+    bool modal() const { return modal_; }
 
     // Runs Form_Load the first time the window is used.
     void load();
@@ -60,6 +63,7 @@ protected:
         array.add(element);
         return element;
     }
+    void setModal(bool modal) { modal_ = modal; }
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
 
@@ -68,6 +72,7 @@ private:
     std::string caption_;
     bool visible_ = false;
     bool loaded_ = false;
+    bool modal_ = false;
     std::vector<std::unique_ptr<Control>> owned_;
     std::vector<Control *> order_;
 };

@@ -106,9 +106,19 @@ void bind(QComboBox *combo, ComboBox &box, Application &app) {
 
 void bind(QListWidget *list, ComboBox &box, Application &app) {
     bindState(list, box);
-    for (const std::string &item : box.items())
-        list->addItem(toQt(item));
-    mirror(list, box, [&box](QListWidget *l) { l->setCurrentRow(box.listIndex()); });
+    mirror(list, box, [&box](QListWidget *l) {
+        QStringList items;
+        for (const std::string &item : box.items())
+            items << toQt(item);
+        bool same = l->count() == items.size();
+        for (int row = 0; same && row < l->count(); ++row)
+            same = l->item(row)->text() == items[row];
+        if (!same) {
+            l->clear();
+            l->addItems(items);
+        }
+        l->setCurrentRow(box.listIndex());
+    });
     QObject::connect(list, &QListWidget::currentRowChanged, list, [&box, &app](int row) {
         if (row >= 0)
             runUserAction(app, [&] { box.setListIndex(row); });

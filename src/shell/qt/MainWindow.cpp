@@ -284,7 +284,9 @@ QWidget *MainWindow::toolWindow(Form &form, QWidget *content) {
         scroll->resize(wanted.boundedTo(room));
         window = scroll;
     }
-    window->setParent(this, Qt::Tool);
+    window->setParent(this, form.modal() ? Qt::Dialog : Qt::Tool);
+    if (form.modal())
+        window->setWindowModality(Qt::ApplicationModal);
     window->installEventFilter(new ToolKeys(form, window));
     return window;
 }

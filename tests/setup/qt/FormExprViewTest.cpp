@@ -104,6 +104,20 @@ private slots:
         QVERIFY(!shown(low));
     }
 
+    void capacitanceAndResistanceAreFitEntriesWithRanges() {
+        for (const char *entry : {"20", "21"}) {
+            QLineEdit *low = edit(qPrintable(QString("TextCmin(%1)").arg(entry)));
+            auto *box =
+                widget<QCheckBox>(expr_.get(), qPrintable(QString("CheckFitted(%1)").arg(entry)));
+            QVERIFY(shown(box) && !shown(low));
+            click(box);
+            QVERIFY(shown(low));
+            QCOMPARE(low->text(), QString("0"));
+        }
+        QCOMPARE(edit("TextCmax(20)")->text(), QString("1e-3"));
+        QCOMPARE(edit("TextCmax(21)")->text(), QString("1000"));
+    }
+
     void mechanismChoiceShowsItsRowsAtOnce() {
         QVERIFY(!shown(edit("kf(1)")));
         mech_->show();

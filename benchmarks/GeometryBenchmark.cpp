@@ -1,0 +1,74 @@
+// Run time of the default cycle (0.3 to -0.3 V and back, 5 mV, 10 mV/s, 242 points) on each
+// electrode, by the finite-difference simulation and by the closed forms, and of a 1 um
+// microdisc sweep of 1000 points (target: well under 50 ms).
+
+#include "simulation/DigitalSimulation.h"
+#include "simulation/SimulationDriver.h"
+#include "support/DefaultExperiment.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+using kemvo::ExperimentState;
+
+// The area the parameters window derives from the default radius (0.2821 cm) on each electrode.
+double electrodeArea(int electrode, double r, double length) {
+    switch (electrode) {
+    case 2:
+        return 4 * M_PI * r * r;
+    case 3:
+        return 2 * M_PI * r * r;
+    case 4:
+    case 8:
+        return M_PI * r * r;
+    case 5:
+        return M_PI * r * r + 2 * M_PI * r * length;
+    case 6:
+        return 0.5 * M_PI * r * r + M_PI * r * length;
+    default:
+        return 1;
+    }
+}
+
+void runCycle(benchmark::State &bench, ExperimentState s) {
+    auto store = std::make_unique<kemvo::CurveStore>();
+    kemvo::SimulationInputs inputs;
+    inputs.digitalSimulation = [](const ExperimentState &state, kemvo::CurveStore &c) {
+        kemvo::runDigitalSimulation(state, c, 0, [](const std::string &) {});
+    };
+    for (auto _ : bench) {
+        ExperimentState state = s;
+        kemvo::simulateCurves(state, *store, inputs);
+        benchmark::DoNotOptimize(store->reactionCurrent(60, 2));
+    }
+}
+
+// range(0): electrode 1..8; range(1): 1 digital, 0 closed forms.
+void DefaultCycleOnElectrode(benchmark::State &bench) {
+    const int electrode = static_cast<int>(bench.range(0));
+    ExperimentState s = kemvo::experiment(1, electrode, static_cast<int>(bench.range(1)));
+    s.cycles = 1;
+    s.area = electrodeArea(electrode, s.radius, s.length);
+    runCycle(bench, s);
+}
+// The closed forms refuse the sweep at a cylinder (5, 6).
+BENCHMARK(DefaultCycleOnElectrode)
+    ->ArgsProduct({{1, 2, 3, 4, 5, 6, 7, 8}, {1}})
+    ->ArgsProduct({{1, 2, 3, 4, 7, 8}, {0}})
+    ->Unit(benchmark::kMicrosecond);
+
+void MicrodiscSweepOf1000Points(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(1, 4, 1);
+    s.radius = 1e-4;
+    s.area = M_PI * 1e-8;
+    s.eStep = 0.6 / 999;
+    s.dropTime = s.eStep / s.scanRate;
+    runCycle(bench, s);
+}
+BENCHMARK(MicrodiscSweepOf1000Points)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,89 @@
+// CH Instruments text export: a date on line 1, the technique on line 2, an "Instrument Model:"
+// line among the first lines, "Label (unit) = value" parameters, then the title line
+// "Potential/V, Current/A", a blank line and the data, separated by ", " or TAB, in SI units.
+// Segments are not marked: the curve is split where the potential turns back. The software
+// writes reduction current positive unless the file says it follows the IUPAC convention.
+
+#include "files/InstrumentFormats.h"
+#include "files/TextTable.h"
+#include "shell/RuntimeError.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kemvo {
+namespace {
+
+constexpr std::size_t kRecognisedWithin = 40;
+constexpr std::size_t kTechniqueLine = 1;
+
+std::size_t titleLine(const TextLines &lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (trimmed(lines[i]).starts_with("Potential/"))
+            return i;
+    throw RuntimeError("the CH Instruments file has no title line \"Potential/V, Current/A\"");
+}
+
+std::optional<TableColumn> columnStarting(const std::vector<std::string_view> &titles,
+                                          std::string_view name, bool current) {
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        if (!titles[c].starts_with(name))
+            continue;
+        std::string_view unit = unitOf(titles[c]);
+        auto factor = current ? currentUnitFactor(unit) : potentialUnitFactor(unit);
+        if (factor)
+            return TableColumn{c, std::string(titles[c]), *factor};
+    }
+    return std::nullopt;
+}
+
+// "Scan Rate (V/s) = 0.1" in the header [V/s].
+std::optional<double> statedScanRate(const TextLines &lines, std::size_t end) {
+    for (std::size_t i = 0; i < end; ++i) {
+        std::string_view line = trimmed(lines[i]);
+        std::size_t equals = line.find('=');
+        if (!line.starts_with("Scan Rate") || equals == std::string_view::npos)
+            continue;
+        std::string_view value = trimmed(line.substr(equals + 1));
+        double factor = line.substr(0, equals).find("mV/s") != std::string_view::npos ? 1e-3 : 1;
+        double rate = fieldNumber(value, false, i + 1, "Scan Rate") * factor;
+        if (std::isfinite(rate) && rate > 0)
+            return rate;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool isChInstruments(const TextLines &lines) {
+    std::size_t end = std::min(lines.size(), kRecognisedWithin);
+    return std::any_of(
+        lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(end),
+        [](std::string_view line) { return trimmed(line).starts_with("Instrument Model"); });
+}
+
+MeasuredFile readChInstruments(const TextLines &lines) {
+    std::string technique =
+        lines.size() > kTechniqueLine ? std::string(trimmed(lines[kTechniqueLine])) : "";
+    MeasuredFile file{"CH Instruments", technique, {}, true};
+    if (!containsNoCase(technique, "voltamm"))
+        refuseTechnique(file.format, technique);
+
+    const std::size_t title = titleLine(lines);
+    const char separator = lines[title].find('\t') != std::string_view::npos ? '\t' : ',';
+    std::vector<std::string_view> titles = splitFields(lines[title], separator);
+    auto potential = columnStarting(titles, "Potential/", false);
+    auto current = columnStarting(titles, "Current/", true);
+    if (!potential || !current)
+        refuseColumns(titles);
+    for (std::size_t i = 0; i < title; ++i)
+        if (containsNoCase(lines[i], "IUPAC"))
+            file.reductionPositive = false;
+
+    auto values = readColumns(lines, title + 1, lines.size(), separator, {*potential, *current});
+    MeasuredCurve whole{"all", values[0], values[1], statedScanRate(lines, title)};
+    file.curves = splitIntoSweeps(whole, "segment");
+    return file;
+}
+
+} // namespace kemvo

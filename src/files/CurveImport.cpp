@@ -1,0 +1,217 @@
+#include "files/CurveImport.h"
+
+#include "files/DataFileReader.h"
+#include "files/ImportProgramme.h"
+#include "files/InstrumentExport.h"
+#include "shell/Application.h"
+#include "shell/CurveSlots.h"
+#include "shell/NumberText.h"
+#include "shell/RuntimeError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <istream>
+#include <memory>
+#include <streambuf>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kemvo {
+namespace {
+
+constexpr const char *kTooFew = "at least two distinct potentials are needed";
+
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::string notRegular(const std::string &file, mode_t mode) {
+    if (S_ISDIR(mode))
+        return "cannot open " + file + ": " + std::strerror(EISDIR);
+    const char *kind = S_ISFIFO(mode)                   ? "a pipe"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                                                        : "not a file";
+    return "cannot read " + file + ": it is " + std::string(kind) + ", not a regular file";
+}
+
+std::string tooLarge(const std::string &file, std::uintmax_t bytes) {
+    return file + " holds " + std::to_string(bytes) + " bytes (" +
+           std::to_string(bytes / (1024 * 1024)) + " MB); no curve file is larger than " +
+           std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB";
+}
+
+// An input stream over bytes already in memory, for the item reader of the bare format.
+class MemoryBuffer : public std::streambuf {
+public:
+    explicit MemoryBuffer(std::string &bytes) {
+        setg(bytes.data(), bytes.data(), bytes.data() + bytes.size());
+    }
+};
+
+MeasuredFile readBareFile(std::string &bytes) {
+    auto potential = std::make_unique<PointArray>();
+    auto values = std::make_unique<PointTable<6>>();
+    MemoryBuffer buffer(bytes);
+    std::istream in(&buffer);
+    constexpr int kSlot = 1;
+    int count = readPairs(in, *potential, *values, kSlot);
+    MeasuredCurve curve{"all", {}, {}, std::nullopt};
+    for (int i = 1; i <= count; ++i) {
+        curve.potential.push_back((*potential)(i));
+        curve.current.push_back((*values)(i, kSlot));
+    }
+    return MeasuredFile{"", "", {std::move(curve)}, false};
+}
+
+// Keeps the curves that have a potential axis; says why when none has.
+void keepUsableCurves(MeasuredFile &file) {
+    bool anyPoint = false;
+    std::erase_if(file.curves, [&anyPoint](const MeasuredCurve &curve) {
+        anyPoint = anyPoint || !curve.potential.empty();
+        return !hasTwoDistinctPotentials(curve.potential);
+    });
+    if (file.curves.empty())
+        throw RuntimeError(anyPoint ? kTooFew : "the file holds no data points");
+}
+
+// The name of the scan option of the parameters window.
+const char *scanOption(ScanChoice scan) {
+    return scan == ScanChoice::Single  ? "option9"
+           : scan == ScanChoice::Cycle ? "option10"
+                                       : "Option11";
+}
+
+const char *scanName(ScanChoice scan) {
+    return scan == ScanChoice::Single ? "Single" : scan == ScanChoice::Cycle ? "Cycle" : "2 Cycles";
+}
+
+// The bare format's step is the spacing of its first two points, as its import has always
+// reported it; where they coincide the median spacing stands in.
+double bareStep(const MeasuredCurve &curve, const SweepProgramme &programme) {
+    double first = meantStep(curve.potential[1] - curve.potential[0]);
+    return first > 0 ? first : programme.eStep;
+}
+
+// Their change handlers recompute what depends on the potential programme.
+void primeParameters(Application &app, const SweepProgramme &programme, bool bare) {
+    auto box = [&app](const char *name) -> TextBox & {
+        return app.control<TextBox>("FormExpr", name);
+    };
+    // The scan rate first: a new step recomputes the drop time from it.
+    if (!bare && programme.scanRate)
+        box("V").setText(generalNumber(*programme.scanRate));
+    box("Estart").setText(generalNumber(programme.eStart));
+    box("Estep").setText(generalNumber(programme.eStep));
+    box("Eend").setText(generalNumber(programme.eEnd));
+    app.control<OptionButton>("FormExpr", scanOption(programme.scan)).select();
+}
+
+void reportProgramme(TextWindow &result, const SweepProgramme &programme) {
+    result.print(ReportLine().text("E start = ").number(programme.eStart));
+    result.print(ReportLine().text("E end = ").number(programme.eEnd));
+    if (programme.scanRate)
+        result.print(ReportLine().text("v = ").number(*programme.scanRate));
+    else
+        result.print("v is not in the file and stays as it was");
+    result.print(std::string("Scan = ") + scanName(programme.scan));
+}
+
+} // namespace
+
+std::string readRegularFile(const std::string &file) {
+    // Without O_NONBLOCK opening a pipe would wait for a writer.
+    FileHandle handle(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (handle.fd() < 0)
+        throw RuntimeError("cannot open " + file + ": " + std::strerror(errno));
+    struct stat status {};
+    if (::fstat(handle.fd(), &status) != 0)
+        throw RuntimeError("cannot read " + file + ": " + std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        throw RuntimeError(notRegular(file, status.st_mode));
+    auto size = static_cast<std::uintmax_t>(status.st_size);
+    if (size > kMaxImportBytes)
+        throw RuntimeError(tooLarge(file, size));
+
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        ssize_t n = ::read(handle.fd(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw RuntimeError("cannot read " + file + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got); // a file that shrank while it was read
+    return bytes;
+}
+
+MeasuredFile readImportFile(const std::string &file) {
+    std::string bytes = readRegularFile(file);
+    std::optional<MeasuredFile> measured = readInstrumentExport(bytes);
+    MeasuredFile read = measured ? std::move(*measured) : readBareFile(bytes);
+    keepUsableCurves(read);
+    return read;
+}
+
+void takeImportedCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
+                       ImportChoice choice) {
+    const bool bare = file.format.empty();
+    std::size_t every = 1;
+    MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
+    if (!hasTwoDistinctPotentials(curve.potential))
+        throw RuntimeError(kTooFew);
+    SweepProgramme programme = programmeOf(curve);
+    if (bare)
+        programme.eStep = bareStep(curve, programme);
+    const double sign = choice.reverseSign ? -1 : 1;
+    const auto count = static_cast<int>(curve.potential.size());
+
+    ExperimentState &state = app.state();
+    CurveStore &store = app.store();
+    allocateCurveSlot(state, app.control<CheckBox>("formOption", "overlap").checked());
+    for (int i = 1; i <= count; ++i) {
+        store.potential(i) = curve.potential[static_cast<std::size_t>(i - 1)];
+        store.curves(i, state.simSlot) = sign * curve.current[static_cast<std::size_t>(i - 1)];
+    }
+    state.pointCount = count;
+    state.firstPoint = 1;
+    state.lastPoint = count;
+
+    TextWindow &result = app.formResult();
+    if (!bare)
+        result.print(file.format + " file: " + curve.label);
+    result.print(ReportLine().text("Number of data point = ").number(count));
+    result.print(ReportLine().text("E step = ").number(programme.eStep));
+    if (every > 1)
+        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every));
+    if (choice.reverseSign)
+        result.print("Current sign reversed: oxidation current is positive");
+    if (bare || choice.setProgramme)
+        primeParameters(app, programme, bare);
+    if (!bare && choice.setProgramme)
+        reportProgramme(result, programme);
+}
+
+void finishImport(Application &app) {
+    app.refreshPlot();
+    app.formResult().show();
+    app.mainWindow().enableDisplayAndAnalysis();
+}
+
+} // namespace kemvo

@@ -1,0 +1,53 @@
+// EC4 text export: line 1 "EC4 File used by Nordic Electrochemistry Aps", a setup block, then the
+// TAB-separated titles "Time (s)  E (V)  i (A)" and the data; anodic current positive.
+
+#include "files/InstrumentFormats.h"
+#include "files/TextTable.h"
+#include "shell/RuntimeError.h"
+
+#include <algorithm>
+
+namespace kemvo {
+namespace {
+
+std::optional<TableColumn> titled(const std::vector<std::string_view> &titles,
+                                  std::string_view name, bool current) {
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        if (!titles[c].starts_with(name))
+            continue;
+        std::string_view unit = unitOf(titles[c]);
+        auto factor = current ? currentUnitFactor(unit) : potentialUnitFactor(unit);
+        if (factor)
+            return TableColumn{c, std::string(titles[c]), *factor};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool isEc4(const TextLines &lines) {
+    return !lines.empty() && lines[0].starts_with("EC4 File");
+}
+
+MeasuredFile readEc4(const TextLines &lines) {
+    for (std::size_t at = 1; at < lines.size(); ++at) {
+        const char separator = likelySeparator(lines[at]);
+        std::vector<std::string_view> titles = splitFields(lines[at], separator);
+        auto potential = titled(titles, "E (", false);
+        auto current = titled(titles, "i (", true);
+        if (!potential || !current)
+            continue;
+        std::vector<TableColumn> columns = {*potential, *current};
+        auto time = std::find(titles.begin(), titles.end(), "Time (s)");
+        if (time != titles.end())
+            columns.push_back({static_cast<std::size_t>(time - titles.begin()), "Time (s)", 1});
+        auto values = readColumns(lines, at + 1, lines.size(), separator, columns);
+        MeasuredCurve curve{"scan", values[0], values[1], std::nullopt};
+        if (columns.size() == 3)
+            curve.scanRate = scanRateFromTime(values[0], values[2]);
+        return MeasuredFile{"EC4", "", {std::move(curve)}, false};
+    }
+    throw RuntimeError("the EC4 file has no title line with \"E (V)\" and \"i (A)\"");
+}
+
+} // namespace kemvo

@@ -1,0 +1,43 @@
+#pragma once
+// The modal window "Import" that lists the curves of an instrument file holding several (cycles,
+// segments, scans) and takes the chosen one at OK. Nothing is imported before OK; Cancel, closing
+// the window or leaving it for another window drops the file.
+
+#include "files/MeasuredCurve.h"
+#include "shell/controls/Form.h"
+
+#include <optional>
+
+namespace kemvo {
+
+class Application;
+
+class FormImport : public Form {
+public:
+    explicit FormImport(Application &app);
+
+    // Lists the curves of a file read and checked whole, presets the check boxes and shows the
+    // window. The list's entries are numbered from 1; the last is "all, concatenated".
+    void offer(MeasuredFile file);
+
+    void OK_Click();
+    void Cancel_Click() { hide(); }
+
+    Label &LabelFile;
+    ComboBox &ListCurve; // a list box
+    CheckBox &CheckProgramme;
+    CheckBox &CheckReverseSign;
+    Button &OK;
+    Button &Cancel;
+
+private:
+    MeasuredCurve concatenated() const;
+
+    Application &app_;
+    std::optional<MeasuredFile> file_;
+};
+
+// "3  cycle 3  812 points  -0.2 to 0.6 V  0.1 V/s": the list entry of curve `number`.
+std::string curveEntry(std::size_t number, const MeasuredCurve &curve);
+
+} // namespace kemvo

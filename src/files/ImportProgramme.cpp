@@ -1,0 +1,84 @@
+#include "files/ImportProgramme.h"
+
+#include "files/TextTable.h"
+#include "shell/RuntimeError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace kemvo {
+namespace {
+
+// The median of the non-zero spacings: a measured axis repeats points at a vertex or holds a
+// few irregular steps; the median is the staircase step.
+double medianStep(const std::vector<double> &potential) {
+    std::vector<double> steps;
+    for (std::size_t i = 1; i < potential.size(); ++i)
+        if (double step = std::fabs(potential[i] - potential[i - 1]); step > 0)
+            steps.push_back(step);
+    if (steps.empty())
+        throw RuntimeError("at least two distinct potentials are needed");
+    auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
+    std::nth_element(steps.begin(), middle, steps.end());
+    return *middle;
+}
+
+std::string ordinal(std::size_t n) {
+    std::size_t lastTwo = n % 100;
+    const char *suffix = "th";
+    if (lastTwo < 11 || lastTwo > 13)
+        suffix = n % 10 == 1 ? "st" : n % 10 == 2 ? "nd" : n % 10 == 3 ? "rd" : "th";
+    return std::to_string(n) + suffix;
+}
+
+} // namespace
+
+double meantStep(double difference) {
+    double step = checkedFinite(std::fabs(difference));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", step);
+    return std::strtod(text, nullptr);
+}
+
+bool hasTwoDistinctPotentials(const std::vector<double> &potential) {
+    return std::any_of(potential.begin(), potential.end(),
+                       [&potential](double e) { return e != potential.front(); });
+}
+
+SweepProgramme programmeOf(const MeasuredCurve &curve) {
+    const std::vector<double> &e = curve.potential;
+    SweepProgramme programme;
+    programme.eStart = e.front();
+    programme.eEnd = *std::max_element(e.begin(), e.end(), [&e](double a, double b) {
+        return std::fabs(a - e.front()) < std::fabs(b - e.front());
+    });
+    programme.eStep = meantStep(medianStep(e));
+    std::size_t vertices = sweepStarts(e).size() - 1;
+    programme.scan = vertices == 0   ? ScanChoice::Single
+                     : vertices <= 2 ? ScanChoice::Cycle
+                                     : ScanChoice::TwoCycles;
+    programme.scanRate = curve.scanRate;
+    return programme;
+}
+
+MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t &every) {
+    const std::size_t total = curve.potential.size();
+    every = total <= limit ? 1 : (total + limit - 1) / limit;
+    if (every == 1)
+        return curve;
+    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate};
+    for (std::size_t i = 0; i < total; i += every) {
+        kept.potential.push_back(curve.potential[i]);
+        kept.current.push_back(curve.current[i]);
+    }
+    return kept;
+}
+
+std::string thinningNote(std::size_t total, std::size_t kept, std::size_t every) {
+    return std::to_string(total) + " points thinned to " + std::to_string(kept) + ", every " +
+           ordinal(every) + " kept";
+}
+
+} // namespace kemvo

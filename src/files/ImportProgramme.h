@@ -1,0 +1,42 @@
+#pragma once
+// What an imported curve says about the potential programme that recorded it, and the thinning
+// of a curve longer than the curve store holds.
+
+#include "files/MeasuredCurve.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kemvo {
+
+// The parameters window's scan choice: option9 "Single", option10 "Cycle", Option11 "2 Cycles".
+enum class ScanChoice { Single, Cycle, TwoCycles };
+
+struct SweepProgramme {
+    double eStart = 0; // [V] the first potential
+    double eEnd = 0;   // [V] the far vertex: the potential furthest from eStart
+    double eStep = 0;  // [V] the median spacing of neighbouring potentials
+    ScanChoice scan = ScanChoice::Single;
+    std::optional<double> scanRate; // [V/s]
+};
+
+// The programme of a potential axis with at least two distinct potentials: a sweep without a
+// vertex is a single sweep, one or two vertices a cycle (out and back), three or more two cycles.
+SweepProgramme programmeOf(const MeasuredCurve &curve);
+
+// The absolute step of a potential difference as it was meant: to 15 significant digits, as a
+// double's general format shows it, 0.3 - 0.295 reads 0.005, not 0.0050000000000000044.
+double meantStep(double difference);
+
+// A curve of more than limit points keeps every k-th point, k the smallest that brings it within
+// the limit; `every` receives k (1 when nothing was dropped).
+MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t &every);
+
+// "12000 points thinned to 4000, every 3rd kept".
+std::string thinningNote(std::size_t total, std::size_t kept, std::size_t every);
+
+// Whether the potentials hold at least two distinct values.
+bool hasTwoDistinctPotentials(const std::vector<double> &potential);
+
+} // namespace kemvo

@@ -1,0 +1,307 @@
+#include "files/TextTable.h"
+
+#include "files/DataFileReader.h"
+#include "shell/NumberText.h"
+#include "shell/RuntimeError.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace kemvo {
+namespace {
+
+// A vertex is a turn back by more than this part of the potential range. Potentiostat noise is
+// well below 2 % of a voltammogram's range, and no real sweep is that short.
+constexpr double kVertexFraction = 0.02;
+
+std::optional<double> unitFactor(std::string_view unit,
+                                 std::initializer_list<std::pair<std::string_view, double>> table) {
+    unit = trimmed(unit);
+    for (const auto &[name, factor] : table)
+        if (unit == name)
+            return factor;
+    return std::nullopt;
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Text of the file as a message shows it: control bytes escaped, cut short at about maxLength
+// characters of the message.
+std::string shown(std::string_view text, std::size_t maxLength) {
+    std::string out;
+    std::size_t used = 0;
+    // A character is not cut in two: its continuation bytes follow it past the limit.
+    auto continues = [&text](std::size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    for (; used < text.size() && (out.size() < maxLength || continues(used)); ++used) {
+        auto byte = static_cast<unsigned char>(text[used]);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += text[used];
+        }
+    }
+    return used < text.size() ? out + "..." : out;
+}
+
+double median(std::vector<double> values) {
+    auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+} // namespace
+
+std::string_view trimmed(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> splitFields(std::string_view line, char separator) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = line.find(separator, start);
+        fields.push_back(trimmed(line.substr(start, end - start)));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    while (!fields.empty() && fields.back().empty())
+        fields.pop_back();
+    return fields;
+}
+
+char likelySeparator(std::string_view line) {
+    char best = '\t';
+    std::ptrdiff_t most = std::count(line.begin(), line.end(), '\t');
+    for (char candidate : {';', ','}) {
+        std::ptrdiff_t count = std::count(line.begin(), line.end(), candidate);
+        if (count > most) {
+            most = count;
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+double fieldNumber(std::string_view field, bool decimalComma, std::size_t lineNumber,
+                   std::string_view column) {
+    std::string text(field);
+    if (decimalComma)
+        std::replace(text.begin(), text.end(), ',', '.');
+    auto fail = [&](const std::string &what) {
+        throw RuntimeError("line " + std::to_string(lineNumber) + ", column \"" +
+                           shown(column, 40) + "\": " + quoteItem(std::string(field)) + what);
+    };
+    if (text.empty())
+        fail(" is empty, not a number");
+    if (!isNumber(text))
+        fail(" is not a number");
+    try {
+        return strictValue(text);
+    } catch (const RuntimeError &) {
+        fail(" is too large");
+    }
+    return 0; // not reached: fail throws
+}
+
+std::optional<double> currentUnitFactor(std::string_view unit) {
+    return unitFactor(unit, {{"A", 1.0},
+                             {"mA", 1e-3},
+                             {"\xC2\xB5"
+                              "A",
+                              1e-6}, // micro sign
+                             {"\xCE\xBC"
+                              "A",
+                              1e-6}, // Greek mu
+                             {"uA", 1e-6},
+                             {"nA", 1e-9},
+                             {"pA", 1e-12}});
+}
+
+std::optional<double> potentialUnitFactor(std::string_view unit) {
+    return unitFactor(unit, {{"V", 1.0}, {"mV", 1e-3}});
+}
+
+std::string columnList(const std::vector<std::string_view> &titles) {
+    std::string list;
+    for (std::string_view title : titles) {
+        if (!list.empty())
+            list += ", ";
+        list += '"';
+        list += shown(title, 40);
+        list += '"';
+        if (list.size() > 200) {
+            list += ", ...";
+            break;
+        }
+    }
+    return list.empty() ? "none" : list;
+}
+
+void refuseTechnique(const std::string &format, std::string_view technique) {
+    throw RuntimeError("this " + format + " file holds " + shown(technique, 80) +
+                       ", not a voltammogram");
+}
+
+void refuseColumns(const std::vector<std::string_view> &titles) {
+    throw RuntimeError("no usable potential and current columns; the columns found are " +
+                       columnList(titles));
+}
+
+std::vector<std::size_t> sweepStarts(const std::vector<double> &potential) {
+    std::vector<std::size_t> starts;
+    if (potential.empty())
+        return starts;
+    starts.push_back(0);
+    auto [low, high] = std::minmax_element(potential.begin(), potential.end());
+    const double turn = kVertexFraction * (*high - *low);
+    if (!(turn > 0))
+        return starts;
+    int direction = 0;
+    std::size_t extreme = 0; // the point furthest along the present sweep
+    for (std::size_t i = 1; i < potential.size(); ++i) {
+        double travel = potential[i] - potential[extreme];
+        if (direction == 0) {
+            if (std::fabs(potential[i] - potential[0]) > turn) {
+                direction = potential[i] > potential[0] ? 1 : -1;
+                extreme = i;
+            }
+        } else if (travel * direction > 0) {
+            extreme = i;
+        } else if (-travel * direction > turn) {
+            starts.push_back(extreme + 1);
+            direction = -direction;
+            std::size_t vertex = extreme;
+            extreme = i;
+            for (std::size_t k = vertex + 1; k < i; ++k)
+                if ((potential[k] - potential[extreme]) * direction > 0)
+                    extreme = k;
+        }
+    }
+    return starts;
+}
+
+std::vector<MeasuredCurve> splitIntoSweeps(const MeasuredCurve &curve, const std::string &name) {
+    std::vector<std::size_t> starts = sweepStarts(curve.potential);
+    starts.push_back(curve.potential.size());
+    std::vector<MeasuredCurve> sweeps;
+    for (std::size_t s = 0; s + 1 < starts.size(); ++s) {
+        MeasuredCurve sweep;
+        sweep.label = name + " " + std::to_string(s + 1);
+        auto from = static_cast<std::ptrdiff_t>(starts[s]);
+        auto to = static_cast<std::ptrdiff_t>(starts[s + 1]);
+        sweep.potential.assign(curve.potential.begin() + from, curve.potential.begin() + to);
+        sweep.current.assign(curve.current.begin() + from, curve.current.begin() + to);
+        sweep.scanRate = curve.scanRate;
+        sweeps.push_back(std::move(sweep));
+    }
+    return sweeps;
+}
+
+std::optional<double> scanRateFromTime(const std::vector<double> &potential,
+                                       const std::vector<double> &time) {
+    if (time.size() != potential.size())
+        return std::nullopt;
+    std::vector<std::size_t> starts = sweepStarts(potential);
+    starts.push_back(potential.size());
+    std::vector<double> rates;
+    for (std::size_t s = 0; s + 1 < starts.size(); ++s) {
+        std::size_t first = starts[s];
+        std::size_t last = starts[s + 1] - 1;
+        double taken = time[last] - time[first];
+        double rate = std::fabs(potential[last] - potential[first]) / taken;
+        if (last > first && taken > 0 && std::isfinite(rate) && rate > 0)
+            rates.push_back(rate);
+    }
+    if (rates.empty())
+        return std::nullopt;
+    return median(rates);
+}
+
+bool containsNoCase(std::string_view text, std::string_view word) {
+    auto found = std::search(text.begin(), text.end(), word.begin(), word.end(),
+                             [](char a, char b) { return lowerAscii(a) == lowerAscii(b); });
+    return found != text.end();
+}
+
+} // namespace kemvo
+
+namespace kemvo {
+
+std::string_view unitOf(std::string_view title) {
+    title = trimmed(title);
+    if (title.ends_with(')')) {
+        std::size_t open = title.rfind('(');
+        if (open != std::string_view::npos)
+            return trimmed(title.substr(open + 1, title.size() - open - 2));
+    }
+    std::size_t slash = title.rfind('/');
+    return slash == std::string_view::npos ? std::string_view{} : trimmed(title.substr(slash + 1));
+}
+
+std::vector<std::vector<double>> readColumns(const std::vector<std::string_view> &lines,
+                                             std::size_t first, std::size_t end, char separator,
+                                             const std::vector<TableColumn> &columns) {
+    std::vector<std::vector<double>> values(columns.size());
+    const bool decimalComma = separator != ',';
+    for (std::size_t i = first; i < end && i < lines.size(); ++i) {
+        if (trimmed(lines[i]).empty())
+            continue;
+        std::vector<std::string_view> fields = splitFields(lines[i], separator);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const TableColumn &column = columns[c];
+            std::string_view field = column.index < fields.size() ? fields[column.index] : "";
+            values[c].push_back(fieldNumber(field, decimalComma, i + 1, column.title) *
+                                column.factor);
+        }
+    }
+    return values;
+}
+
+std::vector<MeasuredCurve> curvesByKey(const std::vector<double> &potential,
+                                       const std::vector<double> &current,
+                                       const std::vector<double> &time,
+                                       const std::vector<double> &key,
+                                       const std::function<std::string(double)> &labelOf) {
+    std::vector<MeasuredCurve> curves;
+    std::vector<double> curveTime;
+    auto close = [&] {
+        if (!curves.empty() && !time.empty())
+            curves.back().scanRate = scanRateFromTime(curves.back().potential, curveTime);
+        curveTime.clear();
+    };
+    for (std::size_t i = 0; i < potential.size(); ++i) {
+        if (i == 0 || key[i] != key[i - 1]) {
+            close();
+            curves.emplace_back();
+            curves.back().label = labelOf(key[i]);
+        }
+        curves.back().potential.push_back(potential[i]);
+        curves.back().current.push_back(current[i]);
+        if (!time.empty())
+            curveTime.push_back(time[i]);
+    }
+    close();
+    return curves;
+}
+
+std::string keyText(double key) {
+    if (std::fabs(key) < 1e9 && key == std::nearbyint(key))
+        return std::to_string(static_cast<long long>(key));
+    return generalNumber(key);
+}
+
+} // namespace kemvo

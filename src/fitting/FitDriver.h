@@ -1,0 +1,41 @@
+#pragma once
+// Auto Fit: the ticked parameters of the parameters window fitted to the measured curve by the
+// Marquardt engine, each objective evaluation a full simulation, with its report.
+
+#include "fitting/FitReport.h"
+#include "fitting/Marquardt.h"
+#include "shell/CurveStore.h"
+#include "shell/ExperimentState.h"
+
+#include <memory>
+#include <vector>
+
+namespace kemvo {
+
+class Application;
+
+// What the fit commands keep for the whole run of the application: the engine's memory, and
+// the curve store that the fit's simulations write (the best one is copied into the
+// application's store at the end).
+struct FitWorkspace {
+    MarquardtMemory memory;
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+};
+
+// Unless overlapMode is on: copies the current curve to column 1 and makes it the only curve
+// (curveCount, simSlot and currentCurve = 1).
+void PrepareFitCurve(ExperimentState &state, CurveStore &store);
+
+// Fits the candidates whose CheckFitted box is ticked and visible, within their TextCmin and
+// TextCmax bounds, to ymeas (points 1..n of the measured curve, on the potentials now in the
+// store). Prints a "Least square = " line per iteration, then the report, and shows the fitted
+// values in the tick boxes' captions. The best parameters found are the result, also when the
+// user stops the fit: after the fit the state holds them and column 2 their simulation.
+// Raises FitRefusal before any simulation for a bound that is missing, not a number or above
+// the other, and when the programme does not reproduce the measured potentials; raises
+// RuntimeError when the start cannot be simulated. Either failure leaves the state and the
+// curve store as they were. Returns what the report shows (empty when stopped before the start
+// was simulated).
+FitSummary AutoFit(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas);
+
+} // namespace kemvo

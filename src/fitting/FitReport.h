@@ -1,0 +1,39 @@
+#pragma once
+// The report of Auto Fit on the result window: the iteration lines, the block of start and
+// fitted values with the counters of the fit, and the table of standard errors with the
+// pairs of parameters that the curve cannot tell apart.
+
+#include "fitting/FitUncertainty.h"
+#include "shell/controls/TextWindow.h"
+
+#include <vector>
+
+namespace kemvo {
+
+struct FitSummary {
+    std::vector<int> fitIndex;  // candidate of each parameter
+    std::vector<double> start;  // as read, before the move into the bounds
+    std::vector<double> fitted; // the best parameters found
+    double leastSquare = 0;     // sum of squared residuals at fitted
+    double dataVar = 0;         // variance of the measured curve about its mean
+    int flag = 0;               // the engine's convergence flag
+    int iterations = 0;
+    int evaluations = 0; // "No. of obj. fun."
+    int marquardts = 0;
+    double seconds = 0;  // computation time [s]
+    int simulations = 0; // every simulation of the fit, its Jacobians included
+    FitUncertainty uncertainty;
+};
+
+// Correlations above this magnitude are reported: such parameters trade off against each other.
+inline constexpr double kStrongCorrelation = 0.95;
+
+// "Least square = ", phi.
+void printIterationLine(TextWindow &window, double leastSquare);
+
+// The block "No.", "Initial value", , "Fitted value" ... "Computation time (s) =", then the
+// table "Parameter", "Value", "Std. error", "Rel. error (%)" and a line "strongly correlated:
+// ks(1), alpha(1): 0.97" for every pair beyond kStrongCorrelation.
+void printFitReport(TextWindow &window, const FitSummary &summary);
+
+} // namespace kemvo

@@ -1,0 +1,110 @@
+#include "fitting/FittingCommands.h"
+
+#include "fitting/FitDriver.h"
+#include "fitting/SimulationObjective.h"
+#include "setup/ParameterIntake.h"
+#include "shell/Application.h"
+#include "shell/CommandGuard.h"
+#include "simulation/SimulationCommands.h"
+
+#include <memory>
+
+namespace kemvo {
+namespace {
+
+// fitMode is set while a fit command runs and cleared however it ends.
+class FitModeOn {
+public:
+    explicit FitModeOn(Application &app) : state_(app.state()) { state_.fitMode = true; }
+    ~FitModeOn() { state_.fitMode = false; }
+    FitModeOn(const FitModeOn &) = delete;
+    FitModeOn &operator=(const FitModeOn &) = delete;
+
+private:
+    ExperimentState &state_;
+};
+
+// The start of both fit commands: the measured curve alone in column 1 and the parameters read.
+// Returns false when a parameter cannot be read (the intake has said so).
+bool prepareFit(Application &app) {
+    app.control<CheckBox>("formOption", "overlap").setValue(0);
+    PrepareFitCurve(app.state(), app.store());
+    if (!takeParameters(app))
+        return false;
+    app.formResult().cls();
+    return true;
+}
+
+// The measured curve: the current curve at points 1..pointCount.
+std::vector<double> measuredCurve(Application &app) {
+    const ExperimentState &state = app.state();
+    std::vector<double> ymeas;
+    for (int i = 1; i <= std::min<int>(state.pointCount, kMaxPoints); ++i)
+        ymeas.push_back(app.store().curves(i, state.currentCurve));
+    return ymeas;
+}
+
+void fitTrapped(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas) {
+    runTrapped(app, "Fit Error: ", "! Please try again by other initial values.", [&] {
+        try {
+            AutoFit(app, workspace, ymeas);
+        } catch (const FitRefusal &refusal) {
+            app.showMessage(refusal.what());
+        }
+    });
+}
+
+// Each charge-transfer step's current of the last simulation beside the measured curve and the
+// sum. The refresh keeps them: the fit's simulations derived the displayed quantity already.
+void showComponents(Application &app) {
+    ExperimentState &state = app.state();
+    CurveStore &store = app.store();
+    state.curveCount = 2;
+    for (int r = 1; r <= state.chargeCount; ++r) {
+        ++state.curveCount;
+        for (int i = 1; i <= std::min<int>(state.pointCount, kMaxPoints); ++i)
+            store.curves(i, state.curveCount) = store.reactionCurrent(i, r);
+    }
+    app.refreshPlot();
+}
+
+} // namespace
+
+void mnuManualFit_Click(Application &app) {
+    FitModeOn fitting(app);
+    if (!prepareFit(app))
+        return;
+    Simulate(app);
+    app.refreshPlot();
+}
+
+void mnuAutoFit_Click(Application &app, FitWorkspace &workspace) {
+    FitModeOn fitting(app);
+    if (!prepareFit(app))
+        return;
+    fitTrapped(app, workspace, measuredCurve(app));
+    app.refreshPlot();
+}
+
+void mnuManualSeparate_Click(Application &app) {
+    mnuManualFit_Click(app);
+    showComponents(app);
+}
+
+void mnuAutoSeparate_Click(Application &app, FitWorkspace &workspace) {
+    mnuAutoFit_Click(app, workspace);
+    showComponents(app);
+}
+
+void installFittingCommands(Application &app) {
+    auto workspace = std::make_shared<FitWorkspace>();
+    MainWindowModel &window = app.mainWindow();
+    window.menu("mnuManualFit").onClick = [&app] { mnuManualFit_Click(app); };
+    window.menu("mnuAutoFit").onClick = [&app, workspace] { mnuAutoFit_Click(app, *workspace); };
+    window.menu("mnuManualSeparate").onClick = [&app] { mnuManualSeparate_Click(app); };
+    window.menu("mnuAutoSeparate").onClick = [&app, workspace] {
+        mnuAutoSeparate_Click(app, *workspace);
+    };
+}
+
+} // namespace kemvo

@@ -1,0 +1,25 @@
+#pragma once
+// The finite-difference simulation of an inlaid microdisc in an insulating plane: a
+// two-dimensional, fully implicit box scheme on oblate spheroidal coordinates, in which the
+// disc's steady state is linear and the edge singularity disappears.
+
+#include "shell/CurveStore.h"
+#include "shell/ExperimentState.h"
+
+namespace kemvo {
+
+// Whether the two-dimensional simulation solves the mechanism: a single couple A + ne = B.
+bool microdiscSimulatesMechanism(int mechanism);
+
+// Simulates points 1..state.pointCount of store.potential [V] at a disc of radius
+// state.radius [cm] and area state.area [cm^2], with the programme and time steps of the
+// one-dimensional engine (one step per point for a sweep, td/tp per drop for the pulse
+// techniques, two per square-wave point); writes store.reactionCurrent(p, 1) [A] (reduction
+// negative) and the disc's mean surface concentrations store.surfaceConc(p, 1..2) [mol/L].
+// uncompensatedResistance [ohm] shifts each step's potential by Ru times the last current.
+// A zero radius or diffusion coefficient, an overflow or a non-finite value raises
+// RuntimeError.
+void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
+                            double uncompensatedResistance);
+
+} // namespace kemvo

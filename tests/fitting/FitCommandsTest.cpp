@@ -1,0 +1,365 @@
+// The fit commands from the menu, as a chemist uses them: a cyclic voltammogram simulated,
+// exported and imported again is fitted from a start away from the values that made it.
+
+#include "app/Workbench.h"
+#include "setup/FormExpr.h"
+#include "setup/FormMech.h"
+#include "shell/Application.h"
+#include "shell/HeadlessPlatform.h"
+#include "shell/NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace kemvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Bench {
+public:
+    Bench() {
+        form.CheckPreEqu.setValue(0); // the concentrations as typed, whatever E0 the fit tries
+        form.CheckFitted(fitConcentration(1)).setValue(0);
+        form.option10.select(); // one cycle
+        type(form.V, "0.1");
+    }
+    ~Bench() { fs::remove(file_); }
+
+    void type(TextBox &box, const std::string &text) { box.setText(text); }
+    void click(const char *menu) { app.mainWindow().menu(menu).click(); }
+    void tick(int k, const char *lower = nullptr, const char *upper = nullptr) {
+        form.CheckFitted(k).setValue(1);
+        if (lower != nullptr)
+            type(form.TextCmin(k), lower);
+        if (upper != nullptr)
+            type(form.TextCmax(k), upper);
+    }
+    // The measured curve: the current simulation written to a file and read back.
+    void measureThroughAFile() {
+        click("mnuSimulate");
+        platform.files.answers.push_back(file_);
+        click("mnuExport");
+        platform.files.answers.push_back(file_);
+        click("mnuImport");
+    }
+    const std::vector<std::string> &messages() const { return platform.messages.shown; }
+    const std::vector<std::string> &report() { return app.formResult().lines(); }
+    // The value printed after the label of the last report line that starts with it.
+    double reported(const std::string &label) {
+        for (auto line = report().rbegin(); line != report().rend(); ++line)
+            if (line->rfind(label, 0) == 0)
+                return std::stod(line->substr(label.size()));
+        ADD_FAILURE() << "no line " << label;
+        return NAN;
+    }
+    // A number of a parameter's row in the table: zone 1 the value, zone 2 its standard error.
+    double tableEntry(const std::string &name, std::size_t zone) {
+        for (const std::string &line : report())
+            if (line.rfind(name + " ", 0) == 0 && line.size() > 14 * zone)
+                return std::stod(line.substr(14 * zone, 14));
+        ADD_FAILURE() << "no row " << name;
+        return NAN;
+    }
+    double standardError(const std::string &name) { return tableEntry(name, 2); }
+    void chooseMechanism(int m) {
+        auto &chooser = app.form<FormMech>();
+        chooser.mech(m).select();
+        chooser.Command1_Click();
+        app.form<FormExpr>().activate();
+    }
+
+    HeadlessPlatform platform;
+    Workbench app{platform.platform()};
+    FormExpr &form = app.form<FormExpr>();
+
+private:
+    std::string file_ =
+        (fs::temp_directory_path() / ("kemvo-fit-" + std::to_string(::getpid()) + ".csv")).string();
+};
+
+// ks = 0.01 cm/s, alpha = 0.5, E0 = 0.1 V, digital cycle at 0.1 V/s, fitted from 30 % (E0:
+// 20 mV) away.
+void setQuasiReversibleCouple(Bench &b) {
+    b.type(b.form.ks(1), "0.01");
+    b.type(b.form.alph(1), "0.5");
+    b.type(b.form.Eze(1), "0.1");
+}
+void startAway(Bench &b) {
+    b.type(b.form.ks(1), "0.013");
+    b.type(b.form.alph(1), "0.65");
+    b.type(b.form.Eze(1), "0.12");
+    b.tick(fitKs(1));
+    b.tick(fitAlpha(1), "0.2", "0.8");
+    b.tick(fitE0(1));
+}
+
+struct Start {
+    const char *ks, *alpha, *e0;
+    const char *alphaLower, *alphaUpper; // nullptr: the window's bounds 0.4 to 0.6
+};
+
+TEST(AutoFit, RecoversKsAlphaAndE0OfANoiseFreeCycle) {
+    // From 30 % (E0: 20 mV) away with alpha free between 0.2 and 0.8; and from ks ten times
+    // too large, alpha on its upper bound and E0 100 mV off, where a decrease that drops
+    // step components at the bounds must not pass for convergence.
+    const Start starts[] = {{"0.013", "0.65", "0.12", "0.2", "0.8"},
+                            {"0.1", "0.6", "0", nullptr, nullptr}};
+    for (const Start &start : starts) {
+        Bench b;
+        setQuasiReversibleCouple(b);
+        b.measureThroughAFile();
+        b.type(b.form.ks(1), start.ks);
+        b.type(b.form.alph(1), start.alpha);
+        b.type(b.form.Eze(1), start.e0);
+        b.tick(fitKs(1));
+        b.tick(fitAlpha(1), start.alphaLower, start.alphaUpper);
+        b.tick(fitE0(1));
+        b.click("mnuAutoFit");
+        ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+        const ExperimentState &s = b.app.state();
+        // The data file keeps 15 significant digits: the fit must land on the values that
+        // made it, to the precision the convergence test allows.
+        EXPECT_NEAR(s.ks[1], 0.01, 1e-3 * 0.01) << start.ks;
+        EXPECT_NEAR(s.alpha[1], 0.5, 1e-3 * 0.5) << start.ks;
+        EXPECT_NEAR(s.e0[1], 0.1, 1e-4) << start.ks;
+        EXPECT_LT(b.reported("Convergence flag = "), 0);
+        EXPECT_EQ(b.form.CheckFitted(fitKs(1)).caption(), "1e-2");
+        EXPECT_EQ(s.curveCount, 2);
+        EXPECT_EQ(s.currentCurve, 2);
+    }
+}
+
+TEST(AutoFit, WithOnePercentNoiseEachValueLiesWithinThreeStandardErrors) {
+    Bench b;
+    setQuasiReversibleCouple(b);
+    b.type(b.form.Noise, "1");
+    b.measureThroughAFile();
+    startAway(b);
+    b.click("mnuAutoFit");
+    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+    const ExperimentState &s = b.app.state();
+    EXPECT_NEAR(s.ks[1], 0.01, 3 * b.standardError("ks(1)"));
+    EXPECT_NEAR(s.alpha[1], 0.5, 3 * b.standardError("alpha(1)"));
+    EXPECT_NEAR(s.e0[1], 0.1, 3 * b.standardError("E0(1)"));
+    EXPECT_GT(b.standardError("ks(1)"), 0); // noise leaves a finite uncertainty
+}
+
+TEST(AutoFit, RecoversTheRateConstantOfAFollowingReaction) {
+    // EC: A + e = B, B = C with kf = 10 /s, kb = 0.01 /s; at 0.1 V/s kf RT/(F v) = 2.6, so the
+    // return peak carries kf. Fitted from 13 /s, with and without the 1 % noise.
+    for (const char *noise : {"0", "1"}) {
+        Bench b;
+        b.chooseMechanism(7);
+        b.type(b.form.Noise, noise);
+        b.measureThroughAFile();
+        b.type(b.form.kf(1), "13");
+        b.tick(fitKf(1));
+        b.click("mnuAutoFit");
+        ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+        double tolerance = std::string(noise) == "0" ? 1e-3 * 10 : 3 * b.standardError("kf(1)");
+        EXPECT_NEAR(b.app.state().kf[1], 10, tolerance) << "noise " << noise;
+    }
+}
+
+TEST(AutoSeparate, TwoOverlappedCouplesAndTheirComponentsSumToTheFit) {
+    // Mechanism 4: A/B at 0.1 V and C/D at 0.0 V, 1 mM of A and of C; both E0 fitted from
+    // 20 mV away, then every reaction's current is drawn beside the measured and the fit.
+    Bench b;
+    b.chooseMechanism(4);
+    b.type(b.form.C(3), "1e-3");
+    b.type(b.form.Eze(2), "0");
+    b.measureThroughAFile();
+    b.type(b.form.Eze(1), "0.12");
+    b.type(b.form.Eze(2), "-0.02");
+    b.tick(fitE0(1));
+    b.tick(fitE0(2));
+    b.click("mnuAutoSeparate");
+    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+    const ExperimentState &s = b.app.state();
+    EXPECT_NEAR(s.e0[1], 0.1, 1e-4);
+    EXPECT_NEAR(s.e0[2], 0.0, 1e-4);
+    ASSERT_EQ(s.curveCount, 4);
+    const CurveStore &c = b.app.store();
+    for (int i = 1; i <= s.pointCount; ++i)
+        ASSERT_NEAR(c.curves(i, 3) + c.curves(i, 4), c.curves(i, 2),
+                    1e-12 * std::fabs(c.curves(i, 2)) + 1e-20)
+            << "point " << i;
+    EXPECT_GT(c.curves(s.pointCount / 4, 3), c.curves(s.pointCount / 4, 4)) << "A/B first";
+}
+
+TEST(AutoFit, ReportsEachIterationThenTheBlockThenTheUncertaintyTable) {
+    Bench b;
+    setQuasiReversibleCouple(b);
+    b.measureThroughAFile();
+    startAway(b);
+    b.click("mnuAutoFit");
+    const std::vector<std::string> &lines = b.report();
+    std::size_t iterations = 0;
+    while (iterations < lines.size() && lines[iterations].rfind("Least square = ", 0) == 0)
+        ++iterations;
+    ASSERT_GT(iterations, 1u);
+    EXPECT_EQ(b.reported("No. of iteration = "), double(iterations));
+    // Print zones of 14 columns; the empty zone puts "Fitted value" in the fourth.
+    ASSERT_GE(lines.size(), iterations + 17);
+    EXPECT_EQ(lines[iterations], "No.           Initial value               Fitted value");
+    EXPECT_EQ(lines[iterations + 1].substr(0, 20), " 1             0.013");
+    EXPECT_EQ(lines[iterations + 4], "");
+    const char *labels[] = {
+        "Least square = ",       "Standard deviation^2 = ", "Convergence flag = ",
+        "No. of iteration = ",   "No. of obj. fun. = ",     "No. of MARQUARDS = ",
+        "Computation time (s) ="};
+    for (std::size_t k = 0; k < 7; ++k)
+        EXPECT_EQ(lines[iterations + 5 + k].rfind(labels[k], 0), 0u) << labels[k];
+    EXPECT_EQ(lines[iterations + 12], "");
+    EXPECT_EQ(lines[iterations + 13], "Parameter     Value         Std. error    Rel. error (%)");
+    EXPECT_EQ(lines[iterations + 14].substr(0, 14), "ks(1)         ");
+    EXPECT_EQ(lines[iterations + 15].substr(0, 14), "alpha(1)      ");
+    EXPECT_EQ(lines[iterations + 16].substr(0, 14), "E0(1)         ");
+    // The variance of the measured curve about its mean, as the report defines it.
+    const CurveStore &c = b.app.store();
+    double mean = 0, variance = 0;
+    for (int i = 1; i <= 242; ++i)
+        mean += c.curves(i, 1) / 242;
+    for (int i = 1; i <= 242; ++i)
+        variance += std::pow(c.curves(i, 1) - mean, 2) / 242;
+    EXPECT_NEAR(b.reported("Standard deviation^2 = "), variance, 1e-12 * variance);
+}
+
+struct BadBound {
+    const char *lower;
+    const char *upper;
+    const char *message;
+};
+
+TEST(AutoFit, ABadBoundStopsTheFitBeforeAnySimulation) {
+    const BadBound cases[] = {
+        {"", "100", "Fit Error: the lower bound of ks(1) is empty. Please enter a number."},
+        {"1e-4", " ", "Fit Error: the upper bound of ks(1) is empty. Please enter a number."},
+        {"1e-4", "lots", "Fit Error: the upper bound of ks(1) (lots) is not a number."},
+        {"0.1", "0.01",
+         "Fit Error: the lower bound of ks(1) (0.1) is above its upper bound (0.01)."},
+    };
+    for (const BadBound &c : cases) {
+        Bench b;
+        b.measureThroughAFile();
+        double measured = b.app.store().curves(100, 1);
+        b.type(b.form.Eze(1), "0.05"); // a simulation would change column 2 and the state
+        b.tick(fitKs(1), c.lower, c.upper);
+        b.tick(fitE0(1));
+        b.click("mnuAutoFit");
+        EXPECT_EQ(b.messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(b.app.store().curves(100, 1), measured);
+        EXPECT_EQ(b.app.state().curveCount, 1);
+        EXPECT_FALSE(b.app.state().fitMode);
+        EXPECT_TRUE(b.report().empty());
+    }
+}
+
+TEST(AutoFit, AProgrammeThatMissesTheMeasuredPotentialsIsRefusedAndChangesNothing) {
+    Bench b;
+    b.measureThroughAFile(); // a cycle of 242 points
+    b.form.option9.select(); // a single sweep of 121
+    b.tick(fitKs(1));
+    const double firstPotential = b.app.store().potential(200);
+    b.click("mnuAutoFit");
+    EXPECT_EQ(b.messages(),
+              std::vector<std::string>{
+                  "Fit Error: the measured curve has 242 points from 0.3 V to 0.3 V, the "
+                  "programme of the parameters window 121 points from 0.3 V to -0.3 V. Set E "
+                  "start, E end, E step and the scan (Single, Cycle, 2 Cycles) to those of the "
+                  "measurement."});
+    EXPECT_EQ(b.app.store().potential(200), firstPotential);
+    EXPECT_EQ(b.app.state().pointCount, 242);
+    EXPECT_EQ(b.app.state().curveCount, 1);
+}
+
+TEST(AutoFit, AStartThatCannotBeSimulatedLeavesTheCurveStoreAsItWas) {
+    Bench b;
+    b.measureThroughAFile();
+    b.type(b.form.Estep, "1e-4"); // 12002 points: more than the store holds
+    b.tick(fitKs(1));
+    const double potential = b.app.store().potential(10);
+    b.click("mnuAutoFit");
+    EXPECT_EQ(b.messages(), std::vector<std::string>{"Fit Error: Subscript out of range! Please "
+                                                     "try again by other initial values."});
+    EXPECT_EQ(b.app.store().potential(10), potential);
+    EXPECT_EQ(b.app.state().pointCount, 242);
+}
+
+TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
+    Bench b;
+    setQuasiReversibleCouple(b);
+    b.measureThroughAFile();
+    startAway(b);
+    b.platform.progress.stopAtPoll = 2;
+    b.click("mnuAutoFit");
+    EXPECT_TRUE(b.messages().empty());
+    EXPECT_EQ(b.reported("No. of iteration = "), 2);
+    const ExperimentState &s = b.app.state();
+    // The state and column 2 hold the reported best point, not a trial of the Jacobian.
+    EXPECT_EQ(b.form.CheckFitted(fitKs(1)).caption(), formatNumber(s.ks[1], "0.###e-#"));
+    double phi = 0;
+    for (int i = 1; i <= 242; ++i)
+        phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
+    EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
+    EXPECT_EQ(s.curveCount, 2);
+}
+
+TEST(AutoFit, NoTickedBoxStillEvaluatesTheStartOnce) {
+    Bench b;
+    b.measureThroughAFile();
+    b.type(b.form.ks(1), "0.02");
+    b.click("mnuAutoFit");
+    EXPECT_TRUE(b.messages().empty());
+    EXPECT_EQ(b.reported("No. of iteration = "), 1);
+    EXPECT_EQ(b.reported("Convergence flag = "), -2);
+    EXPECT_EQ(b.report()[2], ""); // the header row, no parameter rows, the empty line
+}
+
+struct InstrumentCase {
+    int entry;
+    const char *name;
+    double truth, start;
+};
+
+TEST(AutoFit, RecoversDoubleLayerCapacitanceAndUncompensatedResistance) {
+    // Charging of 20 uF at 0.1 V/s is 2 uA, some 6 % of the peak; 100 ohm shifts the peaks by
+    // some 3 mV. Both are fitted with ks, alpha and E0 known.
+    const InstrumentCase cases[] = {{fitCdl(), "Cdl", 2e-5, 1e-5}, {fitRu(), "Ru", 100, 70}};
+    for (const InstrumentCase &c : cases) {
+        Bench b;
+        TextBox &box = c.entry == fitCdl() ? b.form.Cdl : b.form.Ru;
+        b.type(box, std::to_string(c.truth));
+        b.measureThroughAFile();
+        b.type(box, std::to_string(c.start));
+        b.tick(c.entry);
+        b.click("mnuAutoFit");
+        ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+        EXPECT_NEAR(b.tableEntry(c.name, 1), c.truth, 1e-3 * c.truth) << c.name;
+    }
+}
+
+TEST(ManualFit, OverlaysOneSimulationOnTheMeasuredCurveAndSeparatesItsSteps) {
+    Bench b;
+    b.measureThroughAFile();
+    const double measured = b.app.store().curves(50, 1);
+    b.type(b.form.ks(1), "0.001");
+    b.click("mnuManualSeparate");
+    const ExperimentState &s = b.app.state();
+    const CurveStore &c = b.app.store();
+    EXPECT_TRUE(b.report().empty()); // cleared, nothing fitted
+    EXPECT_EQ(c.curves(50, 1), measured);
+    EXPECT_NE(c.curves(50, 2), measured);
+    ASSERT_EQ(s.curveCount, 3);
+    for (int i = 1; i <= s.pointCount; ++i)
+        ASSERT_EQ(c.curves(i, 3), c.curves(i, 2)); // one step: its current is the total
+    EXPECT_FALSE(s.fitMode);
+}
+
+} // namespace
+} // namespace kemvo

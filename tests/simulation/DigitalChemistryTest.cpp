@@ -1,0 +1,154 @@
+// Unequal diffusion coefficients and chemical steps in the finite-difference engine against
+// their textbook limits.
+
+#include "Simulation.h"
+
+#include <gtest/gtest.h>
+
+namespace kemvo {
+namespace {
+
+// A reversible cycle at 10 mV/s, swept in `step` [V].
+ExperimentState sweep(double step) {
+    ExperimentState s = experiment(1, 1, 1);
+    s.eStep = step;
+    s.dropTime = step / s.scanRate;
+    s.cycles = 1;
+    return s;
+}
+
+Simulation run(const ExperimentState &s, bool fine) {
+    Simulation r(s);
+    r.fineGrid = fine;
+    r.simulate();
+    return r;
+}
+
+TEST(DigitalDiffusion, EachSpeciesDiffusesAtItsOwnRate) {
+    // D_B = D_A / 4: the reversible wave sits at E1/2 = E0 + (RT/2nF) ln(D_B/D_A) and the peak
+    // 1.109 RT/nF below it, at E0 - 46.3 mV (Bard and Faulkner, 6.2.4, 5.4.22); the peak current
+    // still Randles-Sevcik with D_A (0.2 %). Peaks read on a 1 mV grid: 0.5 mV. The standard
+    // grid is a staircase sampled at the end of each step, whose peak lies up to 1.5 mV later
+    // and 1 % off.
+    const double expected = 0.1 + std::log(0.25) / (2 * kf) - 1.109 / kf;
+    for (bool fine : {false, true}) {
+        ExperimentState s = sweep(0.001);
+        s.diffusion[2] = kD / 4;
+        const Simulation r = run(s, fine);
+        EXPECT_NEAR(r.E(r.peak()), expected, fine ? 0.0005 + 1e-9 : 0.002) << fine;
+        EXPECT_NEAR(r.total(r.peak()) / -(0.44629 * kFAC * std::sqrt(kf * 0.01 * kD)), 1.0,
+                    fine ? 0.002 : 0.01)
+            << fine;
+    }
+}
+
+TEST(DigitalChemistry, SlowOrFrozenStepsLeaveTheChargeTransferAlone) {
+    // EC with k = 1e-3 s^-1 reacts too little during the sweep: the peak of plain E, E1/2 -
+    // 28.5 mV (to half a step), at steps up to 5 mV on both grids (the standard grid's staircase
+    // up to 1.5 mV later, as for plain E).
+    for (bool fine : {false, true})
+        for (double step : {0.001, 0.002, 0.005}) {
+            ExperimentState s = sweep(step);
+            setMechanism(s, 7);
+            s.kf[1] = 1e-3;
+            s.kb[1] = 0;
+            const Simulation r = run(s, fine);
+            EXPECT_NEAR(r.E(r.peak()), 0.1 - 1.109 / kf, step / 2 + (fine ? 0.0003 : 0.0015))
+                << "step " << step << " fine " << fine;
+        }
+    // Its DC plateau is Cottrell's within 1 % whatever the potential step, 0.1 to 100 mV.
+    for (double step : {0.0001, 0.001, 0.01, 0.1}) {
+        ExperimentState s = experiment(2, 1, 1);
+        setMechanism(s, 7);
+        s.kf[1] = 1e-3;
+        s.kb[1] = 0;
+        s.eStep = step;
+        s.eStart = -0.3 + 10 * step; // ten steps down to -0.3 V
+        const Simulation r = simulated(s);
+        EXPECT_NEAR(-r.last() / cottrell(0.5), 1.0, 0.01) << step;
+    }
+    // A chemical step with kf + kb = 0 does nothing: mechanism 7 is then plain E.
+    ExperimentState frozen = sweep(0.005);
+    setMechanism(frozen, 7);
+    frozen.kf[1] = frozen.kb[1] = 0;
+    const Simulation r = run(frozen, false);
+    EXPECT_NEAR(r.E(r.peak()), 0.1 - 1.109 / kf, 0.0025 + 1e-9);
+}
+
+TEST(DigitalChemistry, FrozenPrecedingEquilibriumLeavesItsShareOfA) {
+    // CE (C = A ahead of A + e = B) with kf = 1e-9 Keq, kb = 1e-9 s^-1 and Keq = 0.1: only the
+    // equilibrium share Keq/(1 + Keq) of the total is A, and it gives the reversible peak of
+    // plain E at E0 - 28.5 mV with that concentration (1 mV grid: 0.5 mV, the standard grid's
+    // staircase 2 mV; current 1 %).
+    for (bool fine : {false, true}) {
+        ExperimentState s = sweep(0.001);
+        setMechanism(s, 5);
+        s.kf[1] = 1e-10;
+        s.kb[1] = 1e-9;
+        s.cInit = {0, 1e-3 * 0.1 / 1.1, 0, 1e-3 / 1.1, 0, 0};
+        const Simulation r = run(s, fine);
+        EXPECT_NEAR(r.E(r.peak()), 0.1 - 1.109 / kf, fine ? 0.0005 + 1e-9 : 0.002) << fine;
+        EXPECT_NEAR(r.total(r.peak()) / -(0.44629 * kFAC / 11 * std::sqrt(kf * 0.01 * kD)), 1.0,
+                    0.01)
+            << fine;
+    }
+}
+
+TEST(DigitalChemistry, EceDoublesThePlateauOnlyWhenTheChemistryIsFast) {
+    // A + e = B, B = C, C + e = D with E0(C/D) = -0.1 V: far past both waves (DC at -0.6 V, drop
+    // 0.5 s) fast chemistry (1e4 s^-1) turns every B into a second electron, slow chemistry
+    // (1e-6 s^-1) none: 2 and 1 times Cottrell, within 0.5 %.
+    for (auto [k, electrons] : {std::pair{1e4, 2.0}, std::pair{1e-6, 1.0}}) {
+        ExperimentState s = experiment(2, 1, 1);
+        setMechanism(s, 11);
+        s.eEnd = -0.6;
+        s.kf[1] = k;
+        s.kb[1] = 0;
+        const Simulation r = simulated(s);
+        EXPECT_NEAR(-r.last() / cottrell(0.5), electrons, 0.005 * electrons) << k;
+    }
+}
+
+} // namespace
+} // namespace kemvo
+
+namespace kemvo {
+namespace {
+
+TEST(DigitalChemistry, DimerisationFollowsThePureKineticZone) {
+    // EC2, A + e = B, 2B = C irreversible and fast (kf C = 1e4 s^-1): in the pure kinetic zone
+    // the peak moves 19.7 mV negative per decade of scan rate, is 38.8 mV wide from Ep/2 to Ep
+    // and Psi_p = 0.527 (Olmstead, Hamilton and Nicholson 1969; Andrieux, Nadjo and Saveant
+    // 1970). Fine grid, 0.5 mV steps; 0.3 mV, 0.5 mV and 1 %.
+    auto peak = [](double rate) {
+        ExperimentState s = experiment(1, 1, 1);
+        setMechanism(s, 8);
+        s.eStep = 0.0005;
+        s.scanRate = rate;
+        s.dropTime = s.eStep / rate;
+        s.eEnd = 0.0;
+        s.kf[1] = 1e7; // [1/(M s)] with 1 mM of A
+        s.kb[1] = 0;
+        Simulation r(s);
+        r.fineGrid = true;
+        r.simulate();
+        int best = r.peak();
+        const double y0 = r.total(best - 1), y1 = r.total(best), y2 = r.total(best + 1);
+        const double shift = (y0 - y2) / (2 * (y0 - 2 * y1 + y2));
+        const double ip = y1 - 0.25 * (y0 - y2) * shift;
+        const double ep = r.E(best) + shift * (r.E(best + 1) - r.E(best - 1)) / 2;
+        int half = best;
+        while (half > 1 && r.total(half) < ip / 2)
+            --half;
+        const double fraction = (ip / 2 - r.total(half)) / (r.total(half + 1) - r.total(half));
+        const double halfPeak = r.E(half) + fraction * (r.E(half + 1) - r.E(half));
+        return std::array<double, 3>{-ip / (kFAC * std::sqrt(kf * rate * kD)), ep, halfPeak};
+    };
+    const auto slow = peak(0.01), fast = peak(0.1);
+    EXPECT_NEAR((slow[1] - fast[1]) * 1000, 19.7, 0.3);
+    EXPECT_NEAR((slow[2] - slow[1]) * 1000, 38.8, 0.5);
+    EXPECT_NEAR(slow[0] / 0.527, 1.0, 0.01);
+}
+
+} // namespace
+} // namespace kemvo
