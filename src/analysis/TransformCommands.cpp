@@ -16,7 +16,7 @@ namespace {
 
 // Runs a transform of the current curve over its points (never past the arrays' last one,
 // which a failed simulation of too many points can leave behind), then refreshes the plot.
-void transformCurrentCurve(Application &app,
+void transformCurrentCurve(Application &app, CurveOperation operation,
                            const std::function<void(CurveStore &, int curve, int n)> &transform) {
     const ExperimentState &state = app.state();
     CurveStore &store = app.store();
@@ -31,6 +31,9 @@ void transformCurrentCurve(Application &app,
         return;
     }
     transform(store, state.currentCurve, n);
+    if (state.currentCurve >= 0 && state.currentCurve < static_cast<int>(state.curveHistory.size()))
+        app.state().curveHistory[static_cast<std::size_t>(state.currentCurve)].operations.push_back(
+            operation);
     app.refreshPlot();
 }
 
@@ -49,12 +52,13 @@ std::optional<double> scanRateForTime(Application &app) {
 // A semi-operation in time; the result window records the scan rate it used.
 using SemiOperation = std::function<void(CurveStore &, int curve, int n, double scanRate)>;
 
-void semiTransform(Application &app, const std::string &done, const SemiOperation &operation) {
+void semiTransform(Application &app, const std::string &done, CurveOperation kind,
+                   const SemiOperation &operation) {
     const std::optional<double> v = scanRateForTime(app);
     if (!v)
         return;
     bool transformed = false;
-    transformCurrentCurve(app, [&](CurveStore &store, int curve, int n) {
+    transformCurrentCurve(app, kind, [&](CurveStore &store, int curve, int n) {
         operation(store, curve, n, *v);
         transformed = true;
     });
@@ -65,26 +69,28 @@ void semiTransform(Application &app, const std::string &done, const SemiOperatio
 } // namespace
 
 void mnuSemi_Click(Application &app) {
-    semiTransform(app, "Semi-differentiated", [](CurveStore &store, int curve, int n, double v) {
-        SemiDifferentiate(store.potential, store.curves, curve, n, v);
-    });
+    semiTransform(app, "Semi-differentiated", CurveOperation::SemiDerivative,
+                  [](CurveStore &store, int curve, int n, double v) {
+                      SemiDifferentiate(store.potential, store.curves, curve, n, v);
+                  });
 }
 
 // The semi-integral, which is the semi-derivative of the running integral, is taken directly.
 void mnuSemiInte_Click(Application &app) {
-    semiTransform(app, "Semi-integrated", [](CurveStore &store, int curve, int n, double v) {
-        SemiIntegrate(store.potential, store.curves, curve, n, v);
-    });
+    semiTransform(app, "Semi-integrated", CurveOperation::SemiIntegral,
+                  [](CurveStore &store, int curve, int n, double v) {
+                      SemiIntegrate(store.potential, store.curves, curve, n, v);
+                  });
 }
 
 void mnuDerivative_Click(Application &app) {
-    transformCurrentCurve(app, [](CurveStore &store, int curve, int n) {
+    transformCurrentCurve(app, CurveOperation::Derivative, [](CurveStore &store, int curve, int n) {
         Differentiate(store.potential, store.curves, curve, n);
     });
 }
 
 void mnuIntegral_Click(Application &app) {
-    transformCurrentCurve(app,
+    transformCurrentCurve(app, CurveOperation::Integral,
                           [](CurveStore &store, int curve, int n) { Integrate(store, curve, n); });
 }
 

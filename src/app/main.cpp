@@ -2,6 +2,7 @@
 
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
+#include "display/qt/PlotFile.h"
 #include "shell/Application.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/QtPlatform.h"
@@ -12,6 +13,7 @@ int main(int argc, char **argv) {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("Kemvo");
     kemvo::qt::QtPlatform platform;
+    platform.platform().writePicture = kemvo::qt::writePictureFile;
     kemvo::Workbench app(platform.platform());
     kemvo::qt::MainWindow window(app, kemvo::qt::allViews());
     platform.setParentWindow(&window);

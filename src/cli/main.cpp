@@ -1,10 +1,10 @@
 // kemvo-cli: the workbench without a window. Each argument is one step, run as a user acts
 // in the windows; see ScriptRunner.h or `kemvo-cli --help`.
 
+#include "app/Workbench.h"
 #include "display/FormPlot.h"
 #include "display/RecordingCanvas.h"
 #include "display/qt/PlotFile.h"
-#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
@@ -17,9 +17,6 @@
 #include <memory>
 
 namespace {
-
-// Size of a written plot [px].
-const QSize kPlotFileSize(900, 600);
 
 // Standard error carries the program's message lines for scripts; Qt's own notes about the
 // platform (such as a missing runtime folder) stay off it unless they are errors.
@@ -67,7 +64,11 @@ int main(int argc, char **argv) {
             dynamic_cast<kemvo::RecordingCanvas *>(&app.form<kemvo::FormPlot>().picture());
         if (picture == nullptr)
             throw kemvo::RuntimeError("The plot has no picture");
-        kemvo::qt::writePicture(*picture, file, kPlotFileSize);
+        kemvo::qt::writePicture(*picture, file, kemvo::qt::kPictureFileSize);
+    };
+    platform.platform().writePicture = [&](const std::string &file, const auto &paint) {
+        ensureGuiApplication(qtApp, argv[0]);
+        kemvo::qt::writePictureFile(file, paint);
     };
     if (steps.empty()) {
         std::cout << runner.help();

@@ -3,10 +3,39 @@
 #include "display/DrawPlot.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
+#include "display/RecordingCanvas.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
+#include "shell/RuntimeError.h"
+
+#include <filesystem>
 
 namespace kemvo {
+namespace {
+
+const char *const kPictureFilter =
+    "PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf";
+
+// The plot drawn afresh onto a recording, while the window keeps the picture it shows.
+RecordingCanvas recordPlot(Application &app) {
+    FormPlot &plot = app.form<FormPlot>();
+    struct Restore {
+        FormPlot &plot;
+        Canvas *shown;
+        ~Restore() { plot.setPicture(shown); }
+    } restore{plot, plot.lentPicture()};
+    RecordingCanvas recording;
+    plot.setPicture(&recording);
+    DrawPlot(app);
+    return recording;
+}
+
+// A name typed without a suffix is given the first format of the list.
+std::string withPictureSuffix(const std::string &fileName) {
+    return std::filesystem::path(fileName).has_extension() ? fileName : fileName + ".png";
+}
+
+} // namespace
 
 void mnuOption_Click(Application &app) {
     app.form<FormOption>().show();
@@ -30,6 +59,28 @@ void mnuPrint_Click(Application &app) {
     runTrapped(app, "", "", [&] { app.platform().printer.print(app.form<FormPlot>().picture()); });
 }
 
+// The plot as a picture file: PNG, SVG or PDF by the suffix of the name.
+void mnuExportPlot_Click(Application &app) {
+    if (app.state().curveCount == 0) {
+        app.showMessage("Error: No data!");
+        return;
+    }
+    std::optional<std::string> chosen = app.platform().files.saveFile(kPictureFilter);
+    if (!chosen)
+        return;
+    bool wasShown = app.form<FormPlot>().visible();
+    runTrapped(app, "", "", [&] {
+        if (!app.platform().writePicture)
+            throw RuntimeError("No picture files can be written here");
+        RecordingCanvas picture = recordPlot(app);
+        app.platform().writePicture(withPictureSuffix(*chosen),
+                                    [&](Canvas &file) { picture.replay(file); });
+    });
+    // Drawing the recording showed a hidden plot window, whose own picture is still empty.
+    if (!wasShown)
+        app.refreshPlot();
+}
+
 void installDisplayCommands(Application &app) {
     app.drawPlotHook = [&app] { DrawPlot(app); };
     MainWindowModel &window = app.mainWindow();
@@ -38,6 +89,7 @@ void installDisplayCommands(Application &app) {
     window.menu("mnuClear").onClick = [&app] { mnuClear_Click(app); };
     window.menu("mnuCopyto").onClick = [&app] { mnuCopyto_Click(app); };
     window.menu("mnuPrint").onClick = [&app] { mnuPrint_Click(app); };
+    window.menu("mnuExportPlot").onClick = [&app] { mnuExportPlot_Click(app); };
 }
 
 } // namespace kemvo

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's entries that act on the plot: Option, Plot, Clear, Copy to Clipboard and
-// Print; installing them also makes DrawPlot the drawing step of every refresh.
+// The main window's entries that act on the plot: Option, Plot, Clear, Copy to Clipboard,
+// Print and Export Plot; installing them also makes DrawPlot the drawing step of every refresh.
 
 namespace kemvo {
 
@@ -13,5 +13,8 @@ void mnuPlot_Click(Application &app);
 void mnuClear_Click(Application &app);
 void mnuCopyto_Click(Application &app);
 void mnuPrint_Click(Application &app);
+// Asks for a file name and writes the plot, drawn afresh, as PNG, SVG or PDF by its suffix
+// (".png" added to a name without one).
+void mnuExportPlot_Click(Application &app);
 
 } // namespace kemvo

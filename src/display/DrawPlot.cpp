@@ -1,5 +1,6 @@
 #include "display/DrawPlot.h"
 
+#include "display/AxisCaption.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "shell/Application.h"
@@ -63,16 +64,37 @@ std::string plainNumber(double value) {
     return generalNumber(std::strtod(buffer, nullptr));
 }
 
-std::string yCaption(const std::string &quantity) {
-    if (quantity == FormOption::kCurrent)
-        return "I /A";
-    if (quantity == FormOption::kResistance)
-        return "R /Ohm";
-    if (quantity == FormOption::kConductance)
-        return "Cond /1/Ohm";
-    if (quantity == FormOption::kSurfaceConcentration)
-        return "C /M";
-    return "";
+// Labels of one side of a grid: every line while they fit, else every n-th line.
+constexpr double kMostGridLabelsPerSide = 6;
+
+// Cuts the segment a-b to the rectangle [left, right] x [bottom, top] (Liang-Barsky);
+// false if nothing of it lies inside.
+bool clipSegment(double &ax, double &ay, double &bx, double &by, double left, double right,
+                 double bottom, double top) {
+    double t0 = 0, t1 = 1;
+    const double dx = bx - ax, dy = by - ay;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - left, right - ax, ay - bottom, top - ay};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double startX = ax, startY = ay;
+    ax = startX + t0 * dx;
+    ay = startY + t0 * dy;
+    bx = startX + t1 * dx;
+    by = startY + t1 * dy;
+    return true;
 }
 
 class PlotDrawing {
@@ -103,13 +125,15 @@ public:
         drawYAxisTexts();
         drawZeroLine();
         if (options_.CheckXdir.checked())
-            pen_.scale(1.2 * s_.xMax, top_, 1.2 * s_.xMin, bottom_);
+            scaleX(1.2 * s_.xMax, 1.2 * s_.xMin);
         pen_.rectangle(s_.xMin, s_.yMin, s_.xMax, s_.yMax);
         drawXAxisTexts();
         for (int k = 1; k <= s_.curveCount; ++k)
             drawCurve(k);
         if (s_.gridOn)
             drawGrid();
+        if (s_.curveCount > 1)
+            drawLegend();
     }
 
 private:
@@ -166,29 +190,38 @@ private:
         return std::max(-300, static_cast<int>(std::floor(std::log10(value))));
     }
 
+    // The margins above and below the frame hold the captions and the x labels: a decade of
+    // the data with Y auto, a fifth of the typed range without it (so that the whole frame and
+    // its labels stay visible also for limits of either sign).
     void setVisibleArea(bool yAuto) {
         if (yAuto) {
             if (s_.yMax <= 0)
                 s_.yMax = decade_;
-            top_ = s_.yMax + decade_;
-            bottom_ = s_.yMin - 1.5 * decade_;
-            xLabelTop_ = s_.yMin - decade_ / 8;
-            xCaptionTop_ = s_.yMin - decade_;
+            margin_ = decade_;
         } else {
-            // The whole range typed, whatever the signs of its limits, with room below the frame
-            // for the x labels and caption.
-            const double range = s_.yMax - s_.yMin;
-            top_ = s_.yMax + 0.1 * range;
-            bottom_ = s_.yMin - 0.25 * range;
-            xLabelTop_ = s_.yMin - 0.03 * range;
-            xCaptionTop_ = s_.yMin - 0.13 * range;
+            margin_ = std::fabs(s_.yMax - s_.yMin) / 5;
         }
+        top_ = s_.yMax + margin_;
+        bottom_ = s_.yMin - 1.5 * margin_;
         left_ = 1.2 * s_.xMin;
-        pen_.scale(left_, top_, 1.2 * s_.xMax, bottom_);
+        scaleX(left_, 1.2 * s_.xMax);
     }
 
+    void scaleX(double left, double right) {
+        pen_.scale(left, top_, right, bottom_);
+        scaledLeft_ = left;
+        scaledRight_ = right;
+    }
+
+    // A point of the visible area given as fractions of its width and height from the
+    // top-left corner, whichever way the x axis runs.
+    double xAt(double fraction) const {
+        return scaledLeft_ + fraction * (scaledRight_ - scaledLeft_);
+    }
+    double yAt(double fraction) const { return top_ + fraction * (bottom_ - top_); }
+
     void drawYAxisTexts() {
-        std::string caption = yCaption(options_.ComboY.text());
+        std::string caption = yAxisCaption(options_.ComboY.text(), currentHistory());
         if (!caption.empty())
             pen_.text(left_, top_, caption);
         pen_.text(left_, 1.05 * s_.yMax, formatNumber(s_.yMax, "0.#E-0"));
@@ -204,11 +237,21 @@ private:
         pen_.text(left_, 0, "0");
     }
 
+    const CurveHistory &currentHistory() const {
+        static const CurveHistory asDerived;
+        int k = s_.currentCurve;
+        if (k < 0 || k >= static_cast<int>(s_.curveHistory.size()))
+            return asDerived;
+        return s_.curveHistory[static_cast<std::size_t>(k)];
+    }
+
+    double xLabelTop() const { return s_.yMin - margin_ / 8; }
+
     void drawXAxisTexts() {
-        pen_.text(s_.xMin, xLabelTop_, plainNumber(s_.xMin));
-        pen_.text(0, xLabelTop_, "0");
-        pen_.text(s_.xMax, xLabelTop_, plainNumber(s_.xMax));
-        pen_.text((s_.xMin + s_.xMax) / 2, xCaptionTop_, "E /V");
+        pen_.text(s_.xMin, xLabelTop(), plainNumber(s_.xMin));
+        pen_.text(0, xLabelTop(), "0");
+        pen_.text(s_.xMax, xLabelTop(), plainNumber(s_.xMax));
+        pen_.text((s_.xMin + s_.xMax) / 2, s_.yMin - margin_, xAxisCaption(s_.potentialFactor));
     }
 
     Int16 lineStyleOf(int k) const {
@@ -217,26 +260,63 @@ private:
         return s_.lineStyle[static_cast<std::size_t>(k)];
     }
 
+    // Fixed limits may cut the curves: what lies outside the frame is not drawn, so that it
+    // cannot cover the labels and captions around it.
+    bool insideFrame(double x, double y) const {
+        return std::fmin(s_.xMin, s_.xMax) <= x && x <= std::fmax(s_.xMin, s_.xMax) &&
+               std::fmin(s_.yMin, s_.yMax) <= y && y <= std::fmax(s_.yMin, s_.yMax);
+    }
+
+    bool clipToFrame(double &ax, double &ay, double &bx, double &by) const {
+        return clipSegment(ax, ay, bx, by, std::fmin(s_.xMin, s_.xMax), std::fmax(s_.xMin, s_.xMax),
+                           std::fmin(s_.yMin, s_.yMax), std::fmax(s_.yMin, s_.yMax));
+    }
+
     void drawCurve(int k) {
         switch (lineStyleOf(k)) {
         case 1:
             for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
-                pen_.point(store_.potential(i), store_.curves(i, k));
+                if (insideFrame(store_.potential(i), store_.curves(i, k)))
+                    pen_.point(store_.potential(i), store_.curves(i, k));
             break;
         case 2:
-            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
-                double x = store_.potential(i) - squareWidth_ / 2;
-                double y = store_.curves(i, k) - squareHeight_ / 2;
-                pen_.rectangle(x, y, x + squareWidth_, y + squareHeight_);
-            }
+            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
+                if (insideFrame(store_.potential(i), store_.curves(i, k)))
+                    drawSquare(store_.potential(i), store_.curves(i, k));
             break;
         case 3:
-            pen_.point(store_.potential(s_.firstPoint), store_.curves(s_.firstPoint, k));
-            for (int i = s_.firstPoint + 1; i <= s_.lastPoint; ++i)
-                pen_.lineTo(store_.potential(i), store_.curves(i, k));
+            drawConnected(k);
             break;
         default:
             break;
+        }
+    }
+
+    void drawSquare(double centreX, double centreY) {
+        double x = centreX - squareWidth_ / 2;
+        double y = centreY - squareHeight_ / 2;
+        pen_.rectangle(x, y, x + squareWidth_, y + squareHeight_);
+    }
+
+    // A point at the first point of the range, then a segment to each next point, each cut
+    // to the frame; a segment that re-enters the frame starts afresh where it enters.
+    void drawConnected(int k) {
+        double x0 = store_.potential(s_.firstPoint), y0 = store_.curves(s_.firstPoint, k);
+        bool penAtPoint = insideFrame(x0, y0);
+        if (penAtPoint)
+            pen_.point(x0, y0);
+        for (int i = s_.firstPoint + 1; i <= s_.lastPoint; ++i) {
+            double x1 = store_.potential(i), y1 = store_.curves(i, k);
+            double ax = x0, ay = y0, bx = x1, by = y1;
+            bool shown = clipToFrame(ax, ay, bx, by);
+            if (shown) {
+                if (!penAtPoint || ax != x0 || ay != y0)
+                    pen_.point(ax, ay);
+                pen_.lineTo(bx, by);
+            }
+            penAtPoint = shown && bx == x1 && by == y1;
+            x0 = x1;
+            y0 = y1;
         }
     }
 
@@ -257,19 +337,77 @@ private:
         pen_.setColor(kDarkRed);
         pen_.setDashed(true);
         double right = gridSpacing(s_.xMax, 10 * s_.xMax);
-        for (int j = 0; j * right < s_.xMax; ++j)
+        for (int j = 0; j * right < s_.xMax; ++j) {
             pen_.line(j * right, s_.yMin, j * right, s_.yMax);
+            labelVerticalLine(j, right, s_.xMax);
+        }
         double left = gridSpacing(s_.xMin, 10 * s_.xMin);
-        for (int j = 0; - j * left > s_.xMin; ++j)
+        for (int j = 0; - j * left > s_.xMin; ++j) {
             pen_.line(-j * left, s_.yMin, -j * left, s_.yMax);
+            labelVerticalLine(-j, left, s_.xMin);
+        }
         double below = gridSpacing(s_.yMin, s_.yMin / decade_);
-        for (int j = 0; - j * below > s_.yMin; ++j)
+        for (int j = 0; - j * below > s_.yMin; ++j) {
             pen_.line(s_.xMin, -j * below, s_.xMax, -j * below);
+            labelHorizontalLine(-j, below, s_.yMin);
+        }
         double above = gridSpacing(s_.yMax, s_.yMax / decade_);
-        for (int j = 0; j * above < s_.yMax; ++j)
+        for (int j = 0; j * above < s_.yMax; ++j) {
             pen_.line(s_.xMin, j * above, s_.xMax, j * above);
+            labelHorizontalLine(j, above, s_.yMax);
+        }
         pen_.setDashed(false);
         pen_.setColor(kForegroundColor);
+    }
+
+    // Which lines of a grid side carry their value: all while at most a handful fit between
+    // zero and the limit, else every n-th, so that the labels never run into each other.
+    // Zero is labelled with the axes already.
+    static bool labelled(int j, double spacing, double limit) {
+        int every =
+            static_cast<int>(std::ceil(std::fabs(limit / spacing) / kMostGridLabelsPerSide));
+        return j != 0 && j % std::max(every, 1) == 0;
+    }
+
+    // The value of a vertical grid line, in the row of the x labels.
+    void labelVerticalLine(int j, double spacing, double limit) {
+        if (labelled(j, spacing, limit))
+            pen_.text(j * std::fabs(spacing), xLabelTop(), plainNumber(j * std::fabs(spacing)));
+    }
+
+    // The value of a horizontal grid line, at the left edge with the other y labels.
+    void labelHorizontalLine(int j, double spacing, double limit) {
+        if (labelled(j, spacing, limit))
+            pen_.text(xAt(0), j * std::fabs(spacing),
+                      formatNumber(j * std::fabs(spacing), "0.#E-0"));
+    }
+
+    // Overlapped curves: along the top edge, each curve's number beside a sample of its style.
+    void drawLegend() {
+        constexpr double kFirst = 0.6, kWidth = 0.08; // [fraction of the visible width]
+        for (int k = 1; k <= s_.curveCount; ++k) {
+            double at = kFirst + (k - 1) * kWidth;
+            pen_.text(xAt(at), yAt(0), std::to_string(k));
+            drawStyleSample(lineStyleOf(k), xAt(at + 0.02), xAt(at + 0.065), yAt(0.025));
+        }
+    }
+
+    void drawStyleSample(int style, double from, double to, double y) {
+        switch (style) {
+        case 1:
+            for (int i = 0; i <= 4; ++i)
+                pen_.point(from + i * (to - from) / 4, y);
+            break;
+        case 2:
+            for (int i = 0; i <= 2; ++i)
+                drawSquare(from + i * (to - from) / 2, y);
+            break;
+        case 3:
+            pen_.line(from, y, to, y);
+            break;
+        default:
+            break;
+        }
     }
 
     Application &app_;
@@ -281,11 +419,12 @@ private:
     double decade_ = 1;
     double squareWidth_ = 0;
     double squareHeight_ = 0;
+    double margin_ = 1;
     double left_ = 0;
+    double scaledLeft_ = 0;
+    double scaledRight_ = 1;
     double top_ = 0;
     double bottom_ = 0;
-    double xLabelTop_ = 0;   // the top of the x labels, below the frame
-    double xCaptionTop_ = 0; // the top of the x caption "E /V"
 };
 
 } // namespace

@@ -3,9 +3,31 @@
 #include "shell/Application.h"
 #include "shell/NumberText.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace kemvo {
+namespace {
+
+// A limit as the box shows it: six significant digits, so that 4.0000000000000001e-6
+// reads 4E-6.
+std::string limitText(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    return generalNumber(std::strtod(buffer, nullptr));
+}
+
+// Fixed limits start from the range the plot shows, once it has drawn one.
+void startFromRange(TextBox &minText, TextBox &maxText, double min, double max) {
+    if (min < max && std::isfinite(min) && std::isfinite(max)) {
+        minText.setText(limitText(min));
+        maxText.setText(limitText(max));
+    }
+}
+
+} // namespace
 
 FormOption::FormOption(Application &app)
     : Form("formOption", "Option"), CheckGrid(add<CheckBox>("CheckGrid", -1, "Grid", 0)),
@@ -68,6 +90,8 @@ void FormOption::OK_Click() {
 
 void FormOption::Xauto_Click() {
     bool shown = !Xauto.checked();
+    if (shown)
+        startFromRange(XminText, XmaxText, app_.state().xMin, app_.state().xMax);
     for (Control *control :
          std::initializer_list<Control *>{&Label2, &XminText, &Label3, &XmaxText})
         control->setVisible(shown);
@@ -75,6 +99,8 @@ void FormOption::Xauto_Click() {
 
 void FormOption::Yauto_Click() {
     bool shown = !Yauto.checked();
+    if (shown)
+        startFromRange(YminText, YmaxText, app_.state().yMin, app_.state().yMax);
     for (Control *control :
          std::initializer_list<Control *>{&Label4, &YminText, &Label5, &YmaxText})
         control->setVisible(shown);

@@ -45,6 +45,8 @@ public:
     Button &OK;
 
     void OK_Click();
+    // Show the limit boxes of the axis while its auto box is cleared; boxes just shown start
+    // from the limits of the last drawing.
     void Xauto_Click();
     void Yauto_Click();
 

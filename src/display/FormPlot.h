@@ -3,8 +3,8 @@
 // A view (or kemvo-cli) lends it a real canvas; until then it draws on a recording canvas,
 // so that the drawing runs the same without a display.
 
-#include "shell/Canvas.h"
 #include "display/RecordingCanvas.h"
+#include "shell/Canvas.h"
 #include "shell/controls/Form.h"
 
 namespace kemvo {
@@ -16,6 +16,8 @@ public:
     Canvas &picture() { return lent_ != nullptr ? *lent_ : static_cast<Canvas &>(headless_); }
     // Draws from now on onto `canvas` (owned by the caller); nullptr returns to the headless one.
     void setPicture(Canvas *canvas) { lent_ = canvas; }
+    // The canvas lent by a view, or nullptr while the plot draws on its own.
+    Canvas *lentPicture() const { return lent_; }
 
     // True while DrawPlot runs, so that a resize it causes does not start a second drawing.
     bool drawing() const { return drawing_; }

@@ -131,6 +131,7 @@ FormExpr::FormExpr(Application &app)
         keqValue[r] = 1e3;
     FramePre.setVisible(false);
     connectHandlers();
+    describeBoxes();
 }
 
 template <typename T> T &FormExpr::in(Frame &frame, T &control) {
@@ -302,6 +303,7 @@ void FormExpr::Form_Activate() {
     applyChargeRows();
     applyChemicalRows();
     setStepCaptions();
+    describeBoxes();
 }
 
 void FormExpr::optElectrode_Click(int index) {
@@ -533,6 +535,12 @@ void FormExpr::preconcentrationClick(bool reportFailure) {
 }
 
 void FormExpr::CheckFitted_Click(int index) {
+    if (CheckFitted(index).checked())
+        proposeFitRange(index);
+    showFitRange(index);
+}
+
+void FormExpr::showFitRange(int index) {
     bool shown = CheckFitted(index).checked() && CheckFitted(index).visible();
     TextCmin(index).setVisible(shown);
     TextCmax(index).setVisible(shown);
@@ -540,7 +548,48 @@ void FormExpr::CheckFitted_Click(int index) {
 
 void FormExpr::showFitEntry(int index, bool rowShown) {
     CheckFitted(index).setVisible(rowShown);
-    CheckFitted_Click(index);
+    showFitRange(index);
+}
+
+TextBox &FormExpr::fittedBox(int index) {
+    if (index <= fitConcentration(4))
+        return C(index);
+    if (index <= fitKs(3))
+        return ks(index - fitKs(1) + 1);
+    if (index <= fitAlpha(3))
+        return alph(index - fitAlpha(1) + 1);
+    if (index <= fitE0(3))
+        return Eze(index - fitE0(1) + 1);
+    if (index <= fitKf(3))
+        return kf(index - fitKf(1) + 1);
+    if (index <= fitKb(3))
+        return kb(index - fitKb(1) + 1);
+    return index == fitCdl() ? Cdl : Ru;
+}
+
+// A fit starts from the typed value and stays inside its range, so a range that misses the
+// value would clamp the start. Concentrations and rate constants get two decades either side,
+// a standard potential 0.2 V either side; a transfer coefficient, the capacitance and the
+// resistance keep their ranges.
+void FormExpr::proposeFitRange(int index) {
+    bool potential = index >= fitE0(1) && index <= fitE0(3);
+    bool alpha = index >= fitAlpha(1) && index <= fitAlpha(3);
+    if (alpha || index > fitKb(3))
+        return;
+    attempt([&] {
+        double value = numberIn(fittedBox(index).text());
+        double low = numberIn(TextCmin(index).text());
+        double high = numberIn(TextCmax(index).text());
+        if (value >= low && value <= high)
+            return;
+        if (potential) {
+            TextCmin(index).setText(boxNumber(value - 0.2));
+            TextCmax(index).setText(boxNumber(value + 0.2));
+        } else if (value > 0) {
+            TextCmin(index).setText(boxNumber(value / 100));
+            TextCmax(index).setText(boxNumber(value * 100));
+        }
+    });
 }
 
 void FormExpr::Estep_Change() {

@@ -64,17 +64,28 @@ public:
     void C_Change(int index);
     void LabelKeq_Change(int) { recomputeAllConcentrations(); }
     void Estart_Change() { recomputeAllConcentrations(); }
-    void pl_Change(int) { recomputeAllConcentrations(); }
+    void pl_Change(int) {
+        recomputeAllConcentrations();
+        describeBoxes();
+    }
     void CheckPreEqu_Click() { recomputeAllConcentrations(); }
     void Eze_Change(int) { C_Change(1); }
     void NEL_Change(int) { C_Change(1); }
     void CheckPreCon_Click() { preconcentrationClick(true); }
+    // Shows the range boxes of a ticked fit entry; a tick on a value outside its range first
+    // proposes a range around the value.
     void CheckFitted_Click(int index);
     // td = |Estep| / |V|; tp = 0.5 / f.
     void Estep_Change();
     void V_Change() { Estep_Change(); }
     void TextF_Change();
     void OK_Click();
+
+    // While the window is shown, a new choice of technique or mechanism shows its rows at once.
+    void followChoices();
+    // Tool tips with the meaning and unit of every box; kf and kb in s^-1 or M^-1 s^-1 by the
+    // order of their step, Ru saying when it is not offered.
+    void describeBoxes();
 
     // Frames.
     Frame &Frame4; // "Species"
@@ -228,6 +239,9 @@ private:
     void preEquilibrate();
     void preconcentrate();
     void showFitEntry(int index, bool rowShown);
+    void showFitRange(int index);
+    void proposeFitRange(int index);
+    TextBox &fittedBox(int index);
     void applyTechniqueRows();
     void applySpeciesRows();
     void applyChargeRows();

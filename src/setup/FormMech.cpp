@@ -1,7 +1,9 @@
 #include "setup/FormMech.h"
 
 #include "setup/Catalogue.h"
+#include "setup/FormExpr.h"
 #include "setup/ParameterIntake.h"
+#include "shell/Application.h"
 
 namespace kemvo {
 
@@ -16,12 +18,15 @@ FormMech::FormMech(Application &app)
         mechanisms_.add(option);
     }
     mech(1).select();
+    for (int code = 1; code <= kMechanismCount; ++code)
+        mech(code).onClick = [this] { app_.form<FormExpr>().followChoices(); };
     Command1.onClick = [this] { Command1_Click(); };
 }
 
 void FormMech::Command1_Click() {
     ReadChoices(app_);
     hide();
+    app_.form<FormExpr>().followChoices();
 }
 
 } // namespace kemvo

@@ -18,6 +18,8 @@ FormTech::FormTech(Application &app)
         techniques_.add(option);
     }
     optTech(1).select();
+    for (int code = 1; code <= kTechniqueCount; ++code)
+        optTech(code).onClick = [this] { app_.form<FormExpr>().followChoices(); };
     CmdOK.onClick = [this] { CmdOK_Click(); };
     CheckDigital.onClick = [this] { CheckDigital_Click(); };
 }
@@ -33,22 +35,31 @@ void FormTech::TechValue() {
 void FormTech::CmdOK_Click() {
     TechValue();
     hide();
+    app_.form<FormExpr>().followChoices();
 }
 
 void FormTech::CheckDigital_Click() {
     bool digital = CheckDigital.checked();
     app_.state().digital = digital ? 1 : 0;
 
+    // A disabled option says in its tool tip why it is not offered.
     FormMech &mechanisms = app_.form<FormMech>();
     for (int code = 2; code <= kMechanismCount; ++code) {
         const MechanismEntry *entry = findMechanism(code);
-        mechanisms.mech(code).setEnabled(digital || entry->analytical);
+        bool offered = digital || entry->analytical;
+        std::string className(entry->className);
+        std::string reason = "needs the digital simulation";
+        mechanisms.mech(code).setToolTip(offered             ? className
+                                         : className.empty() ? reason
+                                                             : className + ": " + reason);
+        mechanisms.mech(code).setEnabled(offered);
     }
     CheckFine.setEnabled(digital);
     FormExpr &parameters = app_.form<FormExpr>();
     parameters.Ru.setEnabled(digital);
     parameters.optElectrode(static_cast<int>(Electrode::ThinFilm)).setEnabled(!digital);
     parameters.optElectrode(static_cast<int>(Electrode::RotatingDisk)).setEnabled(!digital);
+    parameters.describeBoxes();
 }
 
 } // namespace kemvo

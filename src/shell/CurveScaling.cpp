@@ -34,8 +34,9 @@ std::string collapseIn(const std::vector<double> &before, const std::vector<doub
     return "";
 }
 
+// Scales the values and returns true, or shows why it cannot and changes nothing.
 template <typename Read, typename Write>
-void scaleValues(Application &app, const char *prefix, double factor, bool isAxis, Read read,
+bool scaleValues(Application &app, const char *prefix, double factor, bool isAxis, Read read,
                  Write write) {
     std::vector<double> before;
     for (int i = 1, last = lastScaledPoint(app.state()); i <= last; ++i)
@@ -48,29 +49,36 @@ void scaleValues(Application &app, const char *prefix, double factor, bool isAxi
         refusal = collapseIn(before, after);
     if (!refusal.empty()) {
         app.showMessage(std::string(prefix) + refusal + "; nothing was changed");
-        return;
+        return false;
     }
     for (std::size_t i = 0; i < after.size(); ++i)
         write(static_cast<int>(i) + 1, after[i]);
-    app.refreshPlot();
+    return true;
 }
 
 } // namespace
 
 void scalePotential(Application &app, double factor) {
     CurveStore &store = app.store();
-    scaleValues(
-        app, "X Data Error: ", factor, true, [&store](int i) { return store.potential(i); },
-        [&store](int i, double value) { store.potential(i) = value; });
+    if (!scaleValues(
+            app, "X Data Error: ", factor, true, [&store](int i) { return store.potential(i); },
+            [&store](int i, double value) { store.potential(i) = value; }))
+        return;
+    app.state().potentialFactor *= factor;
+    app.refreshPlot();
 }
 
 void scaleCurrentCurve(Application &app, double factor) {
     CurveStore &store = app.store();
     int curve = app.state().currentCurve;
-    scaleValues(
-        app, "Y Data Error: ", factor, false,
-        [&store, curve](int i) { return store.curves(i, curve); },
-        [&store, curve](int i, double value) { store.curves(i, curve) = value; });
+    if (!scaleValues(
+            app, "Y Data Error: ", factor, false,
+            [&store, curve](int i) { return store.curves(i, curve); },
+            [&store, curve](int i, double value) { store.curves(i, curve) = value; }))
+        return;
+    if (curve >= 0 && curve < static_cast<int>(app.state().curveHistory.size()))
+        app.state().curveHistory[static_cast<std::size_t>(curve)].factor *= factor;
+    app.refreshPlot();
 }
 
 } // namespace kemvo

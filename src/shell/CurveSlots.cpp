@@ -11,6 +11,9 @@ void allocateCurveSlot(ExperimentState &state, bool overlapTicked) {
     state.curveCount = slot;
     state.currentCurve = slot;
     state.simSlot = slot;
+    // The new curve holds the quantity as it comes, against potentials as written.
+    state.curveHistory[static_cast<std::size_t>(slot)] = {};
+    state.potentialFactor = 1;
 }
 
 } // namespace kemvo

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace kemvo {
 
@@ -12,6 +13,17 @@ using Int16 = std::int16_t;
 
 // Per-reaction (1..3) and per-species (1..4) tables; indices 0 and 5 are not used.
 using StepTable = std::array<double, 6>;
+
+// A transform of a curve with respect to the potential, as the Analysis menu applies it.
+enum class CurveOperation : std::int8_t { Derivative, Integral, SemiDerivative, SemiIntegral };
+
+// What a curve holds beyond the quantity chosen for the y axis: the transforms applied to it
+// in order and the product of the factors it was scaled by. Empty for a curve as simulated
+// or imported; the plot's y caption follows it.
+struct CurveHistory {
+    std::vector<CurveOperation> operations;
+    double factor = 1;
+};
 
 struct ExperimentState {
     // Codes and counts of the experiment's kind.
@@ -84,6 +96,11 @@ struct ExperimentState {
     std::array<Int16, 6> lineStyle{}; // per curve 1..5: 1 dots, 2 squares, 3 line
     bool gridOn = false;
     bool overlapMode = false;
+
+    // Axis captions: what each curve 1..5 holds, and the product of the factors the
+    // potentials were scaled by since a simulation or an import wrote them.
+    std::array<CurveHistory, 6> curveHistory{};
+    double potentialFactor = 1;
 };
 
 } // namespace kemvo

@@ -45,7 +45,13 @@ double SystemClock::secondsSinceMidnight() {
 }
 
 HeadlessPlatform::HeadlessPlatform()
-    : platform_(std::make_unique<Platform>(Platform{messages, files, clipboard, printer, clock,
-                                                    progress, [this] { quitRequested = true; }})) {}
+    : platform_(std::make_unique<Platform>(Platform{messages,
+                                                    files,
+                                                    clipboard,
+                                                    printer,
+                                                    clock,
+                                                    progress,
+                                                    [this] { quitRequested = true; },
+                                                    {}})) {}
 
 } // namespace kemvo

@@ -13,6 +13,7 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(file, "mnuBar2", "-");
     entry(file, "mnuCopyto", "&Copy to Clipboard");
     entry(file, "mnuPrint", "&Print");
+    entry(file, "mnuExportPlot", "Export P&lot...");
     entry(file, "mnuBar3", "-");
     entry(file, "mnuExit", "E&xit");
 

@@ -1,7 +1,7 @@
 #pragma once
 // The services of the platform that the core calls: message boxes, file dialogs, the
-// clipboard, the printer, the clock and the progress of long commands. The workbench supplies Qt implementations,
-// kemvo-cli and the tests headless ones.
+// clipboard, the printer, the clock and the progress of long commands. The workbench supplies Qt
+// implementations, kemvo-cli and the tests headless ones.
 
 #include "shell/Progress.h"
 
@@ -57,6 +57,11 @@ struct Platform {
     Clock &clock;
     Progress &progress;
     std::function<void()> quit; // ends the application at once
+    // Writes a picture file in the format its suffix names (".png", ".svg", ".pdf"): `paint`
+    // draws the picture on the canvas of the file. Raises RuntimeError when the file cannot
+    // be written. Left empty where no picture files can be made.
+    std::function<void(const std::string &fileName, const std::function<void(Canvas &)> &paint)>
+        writePicture;
 };
 
 } // namespace kemvo

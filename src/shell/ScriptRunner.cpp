@@ -13,7 +13,7 @@ namespace kemvo {
 namespace {
 
 // Menu entries whose command opens a file dialog; their value answers it.
-const std::set<std::string> kFileMenus = {"mnuSave", "mnuImport", "mnuExport"};
+const std::set<std::string> kFileMenus = {"mnuSave", "mnuImport", "mnuExport", "mnuExportPlot"};
 
 std::string kindName(ControlKind kind) {
     switch (kind) {
@@ -248,10 +248,11 @@ std::string ScriptRunner::help() const {
             "  NAME=VALUE   type a text, set a check box (0/1), select an option (=1),\n"
             "               choose a combo entry or a list entry (its text or number),\n"
             "               or answer a menu's file dialog\n"
-            "               (mnuSave=FILE, mnuImport=FILE, mnuExport=FILE)\n"
+            "               (mnuSave=FILE, mnuImport=FILE, mnuExport=FILE,\n"
+            "               mnuExportPlot=FILE.png|.svg|.pdf)\n"
             "  NAME         click a menu entry, button, option button or check box\n"
             "  show=NAME    print NAME=VALUE of a control or of state.FIELD\n"
-            "  plot=FILE    write the plot picture (.png or .svg)\n"
+            "  plot=FILE    write the plot picture (.png, .svg or .pdf)\n"
             "NAME may carry its window (FormExpr.OK) and an array index (ks(1)).\n"
             "A step outside a modal window (FormImport) cancels it, as does the end.\n"
             "Exit status: 0, 1 when a message box was shown, 2 when a step was refused.\n\n"

@@ -24,6 +24,12 @@ double cellLengthOf(Application &app) {
     }
 }
 
+// The column now holds the quantity as derived: no transform or scaling is left in it.
+void forgetHistory(ExperimentState &state, int curve) {
+    if (curve >= 0 && curve < static_cast<int>(state.curveHistory.size()))
+        state.curveHistory[static_cast<std::size_t>(curve)] = {};
+}
+
 } // namespace
 
 std::string displayedQuantityChoice(Application &app) {
@@ -36,6 +42,8 @@ bool needsCellLength(const std::string &choice) {
 
 void DeriveDisplayedQuantity(ExperimentState &state, CurveStore &store, const std::string &choice,
                              double cellLength) {
+    if (choice == kShowCurrent || needsCellLength(choice))
+        forgetHistory(state, state.currentCurve);
     if (choice == kShowCurrent) {
         state.curveCount = state.simSlot;
         for (int i = state.firstPoint; i <= state.lastPoint; ++i)
@@ -54,6 +62,8 @@ void DeriveDisplayedQuantity(ExperimentState &state, CurveStore &store, const st
                 checkedFinite(conductivityAt(state, store, i) * areaOverLength);
     } else if (choice == kShowSurfaceConcentration) {
         state.curveCount = state.speciesCount;
+        for (int j = 1; j <= state.speciesCount; ++j)
+            forgetHistory(state, j);
         for (int j = 1; j <= state.speciesCount; ++j)
             for (int i = state.firstPoint; i <= state.lastPoint; ++i)
                 store.curves(i, j) = store.surfaceConc(i, j);

@@ -1,4 +1,5 @@
-// kemvo-cli's plot=FILE: the plot window's picture written as PNG or SVG without a display.
+// kemvo-cli's plot=FILE and Export Plot: the plot's picture written as PNG, SVG or PDF without
+// a display.
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,20 @@ TEST_F(PlotFile, SvgCarriesTheTexts) {
     EXPECT_NE(text.find("I /A"), std::string::npos);
 }
 
+// File > Export Plot: the format follows the suffix, a name without one becomes a PNG; the
+// PDF is one page of the plot's size, 900 x 600 points.
+TEST_F(PlotFile, ExportPlotWritesPngSvgAndPdf) {
+    fs::path pdf = dir / "plot.pdf", svg = dir / "plot.svg", bare = dir / "plot";
+    Result result = runCli("mnuSimulate mnuExportPlot=" + pdf.string() +
+                           " mnuExportPlot=" + svg.string() + " mnuExportPlot=" + bare.string());
+    ASSERT_EQ(result.status, 0) << result.out;
+    std::string page = contents(pdf);
+    EXPECT_EQ(page.substr(0, 5), "%PDF-");
+    EXPECT_NE(page.find("/MediaBox [0 0 900"), std::string::npos);
+    EXPECT_NE(contents(svg).find("I /A"), std::string::npos);
+    EXPECT_EQ(contents(dir / "plot.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
 TEST_F(PlotFile, UnwritableFileIsReported) {
     fs::path missing = dir / "no-such-folder" / "plot.png";
     Result result = runCli("plot=" + missing.string());
@@ -101,7 +116,7 @@ TEST_F(PlotFile, RefusedNamesKeepTheirFiles) {
         std::ofstream(file) << "the chemist's notes\n";
     fs::permissions(kept, fs::perms::owner_read);
     for (const auto &[file, reason] :
-         {std::pair{notes, "a picture is written only as .png or .svg"},
+         {std::pair{notes, "a picture is written only as .png, .svg or .pdf"},
           std::pair{kept, "the file is read-only"}}) {
         Result result = runCli("plot=" + file.string());
         EXPECT_EQ(result.status, 1);

@@ -7,6 +7,8 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <QSvgGenerator>
 
 namespace kemvo::qt {
@@ -29,6 +31,26 @@ private:
     QSvgGenerator generator_;
 };
 
+// One page exactly the picture's size, one logical pixel to the point.
+class PdfCanvas : public QtCanvas {
+public:
+    PdfCanvas(QIODevice *device, QSize size) : QtCanvas(Qt::white, Qt::black), writer_(device) {
+        writer_.setResolution(72);
+        writer_.setPageSize(
+            QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer_.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer_.setTitle("Plot");
+        writer_.setCreator("Kemvo");
+        attach(&writer_, size);
+    }
+    ~PdfCanvas() override { finish(); }
+    PdfCanvas(const PdfCanvas &) = delete;
+    PdfCanvas &operator=(const PdfCanvas &) = delete;
+
+private:
+    QPdfWriter writer_;
+};
+
 RuntimeError cannotWrite(const std::string &fileName, const std::string &reason) {
     return RuntimeError("Cannot write " + fileName + ": " + reason);
 }
@@ -39,6 +61,18 @@ QByteArray svgOf(const RecordingCanvas &picture, QSize size) {
     buffer.open(QIODevice::WriteOnly);
     {
         SvgCanvas canvas(&buffer, size);
+        canvas.clear();
+        picture.replay(canvas);
+    }
+    return bytes;
+}
+
+QByteArray pdfOf(const RecordingCanvas &picture, QSize size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        PdfCanvas canvas(&buffer, size);
         canvas.clear();
         picture.replay(canvas);
     }
@@ -59,9 +93,11 @@ QByteArray pngOf(const RecordingCanvas &picture, QSize size) {
 
 void writePicture(const RecordingCanvas &picture, const std::string &fileName, QSize size) {
     const QString suffix = QFileInfo(toQt(fileName)).suffix().toLower();
-    if (suffix != "svg" && suffix != "png")
-        throw cannotWrite(fileName, "a picture is written only as .png or .svg");
-    QByteArray bytes = suffix == "svg" ? svgOf(picture, size) : pngOf(picture, size);
+    if (suffix != "svg" && suffix != "png" && suffix != "pdf")
+        throw cannotWrite(fileName, "a picture is written only as .png, .svg or .pdf");
+    QByteArray bytes = suffix == "svg"   ? svgOf(picture, size)
+                       : suffix == "pdf" ? pdfOf(picture, size)
+                                         : pngOf(picture, size);
     if (bytes.isEmpty())
         throw cannotWrite(fileName, "the picture could not be painted");
     try {
@@ -69,6 +105,12 @@ void writePicture(const RecordingCanvas &picture, const std::string &fileName, Q
     } catch (const RuntimeError &error) {
         throw cannotWrite(fileName, error.what());
     }
+}
+
+void writePictureFile(const std::string &fileName, const std::function<void(Canvas &)> &paint) {
+    RecordingCanvas picture;
+    paint(picture);
+    writePicture(picture, fileName, kPictureFileSize);
 }
 
 } // namespace kemvo::qt

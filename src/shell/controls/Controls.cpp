@@ -18,6 +18,13 @@ void Control::setVisible(bool visible) {
     notify();
 }
 
+void Control::setToolTip(std::string tip) {
+    if (toolTip_ == tip)
+        return;
+    toolTip_ = std::move(tip);
+    notify();
+}
+
 void Control::setEnabled(bool enabled) {
     if (enabled_ == enabled)
         return;

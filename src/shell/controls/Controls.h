@@ -44,7 +44,7 @@ public:
     bool reachable() const;
 
     const std::string &toolTip() const { return toolTip_; }
-    void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
+    void setToolTip(std::string tip);
 
     Control *container() const { return container_; }
     void setContainer(Control *frame) { container_ = frame; }

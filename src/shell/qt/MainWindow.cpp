@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace kemvo::qt {
 namespace {
@@ -94,6 +95,34 @@ void fitOnScreen(QWidget *window, QSize wanted) {
     }
 }
 
+// A new child window goes where it covers no other shown one: at the top left, beside or
+// below another, shrunk to the room there if need be but not below a readable size; where
+// there is no such place, where the area cascades it.
+void placeChild(QMdiArea *mdi, QMdiSubWindow *child) {
+    const QSize smallest(320, 160);
+    QRect area = mdi->viewport()->rect();
+    QSize wanted = child->sizeHint().boundedTo(area.size());
+    std::vector<QRect> taken;
+    std::vector<QPoint> candidates{area.topLeft()};
+    for (QMdiSubWindow *other : mdi->subWindowList())
+        if (other != child && other->isVisible() && !other->isMinimized()) {
+            taken.push_back(other->geometry());
+            candidates.push_back(other->geometry().topRight() + QPoint(1, 0));
+            candidates.push_back(other->geometry().bottomLeft() + QPoint(0, 1));
+        }
+    for (QPoint at : candidates) {
+        QSize room(area.right() - at.x() + 1, area.bottom() - at.y() + 1);
+        QRect placed(at, wanted.boundedTo(room));
+        bool free = std::none_of(taken.begin(), taken.end(),
+                                 [&](const QRect &other) { return other.intersects(placed); });
+        if (free && placed.width() >= smallest.width() && placed.height() >= smallest.height()) {
+            child->setGeometry(placed);
+            return;
+        }
+    }
+    child->resize(wanted);
+}
+
 } // namespace
 
 MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
@@ -103,6 +132,8 @@ MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
     mdi_->setBackground(QColor(128, 128, 128));
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A maximised plot stays maximised; a report shown beside it comes up as a window.
+    mdi_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     buildMenuBar();
     addWindowMenu();
     for (Form *form : app.forms())
@@ -207,8 +238,12 @@ void MainWindow::showView(Form &form) {
     if (frame == nullptr)
         return;
     showing_ = true;
-    if (first)
-        fitOnScreen(frame, frame->sizeHint());
+    if (first) {
+        if (auto *child = qobject_cast<QMdiSubWindow *>(frame))
+            placeChild(mdi_, child);
+        else
+            fitOnScreen(frame, frame->sizeHint());
+    }
     frame->show();
     frame->raise();
     if (auto *sub = qobject_cast<QMdiSubWindow *>(frame))

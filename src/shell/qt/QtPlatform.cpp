@@ -104,9 +104,14 @@ struct QtPlatform::Services {
 // tool windows refuse: they only hide.)
 QtPlatform::QtPlatform()
     : services_(std::make_unique<Services>()),
-      platform_(std::make_unique<Platform>(
-          Platform{services_->messages, services_->files, services_->clipboard, services_->printer,
-                   services_->clock, services_->progress, [] { QApplication::exit(0); }})) {}
+      platform_(std::make_unique<Platform>(Platform{services_->messages,
+                                                    services_->files,
+                                                    services_->clipboard,
+                                                    services_->printer,
+                                                    services_->clock,
+                                                    services_->progress,
+                                                    [] { QApplication::exit(0); },
+                                                    {}})) {}
 
 QtPlatform::~QtPlatform() = default;
 

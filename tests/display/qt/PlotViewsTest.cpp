@@ -2,13 +2,13 @@
 // reads what was typed and clicked, hides and redraws, the auto boxes show and hide their
 // limits, Clear, Copy and Exit act as a user expects.
 
+#include "app/Workbench.h"
+#include "app/qt/AllViews.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "display/qt/PlotView.h"
-#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
-#include "app/qt/AllViews.h"
 #include "shell/qt/MainWindow.h"
 #include "shell/qt/QtPlatform.h"
 
@@ -137,6 +137,42 @@ private slots:
         expectShownOnly(limits);
         clickBox(options->findChild<QCheckBox *>(box));
         expectShownOnly({});
+    }
+
+    // A 100 x 100 picture with x from 0 to 10 and y from 0 (bottom) to 10 (top): a point lands
+    // on the pixel its coordinates name, with y growing upwards; a segment from far outside
+    // is cut to the surface; a text at the right edge moves back in.
+    void canvasMapsUserCoordinatesToPixels() {
+        qt::ImageCanvas canvas(QSize(100, 100));
+        canvas.scale(0, 10, 10, 0);
+        canvas.point(2.5, 7.5);         // pixel (25, 25): upper left
+        canvas.line(-1e6, 5, 1e6, 5);   // row 50, across the whole width
+        canvas.line(-1e6, 20, 1e6, 20); // above the top: nothing
+        QImage image = canvas.image();
+        const QRgb background = qRgb(255, 255, 255);
+        auto marked = [&](int x0, int y0, int r) {
+            int count = 0;
+            for (int y = y0 - r; y <= y0 + r; ++y)
+                for (int x = x0 - r; x <= x0 + r; ++x)
+                    count += image.pixel(x, y) != background ? 1 : 0;
+            return count;
+        };
+        QVERIFY(marked(25, 25, 1) > 0);
+        QCOMPARE(marked(25, 75, 3), 0); // not flipped onto the lower half
+        for (int x : {1, 50, 98})
+            QVERIFY2(marked(x, 50, 1) > 0, qPrintable(QString::number(x)));
+        QCOMPARE(marked(50, 10, 8), 0);
+
+        qt::ImageCanvas text(QSize(100, 100));
+        text.scale(0, 10, 10, 0);
+        text.text(9.5, 5, "WWWW"); // starts at pixel 95, far too wide to fit there
+        QImage written = text.image();
+        int leftmost = 100;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                if (written.pixel(x, y) != background)
+                    leftmost = std::min(leftmost, x);
+        QVERIFY2(leftmost < 80, qPrintable(QString::number(leftmost)));
     }
 
     // On the real platform: Copy puts the picture on the system clipboard, and Exit ends the

@@ -3,6 +3,7 @@
 #include "shell/qt/MainWindow.h"
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
+#include "display/FormPlot.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
@@ -46,9 +47,16 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("File") << "mnuFile"
-                              << QStringList{"&Save...",        "", "&Import Data...",
-                                             "&Export Data...", "", "&Copy to Clipboard",
-                                             "&Print",          "", "E&xit"};
+                              << QStringList{"&Save...",
+                                             "",
+                                             "&Import Data...",
+                                             "&Export Data...",
+                                             "",
+                                             "&Copy to Clipboard",
+                                             "&Print",
+                                             "Export P&lot...",
+                                             "",
+                                             "E&xit"};
         QTest::newRow("Input") << "mnuInput"
                                << QStringList{"&Techniques...", "&Mechamism...",
                                               "&Experimental..."};
@@ -122,6 +130,37 @@ private slots:
         QWidget *frame = view->window();
         QVERIFY(frame->width() <= area.width() && frame->height() <= area.height());
         QVERIFY(area.contains(frame->frameGeometry().topLeft()));
+    }
+
+    // The plot's close button hides it and Plot shows it again; Next Curve shows its line
+    // beside the plot, and over a maximised plot without maximising the report.
+    void plotHidesAndResultComesBesideIt() {
+        for (int i = 1; i <= 3; ++i) {
+            app->store().potential(i) = 0.1 * i;
+            app->store().curves(i, 1) = 1e-6 * i;
+        }
+        app->state().firstPoint = 1;
+        app->state().lastPoint = 3;
+        app->state().curveCount = 1;
+        app->state().currentCurve = 1;
+        window->findChild<QAction *>("mnuPlot")->trigger();
+        QWidget *plot = window->viewOf(app->form<FormPlot>())->parentWidget();
+        auto *plotWindow = qobject_cast<QMdiSubWindow *>(plot);
+        QVERIFY(plotWindow != nullptr && plotWindow->isVisible());
+        plotWindow->close();
+        QVERIFY(!app->form<FormPlot>().visible() && !plotWindow->isVisible());
+        window->findChild<QAction *>("mnuPlot")->trigger();
+        QVERIFY(app->form<FormPlot>().visible() && plotWindow->isVisible());
+
+        window->findChild<QAction *>("mnuNextCurve")->trigger();
+        auto *result =
+            qobject_cast<QMdiSubWindow *>(window->viewOf(app->formResult())->parentWidget());
+        QVERIFY(result != nullptr && result->isVisible());
+        QVERIFY(!result->geometry().intersects(plotWindow->geometry()));
+
+        plotWindow->showMaximized();
+        window->findChild<QAction *>("mnuNextCurve")->trigger();
+        QVERIFY(!result->isMaximized());
     }
 
     // The Window menu brings back a closed window and arranges the children.
