@@ -834,7 +834,7 @@ private:
                 record(store, p, hold(tp, ep + pulse));
                 continue;
             }
-            const Currents after = hold(tp, p <= state_.pointsPerSweep ? ep + pulse : ep - pulse);
+            const Currents after = hold(tp, ep + pulseWithScan(p));
             Currents difference{};
             for (int j = 0; j < run_.chargeSteps; ++j)
                 difference[j] = after[j] - before[j];
@@ -842,13 +842,22 @@ private:
         }
     }
 
+    // The differential pulse and the square wave's forward half-period go with the scan: with
+    // E pulse on the first and third sweeps, against it on the second, so that the return
+    // sweep's peaks mirror the forward ones.
+    double pulseWithScan(int p) const {
+        const int np = state_.pointsPerSweep;
+        const bool forward = p <= np || (p > 2 * np && p <= 3 * np);
+        return forward ? state_.pulseAmplitude : -state_.pulseAmplitude;
+    }
+
     // Technique 5, run on from point to point: the forward half-period Ep + Epulse, then the
     // reverse one Ep - Epulse, each sampled at its end; the net current is forward less reverse.
     void squareWave(CurveStore &store) {
         const double tp = state_.pulseTime;
-        const double pulse = state_.pulseAmplitude;
         for (int p = 1; p <= run_.points; ++p) {
             const double ep = store.potential(p);
+            const double pulse = pulseWithScan(p);
             const Currents forward = hold(tp, ep + pulse);
             const Currents reverse = hold(tp, ep - pulse);
             Currents net{};
