@@ -97,6 +97,19 @@ TEST(FindPeak, EdgeCasesOfThePeakTest) {
     EXPECT_EQ(small.peaks().peaks.size(), 1u);
 }
 
+TEST(FindPeak, RatioIsNicholsonsExpressionAndSeparationIsSigned) {
+    // A cathodic bump of -1 at point 50 and an anodic one of 0.8 at point 150 on a baseline of
+    // -0.1: peaks of -1.1 and 0.7, -0.1 at the switching point 100, so |ipa/ipc| =
+    // 0.7/1.1 + 0.485 x 0.1/1.1 + 0.086 = 0.76650 (Nicholson 1966); Ep2 - Ep1 = -0.1 V (point
+    // 150 lies 100 mV below point 50).
+    Synthetic cycle([](int i) { return bump(i, 50) + bump(i, 150, 0.8) - 0.1; }, 100);
+    const CurvePeaks found = cycle.peaks();
+    ASSERT_EQ(found.peaks.size(), 2u);
+    ASSERT_TRUE(found.ratio && found.separation);
+    EXPECT_NEAR(*found.ratio, 0.7 / 1.1 + 0.485 * 0.1 / 1.1 + 0.086, 1e-9);
+    EXPECT_NEAR(*found.separation, -0.1, 1e-12);
+}
+
 TEST(FindPeak, MoreThanTwentyPeaksShowsTheFirstTwenty) {
     Session session;
     ExperimentState &s = session.app.state();
