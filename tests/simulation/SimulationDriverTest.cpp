@@ -132,6 +132,8 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
     } cases[] = {{1, 0.5, false, 50, -CdlAv},
                  {1, 0.5, true, 50, CdlAv},
                  {1, 1, false, 50, -CdlAv},
+                 {1, 1, false, 121, -CdlAv}, // the switching point ends the falling sweep
+                 {1, 1, false, 122, CdlAv},
                  {1, 1, false, 200, CdlAv},
                  {1, 1, true, 50, CdlAv},
                  {1, 1, true, 200, -CdlAv},
