@@ -132,8 +132,19 @@ double strictValueOf(const std::string &text, const std::string &caption, Allowe
     return value;
 }
 
-double strictValueOf(const TextBox &box, const Label &caption, Allowed allowed) {
-    return strictValueOf(box.text(), caption.caption(), allowed);
+// The strict value of a box; its refusal carries the box, so that the window can take the
+// user back to it.
+template <typename Box>
+double strictValueOf(Box &box, const std::string &caption, Allowed allowed) {
+    try {
+        return strictValueOf(box.text(), caption, allowed);
+    } catch (const FieldError &refusal) {
+        throw FieldError(refusal, box);
+    }
+}
+
+double strictValueOf(TextBox &box, const Label &caption, Allowed allowed) {
+    return strictValueOf(box, caption.caption(), allowed);
 }
 
 // The lenient value of a box the experiment does not use: nothing is held against it, and a
@@ -147,9 +158,9 @@ double unusedValueOf(const std::string &text) {
 }
 
 // A box of a row that the experiment uses is read strictly, any other leniently.
-double rowValueOf(const std::string &text, bool inUse, const std::string &caption,
-                  Allowed allowed) {
-    return inUse ? strictValueOf(text, caption, allowed) : unusedValueOf(text);
+template <typename Box>
+double rowValueOf(Box &box, bool inUse, const std::string &caption, Allowed allowed) {
+    return inUse ? strictValueOf(box, caption, allowed) : unusedValueOf(box.text());
 }
 
 std::string speciesCaption(const FormExpr &w, const Label &column, int j) {
@@ -163,35 +174,35 @@ std::string stepCaption(const Label &column, int r, const Label &step) {
 void readSteps(FormExpr &w, ExperimentState &state) {
     for (int r = 1; r <= 3; ++r) {
         const bool charge = r <= state.chargeCount;
-        auto chargeValue = [&](const std::string &text, const Label &column, Allowed allowed) {
-            return rowValueOf(text, charge, stepCaption(column, r, w.heter(r)), allowed);
+        auto chargeValue = [&](auto &box, const Label &column, Allowed allowed) {
+            return rowValueOf(box, charge, stepCaption(column, r, w.heter(r)), allowed);
         };
-        state.alpha[r] = chargeValue(w.alph(r).text(), w.LabelAlpha, Allowed::UnitInterval);
-        state.e0[r] = chargeValue(w.Eze(r).text(), w.LabelE0, Allowed::AnyNumber);
-        state.ks[r] = chargeValue(w.ks(r).text(), w.LabelKs, Allowed::NonNegative);
-        state.electrons[r] = chargeValue(w.NEL(r).text(), w.LabelN, Allowed::OneOrMore);
+        state.alpha[r] = chargeValue(w.alph(r), w.LabelAlpha, Allowed::UnitInterval);
+        state.e0[r] = chargeValue(w.Eze(r), w.LabelE0, Allowed::AnyNumber);
+        state.ks[r] = chargeValue(w.ks(r), w.LabelKs, Allowed::NonNegative);
+        state.electrons[r] = chargeValue(w.NEL(r), w.LabelN, Allowed::OneOrMore);
 
         const bool chemical = r <= state.chemCount;
-        auto chemValue = [&](const std::string &text, const Label &column, Allowed allowed) {
-            return rowValueOf(text, chemical, stepCaption(column, r, w.homo(r)), allowed);
+        auto chemValue = [&](auto &box, const Label &column, Allowed allowed) {
+            return rowValueOf(box, chemical, stepCaption(column, r, w.homo(r)), allowed);
         };
-        state.kf[r] = chemValue(w.kf(r).text(), w.LabelKf, Allowed::NonNegative);
-        state.kb[r] = chemValue(w.kb(r).text(), w.LabelKb, Allowed::NonNegative);
+        state.kf[r] = chemValue(w.kf(r), w.LabelKf, Allowed::NonNegative);
+        state.kb[r] = chemValue(w.kb(r), w.LabelKb, Allowed::NonNegative);
         state.keq[r] = w.keqValue[r];
-        state.stoich[r] = chemValue(w.pl(r).text(), w.LabelP, Allowed::OneOrMore);
+        state.stoich[r] = chemValue(w.pl(r), w.LabelP, Allowed::OneOrMore);
     }
 }
 
 void readSpecies(FormExpr &w, ExperimentState &state) {
     for (int j = 1; j <= 4; ++j) {
         const bool used = j <= state.speciesCount;
-        auto speciesValue = [&](const std::string &text, const Label &column, Allowed allowed) {
-            return rowValueOf(text, used, speciesCaption(w, column, j), allowed);
+        auto speciesValue = [&](auto &box, const Label &column, Allowed allowed) {
+            return rowValueOf(box, used, speciesCaption(w, column, j), allowed);
         };
-        state.diffusion[j] = speciesValue(w.D(j).text(), w.LabelD, Allowed::Positive);
-        speciesValue(w.C(j).text(), w.LabelC, Allowed::NonNegative); // its Cinit is taken
+        state.diffusion[j] = speciesValue(w.D(j), w.LabelD, Allowed::Positive);
+        speciesValue(w.C(j), w.LabelC, Allowed::NonNegative); // its Cinit is taken
         state.cInit[j] = w.cInitValue[j];
-        state.speciesCond[j] = speciesValue(w.Cond(j - 1).text(), w.LabelCond, Allowed::AnyNumber);
+        state.speciesCond[j] = speciesValue(w.Cond(j - 1), w.LabelCond, Allowed::AnyNumber);
     }
 }
 
@@ -229,7 +240,7 @@ void ReadParameters(Application &app) {
     const bool lengthUsed = electrode == Electrode::Cylindrical ||
                             electrode == Electrode::Hemicylindrical ||
                             electrode == Electrode::ThinFilm;
-    auto scalar = [](const TextBox &box, const Label &caption, bool used, Allowed allowed) {
+    auto scalar = [](TextBox &box, const Label &caption, bool used, Allowed allowed) {
         return used ? strictValueOf(box, caption, allowed) : unusedValueOf(box.text());
     };
 
@@ -278,6 +289,8 @@ bool takeParameters(Application &app) {
     } catch (const FieldError &error) {
         app.state() = before;
         app.showMessage(error.what());
+        if (error.box() != nullptr)
+            error.box()->requestFocus();
         return false;
     }
 }

@@ -6,6 +6,7 @@
 // The derived initial concentrations and equilibrium constants are taken at full precision.
 
 #include "shell/RuntimeError.h"
+#include "shell/controls/Controls.h"
 
 #include <string>
 
@@ -19,10 +20,15 @@ class FieldError : public RuntimeError {
 public:
     FieldError(const std::string &field, const std::string &description)
         : RuntimeError(field + ": " + description), field_(field) {}
+    // The same refusal, now knowing the box that holds the value.
+    FieldError(const FieldError &refusal, Control &box)
+        : RuntimeError(refusal.what()), field_(refusal.field_), box_(&box) {}
     const std::string &field() const { return field_; }
+    Control *box() const { return box_; }
 
 private:
     std::string field_;
+    Control *box_ = nullptr;
 };
 
 // Technique (TechValue of FormTech), mechanism (first selected option of FormMech; the old code

@@ -155,12 +155,19 @@ TEST(Intake, EveryBoxInUseIsReadStrictly) {
         SetupBench w;
         ASSERT_TRUE(takeParameters(w.app));
         const ExperimentState before = w.state;
-        if (std::string(bad.box) == "NEL")
+        Control *box = nullptr;
+        if (std::string(bad.box) == "NEL") {
             w.expr.NEL(bad.index).setText(bad.text); // a combo box the user may type into
-        else
+            box = &w.expr.NEL(bad.index);
+        } else {
             w.app.control<TextBox>("FormExpr", bad.box, bad.index).setText(bad.text);
+            box = &w.app.control<TextBox>("FormExpr", bad.box, bad.index);
+        }
+        int focused = 0; // the refused box asks for the focus, so the user is taken back to it
+        box->focusRequested.connect([&focused] { ++focused; });
         EXPECT_FALSE(takeParameters(w.app));
         EXPECT_EQ(w.platform.messages.shown, std::vector<std::string>{bad.message});
+        EXPECT_EQ(focused, 1);
         EXPECT_EQ(w.state.eStep, before.eStep);
         EXPECT_EQ(w.state.dropTime, before.dropTime);
     }

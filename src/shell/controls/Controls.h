@@ -53,6 +53,9 @@ public:
     virtual std::string displayValue() const = 0;
 
     Signal<> changed; // any property a view shows has changed
+    // Asks the view to put the keyboard focus here (after a refused value, for instance).
+    void requestFocus() { focusRequested.send(); }
+    Signal<> focusRequested;
 
 protected:
     void notify() { changed.send(); }

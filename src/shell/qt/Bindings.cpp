@@ -44,6 +44,17 @@ void bindState(QWidget *widget, Control &control) {
         w->setEnabled(control.enabled());
         w->setToolTip(toQt(control.toolTip()));
     });
+    QPointer<QWidget> guard(widget);
+    control.focusRequested.connect([guard] {
+        if (!guard)
+            return;
+        guard->window()->show();
+        guard->window()->raise();
+        guard->window()->activateWindow();
+        guard->setFocus(Qt::OtherFocusReason);
+        if (auto *edit = qobject_cast<QLineEdit *>(guard.data()))
+            edit->selectAll();
+    });
 }
 
 void bind(QLineEdit *edit, TextBox &box, Application &app) {
