@@ -6,8 +6,8 @@
 #include "shell/Application.h"
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
-#include "simulation/DisplayedQuantity.h"
 #include "simulation/ClosedFormCatalogue.h"
+#include "simulation/DisplayedQuantity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -197,9 +197,7 @@ private:
         std::vector<double> ycalc = run.ycalc;
         if (run.x != run.bestX)
             simulate(run.bestX, ycalc);
-        const std::string quantity = app_.control<ComboBox>("formOption", "ComboY").text();
-        copySimulation(app_.state(), *workspace_.store, app_.store(),
-                       quantity == kShowSurfaceConcentration);
+        const std::string quantity = storeBestSimulation();
         app_.derivedQuantity = {};
         app_.derivedQuantity.simulated = true;
         app_.derivedQuantity.choice = quantity;
@@ -213,6 +211,26 @@ private:
         for (std::size_t m = 0; m < summary_.fitted.size(); ++m)
             form_.CheckFitted(summary_.fitIndex[m])
                 .setCaption(formatNumber(summary_.fitted[m], "0.###e-#"));
+    }
+
+    // The curve store has one potential axis: a simulation on another grid than the measured
+    // curve is stored read at the measured potentials, so that the curves stay aligned.
+    // Returns the displayed quantity.
+    std::string storeBestSimulation() {
+        const std::string quantity = app_.control<ComboBox>("formOption", "ComboY").text();
+        const bool surfaceCurves = quantity == kShowSurfaceConcentration;
+        ExperimentState &state = app_.state();
+        const MeasuredAxisMap *map = objective_->measuredAxisMap();
+        if (map == nullptr) {
+            copySimulation(state, *workspace_.store, app_.store(), surfaceCurves);
+            return quantity;
+        }
+        storeOnMeasuredAxis(state, *workspace_.store, app_.store(), *map,
+                            objective_->measuredPotentials(), surfaceCurves);
+        state.pointCount = static_cast<std::int32_t>(map->size());
+        state.firstPoint = 1;
+        state.lastPoint = state.pointCount;
+        return quantity;
     }
 
     void simulate(const std::vector<double> &x, std::vector<double> &ycalc) {

@@ -32,7 +32,8 @@ void PrepareFitCurve(ExperimentState &state, CurveStore &store);
 // values in the tick boxes' captions. The best parameters found are the result, also when the
 // user stops the fit: after the fit the state holds them and column 2 their simulation.
 // Raises FitRefusal before any simulation for a bound that is missing, not a number or above
-// the other, and when the programme does not reproduce the measured potentials; raises
+// the other, and when the programme's sweeps do not reach the measured potentials (a programme
+// on another grid is read at the measured potentials, and its simulation is stored so); raises
 // RuntimeError when the start cannot be simulated. Either failure leaves the state and the
 // curve store as they were. Returns what the report shows (empty when stopped before the start
 // was simulated).

@@ -1,11 +1,16 @@
 #include "fitting/FittingCommands.h"
 
 #include "fitting/FitDriver.h"
+#include "fitting/MeasuredAxis.h"
 #include "fitting/SimulationObjective.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
+#include "simulation/DisplayedQuantity.h"
 #include "simulation/SimulationCommands.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include <memory>
 
@@ -68,13 +73,36 @@ void showComponents(Application &app) {
     app.refreshPlot();
 }
 
+// A simulation on another grid than the measured curve is read at the measured potentials,
+// as the fit compares them, so that the curve store keeps one potential axis. Where the
+// programme's sweeps do not reach the measured potentials the simulation stays as it came.
+void alignWithMeasuredCurve(Application &app, const std::vector<double> &measured) {
+    ExperimentState &state = app.state();
+    const std::vector<double> programme =
+        potentialsOf(app.store(), std::min<int>(state.pointCount, kMaxPoints));
+    if (measured.empty() || sameAxis(measured, programme, state.eStep))
+        return;
+    auto map = MeasuredAxisMap::build(measured, programme, 0.5 * std::fabs(state.eStep));
+    if (!map)
+        return;
+    const bool surfaceCurves = app.derivedQuantity.choice == kShowSurfaceConcentration;
+    const CurveStore simulated = app.store();
+    storeOnMeasuredAxis(state, simulated, app.store(), *map, measured, surfaceCurves);
+    state.pointCount = static_cast<std::int32_t>(map->size());
+    state.firstPoint = 1;
+    state.lastPoint = state.pointCount;
+}
+
 } // namespace
 
 void mnuManualFit_Click(Application &app) {
     FitModeOn fitting(app);
     if (!prepareFit(app))
         return;
-    Simulate(app);
+    const std::vector<double> measured =
+        potentialsOf(app.store(), std::min<int>(app.state().pointCount, kMaxPoints));
+    if (Simulate(app))
+        alignWithMeasuredCurve(app, measured);
     app.refreshPlot();
 }
 

@@ -33,27 +33,39 @@ void SimulationObjective::operator()(const std::vector<double> &x, std::vector<d
     for (std::size_t m = 0; m < fitIndex_.size(); ++m)
         setFitCandidate({state, resistance}, fitIndex_[m], x[m]);
     simulateCurves(state, store, inputs_);
-    requireMeasuredProgramme();
+    if (!aligned_)
+        alignWithMeasuredCurve();
     state.firstPoint = 1;
     state.lastPoint = state.pointCount;
     DeriveDisplayedQuantity(state, store, quantity_, cellLength_);
+    const int column = state.currentCurve;
+    if (!axisMap_) {
+        for (std::size_t i = 0; i < ycalc.size(); ++i)
+            ycalc[i] = store.curves(static_cast<int>(i) + 1, column);
+        return;
+    }
     for (std::size_t i = 0; i < ycalc.size(); ++i)
-        ycalc[i] = store.curves(static_cast<int>(i) + 1, state.currentCurve);
+        ycalc[i] = axisMap_->read(i + 1, [&](int j) { return store.curves(j, column); });
 }
 
-// Point i of the simulation is compared with point i of the measured curve: they must be the
-// same potentials, to half a step.
-void SimulationObjective::requireMeasuredProgramme() const {
+// Point i of the simulation is compared with point i of the measured curve when they are the
+// same potentials, to half a step; otherwise each measured potential is read within the
+// programme sweep of the same order, which must reach it to half a step.
+void SimulationObjective::alignWithMeasuredCurve() {
     const ExperimentState &state = app_.state();
     const CurveStore &store = store_;
     const int n = static_cast<int>(measured_.size());
-    bool aligned = state.pointCount == n;
-    for (int i = 1; aligned && i <= n; ++i)
-        aligned = std::fabs(store.potential(i) - measured_[static_cast<std::size_t>(i - 1)]) <=
-                  0.5 * state.eStep;
-    if (aligned)
+    const int simulated = std::min<int>(state.pointCount, kMaxPoints);
+    const std::vector<double> programme = potentialsOf(store, simulated);
+    if (state.pointCount == n && sameAxis(measured_, programme, state.eStep)) {
+        aligned_ = true;
         return;
-    int simulated = std::min<int>(state.pointCount, kMaxPoints);
+    }
+    axisMap_ = MeasuredAxisMap::build(measured_, programme, 0.5 * std::fabs(state.eStep));
+    if (axisMap_) {
+        aligned_ = true;
+        return;
+    }
     throw FitRefusal(
         "Fit Error: the measured curve has " +
         programmeText(n, measured_.front(), measured_.back()) +

@@ -4,9 +4,11 @@
 // when the fit starts, so that an evaluation costs one simulation and nothing more.
 
 #include "fitting/FitCandidates.h"
+#include "fitting/MeasuredAxis.h"
 #include "shell/RuntimeError.h"
 #include "simulation/SimulationDriver.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,15 +33,21 @@ public:
 
     // Writes x into the candidates of the application's state, simulates into the store (as
     // fitMode makes it: column 2, no noise), and copies curves(i, currentCurve), i = 1..n,
-    // into ycalc. Raises FitRefusal when the
-    // programme gives other points than the measured curve, RuntimeError when the simulation
-    // fails.
+    // into ycalc; where the programme's points are not those of the measured curve, the
+    // simulation read at the measured potentials (MeasuredAxis.h). Raises FitRefusal when the
+    // programme's sweeps do not reach the measured potentials, RuntimeError when the
+    // simulation fails.
     void operator()(const std::vector<double> &x, std::vector<double> &ycalc);
+
+    // After an evaluation: how the simulation is read at the measured potentials, or nullptr
+    // when the programme reproduces them point for point.
+    const MeasuredAxisMap *measuredAxisMap() const { return axisMap_ ? &*axisMap_ : nullptr; }
+    const std::vector<double> &measuredPotentials() const { return measured_; }
 
     double resistance; // [ohm] the uncompensated resistance of the simulations
 
 private:
-    void requireMeasuredProgramme() const;
+    void alignWithMeasuredCurve();
     std::string programmeText(int points, double first, double last) const;
 
     Application &app_;
@@ -50,6 +58,9 @@ private:
     double cellLength_;    // [cm] for resistance and conductance
     SimulationInputs inputs_;
     bool matrixMessageShown_ = false;
+    // Found at the first evaluation: the fitted parameters never change the programme.
+    bool aligned_ = false;
+    std::optional<MeasuredAxisMap> axisMap_;
 };
 
 } // namespace kemvo

@@ -244,4 +244,41 @@ TEST_F(Cli, ImportChoosesTheCurveAtOkAndALeftWindowImportsNothing) {
                        "Impedance Spectroscopy, not a voltammogram\n");
 }
 
+// An instrument writes the vertex of a cycle once: an EC4 text file of the digital cycle
+// (ks = 0.01 cm/s, 0.1 V/s, 5 mV steps) without the programme's second vertex point imports as
+// 241 points beside the 242-point programme it sets, and the fit runs at the measured
+// potentials, from ks 30 % and E0 20 mV away.
+TEST_F(Cli, AutoFitRunsOnAnInstrumentCycleThatRecordsItsVertexOnce) {
+    const std::string csv = file("cv.csv");
+    CliRun run = cli({"CheckDigital=1", "CheckPreEqu=0", "CheckFitted(1)=0", "option10=1", "V=0.1",
+                      "ks(1)=0.01", "mnuSimulate", "mnuExport=" + csv});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream exported(csv);
+    std::ostringstream ec4;
+    ec4.precision(15);
+    ec4 << "EC4 File used by Nordic Electrochemistry Aps\nTechnique\tCyclic Voltammetry\n\n"
+           "Time (s)\tE (V)\ti (A)\n";
+    std::string line;
+    double lastPotential = NAN;
+    for (int k = 0; std::getline(exported, line);) {
+        const double potential = std::stod(line);
+        const double current = std::stod(line.substr(line.find(',') + 1));
+        if (potential == lastPotential)
+            continue; // the repeated vertex
+        lastPotential = potential;
+        ec4 << 0.05 * k++ << '\t' << potential << '\t' << current << '\n';
+    }
+    const std::string measured = withText("cv.txt", ec4.str());
+    run = cli({"CheckDigital=1", "CheckPreEqu=0", "CheckFitted(1)=0", "mnuImport=" + measured,
+               "ks(1)=0.013", "Eze(1)=0.12", "CheckFitted(5)=1", "CheckFitted(11)=1", "mnuAutoFit",
+               "show=state.pointCount", "show=state.curveCount"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("Number of data point =  241 \n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Scan = Cycle\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nConvergence flag =          -1"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nks(1)          0.0"), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.ends_with("state.pointCount=241\nstate.curveCount=2\n")) << run.out;
+}
+
 } // namespace

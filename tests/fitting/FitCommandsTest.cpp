@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -362,6 +363,68 @@ TEST(ManualFit, OverlaysOneSimulationOnTheMeasuredCurveAndSeparatesItsSteps) {
     for (int i = 1; i <= s.pointCount; ++i)
         ASSERT_EQ(c.curves(i, 3), c.curves(i, 2)); // one step: its current is the total
     EXPECT_FALSE(s.fitMode);
+}
+
+} // namespace
+} // namespace kemvo
+
+namespace kemvo {
+namespace {
+
+// An instrument records the vertex of a cycle once, where the programme of the parameters
+// window repeats it: the cycle simulated at ks = 0.01 cm/s, alpha = 0.5, E0 = 0.1 V, 0.1 V/s,
+// written as a bare file of 241 points without the second vertex point, is imported (which
+// sets the 242-point cycle) and fitted from ks 30 % and E0 20 mV away.
+TEST(AutoFit, ACycleWithoutTheRepeatedVertexIsFittedAtItsMeasuredPotentials) {
+    Bench b;
+    b.app.control<CheckBox>("FormTech", "CheckDigital").setValue(1);
+    setQuasiReversibleCouple(b);
+    b.click("mnuSimulate");
+    ASSERT_EQ(b.app.state().digital, 1);
+    const int count = b.app.state().pointCount;
+    const int vertex = count / 2; // points vertex and vertex + 1 share the far potential
+    ASSERT_EQ(b.app.store().potential(vertex), b.app.store().potential(vertex + 1));
+    const fs::path file =
+        fs::temp_directory_path() / ("kemvo-vertex-" + std::to_string(::getpid()) + ".csv");
+    {
+        std::ofstream out(file);
+        out.precision(15);
+        for (int i = 1; i <= count; ++i)
+            if (i != vertex + 1)
+                out << b.app.store().potential(i) << ", " << b.app.store().curves(i, 1) << "\n";
+    }
+    b.platform.files.answers.push_back(file.string());
+    b.click("mnuImport");
+    fs::remove(file);
+    ASSERT_EQ(b.app.state().pointCount, count - 1);
+    const double vertexCurrent = b.app.store().curves(vertex, 1);
+    b.type(b.form.ks(1), "0.013");
+    b.type(b.form.Eze(1), "0.12");
+    b.tick(fitKs(1));
+    b.tick(fitE0(1));
+    b.click("mnuAutoFit");
+    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+    const ExperimentState &s = b.app.state();
+    // Every measured potential is a point of the programme, so the reading is exact and the
+    // fit lands on the values that made the curve to the precision of the file's 15 digits
+    // and of the convergence test: well within 1e-3 of ks and 0.2 mV of E0.
+    EXPECT_NEAR(s.ks[1], 0.01, 1e-3 * 0.01);
+    EXPECT_NEAR(s.e0[1], 0.1, 2e-4);
+    // One axis for every curve: the measured one, and the fit read at its potentials.
+    EXPECT_EQ(s.pointCount, count - 1);
+    EXPECT_EQ(b.app.store().curves(vertex, 1), vertexCurrent);
+    EXPECT_NEAR(b.app.store().curves(vertex, 2), vertexCurrent, 1e-3 * std::fabs(vertexCurrent));
+    EXPECT_NEAR(b.app.store().curves(count - 1, 2), b.app.store().curves(count - 1, 1),
+                1e-3 * std::fabs(vertexCurrent));
+    // Manual Separate keeps that axis: the one step's current is the whole simulated current.
+    b.click("mnuManualSeparate");
+    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+    EXPECT_EQ(s.pointCount, count - 1);
+    EXPECT_EQ(s.curveCount, 3);
+    EXPECT_NEAR(std::fabs(b.app.store().potential(vertex + 1) - b.app.store().potential(vertex)),
+                0.005, 1e-12); // the measured step after the vertex, not a repeated point
+    EXPECT_NEAR(b.app.store().curves(vertex, 3), b.app.store().curves(vertex, 2),
+                1e-9 * std::fabs(vertexCurrent));
 }
 
 } // namespace
