@@ -77,6 +77,9 @@ TEST(ReadPairs, RejectsSayingWhereAndKeepsThePairsBefore) {
         {"E,I\n0.1,1\n", "line 1, item 1: \"E\" is not a number", 0},
         {"0.1,1\n0.2,abc\n", "line 2, item 2: \"abc\" is not a number", 1},
         {"0.1,1\n0.2,2\n0.3;3\n", "line 3, item 1: \"0.3;3\" is not a number", 2},
+        // A CRLF is one line end, a lone CR too: the fault is on line 3 either way.
+        {"0.1,1\r\n0.2,2\r\n0.3;3\r\n", "line 3, item 1: \"0.3;3\" is not a number", 2},
+        {"0.1,1\r0.2,2\r0.3;3\r", "line 3, item 1: \"0.3;3\" is not a number", 2},
         {"0.1,1\n0.2,1.5abc\n", "line 2, item 2: \"1.5abc\" is not a number", 1},
         {std::string("0.1,1\n0.2,\0\n", 11), "line 2, item 2: \"\\x00\" is not a number", 1},
         {"0.1,1\n,2\n", "line 2, item 1: nothing before the comma", 1},
