@@ -3,6 +3,7 @@
 #include "shell/Constants.h"
 #include "shell/RuntimeError.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/GeometryCurrents.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +11,6 @@
 
 namespace kemvo::theory {
 namespace {
-
-constexpr double kEulerGamma = 0.5772156649;
 
 // Surface fraction of the oxidised form of a reversible couple with equal diffusion
 // coefficients at x = nf (E - E1/2): c_O(0)/C = 1 / (1 + exp(-x)).
@@ -77,19 +76,14 @@ double sphereStepCurrent(double nFQ, double D, double t, double r0) {
                          (checkedDivide(1, checkedSqrt(kPi * D * t)) + checkedDivide(1, r0)));
 }
 
+// The disc's area times its mass-transfer coefficient, Shoup and Szabo's 4 D f(tau) / (pi r0).
 double microdiscStepCurrent(double nFC, double D, double t, double r0) {
-    const double inverseRootTau = checkedDivide(r0, checkedSqrt(4 * D * t));
-    const double f = 0.7854 + 0.8862 * inverseRootTau + 0.2146 * std::exp(-0.7823 * inverseRootTau);
-    return checkedFinite(4 * nFC * D * r0 * f);
+    return checkedFinite(nFC * kPi * r0 * r0 * microdiscTransferCoefficient(D, r0, t));
 }
 
+// n F A C times the cylinder's mass-transfer coefficient (Szabo et al.'s all-time expression).
 double cylinderStepCurrent(double nFQ, double D, double t, double r0) {
-    const double tau = checkedDivide(D * t, r0 * r0);
-    const double rootPiTau = checkedSqrt(kPi * tau);
-    const double early = checkedDivide(std::exp(-0.1 * rootPiTau), rootPiTau);
-    const double late = checkedDivide(
-        1, checkedLog(checkedSqrt(4 * std::exp(-kEulerGamma) * tau) + std::exp(5.0 / 3.0)));
-    return checkedFinite(nFQ * checkedDivide(D, r0) * (early + late));
+    return checkedFinite(nFQ * cylinderTransferCoefficient(D, r0, t));
 }
 
 double irreversibleStepHalfwaveShift(double alphaNf, double ks, double td, double D) {
