@@ -55,24 +55,13 @@ RuntimeError cannotWrite(const std::string &fileName, const std::string &reason)
     return RuntimeError("Cannot write " + fileName + ": " + reason);
 }
 
-QByteArray svgOf(const RecordingCanvas &picture, QSize size) {
+// The picture written by a canvas that paints into a device: SVG or PDF.
+template <typename DeviceCanvas> QByteArray writtenBy(const RecordingCanvas &picture, QSize size) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     {
-        SvgCanvas canvas(&buffer, size);
-        canvas.clear();
-        picture.replay(canvas);
-    }
-    return bytes;
-}
-
-QByteArray pdfOf(const RecordingCanvas &picture, QSize size) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        PdfCanvas canvas(&buffer, size);
+        DeviceCanvas canvas(&buffer, size);
         canvas.clear();
         picture.replay(canvas);
     }
@@ -95,8 +84,8 @@ void writePicture(const RecordingCanvas &picture, const std::string &fileName, Q
     const QString suffix = QFileInfo(toQt(fileName)).suffix().toLower();
     if (suffix != "svg" && suffix != "png" && suffix != "pdf")
         throw cannotWrite(fileName, "a picture is written only as .png, .svg or .pdf");
-    QByteArray bytes = suffix == "svg"   ? svgOf(picture, size)
-                       : suffix == "pdf" ? pdfOf(picture, size)
+    QByteArray bytes = suffix == "svg"   ? writtenBy<SvgCanvas>(picture, size)
+                       : suffix == "pdf" ? writtenBy<PdfCanvas>(picture, size)
                                          : pngOf(picture, size);
     if (bytes.isEmpty())
         throw cannotWrite(fileName, "the picture could not be painted");

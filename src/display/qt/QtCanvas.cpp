@@ -1,5 +1,7 @@
 #include "display/qt/QtCanvas.h"
 
+#include "display/ClipSegment.h"
+
 #include "shell/qt/Bindings.h"
 
 #include <QFontMetricsF>
@@ -66,28 +68,12 @@ QPointF QtCanvas::clamped(QPointF pixel) const {
 
 // Cuts the segment a-b to the surface and its margin (Liang-Barsky); false if nothing is left.
 bool QtCanvas::clipped(QPointF &a, QPointF &b) const {
-    double t0 = 0, t1 = 1;
-    double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() + size_.width(), 2 * size_.width() - a.x(), a.y() + size_.height(),
-                         2 * size_.height() - a.y()};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    QPointF start = a;
-    a = start + t0 * QPointF(dx, dy);
-    b = start + t1 * QPointF(dx, dy);
+    double ax = a.x(), ay = a.y(), bx = b.x(), by = b.y();
+    const double w = size_.width(), h = size_.height();
+    if (!clipSegment(ax, ay, bx, by, -w, 2 * w, -h, 2 * h))
+        return false;
+    a = QPointF(ax, ay);
+    b = QPointF(bx, by);
     return true;
 }
 
