@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <streambuf>
-#include <utility>
 #include <vector>
 
 namespace kemvo {
@@ -19,10 +17,6 @@ constexpr int kSlot = 3;
 struct Reading {
     explicit Reading(const std::string &text, std::size_t chunk = DataItemReader::kChunkSize) {
         std::istringstream in(text);
-        read(in, chunk);
-    }
-    explicit Reading(std::istream &in) { read(in, DataItemReader::kChunkSize); }
-    void read(std::istream &in, std::size_t chunk) {
         try {
             count = readPairs(in, potential, curves, kSlot, chunk);
         } catch (const RuntimeError &error) {
@@ -57,10 +51,8 @@ TEST(ReadPairs, AcceptsTheLayoutsFilesComeIn) {
         {"one item a line", "0.1\n1\n\n0.2\n2\n", {{0.1, 1}, {0.2, 2}}},
         {"blanks and tabs", "  0.1 1\t0.2\t \t2  ", {{0.1, 1}, {0.2, 2}}},
         {"number forms", "+3.,-.5\n1E+05,1e-400\n", {{3, -0.5}, {1e5, 0}}},
-        {"subnormal", "4.9E-324,-2.2250738585072014E-308", {{4.9e-324, -2.2250738585072014e-308}}},
         {"empty", "", {}},
-        {"blank lines only", "\n \r\n\t\n", {}},
-        {"byte-order mark only", "\xEF\xBB\xBF", {}}};
+        {"byte-order mark and blank lines only", "\xEF\xBB\xBF\n \r\n\t\n", {}}};
     for (const Accepted &c : cases) {
         Reading r(c.text);
         EXPECT_EQ(r.failure, "") << c.what;
@@ -80,10 +72,8 @@ TEST(ReadPairs, RejectsSayingWhereAndKeepsThePairsBefore) {
         // A CRLF is one line end, a lone CR too: the fault is on line 3 either way.
         {"0.1,1\r\n0.2,2\r\n0.3;3\r\n", "line 3, item 1: \"0.3;3\" is not a number", 2},
         {"0.1,1\r0.2,2\r0.3;3\r", "line 3, item 1: \"0.3;3\" is not a number", 2},
-        {"0.1,1\n0.2,1.5abc\n", "line 2, item 2: \"1.5abc\" is not a number", 1},
         {std::string("0.1,1\n0.2,\0\n", 11), "line 2, item 2: \"\\x00\" is not a number", 1},
         {"0.1,1\n,2\n", "line 2, item 1: nothing before the comma", 1},
-        {"0.1,,1\n", "line 1, item 2: nothing between two commas", 0},
         {"0.1,1\n0.2 , , 2\n", "line 2, item 2: nothing between two commas", 1},
         {"0.1,1\n0.2,2\n0.3\n",
          "line 3, item 1: the potential 0.3 has no value after it; the file ends there", 2},
@@ -105,67 +95,6 @@ TEST(ReadPairs, ChunkBoundariesDoNotChangeWhatIsRead) {
     for (std::size_t chunk = 1; chunk <= 12; ++chunk) {
         Reading r(text, chunk);
         EXPECT_EQ(r.pairs(r.count), (Pairs{{0.125, -1.5e-5}, {0.25, 2e-6}, {0.5, 7}})) << chunk;
-    }
-}
-
-TEST(ReadPairs, HoldsFourThousandPairsAndRefusesTheNextKeepingThem) {
-    std::string text;
-    for (int i = 1; i <= 4000; ++i)
-        text += std::to_string(i) + "e-3, " + std::to_string(i) + "e-6\n";
-    Reading full(text);
-    EXPECT_EQ(full.count, 4000);
-    Reading over(text + "4.001, 4.001e-3\n");
-    EXPECT_EQ(over.failure, "line 4001, item 1: more than 4000 data points");
-    for (const Reading *r : {&full, &over}) {
-        EXPECT_EQ(r->potential(4000), 4.0);
-        EXPECT_EQ(r->curves(4000, kSlot), 4000e-6);
-    }
-}
-
-// A 100 MB file served piece by piece, counting what the reader took.
-class GeneratedFile : public std::streambuf {
-public:
-    GeneratedFile(std::string pattern, std::size_t total)
-        : pattern_(std::move(pattern)), remaining_(total) {}
-    std::size_t served = 0;
-
-protected:
-    int_type underflow() override {
-        if (remaining_ == 0)
-            return traits_type::eof();
-        chunk_.clear();
-        while (chunk_.size() < 4096 && chunk_.size() < remaining_)
-            chunk_ += pattern_;
-        chunk_.resize(std::min(chunk_.size(), remaining_));
-        remaining_ -= chunk_.size();
-        served += chunk_.size();
-        setg(chunk_.data(), chunk_.data(), chunk_.data() + chunk_.size());
-        return traits_type::to_int_type(chunk_.front());
-    }
-
-private:
-    std::string pattern_, chunk_;
-    std::size_t remaining_;
-};
-
-// Pairs stop at the 4001st and a line without a separator at once; blank lines run to the end.
-TEST(ReadPairs, HugeFilesStopAtTheFaultOrRunToTheEndWithoutBeingHeld) {
-    constexpr std::size_t k100MB = 100u << 20;
-    struct Huge {
-        const char *pattern;
-        bool fails;
-    };
-    for (auto [pattern, fails] :
-         {Huge{"0.001, 1e-6\n", true}, Huge{"x", true}, Huge{" \r\n", false}}) {
-        GeneratedFile file(pattern, k100MB);
-        std::istream in(&file);
-        Reading r(in);
-        EXPECT_EQ(r.failure.empty(), !fails) << pattern;
-        EXPECT_EQ(r.count, 0);
-        if (fails)
-            EXPECT_LT(file.served, std::size_t{1} << 20) << pattern;
-        else
-            EXPECT_EQ(file.served, k100MB);
     }
 }
 

