@@ -63,9 +63,6 @@ protected:
             app.store().curves(i, 2) = 1e-6 * i;
         }
     }
-    void setOverlap(bool on) {
-        app.control<CheckBox>("formOption", "overlap").setValue(on ? 1 : 0);
-    }
     bool displayEnabled() { return app.mainWindow().menu("mnuDisplay").enabled(); }
     const std::vector<std::string> &messages() const { return headless.messages.shown; }
 

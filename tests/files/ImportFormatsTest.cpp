@@ -85,14 +85,13 @@ TEST(InstrumentExports, NonVoltammetricAndUnusableFilesAreRefusedWithTheReason) 
         std::string bytes, message;
     };
     const std::string ecLabHead = "EC-Lab ASCII FILE\nNb header lines : 5\n\nCyclic Voltammetry\n";
+    // Gamry's impedance file is refused in ImportCommandTest.
     const Refusal refusals[] = {
         {readRegularFile(sample("ec-lab-peis.mpt")),
          "this EC-Lab file holds Potentio Electrochemical Impedance Spectroscopy, not a "
          "voltammogram"},
         {readRegularFile(sample("chi-impedance.txt")),
          "this CH Instruments file holds A.C. Impedance, not a voltammogram"},
-        {readRegularFile(sample("gamry-eis.DTA")),
-         "this Gamry file holds EISPOT, not a voltammogram"},
         {readRegularFile(sample("pstrace-eis.csv")),
          "this PSTrace file holds impedance spectroscopy, not a voltammogram"},
         {ecLabHead + "time/s\tcontrol/V\tI/mA\t\n1\t0,1\t2\t\n",
@@ -164,29 +163,18 @@ std::vector<double> noisyCycle(int cycles) {
     return e;
 }
 
-TEST(ImportProgramme, VerticesGiveTheScanChoiceAndTheFarVertexTheEndPotential) {
-    struct Case {
-        std::vector<double> potential;
-        ScanChoice scan;
-        double eEnd;
-    };
-    const Case cases[] = {
-        {{-0.3, -0.2, -0.1, 0.0, 0.1}, ScanChoice::Single, 0.1},
-        {{0.5, 0.4, 0.3, 0.4, 0.5}, ScanChoice::Cycle, 0.3},
-        {noisyCycle(1), ScanChoice::Cycle, -0.301},
-        {noisyCycle(2), ScanChoice::TwoCycles, -0.301},
-    };
-    for (const Case &c : cases) {
-        SweepProgramme programme = programmeOf({"", c.potential, {}, 0.1});
-        EXPECT_EQ(programme.scan, c.scan);
-        EXPECT_DOUBLE_EQ(programme.eEnd, c.eEnd);
-        EXPECT_DOUBLE_EQ(programme.eStart, c.potential.front());
-        EXPECT_EQ(programme.scanRate, 0.1);
+// The single sweep and the plain cycle are read through Import Data in ImportCommandTest.
+TEST(ImportProgramme, NoisyCyclesKeepTheirFarVertexAndStep) {
+    for (int cycles : {1, 2}) {
+        SweepProgramme programme = programmeOf({"", noisyCycle(cycles), {}, 0.1});
+        EXPECT_EQ(programme.scan, cycles == 1 ? ScanChoice::Cycle : ScanChoice::TwoCycles);
+        EXPECT_DOUBLE_EQ(programme.eStart, 0.299); // 0.3 V with the noise of the first point
+        EXPECT_DOUBLE_EQ(programme.eEnd, -0.301);
+        EXPECT_NEAR(programme.eStep, 0.005, 0.001); // the median spacing ignores the noise
     }
-    // The median spacing ignores a repeated vertex point and the noise: 0.1 V, 5 mV.
-    EXPECT_EQ(programmeOf({"", {0.5, 0.4, 0.3, 0.3, 0.4}, {}, {}}).eStep, 0.1);
-    EXPECT_NEAR(programmeOf({"", noisyCycle(1), {}, {}}).eStep, 0.005, 0.001);
     EXPECT_EQ(sweepStarts(noisyCycle(1)).size(), 2u);
+    // A repeated vertex point does not make the median spacing 0.
+    EXPECT_EQ(programmeOf({"", {0.5, 0.4, 0.3, 0.3, 0.4}, {}, {}}).eStep, 0.1);
 }
 
 } // namespace

@@ -42,14 +42,6 @@ TEST_F(IntakeTest, TypedTextsAreReadAsTheyAreMeant) {
     EXPECT_EQ(state.cycles, 1);
 }
 
-TEST_F(IntakeTest, ActivationWithABadFieldIsQuiet) {
-    expr.Estep.setText("x");
-    app.mainWindow().menu("mnuExperimental").click();
-    EXPECT_TRUE(platform.messages.shown.empty());
-    EXPECT_EQ(state.eStep, 0); // never read
-    EXPECT_EQ(state.mechanism, 1);
-}
-
 // Each box in use refuses what the physics does not allow, with one message that names the box
 // as the window shows it and says what it may hold; the refused box asks for the focus, and
 // the fields written before it are restored.
@@ -114,7 +106,6 @@ TEST_F(IntakeTest, DerivedValuesAreTakenAtFullPrecision) {
     const double nernst = 1e-3 / (1 + std::exp(-0.2 * 96484.6 / (8.31441 * 298.14)));
     EXPECT_EQ(expr.Cinit(1).caption(), "9.996e-4");
     EXPECT_NEAR(state.cInit[1], nernst, 1e-15 * nernst); // the label would be 4e-7 off
-    EXPECT_NE(state.cInit[1], 9.996e-4);
 }
 
 // The boxes of a row the mechanism or electrode does not use are not held against the user.

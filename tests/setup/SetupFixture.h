@@ -1,10 +1,10 @@
 #pragma once
 // A fresh workbench without a display, with the set-up windows at hand.
 
+#include "app/Workbench.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
-#include "app/Workbench.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 

@@ -32,7 +32,6 @@ private:
         return found;
     }
     QLineEdit *edit(const char *name) { return widget<QLineEdit>(expr_.get(), name); }
-    QLabel *label(const char *name) { return widget<QLabel>(expr_.get(), name); }
     void retype(const char *name, const QString &text) {
         QLineEdit *box = edit(name);
         box->selectAll();
@@ -81,15 +80,13 @@ private slots:
         QCOMPARE(app_->state().mechanism, Int16(13));
         // The shown window follows the choice without being activated again.
         QVERIFY(shown(edit("kf(2)")) && shown(edit("C(4)")) && !shown(edit("kf(3)")));
-        QCOMPARE(label("homo(2)")->text(), QString("C=A"));
+        QCOMPARE(widget<QLabel>(expr_.get(), "homo(2)")->text(), QString("C=A"));
     }
 
     void badStepKeepsTheWindowOpen() {
         retype("Estep", "5 mV");
         QTest::mouseClick(widget<QPushButton>(expr_.get(), "OK"), Qt::LeftButton);
-        QCOMPARE(platform_->messages.shown.size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(platform_->messages.shown.front()),
-                 QString("E step (V): \"5 mV\" is not a number; it must be a number other than 0"));
+        QCOMPARE(platform_->messages.shown.size(), std::size_t(1)); // its text: ParameterIntakeTest
         QVERIFY(app_->form<FormExpr>().visible());
         retype("Estep", "0.01");
         QTest::mouseClick(widget<QPushButton>(expr_.get(), "OK"), Qt::LeftButton);
