@@ -17,15 +17,6 @@ double column(int j) {
     return 10.0 * j;
 }
 
-TEST(MeasuredAxis, SweepsSplitWhereThePotentialReversesAndShareTheVertex) {
-    auto sweeps = sweepsOf(kProgramme);
-    ASSERT_EQ(sweeps.size(), 2u);
-    EXPECT_EQ(sweeps[0].first, 1);
-    EXPECT_EQ(sweeps[0].last, 4);
-    EXPECT_EQ(sweeps[1].first, 4);
-    EXPECT_EQ(sweeps[1].last, 6);
-}
-
 TEST(MeasuredAxis, EachMeasuredPotentialIsReadWithinItsOwnSweep) {
     // Measured: 0, 0.05, 0.2 (the vertex, once), 0.15, 0.02 V. By hand:
     //   0     -> point 1                      = 10

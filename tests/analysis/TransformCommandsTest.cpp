@@ -1,0 +1,195 @@
+// The Analysis menu's transforms of the current curve: integral and derivative against hand
+// values, the semi-integral and semi-derivative in time against closed forms of the fractional
+// calculus (Oldham and Spanier, The Fractional Calculus, 1974) and the reversible wave's
+// semi-integral n F A C sqrt(D) / (1 + exp(f (E - E0))) (Oldham, Anal. Chem. 44 (1972) 196),
+// which holds whatever the history of the sweep.
+
+#include "analysis/TransformCommands.h"
+
+#include "Session.h"
+#include "shell/controls/Controls.h"
+#include "simulation/SimulationDriver.h"
+#include "support/DefaultExperiment.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kemvo {
+namespace {
+
+// y(i) on n points of a potential axis of step h [V] from 0.3 V (downwards when h < 0) in
+// column `curve` (the current curve) of three; the other columns hold 100 k and their
+// reaction currents -k. The scan rate [V/s] as typed in the parameters window.
+struct Bench : Session {
+    Bench(int n, double h, const std::function<double(int)> &y, int curve = 1,
+          const std::string &scanRate = "0.1") {
+        app.control<TextBox>("FormExpr", "V").setText(scanRate);
+        ExperimentState &s = app.state();
+        s.pointCount = n;
+        s.curveCount = 3;
+        s.currentCurve = static_cast<Int16>(curve);
+        for (int i = 1; i <= n; ++i) {
+            app.store().potential(i) = 0.3 + (i - 1) * h;
+            for (int k = 1; k <= 3; ++k) {
+                app.store().curves(i, k) = k == curve ? y(i) : 100.0 * k;
+                app.store().reactionCurrent(i, k) = -1.0 * k;
+            }
+        }
+    }
+    double y(int i) { return app.store().curves(i, app.state().currentCurve); }
+    void click(const char *entry) { app.mainWindow().menu(entry).click(); }
+};
+
+TEST(IntegrateAndDifferentiate, AgainstHandValues) {
+    // Rectangle sums including the point itself, also kept in reactionCurrent.
+    Bench sums(
+        5, -0.01, [](int i) { return double(i); }, 3);
+    sums.click("mnuIntegral");
+    const double expectedSums[] = {0.01, 0.03, 0.06, 0.10, 0.15};
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_NEAR(sums.y(i), expectedSums[i - 1], 1e-15);
+        EXPECT_NEAR(sums.app.store().reactionCurrent(i, 3), expectedSums[i - 1], 1e-15);
+    }
+    // y = i^2 with |h| = 0.5 in either direction: central differences inside, one-sided ends.
+    const double slopes[] = {(4 - 1) / 0.5, (9 - 1) / 1.0, (16 - 4) / 1.0, (16 - 9) / 0.5};
+    for (double h : {0.5, -0.5}) {
+        Bench bench(4, h, [](int i) { return double(i * i); });
+        bench.click("mnuDerivative");
+        for (int i = 1; i <= 4; ++i)
+            EXPECT_DOUBLE_EQ(bench.y(i), slopes[i - 1]) << i << " h " << h;
+    }
+}
+
+TEST(SemiIntegration, PiecewiseLinearCurvesHaveTheirClosedFormsInBothSweepDirections) {
+    // y = a + b t: semi-integral 2 a sqrt(t/pi) + (4/3) b t^1.5 / sqrt(pi); the product rule is
+    // exact for a linear curve, so only rounding and pi written to ten digits are left (1e-9).
+    // 2 mV at 0.05 V/s: t = 0.04 s per point.
+    const double a = 2e-6, b = -3e-7, v = 0.05, h = 0.002;
+    for (double step : {h, -h}) {
+        Bench bench(
+            300, step, [&](int i) { return a + b * (i - 1) * h / v; }, 1, "0.05");
+        bench.click("mnuSemiInte");
+        for (int i = 1; i <= 300; ++i) {
+            const double t = (i - 1) * h / v;
+            const double expected =
+                (2 * a * std::sqrt(t) + 4.0 / 3 * b * t * std::sqrt(t)) / std::sqrt(M_PI);
+            ASSERT_NEAR(bench.y(i), expected, 1e-9 * std::fabs(a)) << i;
+        }
+    }
+}
+
+TEST(SemiDifferentiation, SquareRootOfTimeGivesAConstantAboveTheBaseline) {
+    // d^1/2 (2 c sqrt(t/pi)) / dt^1/2 = c; the baseline a (the first value) is added back. The
+    // semi-integral of the constant c is exact at every node, so is its inverse (1e-9). The
+    // sign of the scan rate is immaterial.
+    const double a = 5e-7, c = 1e-6, v = 0.01, h = 0.001;
+    Bench bench(
+        400, -h, [&](int i) { return a + 2 * c * std::sqrt((i - 1) * h / v / M_PI); }, 1, "-0.01");
+    bench.click("mnuSemi");
+    for (int i = 1; i <= 400; ++i)
+        ASSERT_NEAR(bench.y(i), a + c, 1e-9 * c) << i;
+}
+
+TEST(SemiIntegration, TheVertexListedTwiceIsOneInstant) {
+    // A cycle of 2 x 11 points whose vertex is listed twice: the constant c has the
+    // semi-integral 2 c sqrt(t/pi) with t counted in instants, 20 steps at the last point.
+    // 1e-9: pi is written to ten digits in the program.
+    const double c = 1e-6, v = 0.1, h = 0.01;
+    Bench bench(22, h, [&](int) { return c; });
+    for (int i = 1; i <= 11; ++i)
+        bench.app.store().potential(11 + i) = bench.app.store().potential(12 - i);
+    bench.click("mnuSemiInte");
+    EXPECT_EQ(bench.y(11), bench.y(12));
+    EXPECT_NEAR(bench.y(22), 2 * c * std::sqrt(20 * h / v / M_PI), 1e-9 * c);
+}
+
+TEST(SemiIntegration, ReversibleCycleLevelsAtNFACRootDAndBothBranchesMeetAtE0) {
+    // The default reversible couple (E0 = 0.1 V, 1 mM, D = 1e-5 cm^2/s, 1 cm^2, 0.01 V/s),
+    // one cycle at 1 mV steps from 0.3 V to -0.3 V, reductions counted negative. Its
+    // semi-integral is -n F A C sqrt(D) theta, theta = 1/(1 + exp(f (E - E0))): theta = 1/2 at
+    // E0 on both branches, 1 - 2e-7 at the vertex. 0.5 %: the tolerance of the check.
+    Bench bench(
+        1, 0, [](int) { return 0.0; }, 1, "0.01"); // the curve is simulated below
+    ExperimentState &s = bench.app.state();
+    s = experiment();
+    s.eStep = 0.001;
+    s.cycles = 1;
+    simulateCurves(s, bench.app.store(), {});
+    const int n = s.pointCount;
+    ASSERT_EQ(n, 1202);
+    std::vector<double> current(static_cast<std::size_t>(n) + 1);
+    double peak = 0;
+    for (int i = 1; i <= n; ++i) {
+        bench.app.store().curves(i, 1) = bench.app.store().reactionCurrent(i, 2);
+        current[static_cast<std::size_t>(i)] = bench.y(i);
+        peak = std::max(peak, std::fabs(bench.y(i)));
+    }
+
+    bench.click("mnuSemiInte");
+    const double nfacRootD = 96484.6 * 1e-6 * std::sqrt(1e-5); // [A s^1/2]
+    const int forwardE0 = 201, reverseE0 = 1002;               // 0.1 V on each branch
+    ASSERT_NEAR(s.eStart - (forwardE0 - 1) * 0.001, 0.1, 1e-12);
+    EXPECT_NEAR(bench.y(601) / -nfacRootD, 1.0, 0.005);
+    EXPECT_NEAR(bench.y(forwardE0) / -nfacRootD, 0.5, 0.0025);
+    EXPECT_NEAR(bench.y(reverseE0) / -nfacRootD, 0.5, 0.0025);
+
+    // The semi-derivative undoes it on the same points.
+    bench.click("mnuSemi");
+    for (int i = 1; i <= n; ++i)
+        ASSERT_NEAR(bench.y(i), current[static_cast<std::size_t>(i)], 0.005 * peak) << i;
+}
+
+TEST(TransformCommands, ChangeOnlyTheCurrentCurve) {
+    for (const char *entry : {"mnuSemi", "mnuSemiInte", "mnuDerivative", "mnuIntegral"}) {
+        Bench bench(
+            30, 0.005, [](int i) { return 1e-6 * i * i; }, 2);
+        bench.click(entry);
+        for (int i = 1; i <= 30; ++i) {
+            EXPECT_EQ(bench.app.store().curves(i, 1), 100.0) << entry;
+            EXPECT_EQ(bench.app.store().curves(i, 3), 300.0) << entry;
+            EXPECT_EQ(bench.app.store().reactionCurrent(i, 1), -1.0) << entry;
+        }
+    }
+}
+
+struct Refusal {
+    const char *entry;
+    double step;          // [V]
+    const char *scanRate; // [V/s]
+    const char *message;
+};
+
+TEST(TransformCommands, ACurveWithoutATimeAxisIsRefusedAndLeftAsItWas) {
+    const char *noStep =
+        "The first two potentials of the curve are equal: no potential step to transform with.";
+    const char *noScanRate =
+        "The scan rate v is 0: no time axis to semi-differentiate or semi-integrate on.";
+    const Refusal cases[] = {
+        {"mnuSemi", 0, "0.1", noStep},       {"mnuSemiInte", 0, "0.1", noStep},
+        {"mnuDerivative", 0, "0.1", noStep}, {"mnuIntegral", 0, "0.1", noStep},
+        {"mnuSemi", 0.01, "0", noScanRate},  {"mnuSemiInte", 0.01, "0", noScanRate},
+    };
+    for (const Refusal &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.entry << " step " << c.step);
+        Bench bench(
+            10, c.step, [](int i) { return double(i); }, 1, c.scanRate);
+        bench.click(c.entry);
+        EXPECT_EQ(bench.messages(), std::vector<std::string>{c.message});
+        for (int i = 1; i <= 10; ++i)
+            EXPECT_EQ(bench.y(i), double(i));
+    }
+}
+
+TEST(TransformCommands, OverflowLeavesTheCurveAsItWas) {
+    Bench bench(10, 1e-10, [](int i) { return 1e300 * i; });
+    EXPECT_THROW(bench.click("mnuDerivative"), RuntimeError);
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(bench.y(i), 1e300 * i);
+}
+
+} // namespace
+} // namespace kemvo
