@@ -1,15 +1,11 @@
 // The Analysis menu's transforms of the current curve: integral and derivative against hand
 // values, the semi-integral and semi-derivative in time against closed forms of the fractional
-// calculus (Oldham and Spanier, The Fractional Calculus, 1974) and the reversible wave's
-// semi-integral n F A C sqrt(D) / (1 + exp(f (E - E0))) (Oldham, Anal. Chem. 44 (1972) 196),
-// which holds whatever the history of the sweep.
+// calculus (Oldham and Spanier, The Fractional Calculus, 1974).
 
 #include "analysis/TransformCommands.h"
 
 #include "Session.h"
 #include "shell/controls/Controls.h"
-#include "simulation/SimulationDriver.h"
-#include "support/DefaultExperiment.h"
 
 #include <gtest/gtest.h>
 
@@ -105,42 +101,6 @@ TEST(SemiIntegration, TheVertexListedTwiceIsOneInstant) {
     bench.click("mnuSemiInte");
     EXPECT_EQ(bench.y(11), bench.y(12));
     EXPECT_NEAR(bench.y(22), 2 * c * std::sqrt(20 * h / v / M_PI), 1e-9 * c);
-}
-
-TEST(SemiIntegration, ReversibleCycleLevelsAtNFACRootDAndBothBranchesMeetAtE0) {
-    // The default reversible couple (E0 = 0.1 V, 1 mM, D = 1e-5 cm^2/s, 1 cm^2, 0.01 V/s),
-    // one cycle at 1 mV steps from 0.3 V to -0.3 V, reductions counted negative. Its
-    // semi-integral is -n F A C sqrt(D) theta, theta = 1/(1 + exp(f (E - E0))): theta = 1/2 at
-    // E0 on both branches, 1 - 2e-7 at the vertex. 0.5 %: the tolerance of the check.
-    Bench bench(
-        1, 0, [](int) { return 0.0; }, 1, "0.01"); // the curve is simulated below
-    ExperimentState &s = bench.app.state();
-    s = experiment();
-    s.eStep = 0.001;
-    s.cycles = 1;
-    simulateCurves(s, bench.app.store(), {});
-    const int n = s.pointCount;
-    ASSERT_EQ(n, 1202);
-    std::vector<double> current(static_cast<std::size_t>(n) + 1);
-    double peak = 0;
-    for (int i = 1; i <= n; ++i) {
-        bench.app.store().curves(i, 1) = bench.app.store().reactionCurrent(i, 2);
-        current[static_cast<std::size_t>(i)] = bench.y(i);
-        peak = std::max(peak, std::fabs(bench.y(i)));
-    }
-
-    bench.click("mnuSemiInte");
-    const double nfacRootD = 96484.6 * 1e-6 * std::sqrt(1e-5); // [A s^1/2]
-    const int forwardE0 = 201, reverseE0 = 1002;               // 0.1 V on each branch
-    ASSERT_NEAR(s.eStart - (forwardE0 - 1) * 0.001, 0.1, 1e-12);
-    EXPECT_NEAR(bench.y(601) / -nfacRootD, 1.0, 0.005);
-    EXPECT_NEAR(bench.y(forwardE0) / -nfacRootD, 0.5, 0.0025);
-    EXPECT_NEAR(bench.y(reverseE0) / -nfacRootD, 0.5, 0.0025);
-
-    // The semi-derivative undoes it on the same points.
-    bench.click("mnuSemi");
-    for (int i = 1; i <= n; ++i)
-        ASSERT_NEAR(bench.y(i), current[static_cast<std::size_t>(i)], 0.005 * peak) << i;
 }
 
 TEST(TransformCommands, ChangeOnlyTheCurrentCurve) {

@@ -27,8 +27,9 @@ public:
         form.CheckFitted(fitConcentration(1)).setValue(0);
         form.option10.select(); // one cycle
         type(form.V, "0.1");
+        type(form.ks(1), "0.01"); // quasi-reversible at 0.1 V/s, alpha = 0.5, E0 = 0.1 V
     }
-    ~Bench() { fs::remove(file_); }
+    ~Bench() { fs::remove(file); }
 
     void type(TextBox &box, const std::string &text) { box.setText(text); }
     void click(const char *menu) { app.mainWindow().menu(menu).click(); }
@@ -42,9 +43,12 @@ public:
     // The measured curve: the current simulation written to a file and read back.
     void measureThroughAFile() {
         click("mnuSimulate");
-        platform.files.answers.push_back(file_);
+        platform.files.answers.push_back(file);
         click("mnuExport");
-        platform.files.answers.push_back(file_);
+        importFile();
+    }
+    void importFile() {
+        platform.files.answers.push_back(file);
         click("mnuImport");
     }
     const std::vector<std::string> &messages() const { return platform.messages.shown; }
@@ -75,49 +79,34 @@ public:
     HeadlessPlatform platform;
     Workbench app{platform.platform()};
     FormExpr &form = app.form<FormExpr>();
-
-private:
-    std::string file_ =
+    std::string file =
         (fs::temp_directory_path() / ("kemvo-fit-" + std::to_string(::getpid()) + ".csv")).string();
 };
 
-// ks = 0.01 cm/s, alpha = 0.5, E0 = 0.1 V, cycle at 0.1 V/s.
-void setQuasiReversibleCouple(Bench &b) {
-    b.type(b.form.ks(1), "0.01");
-    b.type(b.form.alph(1), "0.5");
-    b.type(b.form.Eze(1), "0.1");
-}
-// 30 % (E0: 20 mV) away from the values that made the curve.
-void startAway(Bench &b) {
-    b.type(b.form.ks(1), "0.013");
-    b.type(b.form.alph(1), "0.65");
-    b.type(b.form.Eze(1), "0.12");
-    b.tick(fitKs(1));
-    b.tick(fitAlpha(1), "0.2", "0.8");
-    b.tick(fitE0(1));
-}
-
+// A start for ks, alpha and E0, each ticked; alpha's bounds nullptr keep the window's 0.4 to 0.6.
 struct Start {
     const char *ks, *alpha, *e0;
-    const char *alphaLower, *alphaUpper; // nullptr: the window's bounds 0.4 to 0.6
+    const char *alphaLower, *alphaUpper;
 };
+const Start kAway{"0.013", "0.65", "0.12", "0.2", "0.8"}; // 30 % (E0: 20 mV) away
+
+void startFrom(Bench &b, const Start &start) {
+    b.type(b.form.ks(1), start.ks);
+    b.type(b.form.alph(1), start.alpha);
+    b.type(b.form.Eze(1), start.e0);
+    b.tick(fitKs(1));
+    b.tick(fitAlpha(1), start.alphaLower, start.alphaUpper);
+    b.tick(fitE0(1));
+}
 
 TEST(AutoFit, RecoversKsAlphaAndE0OfANoiseFreeCycle) {
     // From 30 % (E0: 20 mV) away with alpha free between 0.2 and 0.8; and from ks ten times
     // too large, alpha on its upper bound and E0 100 mV off, where a decrease that drops
     // step components at the bounds must not pass for convergence.
-    const Start starts[] = {{"0.013", "0.65", "0.12", "0.2", "0.8"},
-                            {"0.1", "0.6", "0", nullptr, nullptr}};
-    for (const Start &start : starts) {
+    for (const Start &start : {kAway, Start{"0.1", "0.6", "0", nullptr, nullptr}}) {
         Bench b;
-        setQuasiReversibleCouple(b);
         b.measureThroughAFile();
-        b.type(b.form.ks(1), start.ks);
-        b.type(b.form.alph(1), start.alpha);
-        b.type(b.form.Eze(1), start.e0);
-        b.tick(fitKs(1));
-        b.tick(fitAlpha(1), start.alphaLower, start.alphaUpper);
-        b.tick(fitE0(1));
+        startFrom(b, start);
         b.click("mnuAutoFit");
         ASSERT_TRUE(b.messages().empty()) << b.messages().front();
         const ExperimentState &s = b.app.state();
@@ -207,8 +196,6 @@ TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
     const Refusal cases[] = {
         {"empty bound", [](Bench &b) { b.tick(fitKs(1), "", "100"); },
          "Fit Error: the lower bound of ks(1) is empty. Please enter a number."},
-        {"not a number", [](Bench &b) { b.tick(fitKs(1), "1e-4", "lots"); },
-         "Fit Error: the upper bound of ks(1) (lots) is not a number."},
         {"crossed bounds", [](Bench &b) { b.tick(fitKs(1), "0.1", "0.01"); },
          "Fit Error: the lower bound of ks(1) (0.1) is above its upper bound (0.01)."},
         {"single sweep against a cycle",
@@ -250,9 +237,8 @@ TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
 
 TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
     Bench b;
-    setQuasiReversibleCouple(b);
     b.measureThroughAFile();
-    startAway(b);
+    startFrom(b, kAway);
     b.platform.progress.stopAtPoll = b.platform.progress.polls + 2; // the measurement polled too
     b.click("mnuAutoFit");
     EXPECT_TRUE(b.messages().empty());
@@ -267,30 +253,23 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
 }
 
 // An instrument records the vertex of a cycle once, where the programme of the parameters
-// window repeats it: the cycle simulated at ks = 0.01 cm/s, alpha = 0.5, E0 = 0.1 V, 0.1 V/s,
-// written as a bare file of 241 points without the second vertex point, is imported (which
-// sets the 242-point cycle) and fitted from ks 30 % and E0 20 mV away.
+// window repeats it: the cycle of the bench written as a bare file of 241 points without the second
+// vertex point, is imported (which sets the 242-point cycle) and fitted from ks 30 % and E0 20 mV
+// away.
 TEST(AutoFit, ACycleWithoutTheRepeatedVertexIsFittedAtItsMeasuredPotentials) {
     Bench b;
-    b.app.control<CheckBox>("FormTech", "CheckDigital").setValue(1);
-    setQuasiReversibleCouple(b);
     b.click("mnuSimulate");
-    ASSERT_EQ(b.app.state().digital, 1);
     const int count = b.app.state().pointCount;
     const int vertex = count / 2; // points vertex and vertex + 1 share the far potential
     ASSERT_EQ(b.app.store().potential(vertex), b.app.store().potential(vertex + 1));
-    const fs::path file =
-        fs::temp_directory_path() / ("kemvo-vertex-" + std::to_string(::getpid()) + ".csv");
     {
-        std::ofstream out(file);
+        std::ofstream out(b.file);
         out.precision(15);
         for (int i = 1; i <= count; ++i)
             if (i != vertex + 1)
                 out << b.app.store().potential(i) << ", " << b.app.store().curves(i, 1) << "\n";
     }
-    b.platform.files.answers.push_back(file.string());
-    b.click("mnuImport");
-    fs::remove(file);
+    b.importFile();
     ASSERT_EQ(b.app.state().pointCount, count - 1);
     const double vertexCurrent = b.app.store().curves(vertex, 1);
     b.type(b.form.ks(1), "0.013");
