@@ -102,26 +102,6 @@ TEST(FindPeak, RatioIsNicholsonsExpressionAndSeparationIsSigned) {
     EXPECT_NEAR(*found.separation, -0.1, 1e-12);
 }
 
-TEST(FindPeak, MoreThanTwentyPeaksShowsTheFirstTwenty) {
-    Session session;
-    ExperimentState &s = session.app.state();
-    s.curveCount = 1;
-    s.firstPoint = 1;
-    s.lastPoint = 400;
-    s.cycles = 0.5;
-    s.yMin = -1;
-    s.yMax = 1;
-    for (int i = 1; i <= 400; ++i) {
-        session.app.store().potential(i) = 0.001 * i;
-        session.app.store().curves(i, 1) =
-            std::cos(2 * M_PI * i / 24.0); // |y| peaks every 12 points
-    }
-    FindPeak(session.app, 3, 398);
-    const auto &lines = session.lines();
-    ASSERT_EQ(lines.size(), 23u); // the curve, 20 peaks, the note, the area
-    EXPECT_EQ(lines[21], "more than 20 peaks; the first 20 are shown");
-}
-
 std::unique_ptr<CurveStore> curveOf(int n, double eStart, double h,
                                     const std::function<double(double)> &y) {
     auto store = std::make_unique<CurveStore>();

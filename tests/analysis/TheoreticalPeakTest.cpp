@@ -1,5 +1,4 @@
 #include "analysis/TheoreticalPeak.h"
-#include "analysis/PeakFinding.h"
 #include "analysis/TheoreticalCurrents.h"
 
 #include "Session.h"
@@ -132,20 +131,6 @@ TEST(TheoreticalCurrents, SquareWaveNetPeakAgainstTheTable) {
     const double f = 96484.6 / (8.31441 * 298.15);
     EXPECT_NEAR(theory::squareWaveNetPeak(0.01 * f, 0.05 * f), 0.9281, 2e-4);
     EXPECT_NEAR(theory::squareWaveNetPeak(0.01 * f, 0.025 * f), 0.5798, 3e-4);
-}
-
-TEST(TheoreticalPeakCommand, AgreesWithFindPeakOnTheDefaultCycle) {
-    // The digital reversible cycle at 1 mV steps: theory and simulation within 0.5 %.
-    Session session;
-    ASSERT_EQ(session.run({"option10=1", "Estep=0.001", "mnuSimulate", "mnuCompId"}), 0);
-    const ExperimentState &s = session.app.state();
-    const double theory = *theoreticalValues(s, 1).ip;
-    const CurvePeaks found =
-        findPeaks(session.app.store(), 1, peakSearchOf(s, session.app.store(), 3, s.lastPoint - 2));
-    ASSERT_EQ(found.peaks.size(), 2u);
-    EXPECT_NEAR(std::fabs(found.peaks[0].value), theory, 0.005 * theory);
-
-    EXPECT_EQ(session.lines().size(), 3u); // the title, the reversible and irreversible peaks
 }
 
 TEST(TheoreticalPeakCommand, AZeroRateConstantNamesItsStepAndPrintsNothing) {

