@@ -18,37 +18,36 @@ namespace kemvo {
 namespace {
 
 // y(i) on n points of a potential axis of step h [V] from 0.3 V (downwards when h < 0) in
-// column `curve` (the current curve) of three; the other columns hold 100 k and their
-// reaction currents -k. The scan rate [V/s] as typed in the parameters window.
+// column 1, the current curve of three; the other columns hold 100 k and every reaction
+// current -k. The scan rate is the parameters window's, 0.1 V/s unless typed otherwise.
 struct Bench : Session {
-    Bench(int n, double h, const std::function<double(int)> &y, int curve = 1,
-          const std::string &scanRate = "0.1") {
-        app.control<TextBox>("FormExpr", "V").setText(scanRate);
+    Bench(int n, double h, const std::function<double(int)> &y) {
+        scanRate("0.1");
         ExperimentState &s = app.state();
         s.pointCount = n;
         s.curveCount = 3;
-        s.currentCurve = static_cast<Int16>(curve);
+        s.currentCurve = 1;
         for (int i = 1; i <= n; ++i) {
             app.store().potential(i) = 0.3 + (i - 1) * h;
             for (int k = 1; k <= 3; ++k) {
-                app.store().curves(i, k) = k == curve ? y(i) : 100.0 * k;
+                app.store().curves(i, k) = k == 1 ? y(i) : 100.0 * k;
                 app.store().reactionCurrent(i, k) = -1.0 * k;
             }
         }
     }
-    double y(int i) { return app.store().curves(i, app.state().currentCurve); }
+    void scanRate(const std::string &v) { app.control<TextBox>("FormExpr", "V").setText(v); }
+    double y(int i) { return app.store().curves(i, 1); }
     void click(const char *entry) { app.mainWindow().menu(entry).click(); }
 };
 
 TEST(IntegrateAndDifferentiate, AgainstHandValues) {
     // Rectangle sums including the point itself, also kept in reactionCurrent.
-    Bench sums(
-        5, -0.01, [](int i) { return double(i); }, 3);
+    Bench sums(5, -0.01, [](int i) { return double(i); });
     sums.click("mnuIntegral");
     const double expectedSums[] = {0.01, 0.03, 0.06, 0.10, 0.15};
     for (int i = 1; i <= 5; ++i) {
         EXPECT_NEAR(sums.y(i), expectedSums[i - 1], 1e-15);
-        EXPECT_NEAR(sums.app.store().reactionCurrent(i, 3), expectedSums[i - 1], 1e-15);
+        EXPECT_NEAR(sums.app.store().reactionCurrent(i, 1), expectedSums[i - 1], 1e-15);
     }
     // y = i^2 with |h| = 0.5 in either direction: central differences inside, one-sided ends.
     const double slopes[] = {(4 - 1) / 0.5, (9 - 1) / 1.0, (16 - 4) / 1.0, (16 - 9) / 0.5};
@@ -66,8 +65,8 @@ TEST(SemiIntegration, PiecewiseLinearCurvesHaveTheirClosedFormsInBothSweepDirect
     // 2 mV at 0.05 V/s: t = 0.04 s per point.
     const double a = 2e-6, b = -3e-7, v = 0.05, h = 0.002;
     for (double step : {h, -h}) {
-        Bench bench(
-            300, step, [&](int i) { return a + b * (i - 1) * h / v; }, 1, "0.05");
+        Bench bench(300, step, [&](int i) { return a + b * (i - 1) * h / v; });
+        bench.scanRate("0.05");
         bench.click("mnuSemiInte");
         for (int i = 1; i <= 300; ++i) {
             const double t = (i - 1) * h / v;
@@ -83,8 +82,8 @@ TEST(SemiDifferentiation, SquareRootOfTimeGivesAConstantAboveTheBaseline) {
     // semi-integral of the constant c is exact at every node, so is its inverse (1e-9). The
     // sign of the scan rate is immaterial.
     const double a = 5e-7, c = 1e-6, v = 0.01, h = 0.001;
-    Bench bench(
-        400, -h, [&](int i) { return a + 2 * c * std::sqrt((i - 1) * h / v / M_PI); }, 1, "-0.01");
+    Bench bench(400, -h, [&](int i) { return a + 2 * c * std::sqrt((i - 1) * h / v / M_PI); });
+    bench.scanRate("-0.01");
     bench.click("mnuSemi");
     for (int i = 1; i <= 400; ++i)
         ASSERT_NEAR(bench.y(i), a + c, 1e-9 * c) << i;
@@ -122,8 +121,8 @@ TEST(TransformCommands, ACurveWithoutATimeAxisIsRefusedAndLeftAsItWas) {
     };
     for (const Refusal &c : cases) {
         SCOPED_TRACE(testing::Message() << c.entry << " step " << c.step);
-        Bench bench(
-            10, c.step, [](int i) { return double(i); }, 1, c.scanRate);
+        Bench bench(10, c.step, [](int i) { return double(i); });
+        bench.scanRate(c.scanRate);
         bench.click(c.entry);
         EXPECT_EQ(bench.messages(), std::vector<std::string>{c.message});
         for (int i = 1; i <= 10; ++i)
