@@ -107,13 +107,6 @@ TEST(TheoreticalValues, CatalyticAndOtherMechanisms) {
     EXPECT_FALSE(v.ip.has_value());
 }
 
-TEST(TheoreticalValues, RandlesSevcikAt298K) {
-    // The reversible sweep peak lies 1.109 RT/F = 28.5 mV before E0 at 298 K (25 C).
-    ExperimentState s = experiment();
-    s.temperatureK = 298.15;
-    EXPECT_NEAR(*theoreticalValues(s, 1).ep, 0.1 - 0.0285, 5e-5);
-}
-
 TEST(TheoreticalCurrents, CylinderAgainstTheExactTransient) {
     // i r0/(nFADC) from a numerical inversion of the Laplace-domain current
     // K1(sqrt s)/(sqrt s K0(sqrt s)) (Talbot's contour, 30 digits). Szabo et al. give their
