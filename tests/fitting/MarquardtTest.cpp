@@ -48,26 +48,16 @@ std::vector<double> scatteredLine() {
 }
 
 TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrorsBesideAnIdleParameter) {
-    const std::vector<double> y = scatteredLine();
-    const int n = int(y.size());
-    // The closed form: b = Sty / Stt, a = ybar - b tbar; s^2 = RSS / (n - 2);
-    // SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt), corr(a, b) = -tbar / sqrt(mean
-    // t^2).
-    double tbar = (n + 1) / 2.0, ybar = std::accumulate(y.begin(), y.end(), 0.0) / n;
-    double Stt = 0, Sty = 0, St2 = 0;
-    for (int i = 0; i < n; ++i) {
-        Stt += (i + 1 - tbar) * (i + 1 - tbar);
-        Sty += (i + 1 - tbar) * (y[std::size_t(i)] - ybar);
-        St2 += double(i + 1) * (i + 1);
-    }
-    double b = Sty / Stt, a = ybar - b * tbar, rss = 0;
-    for (int i = 0; i < n; ++i)
-        rss += std::pow(y[std::size_t(i)] - a - b * (i + 1), 2);
-    double s = std::sqrt(rss / (n - 2));
+    // By hand, in exact fractions, for t = 1..8: tbar = 4.5, Stt = sum (t - tbar)^2 = 42, mean
+    // t^2 = 204/8; b = Sty / Stt = 841/420, a = ybar - b tbar = 71/70, RSS = 577/2100. Then
+    // s^2 = RSS / (n - 2), SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt) and
+    // corr(a, b) = -tbar / sqrt(mean t^2).
+    const double a = 71.0 / 70, b = 841.0 / 420, rss = 577.0 / 2100, Stt = 42, tbar = 4.5;
+    const double s = std::sqrt(rss / (8 - 2));
 
     // A third parameter enters nowhere: it is frozen, keeps its value and has no standard
     // error, and the line fits as without it.
-    MarquardtProblem p = problemFor(y, line(n), 3);
+    MarquardtProblem p = problemFor(scatteredLine(), line(8), 3);
     MarquardtMemory memory;
     MarquardtRun run({1.0, 1.0, 7.0});
     Marquardt(p, memory, run);
@@ -84,8 +74,8 @@ TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrorsBesideAnIdl
     FitUncertainty u = estimateUncertainty(p, run.x, run.ycalc, run.phi);
     ASSERT_TRUE(u.standardError[0] && u.standardError[1]);
     EXPECT_NEAR(*u.standardError[1], s / std::sqrt(Stt), 1e-7 * s);
-    EXPECT_NEAR(*u.standardError[0], s * std::sqrt(1.0 / n + tbar * tbar / Stt), 1e-7 * s);
-    EXPECT_NEAR(u.correlation[0][1], -tbar / std::sqrt(St2 / n), 1e-9);
+    EXPECT_NEAR(*u.standardError[0], s * std::sqrt(1.0 / 8 + tbar * tbar / Stt), 1e-7 * s);
+    EXPECT_NEAR(u.correlation[0][1], -tbar / std::sqrt(204.0 / 8), 1e-9);
     EXPECT_FALSE(u.standardError[2]);
 }
 
@@ -111,34 +101,28 @@ TEST(Marquardt, FitLoopRecoversAnExponentialDecayInPicoamperesAsInAmperes) {
 }
 
 TEST(Marquardt, ABoundHoldsAParameterWhoseStepsPointBeyondIt) {
-    const std::vector<double> y = scatteredLine(); // least-squares slope 2.0
-    const int n = int(y.size());
-    // The slope starts on its upper bound 1.5 and every step points beyond it: it stays there
-    // while the intercept moves and the sum of squares falls.
-    MarquardtProblem p = problemFor(y, line(n), 2);
+    // The slope starts on its upper bound 1.5 (the least-squares slope is 2.0) and every step
+    // points beyond it: it stays there while the intercept moves and the sum of squares falls
+    // from its start, sum (y - 1.5 t)^2 = 96.68 by hand.
+    MarquardtProblem p = problemFor(scatteredLine(), line(8), 2);
     p.upper[1] = 1.5;
     MarquardtMemory memory;
     MarquardtRun held({0.0, 1.5});
     runMarquardtFit(p, memory, held, nullptr);
-    double startPhi = 0;
-    for (int i = 0; i < n; ++i)
-        startPhi += std::pow(y[std::size_t(i)] - 1.5 * (i + 1), 2);
     EXPECT_EQ(held.x[1], 1.5);
     EXPECT_GT(held.x[0], 0.5);
-    EXPECT_LT(held.phi, 0.6 * startPhi);
+    EXPECT_LT(held.phi, 0.6 * 96.68);
 }
 
 TEST(Marquardt, AParameterOfLittleInfluenceThatAnyStepCarriesOutOfItsRangeIsHeld) {
     // c moves the curve by 1e-6 t^2: its steps are huge at any lambda, and its range is narrow.
     // Once lambda has passed its limit, c is held for a Gauss-Newton trial and the line moves
     // by its part of that step, instead of the fit ending where it started.
-    const std::vector<double> y = scatteredLine();
-    const int n = int(y.size());
-    FitModel withWeak = [n](const std::vector<double> &x, std::vector<double> &out) {
-        for (int i = 0; i < n; ++i)
+    FitModel withWeak = [](const std::vector<double> &x, std::vector<double> &out) {
+        for (int i = 0; i < 8; ++i)
             out[std::size_t(i)] = x[0] + x[1] * (i + 1) + 1e-6 * x[2] * (i + 1) * (i + 1);
     };
-    MarquardtProblem p = problemFor(y, withWeak, 3);
+    MarquardtProblem p = problemFor(scatteredLine(), withWeak, 3);
     p.lower[2] = 0.999;
     p.upper[2] = 1.0;
     MarquardtMemory memory;
