@@ -105,8 +105,10 @@ FitUncertainty estimateUncertainty(const MarquardtProblem &problem, const std::v
         determined.erase(determined.begin() + dependent);
     }
 
-    const double residualVariance = phi / (n - np);
+    // The degrees of freedom are those the curve leaves after the parameters it determines: one
+    // without influence or dependent on the others takes none.
     const int m = static_cast<int>(determined.size());
+    const double residualVariance = phi / (n - m);
     for (int p = 0; p < m; ++p) {
         const int j = determined[at(p)];
         double variance = residualVariance * inverse[at(p)][at(p)] / product(j, j);

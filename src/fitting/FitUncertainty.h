@@ -1,7 +1,8 @@
 #pragma once
 // Standard errors and correlations of fitted parameters from the Jacobian at the fitted values:
-// covariance = s^2 (J^T J)^-1 with s^2 = phi / (n - np), the residual variance of a least-squares
-// fit (N. R. Draper and H. Smith, Applied Regression Analysis, 3rd ed., Wiley 1998, ch. 24).
+// covariance = s^2 (J^T J)^-1 with s^2 = phi / (n - m), the residual variance of a least-squares
+// fit with m determined parameters (N. R. Draper and H. Smith, Applied Regression Analysis, 3rd
+// ed., Wiley 1998, ch. 24).
 
 #include "fitting/Marquardt.h"
 

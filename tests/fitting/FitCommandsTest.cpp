@@ -1,18 +1,19 @@
 // The fit commands from the menu, as a chemist uses them: a cyclic voltammogram simulated,
-// exported and imported again is fitted from a start away from the values that made it.
+// exported and imported again is fitted from a start away from the values that made it. And
+// a simulated curve read at measured potentials, on hand-made axes whose values are worked out
+// by hand: the programme repeats its vertex, the measured curve does not.
 
 #include "app/Workbench.h"
+#include "fitting/MeasuredAxis.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
-#include "shell/NumberText.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@ public:
         form.CheckFitted(fitConcentration(1)).setValue(0);
         form.option10.select(); // one cycle
         type(form.V, "0.1");
+        type(form.ks(1), "0.01"); // quasi-reversible at 0.1 V/s, alpha = 0.5, E0 = 0.1 V
     }
     ~Bench() { fs::remove(file_); }
 
@@ -48,6 +50,7 @@ public:
         platform.files.answers.push_back(file_);
         click("mnuImport");
     }
+
     const std::vector<std::string> &messages() const { return platform.messages.shown; }
     const std::vector<std::string> &report() { return app.formResult().lines(); }
     // The value printed after the label of the last report line that starts with it.
@@ -66,7 +69,6 @@ public:
         ADD_FAILURE() << "no row " << name;
         return NAN;
     }
-    double standardError(const std::string &name) { return tableEntry(name, 2); }
     void chooseMechanism(int m) {
         auto &chooser = app.form<FormMech>();
         chooser.mech(m).select();
@@ -83,43 +85,29 @@ private:
         (fs::temp_directory_path() / ("kemvo-fit-" + std::to_string(::getpid()) + ".csv")).string();
 };
 
-// ks = 0.01 cm/s, alpha = 0.5, E0 = 0.1 V, digital cycle at 0.1 V/s, fitted from 30 % (E0:
-// 20 mV) away.
-void setQuasiReversibleCouple(Bench &b) {
-    b.type(b.form.ks(1), "0.01");
-    b.type(b.form.alph(1), "0.5");
-    b.type(b.form.Eze(1), "0.1");
-}
-void startAway(Bench &b) {
-    b.type(b.form.ks(1), "0.013");
-    b.type(b.form.alph(1), "0.65");
-    b.type(b.form.Eze(1), "0.12");
+// A start for ks, alpha and E0, each ticked; alpha's bounds nullptr keep the window's 0.4 to 0.6.
+struct Start {
+    const char *ks, *alpha, *e0, *alphaLower, *alphaUpper;
+};
+const Start kAway{"0.013", "0.65", "0.12", "0.2", "0.8"}; // 30 % (E0: 20 mV) away
+
+void startFrom(Bench &b, const Start &start) {
+    b.type(b.form.ks(1), start.ks);
+    b.type(b.form.alph(1), start.alpha);
+    b.type(b.form.Eze(1), start.e0);
     b.tick(fitKs(1));
-    b.tick(fitAlpha(1), "0.2", "0.8");
+    b.tick(fitAlpha(1), start.alphaLower, start.alphaUpper);
     b.tick(fitE0(1));
 }
-
-struct Start {
-    const char *ks, *alpha, *e0;
-    const char *alphaLower, *alphaUpper; // nullptr: the window's bounds 0.4 to 0.6
-};
 
 TEST(AutoFit, RecoversKsAlphaAndE0OfANoiseFreeCycle) {
     // From 30 % (E0: 20 mV) away with alpha free between 0.2 and 0.8; and from ks ten times
     // too large, alpha on its upper bound and E0 100 mV off, where a decrease that drops
     // step components at the bounds must not pass for convergence.
-    const Start starts[] = {{"0.013", "0.65", "0.12", "0.2", "0.8"},
-                            {"0.1", "0.6", "0", nullptr, nullptr}};
-    for (const Start &start : starts) {
+    for (const Start &start : {kAway, Start{"0.1", "0.6", "0", nullptr, nullptr}}) {
         Bench b;
-        setQuasiReversibleCouple(b);
         b.measureThroughAFile();
-        b.type(b.form.ks(1), start.ks);
-        b.type(b.form.alph(1), start.alpha);
-        b.type(b.form.Eze(1), start.e0);
-        b.tick(fitKs(1));
-        b.tick(fitAlpha(1), start.alphaLower, start.alphaUpper);
-        b.tick(fitE0(1));
+        startFrom(b, start);
         b.click("mnuAutoFit");
         ASSERT_TRUE(b.messages().empty()) << b.messages().front();
         const ExperimentState &s = b.app.state();
@@ -129,41 +117,45 @@ TEST(AutoFit, RecoversKsAlphaAndE0OfANoiseFreeCycle) {
         EXPECT_NEAR(s.alpha[1], 0.5, 1e-3 * 0.5) << start.ks;
         EXPECT_NEAR(s.e0[1], 0.1, 1e-4) << start.ks;
         EXPECT_LT(b.reported("Convergence flag = "), 0);
-        EXPECT_EQ(b.form.CheckFitted(fitKs(1)).caption(), "1e-2");
-        EXPECT_EQ(s.curveCount, 2);
-        EXPECT_EQ(s.currentCurve, 2);
     }
 }
 
-TEST(AutoFit, WithOnePercentNoiseEachValueLiesWithinThreeStandardErrors) {
-    Bench b;
-    setQuasiReversibleCouple(b);
-    b.type(b.form.Noise, "1");
-    b.measureThroughAFile();
-    startAway(b);
-    b.click("mnuAutoFit");
-    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
-    const ExperimentState &s = b.app.state();
-    EXPECT_NEAR(s.ks[1], 0.01, 3 * b.standardError("ks(1)"));
-    EXPECT_NEAR(s.alpha[1], 0.5, 3 * b.standardError("alpha(1)"));
-    EXPECT_NEAR(s.e0[1], 0.1, 3 * b.standardError("E0(1)"));
-    EXPECT_GT(b.standardError("ks(1)"), 0); // noise leaves a finite uncertainty
-}
+struct OneParameter {
+    const char *row; // its row in the report's table
+    int mechanism;
+    const char *box; // the parameters window's box
+    int index;       // its index in an array of boxes, -1 for a single box
+    int entry;
+    double truth, start;
+    const char *noise; // [%]
+};
 
-TEST(AutoFit, RecoversTheRateConstantOfAFollowingReaction) {
-    // EC: A + e = B, B = C with kf = 10 /s, kb = 0.01 /s; at 0.1 V/s kf RT/(F v) = 2.6, so the
-    // return peak carries kf. Fitted from 13 /s, with and without the 1 % noise.
-    for (const char *noise : {"0", "1"}) {
+TEST(AutoFit, RecoversARateConstantOrAPropertyOfTheCell) {
+    // EC (mechanism 7): A + e = B, B = C with kf = 10 /s; at 0.1 V/s kf RT/(F v) = 2.6, so the
+    // return peak carries kf. Charging of 20 uF at 0.1 V/s is 2 uA, some 6 % of the peak; 100
+    // ohm shifts the peaks by some 3 mV. Noise-free the fit lands within 1e-3 of the truth
+    // (the convergence test); with 1 % noise within three of its reported standard errors.
+    const OneParameter cases[] = {
+        {"kf(1)", 7, "kf", 1, fitKf(1), 10, 13, "0"},
+        {"kf(1)", 7, "kf", 1, fitKf(1), 10, 13, "1"},
+        {"Cdl", 1, "Cdl", -1, fitCdl(), 2e-5, 1e-5, "0"},
+        {"Ru", 1, "Ru", -1, fitRu(), 100, 70, "0"},
+    };
+    for (const OneParameter &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.row << " noise " << c.noise);
         Bench b;
-        b.chooseMechanism(7);
-        b.type(b.form.Noise, noise);
+        b.chooseMechanism(c.mechanism);
+        TextBox &box = b.app.control<TextBox>("FormExpr", c.box, c.index);
+        b.type(b.form.Noise, c.noise);
+        b.type(box, std::to_string(c.truth));
         b.measureThroughAFile();
-        b.type(b.form.kf(1), "13");
-        b.tick(fitKf(1));
+        b.type(box, std::to_string(c.start));
+        b.tick(c.entry);
         b.click("mnuAutoFit");
         ASSERT_TRUE(b.messages().empty()) << b.messages().front();
-        double tolerance = std::string(noise) == "0" ? 1e-3 * 10 : 3 * b.standardError("kf(1)");
-        EXPECT_NEAR(b.app.state().kf[1], 10, tolerance) << "noise " << noise;
+        const bool noisy = std::string(c.noise) != "0";
+        const double tolerance = noisy ? 3 * b.tableEntry(c.row, 2) : 1e-3 * c.truth;
+        EXPECT_NEAR(b.tableEntry(c.row, 1), c.truth, tolerance);
     }
 }
 
@@ -188,72 +180,50 @@ TEST(AutoSeparate, TwoOverlappedCouplesAndTheirComponentsSumToTheFit) {
     const CurveStore &c = b.app.store();
     for (int i = 1; i <= s.pointCount; ++i)
         ASSERT_NEAR(c.curves(i, 3) + c.curves(i, 4), c.curves(i, 2),
-                    1e-12 * std::fabs(c.curves(i, 2)) + 1e-20)
-            << "point " << i;
-    EXPECT_GT(c.curves(s.pointCount / 4, 3), c.curves(s.pointCount / 4, 4)) << "A/B first";
+                    1e-12 * std::fabs(c.curves(i, 2)) + 1e-20);
 }
 
-TEST(AutoFit, ReportsEachIterationThenTheBlockThenTheUncertaintyTable) {
-    Bench b;
-    setQuasiReversibleCouple(b);
-    b.measureThroughAFile();
-    startAway(b);
-    b.click("mnuAutoFit");
-    const std::vector<std::string> &lines = b.report();
-    std::size_t iterations = 0;
-    while (iterations < lines.size() && lines[iterations].rfind("Least square = ", 0) == 0)
-        ++iterations;
-    ASSERT_GT(iterations, 1u);
-    EXPECT_EQ(b.reported("No. of iteration = "), double(iterations));
-    // Print zones of 14 columns; the empty zone puts "Fitted value" in the fourth.
-    ASSERT_GE(lines.size(), iterations + 17);
-    EXPECT_EQ(lines[iterations], "No.           Initial value               Fitted value");
-    EXPECT_EQ(lines[iterations + 1].substr(0, 20), " 1             0.013");
-    EXPECT_EQ(lines[iterations + 4], "");
-    const char *labels[] = {
-        "Least square = ",       "Standard deviation^2 = ", "Convergence flag = ",
-        "No. of iteration = ",   "No. of obj. fun. = ",     "No. of MARQUARDS = ",
-        "Computation time (s) ="};
-    for (std::size_t k = 0; k < 7; ++k)
-        EXPECT_EQ(lines[iterations + 5 + k].rfind(labels[k], 0), 0u) << labels[k];
-    EXPECT_EQ(lines[iterations + 12], "");
-    EXPECT_EQ(lines[iterations + 13], "Parameter     Value         Std. error    Rel. error (%)");
-    EXPECT_EQ(lines[iterations + 14].substr(0, 14), "ks(1)         ");
-    EXPECT_EQ(lines[iterations + 15].substr(0, 14), "alpha(1)      ");
-    EXPECT_EQ(lines[iterations + 16].substr(0, 14), "E0(1)         ");
-    // The variance of the measured curve about its mean, as the report defines it.
-    const CurveStore &c = b.app.store();
-    double mean = 0, variance = 0;
-    for (int i = 1; i <= 242; ++i)
-        mean += c.curves(i, 1) / 242;
-    for (int i = 1; i <= 242; ++i)
-        variance += std::pow(c.curves(i, 1) - mean, 2) / 242;
-    EXPECT_NEAR(b.reported("Standard deviation^2 = "), variance, 1e-12 * variance);
-}
-
-struct BadBound {
-    const char *lower;
-    const char *upper;
+struct Refusal {
+    const char *what;
+    void (*setUp)(Bench &);
     const char *message;
 };
 
-TEST(AutoFit, ABadBoundStopsTheFitBeforeAnySimulation) {
-    const BadBound cases[] = {
-        {"", "100", "Fit Error: the lower bound of ks(1) is empty. Please enter a number."},
-        {"1e-4", " ", "Fit Error: the upper bound of ks(1) is empty. Please enter a number."},
-        {"1e-4", "lots", "Fit Error: the upper bound of ks(1) (lots) is not a number."},
-        {"0.1", "0.01",
+TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
+    // A bad bound is refused before any simulation; a programme that misses the measured
+    // potentials, or one the store cannot hold, is refused before the measured axis changes.
+    const Refusal cases[] = {
+        {"crossed bounds", [](Bench &b) { b.tick(fitKs(1), "0.1", "0.01"); },
          "Fit Error: the lower bound of ks(1) (0.1) is above its upper bound (0.01)."},
+        {"single sweep against a cycle",
+         [](Bench &b) {
+             b.form.option9.select(); // 121 points against the measured 242
+             b.tick(fitKs(1));
+         },
+         "Fit Error: the measured curve has 242 points from 0.3 V to 0.3 V, the programme of "
+         "the parameters window 121 points from 0.3 V to -0.3 V. Set E start, E end, E step "
+         "and the scan (Single, Cycle, 2 Cycles) to those of the measurement."},
+        {"too many points",
+         [](Bench &b) {
+             b.type(b.form.Estep, "1e-4"); // 12002 points: more than the store holds
+             b.tick(fitKs(1));
+         },
+         "Fit Error: the potential programme needs 12002 points, more than 4000 points: make E "
+         "step larger, the range from E start to E end narrower, or choose fewer cycles! Please "
+         "try again by other initial values."},
     };
-    for (const BadBound &c : cases) {
+    for (const Refusal &c : cases) {
+        SCOPED_TRACE(c.what);
         Bench b;
-        b.measureThroughAFile();
-        double measured = b.app.store().curves(100, 1);
+        b.measureThroughAFile(); // a cycle of 242 points
+        const double potential = b.app.store().potential(200);
+        const double measured = b.app.store().curves(100, 1);
         b.type(b.form.Eze(1), "0.05"); // a simulation would change column 2 and the state
-        b.tick(fitKs(1), c.lower, c.upper);
         b.tick(fitE0(1));
+        c.setUp(b);
         b.click("mnuAutoFit");
         EXPECT_EQ(b.messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(b.app.store().potential(200), potential);
         EXPECT_EQ(b.app.store().curves(100, 1), measured);
         EXPECT_EQ(b.app.state().curveCount, 1);
         EXPECT_FALSE(b.app.state().fitMode);
@@ -261,170 +231,45 @@ TEST(AutoFit, ABadBoundStopsTheFitBeforeAnySimulation) {
     }
 }
 
-TEST(AutoFit, AProgrammeThatMissesTheMeasuredPotentialsIsRefusedAndChangesNothing) {
-    Bench b;
-    b.measureThroughAFile(); // a cycle of 242 points
-    b.form.option9.select(); // a single sweep of 121
-    b.tick(fitKs(1));
-    const double firstPotential = b.app.store().potential(200);
-    b.click("mnuAutoFit");
-    EXPECT_EQ(b.messages(),
-              std::vector<std::string>{
-                  "Fit Error: the measured curve has 242 points from 0.3 V to 0.3 V, the "
-                  "programme of the parameters window 121 points from 0.3 V to -0.3 V. Set E "
-                  "start, E end, E step and the scan (Single, Cycle, 2 Cycles) to those of the "
-                  "measurement."});
-    EXPECT_EQ(b.app.store().potential(200), firstPotential);
-    EXPECT_EQ(b.app.state().pointCount, 242);
-    EXPECT_EQ(b.app.state().curveCount, 1);
-}
-
-TEST(AutoFit, AStartThatCannotBeSimulatedLeavesTheCurveStoreAsItWas) {
-    Bench b;
-    b.measureThroughAFile();
-    b.type(b.form.Estep, "1e-4"); // 12002 points: more than the store holds
-    b.tick(fitKs(1));
-    const double potential = b.app.store().potential(10);
-    b.click("mnuAutoFit");
-    EXPECT_EQ(b.messages(), std::vector<std::string>{
-                                "Fit Error: the potential programme needs 12002 points, more "
-                                "than 4000 points: make E step larger, the range from E "
-                                "start to E end narrower, or choose fewer cycles! Please "
-                                "try again by other initial values."});
-    EXPECT_EQ(b.app.store().potential(10), potential);
-    EXPECT_EQ(b.app.state().pointCount, 242);
-}
-
 TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
     Bench b;
-    setQuasiReversibleCouple(b);
     b.measureThroughAFile();
-    startAway(b);
+    startFrom(b, kAway);
     b.platform.progress.stopAtPoll = b.platform.progress.polls + 2; // the measurement polled too
     b.click("mnuAutoFit");
     EXPECT_TRUE(b.messages().empty());
     EXPECT_EQ(b.reported("No. of iteration = "), 2);
-    const ExperimentState &s = b.app.state();
-    // The state and column 2 hold the reported best point, not a trial of the Jacobian.
-    EXPECT_EQ(b.form.CheckFitted(fitKs(1)).caption(), formatNumber(s.ks[1], "0.###e-#"));
+    // Column 2 holds the reported best point, not a trial of the Jacobian: its sum of squares
+    // against the measured curve is the one reported.
     double phi = 0;
     for (int i = 1; i <= 242; ++i)
         phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
     EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
-    EXPECT_EQ(s.curveCount, 2);
+    EXPECT_EQ(b.app.state().curveCount, 2);
 }
 
-TEST(AutoFit, NoTickedBoxStillEvaluatesTheStartOnce) {
-    Bench b;
-    b.measureThroughAFile();
-    b.type(b.form.ks(1), "0.02");
-    b.click("mnuAutoFit");
-    EXPECT_TRUE(b.messages().empty());
-    EXPECT_EQ(b.reported("No. of iteration = "), 1);
-    EXPECT_EQ(b.reported("Convergence flag = "), -2);
-    EXPECT_EQ(b.report()[2], ""); // the header row, no parameter rows, the empty line
-}
-
-struct InstrumentCase {
-    int entry;
-    const char *name;
-    double truth, start;
-};
-
-TEST(AutoFit, RecoversDoubleLayerCapacitanceAndUncompensatedResistance) {
-    // Charging of 20 uF at 0.1 V/s is 2 uA, some 6 % of the peak; 100 ohm shifts the peaks by
-    // some 3 mV. Both are fitted with ks, alpha and E0 known.
-    const InstrumentCase cases[] = {{fitCdl(), "Cdl", 2e-5, 1e-5}, {fitRu(), "Ru", 100, 70}};
-    for (const InstrumentCase &c : cases) {
-        Bench b;
-        TextBox &box = c.entry == fitCdl() ? b.form.Cdl : b.form.Ru;
-        b.type(box, std::to_string(c.truth));
-        b.measureThroughAFile();
-        b.type(box, std::to_string(c.start));
-        b.tick(c.entry);
-        b.click("mnuAutoFit");
-        ASSERT_TRUE(b.messages().empty()) << b.messages().front();
-        EXPECT_NEAR(b.tableEntry(c.name, 1), c.truth, 1e-3 * c.truth) << c.name;
-    }
-}
-
-TEST(ManualFit, OverlaysOneSimulationOnTheMeasuredCurveAndSeparatesItsSteps) {
-    Bench b;
-    b.measureThroughAFile();
-    const double measured = b.app.store().curves(50, 1);
-    b.type(b.form.ks(1), "0.001");
-    b.click("mnuManualSeparate");
-    const ExperimentState &s = b.app.state();
-    const CurveStore &c = b.app.store();
-    EXPECT_TRUE(b.report().empty()); // cleared, nothing fitted
-    EXPECT_EQ(c.curves(50, 1), measured);
-    EXPECT_NE(c.curves(50, 2), measured);
-    ASSERT_EQ(s.curveCount, 3);
-    for (int i = 1; i <= s.pointCount; ++i)
-        ASSERT_EQ(c.curves(i, 3), c.curves(i, 2)); // one step: its current is the total
-    EXPECT_FALSE(s.fitMode);
-}
-
-} // namespace
-} // namespace kemvo
-
-namespace kemvo {
-namespace {
-
-// An instrument records the vertex of a cycle once, where the programme of the parameters
-// window repeats it: the cycle simulated at ks = 0.01 cm/s, alpha = 0.5, E0 = 0.1 V, 0.1 V/s,
-// written as a bare file of 241 points without the second vertex point, is imported (which
-// sets the 242-point cycle) and fitted from ks 30 % and E0 20 mV away.
-TEST(AutoFit, ACycleWithoutTheRepeatedVertexIsFittedAtItsMeasuredPotentials) {
-    Bench b;
-    b.app.control<CheckBox>("FormTech", "CheckDigital").setValue(1);
-    setQuasiReversibleCouple(b);
-    b.click("mnuSimulate");
-    ASSERT_EQ(b.app.state().digital, 1);
-    const int count = b.app.state().pointCount;
-    const int vertex = count / 2; // points vertex and vertex + 1 share the far potential
-    ASSERT_EQ(b.app.store().potential(vertex), b.app.store().potential(vertex + 1));
-    const fs::path file =
-        fs::temp_directory_path() / ("kemvo-vertex-" + std::to_string(::getpid()) + ".csv");
-    {
-        std::ofstream out(file);
-        out.precision(15);
-        for (int i = 1; i <= count; ++i)
-            if (i != vertex + 1)
-                out << b.app.store().potential(i) << ", " << b.app.store().curves(i, 1) << "\n";
-    }
-    b.platform.files.answers.push_back(file.string());
-    b.click("mnuImport");
-    fs::remove(file);
-    ASSERT_EQ(b.app.state().pointCount, count - 1);
-    const double vertexCurrent = b.app.store().curves(vertex, 1);
-    b.type(b.form.ks(1), "0.013");
-    b.type(b.form.Eze(1), "0.12");
-    b.tick(fitKs(1));
-    b.tick(fitE0(1));
-    b.click("mnuAutoFit");
-    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
-    const ExperimentState &s = b.app.state();
-    // Every measured potential is a point of the programme, so the reading is exact and the
-    // fit lands on the values that made the curve to the precision of the file's 15 digits
-    // and of the convergence test: well within 1e-3 of ks and 0.2 mV of E0.
-    EXPECT_NEAR(s.ks[1], 0.01, 1e-3 * 0.01);
-    EXPECT_NEAR(s.e0[1], 0.1, 2e-4);
-    // One axis for every curve: the measured one, and the fit read at its potentials.
-    EXPECT_EQ(s.pointCount, count - 1);
-    EXPECT_EQ(b.app.store().curves(vertex, 1), vertexCurrent);
-    EXPECT_NEAR(b.app.store().curves(vertex, 2), vertexCurrent, 1e-3 * std::fabs(vertexCurrent));
-    EXPECT_NEAR(b.app.store().curves(count - 1, 2), b.app.store().curves(count - 1, 1),
-                1e-3 * std::fabs(vertexCurrent));
-    // Manual Separate keeps that axis: the one step's current is the whole simulated current.
-    b.click("mnuManualSeparate");
-    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
-    EXPECT_EQ(s.pointCount, count - 1);
-    EXPECT_EQ(s.curveCount, 3);
-    EXPECT_NEAR(std::fabs(b.app.store().potential(vertex + 1) - b.app.store().potential(vertex)),
-                0.005, 1e-12); // the measured step after the vertex, not a repeated point
-    EXPECT_NEAR(b.app.store().curves(vertex, 3), b.app.store().curves(vertex, 2),
-                1e-9 * std::fabs(vertexCurrent));
+// Programme: 0, 0.1, 0.2, 0.2, 0.1, 0 V (out and back, the vertex twice); the simulated
+// column below holds 10 x the point number, so a read value tells the point and the share.
+const std::vector<double> kProgramme{0, 0.1, 0.2, 0.2, 0.1, 0};
+TEST(MeasuredAxis, EachMeasuredPotentialIsReadWithinItsOwnSweep) {
+    // Measured: 0, 0.05, 0.2 (the vertex, once), 0.15, 0.02 V. By hand:
+    //   0     -> point 1                      = 10
+    //   0.05  -> halfway from point 1 to 2    = 15
+    //   0.2   -> point 3 (end of segment 2-3) = 30
+    //   0.15  -> halfway from point 4 to 5    = 45 (the back sweep, not the forward 25)
+    //   0.02  -> 0.8 of the way from 5 to 6   = 58
+    const auto column = [](int j) { return 10.0 * j; };
+    auto map = MeasuredAxisMap::build({0, 0.05, 0.2, 0.15, 0.02}, kProgramme, 0.05);
+    ASSERT_TRUE(map.has_value());
+    const double expected[] = {10, 15, 30, 45, 58};
+    ASSERT_EQ(map->size(), 5u);
+    for (std::size_t i = 1; i <= 5; ++i)
+        EXPECT_NEAR(map->read(i, column), expected[i - 1], 1e-12) << i;
+    // Within the tolerance of 0.05 V past the vertex the sweep's end is read, beyond it and on
+    // a third sweep nothing is.
+    EXPECT_EQ(MeasuredAxisMap::build({0, 0.22, 0.1}, kProgramme, 0.05).value().read(2, column), 30);
+    EXPECT_FALSE(MeasuredAxisMap::build({0, 0.1, 0.3, 0.1}, kProgramme, 0.05).has_value());
+    EXPECT_FALSE(MeasuredAxisMap::build({0, 0.2, 0, 0.1}, kProgramme, 0.05).has_value());
 }
 
 } // namespace

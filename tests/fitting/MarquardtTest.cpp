@@ -1,16 +1,19 @@
 // The engine on problems whose answers are known without it: a straight line (closed-form
-// least squares), an exponential decay, the edge cases of the iteration, and the certified
+// least squares), an exponential decay, bounds and parameters without influence, and the certified
 // nonlinear regression problems of NIST.
 
 #include "fitting/Marquardt.h"
-#include "NistStrd.h"
 #include "fitting/FitUncertainty.h"
 #include "shell/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <numeric>
+#include <regex>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace kemvo {
@@ -39,47 +42,27 @@ FitModel line(int n) {
     };
 }
 
-// y = a exp(-k t) at t = 0.5, 1, ..., the third parameter (if any) without influence.
-FitModel decay(int n, double scale = 1) {
-    return [n, scale](const std::vector<double> &x, std::vector<double> &y) {
-        for (int i = 0; i < n; ++i)
-            y[std::size_t(i)] = checkedFinite(scale * x[0] * std::exp(-x[1] * 0.5 * (i + 1)));
-    };
-}
-
-std::vector<double> decayData(int n, double scale = 1) {
-    std::vector<double> y(static_cast<std::size_t>(n));
-    decay(n, scale)({2.0, 0.3}, y);
-    return y;
-}
-
 // A line through points that scatter about it, so that the least-squares line is not exact.
 std::vector<double> scatteredLine() {
     return {2.9, 5.2, 6.8, 9.3, 10.9, 13.2, 14.8, 17.1};
 }
 
-TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrors) {
-    const std::vector<double> y = scatteredLine();
-    const int n = int(y.size());
-    // The closed form: b = Sty / Stt, a = ybar - b tbar; s^2 = RSS / (n - 2);
-    // SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt), corr(a, b) = -tbar / sqrt(mean
-    // t^2).
-    double tbar = (n + 1) / 2.0, ybar = std::accumulate(y.begin(), y.end(), 0.0) / n;
-    double Stt = 0, Sty = 0, St2 = 0;
-    for (int i = 0; i < n; ++i) {
-        Stt += (i + 1 - tbar) * (i + 1 - tbar);
-        Sty += (i + 1 - tbar) * (y[std::size_t(i)] - ybar);
-        St2 += double(i + 1) * (i + 1);
-    }
-    double b = Sty / Stt, a = ybar - b * tbar, rss = 0;
-    for (int i = 0; i < n; ++i)
-        rss += std::pow(y[std::size_t(i)] - a - b * (i + 1), 2);
-    double s = std::sqrt(rss / (n - 2));
+TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrorsBesideAnIdleParameter) {
+    // By hand, in exact fractions, for t = 1..8: tbar = 4.5, Stt = sum (t - tbar)^2 = 42, mean
+    // t^2 = 204/8; b = Sty / Stt = 841/420, a = ybar - b tbar = 71/70, RSS = 577/2100. Then
+    // s^2 = RSS / (n - 2), SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt) and
+    // corr(a, b) = -tbar / sqrt(mean t^2).
+    const double a = 71.0 / 70, b = 841.0 / 420, rss = 577.0 / 2100, Stt = 42, tbar = 4.5;
+    const double s = std::sqrt(rss / (8 - 2));
 
-    MarquardtProblem p = problemFor(y, line(n), 2);
+    // A third parameter enters nowhere: it is frozen, keeps its value and has no standard
+    // error, and the line fits as without it.
+    MarquardtProblem p = problemFor(scatteredLine(), line(8), 3);
     MarquardtMemory memory;
-    MarquardtRun run({1.0, 1.0});
+    MarquardtRun run({1.0, 1.0, 7.0});
     Marquardt(p, memory, run);
+    EXPECT_EQ(run.x[2], 7.0);
+    EXPECT_TRUE(run.frozen[2]);
     // A linear model: the central differences are exact and the Gauss-Newton step lands on
     // the minimum, to rounding.
     EXPECT_NEAR(run.x[0], a, 1e-9 * std::fabs(a));
@@ -91,15 +74,23 @@ TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrors) {
     FitUncertainty u = estimateUncertainty(p, run.x, run.ycalc, run.phi);
     ASSERT_TRUE(u.standardError[0] && u.standardError[1]);
     EXPECT_NEAR(*u.standardError[1], s / std::sqrt(Stt), 1e-7 * s);
-    EXPECT_NEAR(*u.standardError[0], s * std::sqrt(1.0 / n + tbar * tbar / Stt), 1e-7 * s);
-    EXPECT_NEAR(u.correlation[0][1], -tbar / std::sqrt(St2 / n), 1e-9);
+    EXPECT_NEAR(*u.standardError[0], s * std::sqrt(1.0 / 8 + tbar * tbar / Stt), 1e-7 * s);
+    EXPECT_NEAR(u.correlation[0][1], -tbar / std::sqrt(204.0 / 8), 1e-9);
+    EXPECT_FALSE(u.standardError[2]);
 }
 
 TEST(Marquardt, FitLoopRecoversAnExponentialDecayInPicoamperesAsInAmperes) {
     // Noise-free data of 2 exp(-0.3 t): the fit ends at a perfect fit (flag -1). The freezing
     // test scales with the data, so currents of 1e-12 fit like those of 1.
     for (double scale : {1.0, 1e-12}) {
-        MarquardtProblem p = problemFor(decayData(20, scale), decay(20, scale), 2);
+        // y = a exp(-k t) at t = 0.5, 1, ..., 10.
+        FitModel decay = [scale](const std::vector<double> &x, std::vector<double> &y) {
+            for (std::size_t i = 0; i < y.size(); ++i)
+                y[i] = scale * x[0] * std::exp(-x[1] * 0.5 * double(i + 1));
+        };
+        std::vector<double> y(20);
+        decay({2.0, 0.3}, y);
+        MarquardtProblem p = problemFor(y, decay, 2);
         MarquardtMemory memory;
         MarquardtRun run({1.0, 1.0});
         runMarquardtFit(p, memory, run, nullptr);
@@ -109,154 +100,126 @@ TEST(Marquardt, FitLoopRecoversAnExponentialDecayInPicoamperesAsInAmperes) {
     }
 }
 
-TEST(Marquardt, APerfectStartEndsAtOnceWithItsParameters) {
-    MarquardtProblem p = problemFor(decayData(20), decay(20), 2);
-    MarquardtMemory memory;
-    MarquardtRun run({2.0, 0.3});
-    Marquardt(p, memory, run);
-    EXPECT_EQ(run.flag, -1);
-    EXPECT_EQ(run.x, (std::vector<double>{2.0, 0.3}));
-    EXPECT_EQ(run.evaluations, 1);
-    EXPECT_EQ(run.modelRuns, 1);
-}
-
-TEST(Marquardt, AParameterWithoutInfluenceKeepsItsValueAndTheOthersFitAsWithoutIt) {
-    std::vector<double> y = scatteredLine();
-    const int n = int(y.size());
-    FitModel withIdle = [n](const std::vector<double> &x, std::vector<double> &out) {
-        line(n)(x, out); // x[2] enters nowhere
-    };
-    MarquardtMemory memory;
-    MarquardtRun three({1.0, 1.0, 7.0});
-    Marquardt(problemFor(y, withIdle, 3), memory, three);
-    MarquardtRun two({1.0, 1.0});
-    Marquardt(problemFor(y, line(n), 2), memory, two);
-    EXPECT_EQ(three.x[2], 7.0);
-    EXPECT_TRUE(three.frozen[2]);
-    EXPECT_NEAR(three.x[0], two.x[0], 1e-12);
-    EXPECT_NEAR(three.x[1], two.x[1], 1e-12);
-    FitUncertainty u =
-        estimateUncertainty(problemFor(y, withIdle, 3), three.x, three.ycalc, three.phi);
-    EXPECT_FALSE(u.standardError[2]);
-    EXPECT_TRUE(u.standardError[0] && u.standardError[1]);
-}
-
-TEST(Marquardt, BoundsHoldAParameterOnItsBoundAndShortenAStepThatWouldLeaveThem) {
-    const std::vector<double> y = scatteredLine(); // least-squares slope 2.0
-    const int n = int(y.size());
-    // The slope starts on its upper bound 1.5 and every step points beyond it: it stays there
-    // while the intercept moves and the sum of squares falls.
-    MarquardtProblem p = problemFor(y, line(n), 2);
+TEST(Marquardt, ABoundHoldsAParameterWhoseStepsPointBeyondIt) {
+    // The slope starts on its upper bound 1.5 (the least-squares slope is 2.0) and every step
+    // points beyond it: it stays there while the intercept moves and the sum of squares falls
+    // from its start, sum (y - 1.5 t)^2 = 96.68 by hand.
+    MarquardtProblem p = problemFor(scatteredLine(), line(8), 2);
     p.upper[1] = 1.5;
     MarquardtMemory memory;
     MarquardtRun held({0.0, 1.5});
     runMarquardtFit(p, memory, held, nullptr);
-    double startPhi = 0;
-    for (int i = 0; i < n; ++i)
-        startPhi += std::pow(y[std::size_t(i)] - 1.5 * (i + 1), 2);
     EXPECT_EQ(held.x[1], 1.5);
     EXPECT_GT(held.x[0], 0.5);
-    EXPECT_LT(held.phi, 0.6 * startPhi);
-
-    // Starting inside at 1.0, the Gauss-Newton step to 2.0 would leave: that trial fails,
-    // lambda rises, and the slope approaches its bound from inside without passing it.
-    MarquardtRun inside({0.0, 1.0});
-    runMarquardtFit(p, memory, inside, nullptr);
-    EXPECT_GT(inside.marquardts, 0);
-    EXPECT_LE(inside.x[1], 1.5);
-    EXPECT_GT(inside.x[1], 1.4);
+    EXPECT_LT(held.phi, 0.6 * 96.68);
 }
 
 TEST(Marquardt, AParameterOfLittleInfluenceThatAnyStepCarriesOutOfItsRangeIsHeld) {
     // c moves the curve by 1e-6 t^2: its steps are huge at any lambda, and its range is narrow.
     // Once lambda has passed its limit, c is held for a Gauss-Newton trial and the line moves
     // by its part of that step, instead of the fit ending where it started.
-    const std::vector<double> y = scatteredLine();
-    const int n = int(y.size());
-    FitModel withWeak = [n](const std::vector<double> &x, std::vector<double> &out) {
-        for (int i = 0; i < n; ++i)
+    FitModel withWeak = [](const std::vector<double> &x, std::vector<double> &out) {
+        for (int i = 0; i < 8; ++i)
             out[std::size_t(i)] = x[0] + x[1] * (i + 1) + 1e-6 * x[2] * (i + 1) * (i + 1);
     };
-    MarquardtProblem p = problemFor(y, withWeak, 3);
+    MarquardtProblem p = problemFor(scatteredLine(), withWeak, 3);
     p.lower[2] = 0.999;
     p.upper[2] = 1.0;
     MarquardtMemory memory;
     MarquardtRun run({1.0, 1.0, 0.9995});
     runMarquardtFit(p, memory, run, nullptr);
-    MarquardtRun line2({1.0, 1.0});
-    runMarquardtFit(problemFor(y, line(n), 2), memory, line2, nullptr);
-    double startPhi = 0;
-    for (int i = 0; i < n; ++i)
-        startPhi +=
-            std::pow(y[std::size_t(i)] - 1 - (i + 1) - 1e-6 * 0.9995 * (i + 1) * (i + 1), 2);
+    // c stays put and the line moves from slope 1 to near the least-squares slope 2.0.
     EXPECT_EQ(run.x[2], 0.9995);
-    EXPECT_LT(run.phi, 0.01 * startPhi);
-    EXPECT_NEAR(run.x[1], line2.x[1], 0.1);
+    EXPECT_NEAR(run.x[1], 2.0, 0.1);
 }
 
-TEST(Marquardt, AnObjectiveThatNeverDecreasesGivesTwentyFiveTrials) {
-    // Every trial away from the start is worse by the factor 1.5 (below 2), so lambda runs
-    // 1e-4 * 2^m for m = 0..23 after the Gauss-Newton trial; it ends at 1e-4 * 2^24 / 2.
-    const std::vector<double> y(10, 1.0);
-    FitModel worseAway = [](const std::vector<double> &x, std::vector<double> &out) {
-        double offset = x[0] == 3.0 ? 0.1 : 0.1 * std::sqrt(1.5);
-        for (double &v : out)
-            v = 1.0 + offset;
-    };
-    MarquardtProblem p = problemFor(y, worseAway, 1);
-    p.dataVar = 1; // the data are constant; any positive variance keeps the start imperfect
-    MarquardtMemory memory;
-    memory.lambda = 5; // left by an earlier fit; the first failure of a fit resets it
-    MarquardtRun run({3.0});
-    Marquardt(p, memory, run);
-    EXPECT_EQ(run.marquardts, 25);
-    EXPECT_EQ(run.evaluations, 26);
-    EXPECT_EQ(run.flag, -2);
-    EXPECT_TRUE(run.lambdaExhausted);
-    EXPECT_DOUBLE_EQ(memory.lambda, 1e-4 * std::pow(2.0, 23));
-    EXPECT_EQ(run.bestX, (std::vector<double>{3.0})); // the start stays the best point
-}
-
-TEST(Marquardt, AZeroParameterIsDifferentiatedWithDerivStep0) {
+TEST(Marquardt, AStartThatCannotBeEvaluatedEndsTheFit) {
+    // A trial that overflows only raises lambda (the NIST runs below that overflow show it);
+    // a start that overflows has no sum of squares to improve on.
     MarquardtProblem p = problemFor(scatteredLine(), line(8), 2);
-    std::vector<double> intercepts;
-    FitModel recorded = [&](const std::vector<double> &x, std::vector<double> &y) {
-        intercepts.push_back(x[0]);
-        line(8)(x, y);
+    p.model = [](const std::vector<double> &, std::vector<double> &) {
+        throw RuntimeError(kOverflow);
     };
-    p.model = recorded;
     MarquardtMemory memory;
-    MarquardtRun run({0.0, 1.0});
-    Marquardt(p, memory, run);
-    // The start, then the intercept at +derivStep0 and -derivStep0 (the slope's column keeps
-    // the intercept at 0).
-    ASSERT_GE(intercepts.size(), 3u);
-    EXPECT_EQ(intercepts[1], p.derivStep0);
-    EXPECT_EQ(intercepts[2], -p.derivStep0);
+    MarquardtRun run({1.0, 1.0});
+    EXPECT_THROW(Marquardt(p, memory, run), RuntimeError);
 }
 
-TEST(Marquardt, AFailingTrialIsRejectedButAFailingStartEndsTheFit) {
-    // The model overflows for k < 0.1: the first Gauss-Newton step from k = 1 overshoots there
-    // (the data decay with k = 0.3), which must only raise lambda.
-    MarquardtProblem p = problemFor(decayData(20), decay(20), 2);
-    int failures = 0;
-    p.model = [&](const std::vector<double> &x, std::vector<double> &y) {
-        if (x[1] < 0.25) {
-            ++failures;
-            throw RuntimeError(kOverflow);
+// ---- NIST StRD nonlinear regression: the files' starting points, certified values, certified
+// standard deviations and data, and the model each file states ----
+
+struct Problem {
+    std::string name;
+    std::vector<double> start1, start2, certified, certifiedSd;
+    double certifiedRss = 0;
+    std::vector<double> x, y;
+};
+
+// Read from ../shared/reference/nist-strd/ relative to the project root (tests/data/../..).
+Problem load(const std::string &name) {
+    std::ifstream file(std::string(KEMVO_TEST_DATA) + "/../../../shared/reference/nist-strd/" +
+                       name + ".dat");
+    Problem p;
+    p.name = name;
+    static const std::regex parameter(R"(^\s*b\d+\s*=\s*(\S+)\s+(\S+)\s+(\S+)\s+(\S+)\s*$)");
+    static const std::regex rss(R"(^Residual Sum of Squares:\s+(\S+))");
+    std::string line;
+    bool inData = false;
+    while (std::getline(file, line)) {
+        std::smatch m;
+        if (inData) {
+            std::istringstream in(line);
+            double y = 0, x = 0;
+            if (in >> y >> x) {
+                p.y.push_back(y);
+                p.x.push_back(x);
+            }
+        } else if (std::regex_match(line, m, parameter)) {
+            p.start1.push_back(std::stod(m[1]));
+            p.start2.push_back(std::stod(m[2]));
+            p.certified.push_back(std::stod(m[3]));
+            p.certifiedSd.push_back(std::stod(m[4]));
+        } else if (std::regex_search(line, m, rss)) {
+            p.certifiedRss = std::stod(m[1]);
+        } else if (line.rfind("Data:", 0) == 0 && line.find(" y") != std::string::npos) {
+            inData = true;
         }
-        decay(20)(x, y);
-    };
-    MarquardtMemory memory;
-    MarquardtRun run({5.0, 1.5});
-    runMarquardtFit(p, memory, run, nullptr);
-    EXPECT_GT(failures, 0);
-    EXPECT_NEAR(run.x[1], 0.3, 1e-4);
-    MarquardtRun atFailure({2.0, 0.2});
-    EXPECT_THROW(Marquardt(p, memory, atFailure), RuntimeError);
+    }
+    return p;
 }
 
-// ---- NIST StRD nonlinear regression ----
+// y(x; b) as each file states its model.
+double nistModel(const std::string &name, const std::vector<double> &b, double x) {
+    if (name == "Misra1a" || name == "BoxBOD")
+        return b[0] * (1 - std::exp(-b[1] * x));
+    if (name == "Misra1b")
+        return b[0] * (1 - std::pow(1 + b[1] * x / 2, -2));
+    if (name == "Chwirut2")
+        return std::exp(-b[0] * x) / (b[1] + b[2] * x);
+    if (name == "DanWood")
+        return b[0] * std::pow(x, b[1]);
+    if (name == "Lanczos3")
+        return b[0] * std::exp(-b[1] * x) + b[2] * std::exp(-b[3] * x) + b[4] * std::exp(-b[5] * x);
+    if (name == "Eckerle4")
+        return (b[0] / b[1]) * std::exp(-0.5 * std::pow((x - b[2]) / b[1], 2));
+    if (name == "MGH09")
+        return b[0] * (x * x + x * b[1]) / (x * x + x * b[2] + b[3]);
+    if (name == "Rat43")
+        return b[0] / std::pow(1 + std::exp(b[1] - b[2] * x), 1 / b[3]);
+    if (name == "Thurber")
+        return (b[0] + b[1] * x + b[2] * x * x + b[3] * x * x * x) /
+               (1 + b[4] * x + b[5] * x * x + b[6] * x * x * x);
+    throw std::runtime_error("no model for " + name);
+}
+
+// The problem for the engine, unbounded; a value that is not finite is the model's overflow.
+MarquardtProblem engineProblem(const Problem &p) {
+    FitModel model = [p](const std::vector<double> &b, std::vector<double> &y) {
+        for (std::size_t i = 0; i < p.x.size(); ++i)
+            y[i] = checkedFinite(nistModel(p.name, b, p.x[i]));
+    };
+    return problemFor(p.y, model, int(p.certified.size()));
+}
 
 double relative(double value, double reference) {
     return std::fabs(value / reference - 1);
@@ -265,14 +228,14 @@ double relative(double value, double reference) {
 struct NistRun {
     const char *name;
     int start;
-    bool converges;  // to the certified minimum
+    bool converges;  // to the certified minimum, as it must
     bool fourDigits; // 4 significant digits of every value, 3 of every standard error
 };
 
-// The runs that do not converge and why: Lanczos3 from start 1 reaches the iteration limit;
-// Eckerle4 and MGH09 from start 1 stop at points far from the minimum; BoxBOD from start 1
-// and Eckerle4 from start 2 end on the lambda limit, where the Jacobian of 1 % steps no longer
-// gives a descent direction. BoxBOD and Rat43 from start 1 overflow in trials: those trials
+// The runs not required to converge and why they do not today: Lanczos3 from start 1 reaches the
+// iteration limit; Eckerle4 and MGH09 from start 1 stop at points far from the minimum; BoxBOD from
+// start 1 and Eckerle4 from start 2 end on the lambda limit, where the Jacobian of 1 % steps no
+// longer gives a descent direction. BoxBOD and Rat43 from start 1 overflow in trials: those trials
 // are rejected, which carries Rat43 to its minimum.
 const NistRun kNistRuns[] = {
     {"Misra1a", 1, true, true},    {"Misra1a", 2, true, true},    {"Misra1b", 1, true, true},
@@ -288,9 +251,9 @@ class NistStrd : public testing::TestWithParam<NistRun> {};
 
 TEST_P(NistStrd, FitMatchesTheCertifiedValues) {
     const NistRun &c = GetParam();
-    nist::Problem data = nist::load(c.name);
+    Problem data = load(c.name);
     ASSERT_FALSE(data.y.empty());
-    MarquardtProblem p = nist::engineProblem(data);
+    MarquardtProblem p = engineProblem(data);
     MarquardtMemory memory;
     int iterations = 0;
     MarquardtRun run(c.start == 1 ? data.start1 : data.start2);
@@ -302,9 +265,9 @@ TEST_P(NistStrd, FitMatchesTheCertifiedValues) {
     ASSERT_TRUE(std::isfinite(run.bestPhi));
     EXPECT_GE(run.bestPhi, data.certifiedRss * (1 - 1e-9));
     bool ended = run.flag < 0 && !run.lambdaExhausted && iterations <= kIterationLimit;
-    EXPECT_EQ(ended && relative(run.bestPhi, data.certifiedRss) < 1e-3, c.converges);
     if (!c.converges)
         return;
+    EXPECT_TRUE(ended && relative(run.bestPhi, data.certifiedRss) < 1e-3);
     FitUncertainty u = estimateUncertainty(p, run.bestX, run.ycalc, run.bestPhi);
     for (std::size_t j = 0; j < data.certified.size(); ++j) {
         // Every converging run: within 0.05 certified standard deviations.

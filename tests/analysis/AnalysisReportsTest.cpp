@@ -1,0 +1,255 @@
+// The Analysis menu's reports. "&Find Peak" and "Find &Half-wave E" on synthetic curves whose
+// peaks, areas and half-wave potentials are known in closed form, and Find Peak on the
+// simulated reversible cycle against the textbook values; "Theoretical Peak" against values
+// evaluated by hand from the published expressions.
+
+#include "analysis/HalfwavePotential.h"
+#include "analysis/PeakFinding.h"
+#include "analysis/TheoreticalCurrents.h"
+#include "analysis/TheoreticalPeak.h"
+
+#include "Session.h"
+#include "support/DefaultExperiment.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace kemvo {
+namespace {
+
+constexpr double kRT_F = 8.31441 * 298.14 / 96484.6; // [V] at the initial 25 C
+
+TEST(FindPeak, DefaultReversibleCycle) {
+    // E0 = 0.1 V, 1 mV steps: the forward peak within one step of E0 - 1.109 RT/F (Randles-
+    // Sevcik), the separation 2.22-2.3 RT/F (57-59 mV, Nicholson), the ratio 1.00 +- 0.03.
+    Session session;
+    ASSERT_EQ(session.run({"option10=1", "Estep=0.001", "mnuSimulate", "mnuFindPeak"}), 0);
+    const ExperimentState &s = session.app.state();
+    const CurvePeaks found =
+        findPeaks(session.app.store(), 1, peakSearchOf(s, session.app.store(), 3, s.lastPoint - 2));
+    ASSERT_EQ(found.peaks.size(), 2u);
+    EXPECT_NEAR(found.peaks[0].potential, 0.1 - 1.109 * kRT_F, 0.001);
+    EXPECT_LT(found.peaks[0].value, 0); // reduction first
+    ASSERT_TRUE(found.separation && found.ratio);
+    EXPECT_GE(*found.separation, 0.056);
+    EXPECT_LE(*found.separation, 0.061);
+    EXPECT_NEAR(*found.ratio, 1.0, 0.03);
+}
+
+// A curve of 200 points from E = 0.3 V down in 1 mV steps, y(i) given, on a y axis of span 1.
+struct Synthetic {
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    PeakSearch search;
+    explicit Synthetic(const std::function<double(int)> &y, int switching = 0) {
+        for (int i = 1; i <= 200; ++i) {
+            store->potential(i) = 0.3 - 0.001 * (i - 1);
+            store->curves(i, 1) = y(i);
+        }
+        search = {3, 198, switching, switching > 0, 0.02, 0.001};
+    }
+    CurvePeaks peaks() const { return findPeaks(*store, 1, search); }
+};
+
+double bump(int i, int centre, double height = -1) {
+    return height * std::exp(-0.5 * std::pow((i - centre) / 5.0, 2));
+}
+
+TEST(FindPeak, AThresholdOfTwoPercentOfThePlotsYAxis) {
+    // The 2 % threshold: a bump of 0.015 passes an axis of span 0.5, not one of span 1.
+    Synthetic small([](int i) { return bump(i, 100, 0.015); });
+    EXPECT_TRUE(small.peaks().peaks.empty());
+    Session session;
+    ExperimentState &s = session.app.state();
+    s.yMin = -0.25;
+    s.yMax = 0.25;
+    s.cycles = 0.5;
+    small.search.threshold = peakSearchOf(s, *small.store, 3, 198).threshold;
+    EXPECT_EQ(small.peaks().peaks.size(), 1u);
+}
+
+TEST(FindPeak, TheAreaOfASingleSweepIsTheIntegralOfTheMagnitude) {
+    // A Gaussian of height -1 and width 5 points of 1 mV: its integral is 5 sqrt(2 pi) mV, and
+    // the rectangle sum of a Gaussian sampled this finely equals it to far below 1e-9.
+    const CurvePeaks found = Synthetic([](int i) { return bump(i, 100); }).peaks();
+    EXPECT_NEAR(found.area, 0.005 * std::sqrt(2 * M_PI), 1e-9);
+    EXPECT_FALSE(found.ratio.has_value()); // a single sweep has no ratio
+}
+
+TEST(FindPeak, RatioIsNicholsonsExpressionAndSeparationIsSigned) {
+    // A cathodic bump of -1 at point 50 and an anodic one of 0.8 at point 150 on a baseline of
+    // -0.1: peaks of -1.1 and 0.7, -0.1 at the switching point 100, so |ipa/ipc| =
+    // 0.7/1.1 + 0.485 x 0.1/1.1 + 0.086 = 0.76650 (Nicholson 1966); Ep2 - Ep1 = -0.1 V (point
+    // 150 lies 100 mV below point 50).
+    Synthetic cycle([](int i) { return bump(i, 50) + bump(i, 150, 0.8) - 0.1; }, 100);
+    const CurvePeaks found = cycle.peaks();
+    ASSERT_EQ(found.peaks.size(), 2u);
+    ASSERT_TRUE(found.ratio && found.separation);
+    EXPECT_NEAR(*found.ratio, 0.7 / 1.1 + 0.485 * 0.1 / 1.1 + 0.086, 1e-9);
+    EXPECT_NEAR(*found.separation, -0.1, 1e-12);
+}
+
+std::unique_ptr<CurveStore> curveOf(int n, double eStart, double h,
+                                    const std::function<double(double)> &y) {
+    auto store = std::make_unique<CurveStore>();
+    for (int i = 1; i <= n; ++i) {
+        store->potential(i) = eStart - h * (i - 1);
+        store->curves(i, 1) = y(store->potential(i));
+    }
+    return store;
+}
+
+TEST(FindHalfwave, ReversibleWavesOnShiftedGrids) {
+    // A reversible reduction wave y = -Id / (1 + exp(n f (E - E1/2))) (Bard and Faulkner,
+    // section 5.4). The band of +-5 % of the half height spans +-0.1/(n f) = 2.57/n mV around
+    // E1/2, so the point found lies within 2.6/n mV plus one step of it, or none is found.
+    const double id = 2.4e-4, eHalf = 0.1;
+    int found = 0, missed = 0;
+    for (int n : {1, 2})
+        for (double h : {0.001, 0.005})
+            for (double shift : {0.0, 0.3, 0.5, 0.8}) {
+                // 0.4 V either side of E1/2: foot and plateau within exp(-15.5) of their limits.
+                const int points = static_cast<int>(std::lround(0.8 / h));
+                auto store = curveOf(points, eHalf + 0.4 + shift * h, h, [&](double E) {
+                    return -id / (1 + std::exp(n * (E - eHalf) / kRT_F));
+                });
+                const HalfWave wave = findHalfwave(*store, 1, points);
+                EXPECT_NEAR(wave.height, id, 1e-6 * id);
+                if (!wave.potential) {
+                    ++missed;
+                    continue;
+                }
+                ++found;
+                EXPECT_NEAR(*wave.potential, eHalf, 0.0026 / n + h) << n << " " << h;
+            }
+    EXPECT_GT(found, 0);
+    EXPECT_GT(missed, 0); // n = 2 on 5 mV steps skips the band
+}
+
+using Value = std::optional<double>;
+constexpr Value na = std::nullopt;
+
+// Every row of the table for A + ne = B at the windows' initial values (298.14 K, n = 1,
+// alpha = 0.5, ks = 1e4 cm/s, E0 = 0.1 V, D = 1e-5 cm^2/s, C = 1 mM, A = 1 cm^2, L = 0.01 cm,
+// v = 0.01 V/s, td = 0.5 s, tp = 0.05 s, dE = -0.05 V, 100 rpm, nu = 0.01 cm^2/s), with a radius
+// of 50 um so that the radial terms count (microdisc p = 0.986, cylinder tau = 0.2).
+// Expected values evaluated by hand from the published expressions (a separate script, to
+// 9 digits; tolerance 1e-6 relative):
+//   sweep planar: 0.4463 nFAC sqrt(fvD); Erev - 1.109/f; 0.4958 nFAC sqrt(alpha f v D);
+//     E0 - (0.78 + ln(sqrt(alpha f v D)/ks))/(alpha f)
+//   sweep sphere: planar + 0.752 nFADC/r0; microdisc: Aoki et al. (1984); thin layer
+//     n^2 F^2 v A L C/(4RT) at E0; rotating disk and DC rotating disk: Levich
+//   DC planar: Cottrell at td, E1/2 = Erev, irreversible E0 + ln(2.31 ks sqrt(td/D))/(alpha f)
+//   DC sphere: nFADC (1/sqrt(pi D td) + 1/r0); microdisc: Shoup-Szabo at tau = 4Dtd/r0^2;
+//     cylinder: Szabo et al. at tau = Dtd/r0^2
+//   normal pulse: Cottrell at tp at Erev - dE; differential pulse: (sigma-1)/(sigma+1) at
+//     Erev - dE/2; square wave: net peak 0.918613 (superposed staircase, 5 mV steps, 50 mV
+//     amplitude, independent script) times Cottrell at tp, signed like dE.
+struct Row {
+    int technique, electrode;
+    Value ep, ip, epIrr, ipIrr;
+};
+
+const Row kRows[] = {
+    {1, 1, 0.0715078495, 8.49548243e-5, 0.871018099, 6.67348493e-5},
+    {1, 2, na, 2.30067663e-4, na, na},
+    {1, 3, na, 2.30067663e-4, na, na},
+    {1, 4, na, 2.28388526e-8, na, na},
+    {1, 5, na, na, na, na},
+    {1, 6, na, na, na, na},
+    {1, 7, 0.1, 9.38867545e-5, na, na},
+    {1, 8, na, 1.93581566e-4, na, na},
+    {2, 1, 0.1, 2.43443432e-4, 0.894259264, 2.43443432e-4},
+    {2, 2, na, 4.36412632e-4, na, na},
+    {2, 3, na, 4.36412632e-4, na, na},
+    {2, 4, na, 3.60021228e-8, na, na},
+    {2, 5, na, 3.32945613e-4, na, na},
+    {2, 6, na, 3.32945613e-4, na, na},
+    {2, 7, na, na, na, na},
+    {2, 8, na, 1.93581566e-4, na, na},
+    {3, 1, 0.15, 7.69835727e-4, na, na},
+    {3, 4, 0.15, 7.69835727e-4, na, na},
+    {4, 1, 0.125, -3.47553103e-4, na, na},
+    {5, 1, 0.1, -7.07181085e-4, na, na},
+};
+
+void expectValue(const Value &actual, const Value &expected, const char *what) {
+    ASSERT_EQ(actual.has_value(), expected.has_value()) << what;
+    if (expected) {
+        EXPECT_NEAR(*actual, *expected, 1e-6 * std::fabs(*expected)) << what;
+    }
+}
+
+TEST(TheoreticalValues, EveryRowOfTheSimpleCoupleAgainstHandValues) {
+    for (const Row &row : kRows) {
+        SCOPED_TRACE(testing::Message()
+                     << "technique " << row.technique << " electrode " << row.electrode);
+        ExperimentState s = experiment(row.technique, row.electrode);
+        s.radius = 0.005;
+        const TheoreticalValues v = theoreticalValues(s, 1);
+        EXPECT_FALSE(v.onlyErev);
+        EXPECT_DOUBLE_EQ(v.erev, 0.1); // equal diffusion coefficients
+        expectValue(v.ep, row.ep, "Ep");
+        expectValue(v.ip, row.ip, "Ip");
+        expectValue(v.epIrr, row.epIrr, "Ep irreversible");
+        expectValue(v.ipIrr, row.ipIrr, "Ip irreversible");
+    }
+}
+
+TEST(TheoreticalValues, CatalyticAndOtherMechanisms) {
+    // nFAC sqrt(k D) at Erev: mechanism 9 with k = kf = 10/s gives F 1e-6 sqrt(1e-4) exactly;
+    // mechanism 16 with k = kf C(C) = 10 * 2e-3 gives 4.3149225e-5 (by hand).
+    ExperimentState s = experiment(2);
+    s.mechanism = 9;
+    TheoreticalValues v = theoreticalValues(s, 1);
+    EXPECT_NEAR(*v.ip, 96484.6e-8, 1e-15);
+    EXPECT_DOUBLE_EQ(*v.ep, 0.1);
+    s.mechanism = 16;
+    s.cInit[3] = 2e-3;
+    v = theoreticalValues(s, 1);
+    EXPECT_NEAR(*v.ip, 4.3149225e-5, 1e-12);
+
+    // Other mechanisms: Erev of each step from its own species, E0 + RT/(2F) ln(D(red)/D(ox)),
+    // with RT/(2F) ln 2 = 8.9041 mV at 298.14 K; chain reaction 2 pairs B and C.
+    s.mechanism = 2;
+    s.chargeCount = 2;
+    s.diffusion[2] = 2e-5;
+    v = theoreticalValues(s, 2);
+    EXPECT_TRUE(v.onlyErev);
+    EXPECT_NEAR(v.erev, -0.1 - 0.0089041, 1e-7);
+    EXPECT_FALSE(v.ip.has_value());
+}
+
+TEST(TheoreticalCurrents, CylinderAgainstTheExactTransient) {
+    // i r0/(nFADC) from a numerical inversion of the Laplace-domain current
+    // K1(sqrt s)/(sqrt s K0(sqrt s)) (Talbot's contour, 30 digits). Szabo et al. give their
+    // expression as good to about 1.3 %; the long-time form of the row is 35 % high at tau = 10.
+    const double tau[] = {0.1, 1, 10, 100, 1e4};
+    const double exact[] = {2.248751, 0.983771, 0.533916, 0.345560, 0.195932};
+    for (int k = 0; k < 5; ++k)
+        EXPECT_NEAR(theory::cylinderStepCurrent(1, 1, tau[k], 1), exact[k], 0.013 * exact[k])
+            << "tau " << tau[k];
+}
+
+TEST(TheoreticalCurrents, SquareWaveNetPeakAgainstTheTable) {
+    // Tabulated reversible net peaks for n dEs = 10 mV at 25 C: 0.9281 (n Esw = 50 mV) and
+    // 0.5798 (25 mV); four digits, the last one uncertain.
+    const double f = 96484.6 / (8.31441 * 298.15);
+    EXPECT_NEAR(theory::squareWaveNetPeak(0.01 * f, 0.05 * f), 0.9281, 2e-4);
+    EXPECT_NEAR(theory::squareWaveNetPeak(0.01 * f, 0.025 * f), 0.5798, 3e-4);
+}
+
+TEST(TheoreticalPeakCommand, AZeroRateConstantNamesItsStepAndPrintsNothing) {
+    Session session;
+    EXPECT_EQ(session.run({"mnuSimulate", "ks(1)=0", "mnuCompId"}), 1);
+    EXPECT_EQ(session.messages(),
+              std::vector<std::string>{"ks (cm/s) of A+ne=B in \"Experimental\" "
+                                       "must be greater than zero"});
+    EXPECT_TRUE(session.lines().empty());
+}
+
+} // namespace
+} // namespace kemvo
