@@ -1,5 +1,5 @@
 // The finite-difference engine converges: the fine grid's sweep against the exact reversible
-// voltammogram and the quasi-reversible tables, and the ohmic drop solved within each step.
+// voltammogram, and the ohmic drop solved within each step.
 
 #include "Simulation.h"
 
@@ -42,32 +42,12 @@ std::vector<double> exactReversibleSweep(const Simulation &run) {
     return current;
 }
 
-// The reduction peak of the forward sweep [A, V] by a parabola through its three highest points.
-std::pair<double, double> parabolicPeak(const Simulation &run, int sign = -1) {
-    int best = 2;
-    for (int p = 2; p < run.state.pointCount; ++p)
-        if (sign * run.total(p) > sign * run.total(best))
-            best = p;
-    const double y0 = run.total(best - 1), y1 = run.total(best), y2 = run.total(best + 1);
-    const double shift = (y0 - y2) / (2 * (y0 - 2 * y1 + y2));
-    return {y1 - 0.25 * (y0 - y2) * shift,
-            run.E(best) + shift * (run.E(best + 1) - run.E(best - 1)) / 2};
-}
-
 ExperimentState fineSweep(double step, double cycles = 1) {
     ExperimentState s = experiment(1, 1, 1);
     s.eStep = step;
     s.dropTime = step / s.scanRate;
     s.cycles = cycles;
     return s;
-}
-
-Simulation onFineGrid(const ExperimentState &s, double resistance = 0) {
-    Simulation run(s);
-    run.fineGrid = true;
-    run.resistance = resistance;
-    run.simulate();
-    return run;
 }
 
 TEST(FineGrid, ReversibleCycleConvergesToTheExactVoltammogram) {
@@ -78,7 +58,7 @@ TEST(FineGrid, ReversibleCycleConvergesToTheExactVoltammogram) {
     double previous = 1;
     for (double step : {0.005, 0.002, 0.001, 0.0005}) {
         SCOPED_TRACE(step);
-        const Simulation run = onFineGrid(fineSweep(step));
+        const Simulation run = simulated(fineSweep(step), true);
         const std::vector<double> exact = exactReversibleSweep(run);
         double worst = 0;
         for (int p = 1; p <= run.state.pointCount; ++p)
@@ -90,54 +70,10 @@ TEST(FineGrid, ReversibleCycleConvergesToTheExactVoltammogram) {
         EXPECT_LT(worst, previous);
         previous = worst;
         if (step == 0.001) {
-            const auto [current, potential] = parabolicPeak(run);
-            EXPECT_NEAR(-current / randlesSevcik, 1.0, 0.0005);
-            EXPECT_NEAR(potential, 0.1 - 1.109 / kf, 0.0002);
+            const Simulation::Peak peak = run.parabolaPeak();
+            EXPECT_NEAR(-peak.i / randlesSevcik, 1.0, 0.0005);
+            EXPECT_NEAR(peak.E, 0.1 - 1.109 / kf, 0.0002);
         }
-    }
-}
-
-TEST(FineGrid, QuasiReversiblePeakSeparationsFollowNicholson) {
-    // Nicholson (1965), alpha = 0.5, psi = k0 / sqrt(pi D nFv/RT) with equal D: the peak
-    // separations in mV, the sweep reversed 112.5 mV past E1/2 (250 mV for psi = 0.1, whose
-    // forward peak lies beyond 112.5 mV); 1 mV steps, peaks by parabola, within 0.3 mV.
-    struct Case {
-        double psi, separation, switchPast;
-    } cases[] = {{20, 61.0, 0.1125},   {5, 64.8, 0.1125},     {2, 72.1, 0.1125}, {1, 83.7, 0.1125},
-                 {0.5, 104.7, 0.1125}, {0.25, 139.9, 0.1125}, {0.1, 213.4, 0.25}};
-    for (const Case &c : cases) {
-        ExperimentState s = fineSweep(0.001);
-        s.eStart = 0.4;
-        s.eEnd = 0.1 - c.switchPast;
-        s.ks[1] = c.psi * std::sqrt(M_PI * kD * kf * s.scanRate);
-        const Simulation run = onFineGrid(s);
-        const double separation = parabolicPeak(run, 1).second - parabolicPeak(run, -1).second;
-        EXPECT_NEAR(separation * 1000, c.separation, 0.3) << "psi " << c.psi;
-    }
-}
-
-TEST(FineGrid, IrreversibleSweepFollowsNicholsonAndShainForEachAlpha) {
-    // Nicholson and Shain (1964): Psi_p = 0.4958 sqrt(alpha) and
-    // Ep = E0 - (RT/(alpha F)) (0.780 + ln(sqrt(D)/k0) + ln sqrt(alpha F v/(RT))); ks = 1e-5 cm/s
-    // at 0.1 V/s is deep in the irreversible zone. 1 mV steps, the peak by parabola; 0.5 % and
-    // 0.5 mV, the accuracy the fine grid reaches at this step. An alpha swapped for 1 - alpha
-    // moves the peak by tens of mV.
-    for (double alpha : {0.3, 0.7}) {
-        ExperimentState s = fineSweep(0.001, 0.5);
-        s.scanRate = 0.1;
-        s.dropTime = s.eStep / s.scanRate;
-        s.eStart = 0.3;
-        s.eEnd = -0.6;
-        s.ks[1] = 1e-5;
-        s.alpha[1] = alpha;
-        const Simulation run = onFineGrid(s);
-        const auto [current, potential] = parabolicPeak(run);
-        const double af = alpha * kf;
-        const double peak = 0.4958 * kFAC * std::sqrt(af * 0.1 * kD);
-        const double ep =
-            0.1 - (0.780 + std::log(std::sqrt(kD) / 1e-5) + std::log(std::sqrt(af * 0.1))) / af;
-        EXPECT_NEAR(-current / peak, 1.0, 0.005) << "alpha " << alpha;
-        EXPECT_NEAR(potential, ep, 0.0005) << "alpha " << alpha;
     }
 }
 
@@ -150,24 +86,19 @@ TEST(Resistance, OhmicDropIsSolvedWithinEachStep) {
         s.eEnd = 0;
         return s;
     };
-    const Simulation plain = onFineGrid(sweep(0.001));
-    const Simulation dropped = onFineGrid(sweep(0.001), 100);
-    const Simulation finer = onFineGrid(sweep(0.0001), 100);
-    const auto [ip, ep] = parabolicPeak(dropped);
-    const auto [ipFine, epFine] = parabolicPeak(finer);
-    EXPECT_NEAR(ip / ipFine, 1.0, 0.001);
-    EXPECT_NEAR(ep, epFine, 0.0003);
-    EXPECT_GT(ip, parabolicPeak(plain).first);
-    EXPECT_LT(ep, parabolicPeak(plain).second - 0.005);
+    const Simulation::Peak plain = simulated(sweep(0.001), true).parabolaPeak();
+    const Simulation::Peak dropped = simulated(sweep(0.001), true, 100).parabolaPeak();
+    const Simulation::Peak finer = simulated(sweep(0.0001), true, 100).parabolaPeak();
+    EXPECT_NEAR(dropped.i / finer.i, 1.0, 0.001);
+    EXPECT_NEAR(dropped.E, finer.E, 0.0003);
+    EXPECT_GT(dropped.i, plain.i);
+    EXPECT_LT(dropped.E, plain.E - 0.005);
     // Any Ru from 0 to 10 kohm, on either grid: past the first points (the transient of the
     // start from rest) the forward sweep's current turns at most once -- not at all when the
     // resistance holds the peak back beyond the sweep.
     for (bool fine : {false, true})
         for (double ru : {0.0, 10.0, 100.0, 1e3, 1e4}) {
-            Simulation run(fineSweep(0.005));
-            run.fineGrid = fine;
-            run.resistance = ru;
-            run.simulate();
+            const Simulation run = simulated(fineSweep(0.005), fine, ru);
             int turns = 0;
             for (int p = 4; p < run.state.pointsPerSweep; ++p)
                 if ((run.total(p + 1) - run.total(p)) * (run.total(p) - run.total(p - 1)) < 0)

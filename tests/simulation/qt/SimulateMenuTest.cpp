@@ -1,9 +1,9 @@
 // "&Simulate" and the Analysis transforms triggered from the real menu bar.
 
 #include "app/Workbench.h"
+#include "app/qt/AllViews.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
-#include "app/qt/AllViews.h"
 #include "shell/qt/MainWindow.h"
 
 #include <QAction>
