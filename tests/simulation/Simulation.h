@@ -21,8 +21,8 @@ inline constexpr double kFAC = kF * 1e-6;       // n F A C [C/cm], C = 1e-6 mol/
 inline double cottrell(double t) {              // [A] (Bard and Faulkner, 5.2.11)
     return kFAC * std::sqrt(kD / (M_PI * t));
 }
-// Reversible sweep peak at 0.01 V/s, 0.4463 n F A C sqrt(n f v D) (Bard and Faulkner, 6.2.19).
-inline const double kRandlesSevcik = 0.4463 * kFAC * std::sqrt(kf * 0.01 * kD);
+// Reversible sweep peak at 0.01 V/s, 0.44629 n F A C sqrt(n f v D) (Nicholson and Shain 1964).
+inline const double kRandlesSevcik = 0.44629 * kFAC * std::sqrt(kf * 0.01 * kD);
 
 // Mechanism m with its species and charge-transfer steps, from the mechanism catalogue.
 inline void setMechanism(ExperimentState &s, int m) {
@@ -64,7 +64,6 @@ struct Simulation {
                 best = i;
         return best;
     }
-    double separation() const { return E(peak(1)) - E(peak(-1)); }
 
     // The extreme of sign * total over points from..to (0: the last), read by a parabola
     // through the three highest points.

@@ -33,7 +33,7 @@ TEST(Limits, FarPastE0EveryCaseReachesItsTransportLimit) {
     // The last point, -0.3 V, is 400 mV past E0: a reduction, so the total is -limit.
     // Analytical rows 1e-6: 4e-7 of the reversible wave remains and the written sqrt(pi) is
     // good to 3e-8. Digital rows: the fully implicit step over-estimates by O(dt) and the e-fold
-    // expanding grid adds about -1 %: 3 % with 10 time steps per drop, 1 % with 50.
+    // expanding grid adds about -1 %: 1 % with 50 time steps per drop.
     const double sphere = kFAC * kD / 0.2821; // steady term n F A C D / r0 (B. and F., 5.2.18)
     const double levich = kFAC * 0.62 * std::pow(kD, 2.0 / 3) * std::pow(0.01, -1.0 / 6) *
                           std::sqrt(100 * M_PI / 30); // Bard and Faulkner, 9.3.22
@@ -56,24 +56,12 @@ TEST(Limits, FarPastE0EveryCaseReachesItsTransportLimit) {
          [](ExperimentState &s) { s.cInit = {0, 0, 0, 1e-3, 1, 0}; }, cottrell(0.5), 1e-6},
         {"two couples (1 and 2 mM), each a reversible wave", 2, 1, 0, 4,
          [](ExperimentState &s) { s.cInit[3] = 2e-3; }, twoWaves * cottrell(0.5), 1e-6},
-        // EC' plateau n F A C sqrt(D kf) (Saveant and Vianello 1965), kb = 0; 1e-6: 400 mV past
-        // E0 the wave lacks 2e-7 of its plateau; the digital one is good to 0.5 %.
-        {"EC' kf = 1e4", 1, 1, 0, 9, [](ExperimentState &s) { s.kf[1] = 1e4; },
-         kFAC * std::sqrt(kD * 1e4), 1e-6},
+        // EC' plateau n F A C sqrt(D kf) (Saveant and Vianello 1965), kb = 0, good to 0.5 %.
         {"digital EC' kf = 10", 1, 1, 1, 9, nullptr, kFAC * std::sqrt(kD * 10), 0.005},
         {"digital EC' kf = 1000", 1, 1, 1, 9, [](ExperimentState &s) { s.kf[1] = 1000; },
          kFAC * std::sqrt(kD * 1000), 0.005},
-        {"digital Cottrell, 10 steps", 2, 1, 1, 1, nullptr, cottrell(0.5), 0.03},
         {"digital Cottrell, 50 steps", 2, 1, 1, 1, [](ExperimentState &s) { s.pulseTime = 0.01; },
          cottrell(0.5), 0.01},
-        // r0 = 0.01 cm: the steady term is 40 % of the planar one; 2.5 %: the electrode face of
-        // box 1 is taken as planar, which costs about h / r0 = 2.2 % on the accurate grid.
-        {"digital sphere", 2, 2, 1, 1,
-         [](ExperimentState &s) {
-             s.pulseTime = 0.01;
-             s.radius = 0.01;
-         },
-         cottrell(0.5) + kFAC * kD / 0.01, 0.025},
     };
     for (const Case &c : cases) {
         ExperimentState s = experiment(c.technique, c.electrode, c.digital);
@@ -107,18 +95,11 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
         bool rising; // sweep from -0.3 V up to 0.3 V instead of down
         int point;
         double expected;
-    } cases[] = {{1, 0.5, false, 50, -CdlAv},
-                 {1, 0.5, true, 50, CdlAv},
-                 {1, 1, false, 50, -CdlAv},
+    } cases[] = {{1, 0.5, false, 50, -CdlAv},        {1, 0.5, true, 50, CdlAv},
                  {1, 1, false, 121, -CdlAv}, // the switching point ends the falling sweep
-                 {1, 1, false, 122, CdlAv},
-                 {1, 1, false, 200, CdlAv},
-                 {1, 1, true, 50, CdlAv},
-                 {1, 1, true, 200, -CdlAv},
-                 {1, 2, false, 300, -CdlAv},
-                 {1, 2, false, 400, CdlAv},
-                 {2, 0.5, false, 121, -0.6 * CdlAv},
-                 {2, 0.5, true, 121, 0.6 * CdlAv}};
+                 {1, 1, false, 122, CdlAv},          {1, 1, true, 200, -CdlAv},
+                 {1, 2, false, 300, -CdlAv},         {1, 2, false, 400, CdlAv},
+                 {2, 0.5, false, 121, -0.6 * CdlAv}, {2, 0.5, true, 121, 0.6 * CdlAv}};
     for (const Case &c : cases)
         for (int digital : {0, 1}) {
             ExperimentState s = experiment(c.technique, 1, digital);
@@ -191,24 +172,6 @@ TEST(Programme, SweepsCyclesAndASinglePoint) {
     }
 }
 
-TEST(Refusal, MechanismsWithoutAClosedFormChangeNothingInTheAnalyticalMode) {
-    for (int mechanism : {2, 3, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16}) {
-        ExperimentState s = experiment();
-        s.mechanism = static_cast<Int16>(mechanism);
-        s.curveCount = 3;
-        Simulation run(s);
-        try {
-            run.simulate();
-            ADD_FAILURE() << "mechanism " << mechanism << " was simulated";
-        } catch (const RuntimeError &error) {
-            EXPECT_EQ(error.what(),
-                      "No analytical solution for mechanism " + std::to_string(mechanism));
-        }
-        EXPECT_EQ(run.state.curveCount, 3);
-        EXPECT_EQ(run.state.pointCount, 0);
-    }
-}
-
 TEST(Refusal, PulsesHaveClosedFormsOnPlanesAndSpheresOnly) {
     // A sequence of potential steps has an exact closed form where one step has: the plane and
     // the radial diffusion of a sphere or hemisphere. A sweep at a cylinder has none (no
@@ -263,6 +226,10 @@ TEST(Failures, RunTimeErrorsStopTheRunAndNothingNonFiniteIsStored) {
         {"no species present", 1, 1, 1, 1, [](ExperimentState &s) { s.cInit[1] = 0; },
          "Division by zero"},
         {"mechanism code 18", 1, 1, 1, 18, nullptr, "Subscript out of range"},
+        {"ECE without a closed form", 1, 1, 0, 11, nullptr,
+         "No analytical solution for mechanism 11"},
+        {"EC2 without a closed form", 2, 1, 0, 8, nullptr,
+         "No analytical solution for mechanism 8"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
