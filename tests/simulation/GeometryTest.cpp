@@ -72,9 +72,8 @@ TEST(ClosedForms, RotatingDiskSweepIsTheSteadyWaveAtTheLevichCurrent) {
 
 TEST(ClosedForms, ThinLayerPeakSitsAtE0WhateverThePotentialStep) {
     // Reversible thin layer (Hubbard and Anson): ip = n^2 F^2 v V C / (4 RT) at E0 on both
-    // sweeps, 3.525 RT/(nF) = 90.6/n mV wide at half height. E0 lies on every grid here, so
-    // the peak is sampled at its top: 1e-3 for the 0.1 mV substeps over which the current is
-    // averaged; the potential within half a step; the width by interpolation to 1 mV.
+    // sweeps. E0 lies on every grid here, so the peak is sampled at its top: 1e-3 for the
+    // 0.1 mV substeps over which the current is averaged; the potential within half a step.
     for (double step : {0.001, 0.002, 0.005})
         for (int n : {1, 2}) {
             SCOPED_TRACE(testing::Message() << "step " << step << " n " << n);
@@ -90,16 +89,6 @@ TEST(ClosedForms, ThinLayerPeakSitsAtE0WhateverThePotentialStep) {
             EXPECT_NEAR(run.total(run.peak(1)) / ip, 1.0, 1e-3);
             EXPECT_NEAR(run.E(run.peak()), 0.1, step / 2 + 1e-9);
             EXPECT_NEAR(run.E(run.peak(1)), 0.1, step / 2 + 1e-9);
-            // Width of the reduction peak at half its height.
-            std::vector<double> crossings;
-            const double half = run.total(run.peak()) / 2;
-            for (int i = 2; i <= run.state.pointsPerSweep; ++i)
-                if ((run.total(i - 1) - half) * (run.total(i) - half) < 0) {
-                    const double w = (half - run.total(i - 1)) / (run.total(i) - run.total(i - 1));
-                    crossings.push_back(run.E(i - 1) + w * (run.E(i) - run.E(i - 1)));
-                }
-            ASSERT_EQ(crossings.size(), 2u);
-            EXPECT_NEAR(crossings[0] - crossings[1], 3.525 / (n * kf), 0.001);
         }
 }
 

@@ -106,41 +106,6 @@ TEST(Pulses, EveryPointIsTheSuperpositionOfTheWaveformsStepsInBothModes) {
     }
 }
 
-TEST(Pulses, ReturnPeaksOfACycleMirrorTheForwardOnesInBothModes) {
-    // With the pulses going with the scan, the return sweep of a reversible couple gives the
-    // forward peak with the opposite sign. Square wave: at E1/2 again, within 0.1 % (the
-    // reduced layer of the forward sweep barely shows in the net current). Differential pulse:
-    // every drop starts afresh, so the peaks lie at E1/2 -/+ dE/2 where the surface holds
-    // q = 0.27 and 1 - q of B; the base period's decaying current, (1/sqrt(td) -
-    // 1/sqrt(td - tp)) times the fraction it reduced, lowers the forward difference and adds to
-    // the return one: by hand, their ratio is (dq/sqrt(tp) - (1 - q) d)/(dq/sqrt(tp) + q d),
-    // 1.038, with dq = 1 - 2q. The engine holds each ratio to 1 %.
-    const double q = 1 / (1 + std::exp(kf * 0.025));
-    const double d = 1 / std::sqrt(0.5) - 1 / std::sqrt(0.45);
-    const double dq = (1 - 2 * q) / std::sqrt(0.05);
-    struct Case {
-        int technique;
-        double forwardPeak, returnPeak, ratio, tolerance;
-    } cases[] = {{4, kE0 + 0.025, kE0 - 0.025, (dq - (1 - q) * d) / (dq + q * d), 1e-6},
-                 {5, kE0, kE0, 1, 1e-3}};
-    for (int digital : {0, 1})
-        for (const Case &c : cases) {
-            SCOPED_TRACE(testing::Message()
-                         << "technique " << c.technique << " digital " << digital);
-            ExperimentState s = experiment(c.technique, 1, digital);
-            s.eStep = 0.005;
-            s.cycles = 1;
-            const Simulation run = simulated(s);
-            const int forward = run.peak(-1), back = run.peak(1);
-            EXPECT_LE(forward, run.state.pointsPerSweep);
-            EXPECT_GT(back, run.state.pointsPerSweep);
-            EXPECT_NEAR(run.E(forward), c.forwardPeak, 1e-9);
-            EXPECT_NEAR(run.E(back), c.returnPeak, 1e-9);
-            EXPECT_NEAR(run.total(back) / -run.total(forward), c.ratio,
-                        digital ? 0.01 : c.tolerance);
-        }
-}
-
 TEST(PulseClosedForms, IrreversibleNormalPulseWaveIsHalfHighWhereOldhamAndParryPutIt) {
     // A totally irreversible step from rest (ks = 1e-4 cm/s, ks sqrt(tp/D) = 0.007) is half
     // of its limit where kf sqrt(tp/D) = 0.4330, that is at E0 + ln(2.312 ks sqrt(tp/D))/(a n f)
