@@ -23,10 +23,6 @@ ExperimentState limitingStep(int electrode, int digital, double radius, double t
     return s;
 }
 
-double limitingCurrent(const ExperimentState &s) {
-    return -simulated(s).last();
-}
-
 // Exact values of i r0 / (n F A D C) at a cylinder after a step, against tau = D t / r0^2
 // (Szabo, Cope, Tallman, Kovach and Wightman 1987, Table 1, from the numerical inversion of the
 // exact Laplace-domain solution).
@@ -45,7 +41,7 @@ TEST(Cylinder, StepFollowsTheExactSolutionAtEveryTimeInBothModes) {
                 for (const CylinderValue &v : kCylinder) {
                     const double td = v.tau * r0 * r0 / kD;
                     const double exact = v.current * kFAC * kD / r0;
-                    EXPECT_NEAR(limitingCurrent(limitingStep(electrode, digital, r0, td)) / exact,
+                    EXPECT_NEAR(-simulated(limitingStep(electrode, digital, r0, td)).last() / exact,
                                 1.0, digital ? 0.01 : 0.015)
                         << "digital " << digital << " electrode " << electrode << " r0 " << r0
                         << " tau " << v.tau;
@@ -121,7 +117,8 @@ TEST(DigitalCurved, SphereStepCurrentConvergesToTheExactOne) {
         for (double r0 : {1e-4, 1e-3, 0.1})
             for (double td : {0.01, 0.5, 5.0}) {
                 const double exact = kFAC * kD * (1 / std::sqrt(M_PI * kD * td) + 1 / r0);
-                EXPECT_NEAR(limitingCurrent(limitingStep(electrode, 1, r0, td)) / exact, 1.0, 0.005)
+                EXPECT_NEAR(-simulated(limitingStep(electrode, 1, r0, td)).last() / exact, 1.0,
+                            0.005)
                     << "electrode " << electrode << " r0 " << r0 << " td " << td;
             }
 }

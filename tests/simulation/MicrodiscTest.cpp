@@ -65,9 +65,7 @@ TEST(Microdisc, StepCurrentFollowsShoupAndSzaboInBothModes) {
     // f = 0.7854 + 0.8862 tau^-1/2 + 0.2146 exp(-0.7823 tau^-1/2) (Shoup and Szabo 1982),
     // which the closed form is written with: 1e-6. Against the engine's 100 implicit steps
     // per drop the expression's own 0.6 % counts: 2 %, over two radii (the simulation is
-    // dimensionless in D t/r^2). At E0 with equal D the closed form carries the Nernst
-    // fraction 1/2 (point 41 of the default DC programme); the finite ks = 1e4 cm/s takes
-    // m/(2 ks) < 1e-5 off it.
+    // dimensionless in D t/r^2).
     for (int digital : {0, 1})
         for (double r : {1e-4, 1e-2})
             for (double tau : {1.0, 3.0, 10.0, 30.0, 100.0}) {
@@ -75,11 +73,6 @@ TEST(Microdisc, StepCurrentFollowsShoupAndSzaboInBothModes) {
                 s.dropTime = tau * r * r / (4 * kD);
                 const double x = 1 / std::sqrt(tau);
                 const double f = 0.7854 + 0.8862 * x + 0.2146 * std::exp(-0.7823 * x);
-                if (!digital) {
-                    const Simulation wave = simulated(s);
-                    ASSERT_NEAR(wave.E(41), 0.1, 1e-12);
-                    EXPECT_NEAR(-wave.total(41) / (steadyCurrent(r) * f), 0.5, 1e-5) << r << tau;
-                }
                 s.eStart = s.eEnd = -0.5;
                 s.pulseTime = s.dropTime / 100;
                 EXPECT_NEAR(-simulated(s).last() / (steadyCurrent(r) * f), 1.0,

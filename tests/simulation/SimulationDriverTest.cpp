@@ -156,7 +156,6 @@ TEST(Programme, SweepsCyclesAndASinglePoint) {
         s.cycles = c.cycles;
         s.eEnd = c.eEnd;
         const Simulation run = simulated(s);
-        EXPECT_EQ(run.state.scanSign, -1);
         EXPECT_EQ(run.state.pointsPerSweep, c.perSweep);
         EXPECT_EQ(run.state.pointCount, c.points);
         EXPECT_NEAR(run.E(c.perSweep), c.eEnd, 1e-12);
