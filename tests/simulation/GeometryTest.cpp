@@ -1,5 +1,5 @@
-// Currents at the sphere, cylinder, microdisc, rotating disk and thin film, by closed form and
-// by the finite-difference engine, against the published solutions of each geometry.
+// Currents at the sphere, cylinder, rotating disk and thin film, by closed form and by the
+// finite-difference engine, against the published solutions of each geometry.
 
 #include "Simulation.h"
 
