@@ -21,8 +21,8 @@ inline constexpr double kFAC = kF * 1e-6;       // n F A C [C/cm], C = 1e-6 mol/
 inline double cottrell(double t) {              // [A] (Bard and Faulkner, 5.2.11)
     return kFAC * std::sqrt(kD / (M_PI * t));
 }
-// Reversible sweep peak at 0.01 V/s, 0.4463 n F A C sqrt(n f v D) (Bard and Faulkner, 6.2.19).
-inline const double kRandlesSevcik = 0.4463 * kFAC * std::sqrt(kf * 0.01 * kD);
+// Reversible sweep peak at 0.01 V/s, 0.44629 n F A C sqrt(n f v D) (Nicholson and Shain 1964).
+inline const double kRandlesSevcik = 0.44629 * kFAC * std::sqrt(kf * 0.01 * kD);
 
 // Mechanism m with its species and charge-transfer steps, from the mechanism catalogue.
 inline void setMechanism(ExperimentState &s, int m) {
@@ -64,11 +64,39 @@ struct Simulation {
                 best = i;
         return best;
     }
-    double separation() const { return E(peak(1)) - E(peak(-1)); }
+
+    // The extreme of sign * total over points from..to (0: the last), read by a parabola
+    // through the three highest points.
+    struct Peak {
+        double E = 0; // [V]
+        double i = 0; // [A], signed
+    };
+    Peak parabolaPeak(int sign = -1, int from = 1, int to = 0) const {
+        to = to ? to : state.pointCount;
+        int best = from + 1;
+        for (int i = from + 1; i < to; ++i)
+            if (sign * total(i) > sign * total(best))
+                best = i;
+        const double y0 = total(best - 1), y1 = total(best), y2 = total(best + 1);
+        const double offset = (y0 - y2) / (2 * (y0 - 2 * y1 + y2)); // in steps
+        return {E(best) + offset * (E(best + 1) - E(best)), y1 - 0.25 * (y0 - y2) * offset};
+    }
+    // The potential [V] where the total first reaches `level` (of the same sign), linearly
+    // interpolated.
+    double potentialAt(double level) const {
+        int i = 2;
+        while (i < state.pointCount && std::fabs(total(i)) < std::fabs(level))
+            ++i;
+        const double share = (level - total(i - 1)) / (total(i) - total(i - 1));
+        return E(i - 1) + share * (E(i) - E(i - 1));
+    }
 };
 
-inline Simulation simulated(const ExperimentState &s) {
+inline Simulation simulated(const ExperimentState &s, bool fineGrid = false,
+                            double resistance = 0) {
     Simulation run(s);
+    run.fineGrid = fineGrid;
+    run.resistance = resistance;
     run.simulate();
     return run;
 }
