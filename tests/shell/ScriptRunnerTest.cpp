@@ -41,6 +41,13 @@ TEST_F(ScriptTest, StepsTheWindowsWouldNotAllowAreRefused) {
                                            {"show=state.curves(4001,1)"},
                                            {"show=state.cInit"}})
         EXPECT_EQ(run(steps), ScriptRunner::kRefused) << steps.front();
+    // Only a quantity of the list can be chosen: another text would leave the plot's caption
+    // and its curves disagreeing.
+    err.str("");
+    EXPECT_EQ(run({"ComboY=voltage", "ComboY=resistance R"}), ScriptRunner::kRefused);
+    EXPECT_EQ(err.str(), "refused: ComboY=voltage: not an entry of the list\n");
+    EXPECT_EQ(run({"ComboY=surface concentration C", "show=ComboY"}), ScriptRunner::kClean);
+    EXPECT_EQ(out.str(), "ComboY=surface concentration C\n");
 }
 
 TEST_F(ScriptTest, ARefusalStopsTheRun) {
