@@ -45,24 +45,3 @@ TEST(Controls, AnOptionGroupHoldsOneSelection) {
     EXPECT_TRUE(cycle.value());
     EXPECT_EQ(clicks, 1);
 }
-
-TEST(Controls, AControlInAHiddenFrameCannotBeReached) {
-    Frame frame("FramePre", -1, "");
-    TextBox box("txtEPre", -1, "-0.3");
-    box.setContainer(&frame);
-    EXPECT_TRUE(box.reachable());
-    frame.setVisible(false);
-    EXPECT_FALSE(box.reachable());
-    frame.setVisible(true);
-    box.setEnabled(false);
-    EXPECT_FALSE(box.reachable());
-}
-
-TEST(Controls, ComboBoxFindsItsEntry) {
-    ComboBox combo("NEL", 1, {"1", "2", "3"}, "1");
-    EXPECT_EQ(combo.listIndex(), 0);
-    combo.setListIndex(2);
-    EXPECT_EQ(combo.text(), "3");
-    combo.setText("7");
-    EXPECT_EQ(combo.listIndex(), -1);
-}

@@ -1,17 +1,21 @@
-// The main window on real widgets: title, menu tree, enabling rule, and the text windows.
+// The main window on real widgets: title, menu tree, enabling rule, the child and tool
+// windows, and the curve choice of Import Data.
 
 #include "shell/qt/MainWindow.h"
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
 #include "display/FormPlot.h"
+#include "files/FormImport.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QtTest>
@@ -34,61 +38,27 @@ private slots:
         platform.reset();
     }
 
-    void titleAndMenuBar() {
+    // The captions the user knows, access keys and spellings included; "|" between entries,
+    // "-" for a separator.
+    void titleAndMenus() {
         QCOMPARE(window->windowTitle(), QString("Kemvo 3.1 for Windows"));
-        QStringList titles;
-        for (QAction *action : window->menuBar()->actions())
-            titles << action->text();
-        QCOMPARE(titles, QStringList({"&File", "&Input", "&Run", "&Display", "&Analysis", "&Window",
-                                      "&Help"}));
-    }
-
-    void menuEntries_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("File") << "mnuFile"
-                              << QStringList{"&Save...",
-                                             "",
-                                             "&Import Data...",
-                                             "&Export Data...",
-                                             "",
-                                             "&Copy to Clipboard",
-                                             "&Print",
-                                             "Export P&lot...",
-                                             "",
-                                             "E&xit"};
-        QTest::newRow("Input") << "mnuInput"
-                               << QStringList{"&Techniques...", "&Mechamism...",
-                                              "&Experimental..."};
-        QTest::newRow("Run") << "mnuRun" << QStringList{"&Simulate",     "", "&Manual Fit",
-                                                        "&Auto Fit",     "", "M&anual Seprarte",
-                                                        "Auto S&eparate"};
-        QTest::newRow("Display") << "mnuDisplay"
-                                 << QStringList{"&Option...", "&Plot", "&Next Curve", "&Clear"};
-        QTest::newRow("Analysis") << "mnuData" << QStringList{"&Find Peak",
-                                                              "Find &Halfwave E",
-                                                              "&Theoretical Peak",
-                                                              "",
-                                                              "&Semi-differentiate",
-                                                              "S&emi-intergrate",
-                                                              "&Differentiate",
-                                                              "&Integrate",
-                                                              "",
-                                                              "&X Data",
-                                                              "&Y Data"};
-        QTest::newRow("Y Data") << "mnuYData"
-                                << QStringList{"1000Y", "10Y", "0.1Y", "0.001Y", "-Y"};
-        QTest::newRow("Help") << "mnuHelp" << QStringList{"&Contents", "&About..."};
-    }
-    void menuEntries() {
-        QFETCH(QString, menu);
-        QFETCH(QStringList, entries);
-        auto *found = window->findChild<QMenu *>(menu);
-        QVERIFY(found != nullptr);
-        QStringList captions;
-        for (QAction *action : found->actions())
-            captions << (action->isSeparator() ? QString() : action->text());
-        QCOMPARE(captions, entries);
+        QCOMPARE(captions(window->menuBar()),
+                 QString("&File|&Input|&Run|&Display|&Analysis|&Window|&Help"));
+        for (auto [menu, entries] : {
+                 std::pair{"mnuFile", "&Save...|-|&Import Data...|&Export Data...|-|"
+                                      "&Copy to Clipboard|&Print|Export P&lot...|-|E&xit"},
+                 {"mnuInput", "&Techniques...|&Mechamism...|&Experimental..."},
+                 {"mnuRun", "&Simulate|-|&Manual Fit|&Auto Fit|-|M&anual Seprarte|Auto S&eparate"},
+                 {"mnuDisplay", "&Option...|&Plot|&Next Curve|&Clear"},
+                 {"mnuData", "&Find Peak|Find &Halfwave E|&Theoretical Peak|-|&Semi-differentiate|"
+                             "S&emi-intergrate|&Differentiate|&Integrate|-|&X Data|&Y Data"},
+                 {"mnuYData", "1000Y|10Y|0.1Y|0.001Y|-Y"},
+                 {"mnuHelp", "&Contents|&About..."},
+             }) {
+            auto *found = window->findChild<QMenu *>(menu);
+            QVERIFY2(found != nullptr, menu);
+            QCOMPARE(captions(found), QString(entries));
+        }
     }
 
     void displayAndAnalysisFollowTheModel() {
@@ -101,7 +71,9 @@ private slots:
         QVERIFY(analysis->menuAction()->isEnabled());
     }
 
-    void aboutOpensAChildWindowWithItsLines() {
+    // About prints its block again below the first in one child window. Closing the child
+    // only hides it: the Window menu brings it back with its lines kept.
+    void aboutOpensAChildWindowThatTheWindowMenuBringsBack() {
         auto *about = window->findChild<QAction *>("mnuAbout");
         about->trigger();
         about->trigger();
@@ -111,12 +83,19 @@ private slots:
         QVERIFY(view->toPlainText().startsWith(QString(53, '*') + "\nKemvo         Version 3.1"));
         QCOMPARE(window->mdiArea()->subWindowList().size(), 1);
 
-        // Closing the child only hides it; About shows it again with the lines kept.
         window->mdiArea()->subWindowList().first()->close();
         QVERIFY(!app->formAbout().visible());
-        about->trigger();
+        auto *windows = window->findChild<QMenu *>("mnuWindow");
+        QVERIFY(windows != nullptr);
+        emit windows->aboutToShow();
+        QCOMPARE(captions(windows).section('|', 0, 1), QString("&Cascade|&Tile"));
+        for (QAction *action : windows->actions())
+            if (action->text() == "About") {
+                QVERIFY(!action->isChecked());
+                action->trigger();
+            }
         QVERIFY(app->formAbout().visible());
-        QCOMPARE(view->blockCount(), 21);
+        QCOMPARE(view->blockCount(), 14);
     }
 
     // The main window and a tool window larger than the screen stay inside its free area;
@@ -163,27 +142,6 @@ private slots:
         QVERIFY(!result->isMaximized());
     }
 
-    // The Window menu brings back a closed window and arranges the children.
-    void windowMenuShowsClosedWindows() {
-        window->findChild<QAction *>("mnuAbout")->trigger();
-        window->mdiArea()->subWindowList().first()->close();
-        QVERIFY(!app->formAbout().visible());
-        auto *windows = window->findChild<QMenu *>("mnuWindow");
-        QVERIFY(windows != nullptr);
-        emit windows->aboutToShow();
-        QStringList captions;
-        QAction *about = nullptr;
-        for (QAction *action : windows->actions()) {
-            captions << action->text();
-            if (action->text() == "About")
-                about = action;
-        }
-        QCOMPARE(captions.mid(0, 2), QStringList({"&Cascade", "&Tile"}));
-        QVERIFY(about != nullptr && !about->isChecked());
-        about->trigger();
-        QVERIFY(app->formAbout().visible());
-    }
-
     // Esc closes a tool window without taking its values; Enter presses its OK button.
     void toolWindowKeys() {
         window->findChild<QAction *>("mnuTech")->trigger();
@@ -207,7 +165,43 @@ private slots:
         QVERIFY(browser->toPlainText().contains("User guide"));
     }
 
+    // The curve choice of Import Data is application-modal, its list follows each new file,
+    // OK on the widgets takes the chosen curve, and closing the window takes nothing.
+    void importChooserOnTheWidgets() {
+        importSample("pstrace-cv.csv");
+        QWidget *view = window->viewOf(app->form<FormImport>());
+        QVERIFY(view != nullptr && view->isVisible());
+        view->close();
+        QVERIFY(!app->form<FormImport>().visible());
+        QCOMPARE(app->state().pointCount, 0);
+
+        importSample("ec-lab-cv.mpt");
+        QVERIFY(view->isVisible());
+        QCOMPARE(view->windowModality(), Qt::ApplicationModal);
+        auto *list = view->findChild<QListWidget *>("ListCurve");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->item(1)->text().contains("cycle 2"));
+        list->setCurrentRow(1);
+        QTest::mouseClick(view->findChild<QPushButton *>("OK"), Qt::LeftButton);
+        QVERIFY(!view->isVisible());
+        QCOMPARE(app->state().pointCount, 17);
+        QCOMPARE(app->formResult().lines().front(), std::string("EC-Lab file: cycle 2"));
+        QVERIFY(platform->messages.shown.empty());
+    }
+
 private:
+    void importSample(const std::string &name) {
+        platform->files.answers.push_back(std::string(KEMVO_TEST_DATA) + "/import/" + name);
+        app->mainWindow().menu("mnuImport").click();
+    }
+    static QString captions(const QWidget *menu) {
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts << (action->isSeparator() ? QString("-") : action->text());
+        return texts.join('|');
+    }
+
     std::unique_ptr<HeadlessPlatform> platform;
     std::unique_ptr<Application> app;
     std::unique_ptr<qt::MainWindow> window;
