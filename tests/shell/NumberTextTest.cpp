@@ -58,17 +58,14 @@ TEST(FormatNumber, DisplayFormatsOfTheWindows) {
         const char *text;
     };
     const Case cases[] = {
-        {3.7e-6, "0.#E-0", "3.7E-6"},  // plot label
-        {4e-6, "0.#E-0", "4E-6"},      // no bare point
+        {4e-6, "0.#E-0", "4E-6"},      // plot label: no bare point
         {-3.04e-3, "0.#E-0", "-3E-3"}, // one decimal, the zero dropped
         {0.36, "0.#E-0", "3.6E-1"},
         {1.00004, "0.##e-0", "1e0"}, // area of a sphere of radius 0.2821
         {12.566, "0.##e-0", "1.26e1"},
-        {9.996e-4, "0.###e-#", "9.996e-4"}, // initial concentration
-        {4.1588e-7, "0.###e-#", "4.159e-7"},
-        {1e-3, "0.###e-#", "1e-3"},
-        {9.99996, "0.###e-#", "1e1"}, // rounding carries into the exponent
-        {1000, "#.###e-#", "1e3"},    // equilibrium constant 10/0.01
+        {4.1588e-7, "0.###e-#", "4.159e-7"}, // initial concentration
+        {9.99996, "0.###e-#", "1e1"},        // rounding carries into the exponent
+        {1000, "#.###e-#", "1e3"},           // equilibrium constant 10/0.01
         {0.5, "#.###e-#", "5e-1"},
         {0, "0.###e-#", "0e0"},
     };
@@ -77,14 +74,9 @@ TEST(FormatNumber, DisplayFormatsOfTheWindows) {
 }
 
 TEST(GeneralNumber, ReadableAndReadsBackExactly) {
-    EXPECT_EQ(generalNumber(0.25), "0.25");
-    EXPECT_EQ(generalNumber(-0.3), "-0.3");
-    EXPECT_EQ(generalNumber(121), "121");
     EXPECT_EQ(generalNumber(298.14), "298.14");
     EXPECT_EQ(generalNumber(1.5e-5), "1.5E-05");
-    EXPECT_EQ(generalNumber(0), "0");
     EXPECT_EQ(signedField(0.25), " 0.25");
-    EXPECT_EQ(signedField(-0.25), "-0.25");
 
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> mantissa(-10, 10);

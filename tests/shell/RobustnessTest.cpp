@@ -1,8 +1,7 @@
 // Random and hostile use of the whole workbench through kemvo-cli's steps, with fixed seeds:
 // every text box gets huge, tiny, zero, negative, non-numeric and Unicode texts, every command
-// runs in random order, Export and Save aim at files that must not be replaced. After every
-// step nothing non-finite may be held, printed or written, a refused Simulate must say why,
-// and the files that may not be replaced stay as they were.
+// runs in random order, Import reads broken files. After every step nothing non-finite may be
+// held, printed or written, and a refused Simulate must say why.
 
 #include "app/Workbench.h"
 #include "shell/HeadlessPlatform.h"
@@ -10,15 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <regex>
 #include <set>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kemvo {
@@ -45,35 +43,23 @@ std::string contentOf(const fs::path &file) {
 }
 
 // A word "nan" or "inf" outside the quotes of a typed text (which the messages repeat).
-bool holdsNonFinite(const std::string &text) {
+bool holdsNonFinite(std::string text) {
     bool quoted = false;
-    std::string word;
-    for (char c : text + " ") {
-        if (std::isalpha(static_cast<unsigned char>(c)) != 0) {
-            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            continue;
-        }
-        if (!quoted && (word == "nan" || word == "inf" || word == "infinity"))
-            return true;
-        word.clear();
-        if (c == '"')
-            quoted = !quoted;
+    for (char &c : text) {
+        quoted ^= c == '"';
+        c = quoted || c == '"' ? ' ' : c;
     }
-    return false;
+    return std::regex_search(text, std::regex("\\b(nan|inf|infinity)\\b", std::regex::icase));
 }
 
 class Robustness : public testing::TestWithParam<unsigned> {
 protected:
     Robustness() {
         fs::create_directories(folder_);
-        std::ofstream(file("readonly.csv")) << "0.1,1e-6\n0.2,2e-6\n";
-        fs::permissions(file("readonly.csv"), fs::perms::owner_read);
         std::ofstream(file("good.csv")) << "0.3,1e-6\n0.295,2e-6\n0.29,3e-6\n0.285,2e-6\n";
         std::ofstream(file("bad.csv")) << "0.3,1e-6\n0.2,abc\n";
         std::ofstream(file("binary.csv")) << std::string("\x00\x01\xff,\x7f", 5);
         std::ofstream(file("empty.csv"));
-        fs::create_directory(file("folder.csv"));
-        ::mkfifo(file("pipe.csv").c_str(), 0600);
     }
     ~Robustness() override { fs::remove_all(folder_); }
     std::string file(const std::string &name) const { return (folder_ / name).string(); }
@@ -136,10 +122,11 @@ protected:
     std::mt19937 random_{GetParam()};
     std::vector<std::string> textBoxes_, clicks_;
     std::vector<std::pair<std::string, std::string>> initialTexts_;
-    const std::vector<std::string> writeTargets_ = {"out.csv",  "run.par",      "folder.csv",
-                                                    "pipe.csv", "readonly.csv", "missing/x.csv"};
-    const std::vector<std::string> importFiles_ = {"good.csv",   "out.csv",   "bad.csv",
-                                                   "binary.csv", "empty.csv", "folder.csv"};
+    // Files of other formats, broken ones, and what Export wrote; the refusals of files that
+    // may not be replaced are FileSafetyTest's.
+    const std::vector<std::string> writeTargets_ = {"out.csv", "run.par", "missing/x.csv"};
+    const std::vector<std::string> importFiles_ = {"good.csv", "out.csv", "bad.csv", "binary.csv",
+                                                   "empty.csv"};
 };
 
 TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
@@ -148,7 +135,6 @@ TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
     std::ostringstream out, err;
     ScriptRunner runner(app, headless, out, err);
     collectControls(app);
-    const std::string readOnly = contentOf(file("readonly.csv"));
 
     int drawnRuns = 0, refusedRuns = 0; // the walk must reach both
     for (int n = 0; n < 1000; ++n) {
@@ -184,9 +170,6 @@ TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
         EXPECT_FALSE(holdsNonFinite(message)) << message;
     EXPECT_FALSE(holdsNonFinite(contentOf(file("out.csv"))));
     EXPECT_FALSE(holdsNonFinite(contentOf(file("run.par"))));
-    EXPECT_EQ(contentOf(file("readonly.csv")), readOnly);
-    EXPECT_TRUE(fs::is_fifo(file("pipe.csv")));
-    EXPECT_TRUE(fs::is_directory(file("folder.csv")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Robustness, testing::Values(1u, 2u, 3u, 4u));

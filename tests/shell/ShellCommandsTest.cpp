@@ -54,16 +54,13 @@ TEST_F(ShellTest, NextCurveCyclesAndReports) {
 // An X entry multiplies the potential axis all curves share, a Y entry the current curve
 // only; each replots.
 TEST_F(ShellTest, ScalingMultipliesTheSharedAxisOrTheCurrentCurveAndReplots) {
-    for (auto [menu, x, y] : {std::tuple{"mnu1000X", 1000.0, 1.0},
-                              {"mnu10X", 10.0, 1.0},
-                              {"mnu01X", 0.1, 1.0},
-                              {"mnu0001X", 0.001, 1.0},
-                              {"mnuMinusX", -1.0, 1.0},
-                              {"mnu1000Y", 1.0, 1000.0},
-                              {"mnu10Y", 1.0, 10.0},
-                              {"mnu01Y", 1.0, 0.1},
-                              {"mnu0001Y", 1.0, 0.001},
-                              {"mnuMinusY", 1.0, -1.0}}) {
+    const std::pair<std::string, double> entries[] = {
+        {"mnu1000X", 1000},  {"mnu10X", 10},     {"mnu01X", 0.1}, {"mnu0001X", 0.001},
+        {"mnuMinusX", -1},   {"mnu1000Y", 1000}, {"mnu10Y", 10},  {"mnu01Y", 0.1},
+        {"mnu0001Y", 0.001}, {"mnuMinusY", -1}};
+    for (const auto &[menu, factor] : entries) {
+        const double x = menu.ends_with('X') ? factor : 1;
+        const double y = menu.ends_with('Y') ? factor : 1;
         SCOPED_TRACE(menu);
         fillCurves(5);
         refreshes = 0;
