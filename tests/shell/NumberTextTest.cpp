@@ -1,4 +1,5 @@
 #include "shell/NumberText.h"
+#include "shell/ReportLine.h"
 #include "shell/RuntimeError.h"
 
 #include <gtest/gtest.h>
@@ -85,4 +86,14 @@ TEST(GeneralNumber, ReadableAndReadsBackExactly) {
         double value = mantissa(random) * std::pow(10.0, exponent(random));
         EXPECT_EQ(strictValue(generalNumber(value)), value) << generalNumber(value);
     }
+}
+
+// Report lines print numbers as the windows do: a sign place and a trailing blank.
+TEST(ReportLine, JoinsDirectlyOrAtTheNextPrintZone) {
+    EXPECT_EQ(ReportLine().text("Curve Number is ").number(1).str(), "Curve Number is  1 ");
+    EXPECT_EQ(ReportLine().text("No.").nextZone().text("x").str(), "No.           x");
+    // A text that fills a zone exactly moves on to the zone after.
+    EXPECT_EQ(ReportLine().text(std::string(14, 'a')).nextZone().str().size(), 28u);
+    EXPECT_EQ(ReportLine().nextZone().str().size(), 14u);
+    EXPECT_EQ(ReportLine().number(-2.5).str(), "-2.5 ");
 }

@@ -98,30 +98,30 @@ private slots:
         QCOMPARE(view->blockCount(), 14);
     }
 
-    // The main window and a tool window larger than the screen stay inside its free area;
-    // the parameters window then scrolls.
-    void windowsFitTheScreen() {
+    // The main window and a tool window larger than the screen stay inside its free area (the
+    // parameters window then scrolls). Esc closes a tool window without taking its values;
+    // Enter presses its OK button.
+    void toolWindowsFitTheScreenAndAnswerTheKeys() {
         QRect area = window->screen()->availableGeometry();
         QVERIFY(area.contains(window->frameGeometry()));
         window->findChild<QAction *>("mnuExperimental")->trigger();
-        QWidget *view = window->viewOf(*app->findForm("FormExpr"));
-        QVERIFY(view != nullptr);
-        QWidget *frame = view->window();
+        Form &expr = *app->findForm("FormExpr");
+        QWidget *frame = window->viewOf(expr)->window();
         QVERIFY(frame->width() <= area.width() && frame->height() <= area.height());
         QVERIFY(area.contains(frame->frameGeometry().topLeft()));
+        QTest::keyClick(frame, Qt::Key_Escape);
+        QVERIFY(!expr.visible());
+        window->findChild<QAction *>("mnuTech")->trigger();
+        Form &tech = *app->findForm("FormTech");
+        QVERIFY(tech.visible());
+        QTest::keyClick(window->viewOf(tech)->window(), Qt::Key_Return);
+        QVERIFY(!tech.visible()); // OK takes the choice and hides the window
     }
 
     // The plot's close button hides it and Plot shows it again; Next Curve shows its line
     // beside the plot, and over a maximised plot without maximising the report.
     void plotHidesAndResultComesBesideIt() {
-        for (int i = 1; i <= 3; ++i) {
-            app->store().potential(i) = 0.1 * i;
-            app->store().curves(i, 1) = 1e-6 * i;
-        }
-        app->state().firstPoint = 1;
-        app->state().lastPoint = 3;
-        app->state().curveCount = 1;
-        app->state().currentCurve = 1;
+        importSample("ec4-cv.txt"); // one curve
         window->findChild<QAction *>("mnuPlot")->trigger();
         QWidget *plot = window->viewOf(app->form<FormPlot>())->parentWidget();
         auto *plotWindow = qobject_cast<QMdiSubWindow *>(plot);
@@ -140,20 +140,6 @@ private slots:
         plotWindow->showMaximized();
         window->findChild<QAction *>("mnuNextCurve")->trigger();
         QVERIFY(!result->isMaximized());
-    }
-
-    // Esc closes a tool window without taking its values; Enter presses its OK button.
-    void toolWindowKeys() {
-        window->findChild<QAction *>("mnuTech")->trigger();
-        Form &tech = *app->findForm("FormTech");
-        QWidget *view = window->viewOf(tech);
-        QVERIFY(tech.visible());
-        QTest::keyClick(view->window(), Qt::Key_Escape);
-        QVERIFY(!tech.visible());
-        window->findChild<QAction *>("mnuTech")->trigger();
-        QVERIFY(tech.visible());
-        QTest::keyClick(view->window(), Qt::Key_Return);
-        QVERIFY(!tech.visible()); // OK takes the choice and hides the window
     }
 
     void helpContentsOpensTheGuide() {
