@@ -33,11 +33,6 @@ TEST(StrictValue, AcceptsOnlyAWholeNumber) {
         EXPECT_FALSE(isNumber(bad)) << bad;
         EXPECT_THROW(strictValue(bad), RuntimeError) << bad;
     }
-    try {
-        strictValue("abc");
-    } catch (const RuntimeError &error) {
-        EXPECT_NE(std::string(error.what()).find("\"abc\""), std::string::npos);
-    }
 }
 
 TEST(RoundToInt16, RoundsHalfToEvenWithinSixteenBits) {

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -77,21 +78,36 @@ private slots:
         platform.reset();
     }
 
-    void plotDrawsOnceOnTheViewsCanvasResizeRedrawsAndClearErases() {
-        app->mainWindow().menu("mnuPlot").click(); // no data yet; showing the window resizes it
+    // Plot draws once on the view's canvas (showing the window resizes it); a resize redraws,
+    // Clear erases. The close button hides the plot and Plot shows it again; Next Curve shows
+    // its line beside the plot, and over a maximised plot without maximising the report.
+    void plotWindowDrawsHidesAndKeepsTheReportBesideIt() {
+        app->mainWindow().menu("mnuPlot").click(); // no data yet
         QCOMPARE(draws, 1);
-        QCOMPARE(platform->messages.shown, std::vector<std::string>{"Error: No data!"});
         auto *view = plotView();
         QVERIFY(view != nullptr);
         QCOMPARE(&app->form<FormPlot>().picture(), static_cast<const Canvas *>(&view->canvas()));
         fillOneCurve(*app);
-        view->parentWidget()->resize(view->parentWidget()->size() + QSize(120, 80));
+        auto *plotWindow = qobject_cast<QMdiSubWindow *>(view->parentWidget());
+        QVERIFY(plotWindow != nullptr);
+        plotWindow->resize(plotWindow->size() + QSize(120, 80));
         QCOMPARE(draws, 2);
         QImage image = view->canvas().image();
         QCOMPARE(image.size(), view->size() * view->devicePixelRatioF());
         QVERIFY(markedPixels(image) > 1000);
         app->mainWindow().menu("mnuClear").click();
         QCOMPARE(markedPixels(view->canvas().image()), 0);
+
+        plotWindow->close();
+        QVERIFY(!app->form<FormPlot>().visible() && !plotWindow->isVisible());
+        app->mainWindow().menu("mnuPlot").click();
+        QVERIFY(app->form<FormPlot>().visible() && plotWindow->isVisible());
+        app->mainWindow().menu("mnuNextCurve").click();
+        QWidget *report = window->viewOf(app->formResult())->parentWidget();
+        QVERIFY(report->isVisible() && !report->geometry().intersects(plotWindow->geometry()));
+        plotWindow->showMaximized();
+        app->mainWindow().menu("mnuNextCurve").click();
+        QVERIFY(!report->isMaximized());
     }
 
     // Clearing an auto box shows its two limits with their labels, checking it hides them;

@@ -4,7 +4,6 @@
 #include "shell/qt/MainWindow.h"
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
-#include "display/FormPlot.h"
 #include "files/FormImport.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
@@ -116,30 +115,6 @@ private slots:
         QVERIFY(tech.visible());
         QTest::keyClick(window->viewOf(tech)->window(), Qt::Key_Return);
         QVERIFY(!tech.visible()); // OK takes the choice and hides the window
-    }
-
-    // The plot's close button hides it and Plot shows it again; Next Curve shows its line
-    // beside the plot, and over a maximised plot without maximising the report.
-    void plotHidesAndResultComesBesideIt() {
-        importSample("ec4-cv.txt"); // one curve
-        window->findChild<QAction *>("mnuPlot")->trigger();
-        QWidget *plot = window->viewOf(app->form<FormPlot>())->parentWidget();
-        auto *plotWindow = qobject_cast<QMdiSubWindow *>(plot);
-        QVERIFY(plotWindow != nullptr && plotWindow->isVisible());
-        plotWindow->close();
-        QVERIFY(!app->form<FormPlot>().visible() && !plotWindow->isVisible());
-        window->findChild<QAction *>("mnuPlot")->trigger();
-        QVERIFY(app->form<FormPlot>().visible() && plotWindow->isVisible());
-
-        window->findChild<QAction *>("mnuNextCurve")->trigger();
-        auto *result =
-            qobject_cast<QMdiSubWindow *>(window->viewOf(app->formResult())->parentWidget());
-        QVERIFY(result != nullptr && result->isVisible());
-        QVERIFY(!result->geometry().intersects(plotWindow->geometry()));
-
-        plotWindow->showMaximized();
-        window->findChild<QAction *>("mnuNextCurve")->trigger();
-        QVERIFY(!result->isMaximized());
     }
 
     void helpContentsOpensTheGuide() {

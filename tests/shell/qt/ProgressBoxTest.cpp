@@ -29,13 +29,6 @@ private slots:
         window.show();
     }
 
-    void shortRunShowsNothing() {
-        progress.begin("Simulating");
-        QVERIFY(!progress.advance(0.5));
-        QVERIFY(box() == nullptr);
-        progress.end();
-    }
-
     void stopButtonAndEscapeStopTheRun() {
         for (bool byEscape : {false, true}) {
             progress.begin("Simulating");
@@ -54,10 +47,13 @@ private slots:
         }
     }
 
-    // A fit's simulations run inside the fit's own progress: one box, ended by the fit.
-    void nestedRunsShareOneBox() {
+    // A short run shows nothing. A fit's simulations run inside the fit's own progress: one
+    // box, ended by the fit.
+    void shortRunsShowNothingAndNestedRunsShareOneBox() {
         progress.begin("Fitting");
         progress.begin("Simulating");
+        QVERIFY(!progress.advance(0.5));
+        QVERIFY(box() == nullptr);
         progress.end();
         runPastTheDelay();
         QVERIFY(box() != nullptr);
