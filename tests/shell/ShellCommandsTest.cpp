@@ -20,7 +20,7 @@ struct ShellTest : ::testing::Test {
     }
     void click(const std::string &menu) { app.mainWindow().menu(menu).click(); }
 
-    // A curve store holding three curves over 5 points: potential -0.1 i, curve k = k * i.
+    // Three curves over `points` points: potential -0.1 i, curve k = k * i.
     void fillCurves(int points) {
         app.state().pointCount = points;
         app.state().curveCount = 3;
