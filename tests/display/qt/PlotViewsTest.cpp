@@ -1,6 +1,6 @@
-// The plot and options windows on real widgets: the picture follows the window's size, OK
-// reads what was typed and clicked, hides and redraws, the auto boxes show and hide their
-// limits, Clear, Copy and Exit act as a user expects.
+// The plot and options windows on real widgets: the picture follows the window's size, the
+// canvas maps user coordinates to pixels, the options window shows and takes the choices,
+// Clear, Copy and Exit act as a user expects.
 
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -24,12 +25,14 @@ using namespace kemvo;
 
 namespace {
 
-// Pixels of the picture that differ from its top-left (background) pixel.
-int markedPixels(const QImage &image) {
+// Pixels inside `area` (the whole picture by default) that differ from the top-left,
+// background, pixel.
+int markedPixels(const QImage &image, QRect area = {}) {
     const QRgb background = image.pixel(0, 0);
     int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    area = area.isNull() ? image.rect() : area;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
             count += image.pixel(x, y) != background ? 1 : 0;
     return count;
 }
@@ -75,28 +78,61 @@ private slots:
         platform.reset();
     }
 
-    void plotDrawsOnceOnTheViewsCanvasResizeRedrawsAndClearErases() {
-        app->mainWindow().menu("mnuPlot").click(); // no data yet; showing the window resizes it
+    // Plot draws once on the view's canvas (showing the window resizes it); a resize redraws,
+    // Clear erases. The close button hides the plot and Plot shows it again; Next Curve shows
+    // its line beside the plot, and over a maximised plot without maximising the report.
+    void plotWindowDrawsHidesAndKeepsTheReportBesideIt() {
+        app->mainWindow().menu("mnuPlot").click(); // no data yet
         QCOMPARE(draws, 1);
-        QCOMPARE(platform->messages.shown, std::vector<std::string>{"Error: No data!"});
         auto *view = plotView();
         QVERIFY(view != nullptr);
         QCOMPARE(&app->form<FormPlot>().picture(), static_cast<const Canvas *>(&view->canvas()));
         fillOneCurve(*app);
-        view->parentWidget()->resize(view->parentWidget()->size() + QSize(120, 80));
+        auto *plotWindow = qobject_cast<QMdiSubWindow *>(view->parentWidget());
+        QVERIFY(plotWindow != nullptr);
+        plotWindow->resize(plotWindow->size() + QSize(120, 80));
         QCOMPARE(draws, 2);
         QImage image = view->canvas().image();
         QCOMPARE(image.size(), view->size() * view->devicePixelRatioF());
         QVERIFY(markedPixels(image) > 1000);
         app->mainWindow().menu("mnuClear").click();
         QCOMPARE(markedPixels(view->canvas().image()), 0);
+
+        plotWindow->close();
+        QVERIFY(!app->form<FormPlot>().visible() && !plotWindow->isVisible());
+        app->mainWindow().menu("mnuPlot").click();
+        QVERIFY(app->form<FormPlot>().visible() && plotWindow->isVisible());
+        app->mainWindow().menu("mnuNextCurve").click();
+        QWidget *report = window->viewOf(app->formResult())->parentWidget();
+        QVERIFY(report->isVisible() && !report->geometry().intersects(plotWindow->geometry()));
+        plotWindow->showMaximized();
+        app->mainWindow().menu("mnuNextCurve").click();
+        QVERIFY(!report->isMaximized());
     }
 
-    void okReadsTheTypedChoicesHidesAndRedraws() {
+    // Clearing an auto box shows its two limits with their labels, checking it hides them;
+    // OK reads what was typed and clicked, hides the window and redraws.
+    void optionsShowTheLimitsAskedForAndOkTakesTheChoices() {
         fillOneCurve(*app);
         QWidget *options = openOptions();
         QVERIFY(options != nullptr);
+        const QStringList x{"Label2", "XminText", "Label3", "XmaxText"};
+        const QStringList y{"Label4", "YminText", "Label5", "YmaxText"};
+        auto shown = [&] {
+            QStringList found;
+            for (const QString &name : x + y)
+                if (auto *widget = options->findChild<QWidget *>(name); !widget->isHidden())
+                    found << name;
+            return found;
+        };
+        QCOMPARE(shown(), QStringList()); // both boxes start checked
+        clickBox(options->findChild<QCheckBox *>("Yauto"));
+        QCOMPARE(shown(), y);
         clickBox(options->findChild<QCheckBox *>("Xauto"));
+        QCOMPARE(shown(), x + y);
+        clickBox(options->findChild<QCheckBox *>("Yauto"));
+        QCOMPARE(shown(), x);
+
         auto *edit = options->findChild<QLineEdit *>("XmaxText");
         edit->selectAll();
         QTest::keyClicks(edit, "0.45");
@@ -104,39 +140,11 @@ private slots:
         clickBox(options->findChild<QCheckBox *>("overlap"));
         int before = draws;
         QTest::mouseClick(options->findChild<QPushButton *>("OK"), Qt::LeftButton);
-        QVERIFY(!app->form<FormOption>().visible());
-        QVERIFY(options->isHidden());
+        QVERIFY(!app->form<FormOption>().visible() && options->isHidden());
         QCOMPARE(draws, before + 1);
         QCOMPARE(app->state().xMax, 0.45);
         QVERIFY(app->state().gridOn && app->state().overlapMode);
         QVERIFY(plotView() != nullptr && plotView()->isVisible());
-    }
-
-    void autoBoxShowsAndHidesItsLimits_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QStringList>("limits");
-        QTest::newRow("X") << "Xauto" << QStringList{"Label2", "XminText", "Label3", "XmaxText"};
-        QTest::newRow("Y") << "Yauto" << QStringList{"Label4", "YminText", "Label5", "YmaxText"};
-    }
-    void autoBoxShowsAndHidesItsLimits() {
-        QFETCH(QString, box);
-        QFETCH(QStringList, limits);
-        QWidget *options = openOptions();
-        QVERIFY(options != nullptr);
-        const QStringList all{"Label2", "XminText", "Label3", "XmaxText",
-                              "Label4", "YminText", "Label5", "YmaxText"};
-        auto expectShownOnly = [options, &all](const QStringList &shown) {
-            for (const QString &name : all) {
-                auto *widget = options->findChild<QWidget *>(name);
-                QVERIFY2((widget != nullptr && !widget->isHidden()) == shown.contains(name),
-                         qPrintable(name));
-            }
-        };
-        expectShownOnly({}); // both boxes start checked
-        clickBox(options->findChild<QCheckBox *>(box));
-        expectShownOnly(limits);
-        clickBox(options->findChild<QCheckBox *>(box));
-        expectShownOnly({});
     }
 
     // A 100 x 100 picture with x from 0 to 10 and y from 0 (bottom) to 10 (top): a point lands
@@ -149,30 +157,16 @@ private slots:
         canvas.line(-1e6, 5, 1e6, 5);   // row 50, across the whole width
         canvas.line(-1e6, 20, 1e6, 20); // above the top: nothing
         QImage image = canvas.image();
-        const QRgb background = qRgb(255, 255, 255);
-        auto marked = [&](int x0, int y0, int r) {
-            int count = 0;
-            for (int y = y0 - r; y <= y0 + r; ++y)
-                for (int x = x0 - r; x <= x0 + r; ++x)
-                    count += image.pixel(x, y) != background ? 1 : 0;
-            return count;
-        };
-        QVERIFY(marked(25, 25, 1) > 0);
-        QCOMPARE(marked(25, 75, 3), 0); // not flipped onto the lower half
+        QVERIFY(markedPixels(image, {24, 24, 3, 3}) > 0);
+        QCOMPARE(markedPixels(image, {22, 72, 7, 7}), 0); // not flipped onto the lower half
         for (int x : {1, 50, 98})
-            QVERIFY2(marked(x, 50, 1) > 0, qPrintable(QString::number(x)));
-        QCOMPARE(marked(50, 10, 8), 0);
+            QVERIFY2(markedPixels(image, {x - 1, 49, 3, 3}) > 0, qPrintable(QString::number(x)));
+        QCOMPARE(markedPixels(image, {42, 2, 17, 17}), 0);
 
         qt::ImageCanvas text(QSize(100, 100));
         text.scale(0, 10, 10, 0);
         text.text(9.5, 5, "WWWW"); // starts at pixel 95, far too wide to fit there
-        QImage written = text.image();
-        int leftmost = 100;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 100; ++x)
-                if (written.pixel(x, y) != background)
-                    leftmost = std::min(leftmost, x);
-        QVERIFY2(leftmost < 80, qPrintable(QString::number(leftmost)));
+        QVERIFY(markedPixels(text.image(), {0, 0, 80, 100}) > 0);
     }
 
     // On the real platform: Copy puts the picture on the system clipboard, and Exit ends the

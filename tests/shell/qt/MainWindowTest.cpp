@@ -1,17 +1,20 @@
-// The main window on real widgets: title, menu tree, enabling rule, and the text windows.
+// The main window on real widgets: title, menu tree, enabling rule, the child and tool
+// windows, and the curve choice of Import Data.
 
 #include "shell/qt/MainWindow.h"
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
-#include "display/FormPlot.h"
+#include "files/FormImport.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QtTest>
@@ -34,61 +37,27 @@ private slots:
         platform.reset();
     }
 
-    void titleAndMenuBar() {
+    // The captions the user knows, access keys and spellings included; "|" between entries,
+    // "-" for a separator.
+    void titleAndMenus() {
         QCOMPARE(window->windowTitle(), QString("Kemvo 3.1 for Windows"));
-        QStringList titles;
-        for (QAction *action : window->menuBar()->actions())
-            titles << action->text();
-        QCOMPARE(titles, QStringList({"&File", "&Input", "&Run", "&Display", "&Analysis", "&Window",
-                                      "&Help"}));
-    }
-
-    void menuEntries_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("File") << "mnuFile"
-                              << QStringList{"&Save...",
-                                             "",
-                                             "&Import Data...",
-                                             "&Export Data...",
-                                             "",
-                                             "&Copy to Clipboard",
-                                             "&Print",
-                                             "Export P&lot...",
-                                             "",
-                                             "E&xit"};
-        QTest::newRow("Input") << "mnuInput"
-                               << QStringList{"&Techniques...", "&Mechamism...",
-                                              "&Experimental..."};
-        QTest::newRow("Run") << "mnuRun" << QStringList{"&Simulate",     "", "&Manual Fit",
-                                                        "&Auto Fit",     "", "M&anual Seprarte",
-                                                        "Auto S&eparate"};
-        QTest::newRow("Display") << "mnuDisplay"
-                                 << QStringList{"&Option...", "&Plot", "&Next Curve", "&Clear"};
-        QTest::newRow("Analysis") << "mnuData" << QStringList{"&Find Peak",
-                                                              "Find &Halfwave E",
-                                                              "&Theoretical Peak",
-                                                              "",
-                                                              "&Semi-differentiate",
-                                                              "S&emi-intergrate",
-                                                              "&Differentiate",
-                                                              "&Integrate",
-                                                              "",
-                                                              "&X Data",
-                                                              "&Y Data"};
-        QTest::newRow("Y Data") << "mnuYData"
-                                << QStringList{"1000Y", "10Y", "0.1Y", "0.001Y", "-Y"};
-        QTest::newRow("Help") << "mnuHelp" << QStringList{"&Contents", "&About..."};
-    }
-    void menuEntries() {
-        QFETCH(QString, menu);
-        QFETCH(QStringList, entries);
-        auto *found = window->findChild<QMenu *>(menu);
-        QVERIFY(found != nullptr);
-        QStringList captions;
-        for (QAction *action : found->actions())
-            captions << (action->isSeparator() ? QString() : action->text());
-        QCOMPARE(captions, entries);
+        QCOMPARE(captions(window->menuBar()),
+                 QString("&File|&Input|&Run|&Display|&Analysis|&Window|&Help"));
+        for (auto [menu, entries] : {
+                 std::pair{"mnuFile", "&Save...|-|&Import Data...|&Export Data...|-|"
+                                      "&Copy to Clipboard|&Print|Export P&lot...|-|E&xit"},
+                 {"mnuInput", "&Techniques...|&Mechamism...|&Experimental..."},
+                 {"mnuRun", "&Simulate|-|&Manual Fit|&Auto Fit|-|M&anual Seprarte|Auto S&eparate"},
+                 {"mnuDisplay", "&Option...|&Plot|&Next Curve|&Clear"},
+                 {"mnuData", "&Find Peak|Find &Halfwave E|&Theoretical Peak|-|&Semi-differentiate|"
+                             "S&emi-intergrate|&Differentiate|&Integrate|-|&X Data|&Y Data"},
+                 {"mnuYData", "1000Y|10Y|0.1Y|0.001Y|-Y"},
+                 {"mnuHelp", "&Contents|&About..."},
+             }) {
+            auto *found = window->findChild<QMenu *>(menu);
+            QVERIFY2(found != nullptr, menu);
+            QCOMPARE(captions(found), QString(entries));
+        }
     }
 
     void displayAndAnalysisFollowTheModel() {
@@ -101,7 +70,9 @@ private slots:
         QVERIFY(analysis->menuAction()->isEnabled());
     }
 
-    void aboutOpensAChildWindowWithItsLines() {
+    // About prints its block again below the first in one child window. Closing the child
+    // only hides it: the Window menu brings it back with its lines kept.
+    void aboutOpensAChildWindowThatTheWindowMenuBringsBack() {
         auto *about = window->findChild<QAction *>("mnuAbout");
         about->trigger();
         about->trigger();
@@ -111,90 +82,38 @@ private slots:
         QVERIFY(view->toPlainText().startsWith(QString(53, '*') + "\nKemvo         Version 3.1"));
         QCOMPARE(window->mdiArea()->subWindowList().size(), 1);
 
-        // Closing the child only hides it; About shows it again with the lines kept.
-        window->mdiArea()->subWindowList().first()->close();
-        QVERIFY(!app->formAbout().visible());
-        about->trigger();
-        QVERIFY(app->formAbout().visible());
-        QCOMPARE(view->blockCount(), 21);
-    }
-
-    // The main window and a tool window larger than the screen stay inside its free area;
-    // the parameters window then scrolls.
-    void windowsFitTheScreen() {
-        QRect area = window->screen()->availableGeometry();
-        QVERIFY(area.contains(window->frameGeometry()));
-        window->findChild<QAction *>("mnuExperimental")->trigger();
-        QWidget *view = window->viewOf(*app->findForm("FormExpr"));
-        QVERIFY(view != nullptr);
-        QWidget *frame = view->window();
-        QVERIFY(frame->width() <= area.width() && frame->height() <= area.height());
-        QVERIFY(area.contains(frame->frameGeometry().topLeft()));
-    }
-
-    // The plot's close button hides it and Plot shows it again; Next Curve shows its line
-    // beside the plot, and over a maximised plot without maximising the report.
-    void plotHidesAndResultComesBesideIt() {
-        for (int i = 1; i <= 3; ++i) {
-            app->store().potential(i) = 0.1 * i;
-            app->store().curves(i, 1) = 1e-6 * i;
-        }
-        app->state().firstPoint = 1;
-        app->state().lastPoint = 3;
-        app->state().curveCount = 1;
-        app->state().currentCurve = 1;
-        window->findChild<QAction *>("mnuPlot")->trigger();
-        QWidget *plot = window->viewOf(app->form<FormPlot>())->parentWidget();
-        auto *plotWindow = qobject_cast<QMdiSubWindow *>(plot);
-        QVERIFY(plotWindow != nullptr && plotWindow->isVisible());
-        plotWindow->close();
-        QVERIFY(!app->form<FormPlot>().visible() && !plotWindow->isVisible());
-        window->findChild<QAction *>("mnuPlot")->trigger();
-        QVERIFY(app->form<FormPlot>().visible() && plotWindow->isVisible());
-
-        window->findChild<QAction *>("mnuNextCurve")->trigger();
-        auto *result =
-            qobject_cast<QMdiSubWindow *>(window->viewOf(app->formResult())->parentWidget());
-        QVERIFY(result != nullptr && result->isVisible());
-        QVERIFY(!result->geometry().intersects(plotWindow->geometry()));
-
-        plotWindow->showMaximized();
-        window->findChild<QAction *>("mnuNextCurve")->trigger();
-        QVERIFY(!result->isMaximized());
-    }
-
-    // The Window menu brings back a closed window and arranges the children.
-    void windowMenuShowsClosedWindows() {
-        window->findChild<QAction *>("mnuAbout")->trigger();
         window->mdiArea()->subWindowList().first()->close();
         QVERIFY(!app->formAbout().visible());
         auto *windows = window->findChild<QMenu *>("mnuWindow");
         QVERIFY(windows != nullptr);
         emit windows->aboutToShow();
-        QStringList captions;
-        QAction *about = nullptr;
-        for (QAction *action : windows->actions()) {
-            captions << action->text();
-            if (action->text() == "About")
-                about = action;
-        }
-        QCOMPARE(captions.mid(0, 2), QStringList({"&Cascade", "&Tile"}));
-        QVERIFY(about != nullptr && !about->isChecked());
-        about->trigger();
+        QCOMPARE(captions(windows).section('|', 0, 1), QString("&Cascade|&Tile"));
+        for (QAction *action : windows->actions())
+            if (action->text() == "About") {
+                QVERIFY(!action->isChecked());
+                action->trigger();
+            }
         QVERIFY(app->formAbout().visible());
+        QCOMPARE(view->blockCount(), 14);
     }
 
-    // Esc closes a tool window without taking its values; Enter presses its OK button.
-    void toolWindowKeys() {
+    // The main window and a tool window larger than the screen stay inside its free area (the
+    // parameters window then scrolls). Esc closes a tool window without taking its values;
+    // Enter presses its OK button.
+    void toolWindowsFitTheScreenAndAnswerTheKeys() {
+        QRect area = window->screen()->availableGeometry();
+        QVERIFY(area.contains(window->frameGeometry()));
+        window->findChild<QAction *>("mnuExperimental")->trigger();
+        Form &expr = *app->findForm("FormExpr");
+        QWidget *frame = window->viewOf(expr)->window();
+        QVERIFY(frame->width() <= area.width() && frame->height() <= area.height());
+        QVERIFY(area.contains(frame->frameGeometry().topLeft()));
+        QTest::keyClick(frame, Qt::Key_Escape);
+        QVERIFY(!expr.visible());
         window->findChild<QAction *>("mnuTech")->trigger();
         Form &tech = *app->findForm("FormTech");
-        QWidget *view = window->viewOf(tech);
         QVERIFY(tech.visible());
-        QTest::keyClick(view->window(), Qt::Key_Escape);
-        QVERIFY(!tech.visible());
-        window->findChild<QAction *>("mnuTech")->trigger();
-        QVERIFY(tech.visible());
-        QTest::keyClick(view->window(), Qt::Key_Return);
+        QTest::keyClick(window->viewOf(tech)->window(), Qt::Key_Return);
         QVERIFY(!tech.visible()); // OK takes the choice and hides the window
     }
 
@@ -207,7 +126,43 @@ private slots:
         QVERIFY(browser->toPlainText().contains("User guide"));
     }
 
+    // The curve choice of Import Data is application-modal, its list follows each new file,
+    // OK on the widgets takes the chosen curve, and closing the window takes nothing.
+    void importChooserOnTheWidgets() {
+        importSample("pstrace-cv.csv");
+        QWidget *view = window->viewOf(app->form<FormImport>());
+        QVERIFY(view != nullptr && view->isVisible());
+        view->close();
+        QVERIFY(!app->form<FormImport>().visible());
+        QCOMPARE(app->state().pointCount, 0);
+
+        importSample("ec-lab-cv.mpt");
+        QVERIFY(view->isVisible());
+        QCOMPARE(view->windowModality(), Qt::ApplicationModal);
+        auto *list = view->findChild<QListWidget *>("ListCurve");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->item(1)->text().contains("cycle 2"));
+        list->setCurrentRow(1);
+        QTest::mouseClick(view->findChild<QPushButton *>("OK"), Qt::LeftButton);
+        QVERIFY(!view->isVisible());
+        QCOMPARE(app->state().pointCount, 17);
+        QCOMPARE(app->formResult().lines().front(), std::string("EC-Lab file: cycle 2"));
+        QVERIFY(platform->messages.shown.empty());
+    }
+
 private:
+    void importSample(const std::string &name) {
+        platform->files.answers.push_back(std::string(KEMVO_TEST_DATA) + "/import/" + name);
+        app->mainWindow().menu("mnuImport").click();
+    }
+    static QString captions(const QWidget *menu) {
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts << (action->isSeparator() ? QString("-") : action->text());
+        return texts.join('|');
+    }
+
     std::unique_ptr<HeadlessPlatform> platform;
     std::unique_ptr<Application> app;
     std::unique_ptr<qt::MainWindow> window;

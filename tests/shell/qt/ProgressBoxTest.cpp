@@ -29,41 +29,31 @@ private slots:
         window.show();
     }
 
-    void shortRunShowsNothing() {
+    void stopButtonAndEscapeStopTheRun() {
+        for (bool byEscape : {false, true}) {
+            progress.begin("Simulating");
+            runPastTheDelay();
+            QVERIFY(box() != nullptr && box()->isVisible());
+            QCOMPARE(box()->windowModality(), Qt::ApplicationModal); // no other command meanwhile
+            auto *stop = box()->findChild<QPushButton *>("CmdStop");
+            QVERIFY(stop != nullptr);
+            if (byEscape)
+                QTest::keyClick(box(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(stop, Qt::LeftButton);
+            QVERIFY(progress.advance(0.5));
+            progress.end();
+            QVERIFY(box() == nullptr);
+        }
+    }
+
+    // A short run shows nothing. A fit's simulations run inside the fit's own progress: one
+    // box, ended by the fit.
+    void shortRunsShowNothingAndNestedRunsShareOneBox() {
+        progress.begin("Fitting");
         progress.begin("Simulating");
         QVERIFY(!progress.advance(0.5));
         QVERIFY(box() == nullptr);
-        progress.end();
-    }
-
-    void stopButtonAndEscapeStopTheRun_data() {
-        QTest::addColumn<bool>("byEscape");
-        QTest::newRow("Stop") << false;
-        QTest::newRow("Esc") << true;
-    }
-    void stopButtonAndEscapeStopTheRun() {
-        QFETCH(bool, byEscape);
-        progress.begin("Simulating");
-        runPastTheDelay();
-        QVERIFY(box() != nullptr);
-        QVERIFY(box()->isVisible());
-        QCOMPARE(box()->windowModality(), Qt::ApplicationModal); // no other command meanwhile
-        auto *stop = box()->findChild<QPushButton *>("CmdStop");
-        QVERIFY(stop != nullptr);
-        QCOMPARE(stop->text(), QString("Stop"));
-        if (byEscape)
-            QTest::keyClick(box(), Qt::Key_Escape);
-        else
-            QTest::mouseClick(stop, Qt::LeftButton);
-        QVERIFY(progress.advance(0.5));
-        progress.end();
-        QVERIFY(box() == nullptr);
-    }
-
-    // A fit's simulations run inside the fit's own progress: one box, ended by the fit.
-    void nestedRunsShareOneBox() {
-        progress.begin("Fitting");
-        progress.begin("Simulating");
         progress.end();
         runPastTheDelay();
         QVERIFY(box() != nullptr);
