@@ -77,10 +77,13 @@ std::string_view trimBlanks(std::string_view text) {
 // The minus sign U+2212 that word processors and some keyboards produce, written as '-'.
 std::string withAsciiMinus(std::string_view text) {
     static constexpr std::string_view kUnicodeMinus = "\u2212";
-    std::string plain(text);
-    for (std::size_t at = plain.find(kUnicodeMinus); at != std::string::npos;
-         at = plain.find(kUnicodeMinus, at + 1))
-        plain.replace(at, kUnicodeMinus.size(), "-");
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const bool minus = text.substr(at, kUnicodeMinus.size()) == kUnicodeMinus;
+        plain += minus ? '-' : text[at];
+        at += minus ? kUnicodeMinus.size() : 1;
+    }
     return plain;
 }
 
@@ -114,10 +117,6 @@ Int16 roundToInt16(double value) {
     if (rounded < std::numeric_limits<Int16>::min() || rounded > std::numeric_limits<Int16>::max())
         throw RuntimeError(kOverflow);
     return static_cast<Int16>(rounded);
-}
-
-double intFloor(double value) {
-    return std::floor(value);
 }
 
 std::string formatNumber(double value, std::string_view pattern) {

@@ -26,9 +26,6 @@ bool isNumber(std::string_view text);
 // Rounds half to even into a 16-bit integer; out of range or not finite raises "Overflow".
 Int16 roundToInt16(double value);
 
-// Whole part towards minus infinity.
-double intFloor(double value);
-
 // The display formats, e.g. "0.#E-0" (plot labels), "0.##e-0" (electrode area),
 // "0.###e-#" (concentrations), "#.###e-#" (equilibrium constants): one digit before the
 // point, at most the given number of decimals, exponent with a sign only when negative.

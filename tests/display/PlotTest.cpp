@@ -384,7 +384,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NaNInALine", {1e-4, std::nan(""), 3e-4, 4e-4}, 2, "1e-3", 3 + 1},
         // With Y auto the range search meets curve 6 first: not in the store.
         FailureCase{"CurveBeyondTheStore", fine, 6, nullptr, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &testCase) { return std::string(testCase.param.name); });
 
 TEST_F(PlotTest, LimitBoxesStartFromTheRangeOnThePlot) {
     setCurve(1, {-0.25, 0.0, 0.35}, {-3.7e-6, 1e-6, 3.7e-6});

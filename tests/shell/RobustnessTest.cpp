@@ -147,10 +147,11 @@ TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
             ++(quiet ? drawnRuns : refusedRuns);
         // A Simulate that said nothing has drawn a whole new curve (E start = E end gives a
         // programme of one point).
-        if (step == "mnuSimulate" && quiet)
+        if (step == "mnuSimulate" && quiet) {
             ASSERT_TRUE(app.state().lastPoint == app.state().pointCount &&
                         app.state().pointCount >= 1 && app.state().pointCount <= kMaxPoints)
                 << "silent Simulate after " << n << " steps";
+        }
         if (headless.quitRequested)
             break;
     }
