@@ -1,5 +1,5 @@
-// The main window on real widgets: title, menu tree, enabling rule, the child and tool
-// windows, and the curve choice of Import Data.
+// The main window on real widgets: title, menu tree, Simulate and the enabling rule, the child and
+// tool windows, and the curve choice of Import Data.
 
 #include "shell/qt/MainWindow.h"
 #include "app/Workbench.h"
@@ -60,12 +60,15 @@ private slots:
         }
     }
 
-    void displayAndAnalysisFollowTheModel() {
+    // "&Simulate" from the menu bar draws the default cycle and opens Display and Analysis.
+    void simulateFromTheMenuBarEnablesDisplayAndAnalysis() {
         auto *display = window->findChild<QMenu *>("mnuDisplay");
         auto *analysis = window->findChild<QMenu *>("mnuData");
         QVERIFY(!display->menuAction()->isEnabled());
         QVERIFY(!analysis->menuAction()->isEnabled());
-        app->mainWindow().enableDisplayAndAnalysis();
+        window->findChild<QAction *>("mnuSimulate")->trigger();
+        QCOMPARE(app->state().pointCount, 121);
+        QVERIFY(platform->messages.shown.empty());
         QVERIFY(display->menuAction()->isEnabled());
         QVERIFY(analysis->menuAction()->isEnabled());
     }
