@@ -143,7 +143,7 @@ TEST_F(Cli, PlotFilesHoldThePictureInTheFormatOfTheirSuffix) {
 }
 
 // A name that is no picture's keeps what it holds; a folder that does not exist is named.
-// (Files that may not be replaced are FileSafetyTest's: the same rule guards every writer.)
+// (Files that may not be replaced are the ReplaceFile tests': the same rule guards every writer.)
 TEST_F(Cli, RefusedPlotFilesAreNamedAndKeepWhatTheyHold) {
     const std::string notes = file("notes.txt"), missing = file("no-such-folder/plot.png");
     std::ofstream(notes) << "the chemist's notes\n";

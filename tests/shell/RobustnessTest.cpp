@@ -63,7 +63,7 @@ protected:
     }
 
     // One step as kemvo-cli would take it: a typed text, a click, a file command. Broken and
-    // foreign files are the import fuzzers' and FileSafetyTest's; here Import reads back what
+    // foreign files are the import fuzzers' and the ReplaceFile tests'; here Import reads back what
     // Export wrote, whatever state the walk left.
     std::string randomStep() {
         const int kind = std::uniform_int_distribution<int>(0, 9)(random_);
