@@ -35,15 +35,25 @@ SweepInstants sweepInstants(const PointArray &potential, int n) {
     return instants;
 }
 
+namespace {
+std::vector<double> tabulated(int last, double dt, const std::function<double(double)> &K) {
+    std::vector<double> table(static_cast<std::size_t>(last) + 1, 0.0);
+    for (int m = 0; m <= last; ++m)
+        table[static_cast<std::size_t>(m)] = K(m * dt);
+    return table;
+}
+} // namespace
+
 ConvolutionWeights::ConvolutionWeights(int nodes, double dt,
                                        const std::function<double(double)> &K1,
                                        const std::function<double(double)> &K2)
-    : last_(std::max(nodes, 1)), reversed_(static_cast<std::size_t>(last_) + 1, 0.0),
-      first_(static_cast<std::size_t>(last_) + 1, 0.0) {
-    std::vector<double> antiderivative(static_cast<std::size_t>(last_) + 1, 0.0);
-    for (int m = 0; m <= last_; ++m)
-        antiderivative[static_cast<std::size_t>(m)] = K2(m * dt);
-    auto K2at = [&](int m) { return antiderivative[static_cast<std::size_t>(m)]; };
+    : ConvolutionWeights(dt, tabulated(std::max(nodes, 1), dt, K1),
+                         tabulated(std::max(nodes, 1), dt, K2)) {}
+
+ConvolutionWeights::ConvolutionWeights(double dt, const std::vector<double> &K1,
+                                       const std::vector<double> &K2)
+    : last_(static_cast<int>(K2.size()) - 1), reversed_(K2.size(), 0.0), first_(K2.size(), 0.0) {
+    auto K2at = [&](int m) { return K2[static_cast<std::size_t>(m)]; };
     // The hat of node k - m spans (k - m - 1, k - m + 1) dt; against the kernel it integrates
     // to the second difference of K2 at m, divided by dt. The newest node has only its left half.
     reversed_[static_cast<std::size_t>(last_)] = K2at(1) / dt;
@@ -52,7 +62,8 @@ ConvolutionWeights::ConvolutionWeights(int nodes, double dt,
             (K2at(m + 1) - 2 * K2at(m) + K2at(m - 1)) / dt;
     // The first node has only the right half of its hat, which lies at distances (k-1, k) dt.
     for (int k = 1; k <= last_; ++k)
-        first_[static_cast<std::size_t>(k)] = K1(k * dt) - (K2at(k) - K2at(k - 1)) / dt;
+        first_[static_cast<std::size_t>(k)] =
+            K1[static_cast<std::size_t>(k)] - (K2at(k) - K2at(k - 1)) / dt;
 }
 
 ConvolutionWeights ConvolutionWeights::semiIntegral(int nodes, double dt) {

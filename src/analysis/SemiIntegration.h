@@ -32,6 +32,9 @@ public:
     // the nodes 0..nodes-1 of step dt [s].
     ConvolutionWeights(int nodes, double dt, const std::function<double(double)> &K1,
                        const std::function<double(double)> &K2);
+    // The same from the antiderivatives tabulated at the nodes: K1[m] and K2[m] at m dt for
+    // m = 0..last, last >= 1 (the weights serve the nodes 0..last).
+    ConvolutionWeights(double dt, const std::vector<double> &K1, const std::vector<double> &K2);
     // The kernel 1/sqrt(pi t) of the semi-integral.
     static ConvolutionWeights semiIntegral(int nodes, double dt);
 
