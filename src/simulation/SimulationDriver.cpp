@@ -336,11 +336,10 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     return 0;
 }
 
-// The radius of the sphere whose kernel serves the sweep: none on a plane; on a microdisc the
-// sphere of the same area and steady current (radius pi r0 / 4), exact at short times and in
-// the steady state.
+// The radius of the sphere whose kernel serves the sweep: none on a plane (and on a microdisc,
+// whose own kernel is taken).
 double sweepRadius(const ExperimentState &state) {
-    if (state.caseCode == 11)
+    if (state.caseCode == 11 || state.electrode == 4)
         return 0;
     return checkedDivide(state.radius, steadyCurrentFactor(state.electrode));
 }
@@ -362,6 +361,7 @@ void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, 
     conditions.fOverRT = state.fOverRT;
     conditions.timeStep = checkedDivide(std::fabs(state.eStep), state.scanRate);
     conditions.radius = sweepRadius(state);
+    conditions.discRadius = state.electrode == 4 ? state.radius : 0;
     conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
     const std::vector<double> current =
         sweepCurrents(couple, conditions, store.potential, state.pointCount);

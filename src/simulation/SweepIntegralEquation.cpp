@@ -53,21 +53,113 @@ double scaledErfcTail(double x, int from) {
     return sum;
 }
 
+// The antiderivatives of the sphere's kernel: the plane's less tail(x, 2)/g and
+// tail(x, 4)/g^3, x = g sqrt(t), those of its part g exp(g^2 t) erfc(g sqrt(t)).
+double sphereK1(double g, double t) {
+    return 2 * std::sqrt(t) / std::sqrt(kPi) - scaledErfcTail(g * std::sqrt(t), 2) / g;
+}
+double sphereK2(double g, double t) {
+    return 4.0 / 3.0 * t * std::sqrt(t) / std::sqrt(kPi) -
+           scaledErfcTail(g * std::sqrt(t), 4) / (g * g * g);
+}
+
 // Product-integration weights of the diffusion kernel of a species with transport factor
-// g = sqrt(D)/r0 (0 at a plane). The sphere's part g exp(g^2 t) erfc(g sqrt(t)) has the
-// antiderivatives tail(x, 2)/g and tail(x, 4)/g^3, x = g sqrt(t).
+// g = sqrt(D)/r0 (0 at a plane).
 ConvolutionWeights diffusionWeights(int nodes, double dt, double g) {
     if (g == 0)
         return ConvolutionWeights::semiIntegral(nodes, dt);
-    const double rootPi = std::sqrt(kPi);
-    auto K1 = [=](double t) {
-        return 2 * std::sqrt(t) / rootPi - scaledErfcTail(g * std::sqrt(t), 2) / g;
-    };
-    auto K2 = [=](double t) {
-        return 4.0 / 3.0 * t * std::sqrt(t) / rootPi -
-               scaledErfcTail(g * std::sqrt(t), 4) / (g * g * g);
-    };
-    return ConvolutionWeights(nodes, dt, K1, K2);
+    return ConvolutionWeights(
+        nodes, dt, [g](double t) { return sphereK1(g, t); },
+        [g](double t) { return sphereK2(g, t); });
+}
+
+// Integrals of y(s) and of (b - s) y(s) over (a, b), by 8-point Gauss-Legendre.
+struct IntervalMoments {
+    double plain = 0;
+    double lever = 0;
+};
+template <class F> IntervalMoments gaussMoments(const F &y, double a, double b) {
+    static const double node[4] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267,
+                                   0.9602898564975363};
+    static const double weight[4] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745,
+                                     0.1012285362903763};
+    const double mid = (a + b) / 2;
+    const double half = (b - a) / 2;
+    IntervalMoments moments;
+    for (int i = 0; i < 4; ++i)
+        for (double s : {mid - half * node[i], mid + half * node[i]}) {
+            const double value = weight[i] * half * y(s);
+            moments.plain += value;
+            moments.lever += value * (b - s);
+        }
+    return moments;
+}
+
+// The first and second antiderivatives at the nodes 0..last (step dt) of the disc's edge
+// deficit u(t) = 1 - exp(-beta/sqrt(t)), integrated interval by interval; the first interval,
+// where u rises from 0 like an essential singularity, in halves down to t = 2^-60 dt.
+void edgeDeficitAntiderivatives(double beta, double dt, std::vector<double> &U1,
+                                std::vector<double> &U2) {
+    auto u = [beta](double t) { return -std::expm1(-beta / std::sqrt(t)); };
+    const int last = static_cast<int>(U1.size()) - 1;
+    IntervalMoments firstInterval;
+    for (int j = 0; j < 60; ++j) {
+        const double b = std::ldexp(dt, -j);
+        const IntervalMoments piece = gaussMoments(u, b / 2, b);
+        firstInterval.plain += piece.plain;
+        firstInterval.lever += piece.lever + (dt - b) * piece.plain;
+    }
+    U1[0] = U2[0] = 0;
+    for (int m = 0; m < last; ++m) {
+        const IntervalMoments moments =
+            m == 0 ? firstInterval : gaussMoments(u, m * dt, (m + 1) * dt);
+        U1[m + 1] = U1[m] + moments.plain;
+        U2[m + 1] = U2[m] + dt * U1[m] + moments.lever;
+    }
+}
+
+// Product-integration weights of the diffusion kernel of a microdisc of radius a whose surface
+// concentration is uniform (exact for a Nernstian couple, taken so with kinetics). The flux is the
+// convolution of the surface concentration history with the disc's response to a concentration
+// step, Shoup and Szabo's 4 D C f(tau)/(pi a) (GeometryCurrents.h), and the kernel k is what
+// makes int_0^t Jstep(s) k(t - s) ds = sqrt(D) C for all t. Divided by sqrt(D) C the step
+// response is 1/sqrt(pi t) + g - 0.2146 g u(t), g = 4 sqrt(D)/(pi a), u the edge deficit above
+// with beta = 0.7823 a/(2 sqrt(D)): the sphere's of radius pi a/4 (1/sqrt(pi t) + g, whose
+// kernel is known) less the edge term. So k is the sphere's plus a correction q whose
+// antiderivative Q1 solves, on the nodes, the same product-integrated equation the sweep solves,
+//   int_0^t (1/sqrt(pi s) + g - 0.2146 g u(s)) Q1(t - s) ds = 0.2146 g int_0^t u(s) K1s(t - s) ds,
+// with Q1 linear between the nodes, which suits it: the singular part of k is the sphere's, and
+// Q1 starts as t.
+ConvolutionWeights discWeights(int nodes, double dt, double rootD, double discRadius) {
+    const double g = checkedDivide(4 * rootD, kPi * discRadius);
+    const double edge = 0.2146 * g;
+    const int last = std::max(nodes, 1);
+    const auto size = static_cast<std::size_t>(last) + 1;
+    std::vector<double> U1(size), U2(size), sphere1(size), sphere2(size);
+    edgeDeficitAntiderivatives(checkedDivide(0.7823 * discRadius, 2 * rootD), dt, U1, U2);
+    std::vector<double> step1(size), step2(size); // of the disc's step response
+    for (std::size_t m = 0; m < size; ++m) {
+        const double t = static_cast<double>(m) * dt;
+        sphere1[m] = sphereK1(g, t);
+        sphere2[m] = sphereK2(g, t);
+        step1[m] = 2 * std::sqrt(t / kPi) + g * t - edge * U1[m];
+        step2[m] = 4.0 / 3.0 * t * std::sqrt(t / kPi) + g * t * t / 2 - edge * U2[m];
+    }
+    const ConvolutionWeights step(dt, step1, step2);
+    const ConvolutionWeights deficit(dt, U1, U2);
+    std::vector<double> Q1(size, 0.0);
+    for (int k = 1; k <= last; ++k)
+        Q1[static_cast<std::size_t>(k)] =
+            (edge * deficit.at(sphere1, k) - step.history(Q1, k)) / step.hat(0);
+    std::vector<double> K1(size), K2(size);
+    double Q2 = 0;
+    for (std::size_t m = 0; m < size; ++m) {
+        if (m > 0)
+            Q2 += dt * (Q1[m - 1] + Q1[m]) / 2;
+        K1[m] = sphere1[m] + Q1[m];
+        K2[m] = sphere2[m] + Q2;
+    }
+    return ConvolutionWeights(dt, K1, K2);
 }
 
 // Product-integration weights of the catalytic kernel exp(-k t)/sqrt(pi t), whose
@@ -146,17 +238,20 @@ std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditio
     const double rootDred = checkedSqrt(conditions.catalysis != 0 ? couple.Dox : couple.Dred);
     const bool catalytic = conditions.catalysis != 0;
     const bool sphere = conditions.radius != 0 && !catalytic;
-    const double gOx = sphere ? checkedDivide(rootDox, conditions.radius) : 0;
-    const double gRed = sphere ? checkedDivide(rootDred, conditions.radius) : 0;
+    const bool disc = conditions.discRadius != 0 && !catalytic;
+    const double dt = conditions.timeStep;
+    auto diffusionOf = [&](double rootD) {
+        if (disc)
+            return discWeights(nodes, dt, rootD, conditions.discRadius);
+        return diffusionWeights(nodes, dt, sphere ? checkedDivide(rootD, conditions.radius) : 0);
+    };
     const ConvolutionWeights ox =
-        catalytic ? catalyticWeights(nodes, conditions.timeStep, conditions.catalysis)
-                  : diffusionWeights(nodes, conditions.timeStep, gOx);
-    // At a plane, at a sphere with equal diffusion coefficients and under catalysis, B shares
-    // A's kernel.
-    const bool shared = gRed == gOx;
+        catalytic ? catalyticWeights(nodes, dt, conditions.catalysis) : diffusionOf(rootDox);
+    // At a plane, with equal diffusion coefficients and under catalysis, B shares A's kernel.
+    const bool shared = (!sphere && !disc) || rootDred == rootDox;
     std::optional<ConvolutionWeights> ownRed;
     if (!shared)
-        ownRed.emplace(diffusionWeights(nodes, conditions.timeStep, gRed));
+        ownRed.emplace(diffusionOf(rootDred));
     const ConvolutionWeights &red = shared ? ox : *ownRed;
 
     std::vector<double> J(static_cast<std::size_t>(nodes) + 1, 0.0);
