@@ -1,6 +1,7 @@
 // Run time of the default cycle (0.3 to -0.3 V and back, 5 mV, 10 mV/s, 242 points) on each
 // electrode, by the finite-difference simulation and by the closed forms, and of a 1 um
-// microdisc sweep of 1000 points (target: well under 50 ms).
+// microdisc sweep of 1000 points (target: well under 50 ms), and of the closed form's microdisc
+// sweep at the most points a run holds, whose kernel is solved once per run (target: a few ms).
 
 #include "simulation/DigitalSimulation.h"
 #include "simulation/SimulationDriver.h"
@@ -70,5 +71,15 @@ void MicrodiscSweepOf1000Points(benchmark::State &bench) {
     runCycle(bench, s);
 }
 BENCHMARK(MicrodiscSweepOf1000Points)->Unit(benchmark::kMillisecond);
+
+void ClosedFormMicrodiscSweepOf4000Points(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(1, 4, 0);
+    s.radius = 1e-4;
+    s.area = M_PI * 1e-8;
+    s.eStep = 0.6 / 3999;
+    s.dropTime = s.eStep / s.scanRate;
+    runCycle(bench, s);
+}
+BENCHMARK(ClosedFormMicrodiscSweepOf4000Points)->Unit(benchmark::kMillisecond);
 
 } // namespace
