@@ -33,15 +33,32 @@ constexpr double kGrowth = 1.3;      // ratio of neighbouring u boxes
 constexpr double kLargestBox = 0.05; // in u
 constexpr double kOuterFace = 0.98;  // u = 0.98 is xi = 32: beyond it the bulk
 
-// Applied potential of time step q (1..Q) of data point p with programme potential ep, by the
-// rules of the one-dimensional engine.
-double appliedPotential(const ExperimentState &state, int p, int q, int steps, double ep) {
-    const bool lastStep = q == steps;
+// Implicit steps into which each t pulse (each half period of a square wave) is cut. One
+// implicit step over a whole pulse gives the current after a potential step far too high (a
+// Cottrell transient is singular at its start: +66 % for a default normal pulse at a 100 um
+// disc); with 32 the diffusion-limited step current is within 0.3 % of Shoup and Szabo's.
+constexpr int kStepsPerPulse = 32;
+
+// Pulses of t pulse per data point: 2 for the square wave (its half periods), and for the DC
+// and pulse techniques t drop / t pulse rounded to an even number of at least 2.
+int pulsesPerPoint(const ExperimentState &state) {
+    if (state.technique == 5)
+        return 2;
+    int pulses = roundToInt16(larger(checkedDivide(state.dropTime, state.pulseTime), 2.0));
+    if (pulses % 2 != 0)
+        ++pulses;
+    return pulses;
+}
+
+// Applied potential during pulse q (1..Q, each t pulse long) of data point p with programme
+// potential ep, by the rules of the one-dimensional engine.
+double appliedPotential(const ExperimentState &state, int p, int q, int pulses, double ep) {
+    const bool lastPulse = q == pulses;
     switch (state.technique) {
     case 3:
-        return lastStep ? ep + state.pulseAmplitude : state.eStart;
+        return lastPulse ? ep + state.pulseAmplitude : state.eStart;
     case 4:
-        if (!lastStep)
+        if (!lastPulse)
             return ep;
         return p <= state.pointsPerSweep ? ep + state.pulseAmplitude : ep - state.pulseAmplitude;
     case 5:
@@ -357,12 +374,7 @@ private:
 int microdiscStepsPerPoint(const ExperimentState &state) {
     if (state.technique == 1)
         return 1;
-    if (state.technique == 5)
-        return 2;
-    int steps = roundToInt16(larger(checkedDivide(state.dropTime, state.pulseTime), 2.0));
-    if (steps % 2 != 0)
-        ++steps;
-    return steps;
+    return pulsesPerPoint(state) * kStepsPerPulse;
 }
 
 bool microdiscSimulatesMechanism(int mechanism) {
@@ -373,30 +385,29 @@ void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
                             double uncompensatedResistance) {
     if (state.technique < 1 || state.technique > 5)
         throw RuntimeError(kSubscriptOutOfRange);
+    const bool sweep = state.technique == 1;
     const int steps = microdiscStepsPerPoint(state);
+    const int stepsPerPulse = sweep ? 1 : kStepsPerPulse;
+    const int pulses = steps / stepsPerPulse;
     const bool newDrops = state.technique >= 2 && state.technique <= 4;
-    DiscRun run(state, state.technique == 1 ? state.dropTime : state.pulseTime);
+    DiscRun run(state, sweep ? state.dropTime : state.pulseTime / kStepsPerPulse);
     double lastCurrent = 0;
-    double kept = 0;
+    double kept = 0; // at the end of the last pulse but one (differential pulse, square wave)
     for (int p = 1; p <= state.pointCount; ++p) {
         const double ep = store.potential(p);
         if (newDrops)
             run.reset();
         for (int q = 1; q <= steps; ++q) {
             // The electrode sees E - Ru I (I anodic positive).
-            double e = appliedPotential(state, p, q, steps, ep);
+            double e = appliedPotential(state, p, (q - 1) / stepsPerPulse + 1, pulses, ep);
             if (uncompensatedResistance > 0)
                 e -= uncompensatedResistance * lastCurrent;
-            const double current = run.step(e);
-            if (q < steps - 1)
-                continue;
-            lastCurrent = current;
-            if (q < steps)
-                kept = current;
-            else
-                store.reactionCurrent(p, 1) =
-                    state.technique >= 4 ? checkedFinite(current - kept) : current;
+            lastCurrent = run.step(e);
+            if (q == steps - stepsPerPulse)
+                kept = lastCurrent;
         }
+        store.reactionCurrent(p, 1) =
+            state.technique >= 4 ? checkedFinite(lastCurrent - kept) : lastCurrent;
         store.surfaceConc(p, 1) = run.surfaceA();
         store.surfaceConc(p, 2) = run.surfaceB();
     }

@@ -11,17 +11,17 @@ namespace kemvo {
 // Whether the two-dimensional simulation solves the mechanism: a single couple A + ne = B.
 bool microdiscSimulatesMechanism(int mechanism);
 
-// Time steps per data point: 1 for the sweep, 2 for the square wave, and for the DC and pulse
-// techniques t drop / t pulse rounded to an even number of at least 2.
+// Time steps per data point: 1 for the sweep; otherwise 32 to each t pulse, with 2 pulses
+// (half periods) to a square-wave point and, for the DC and pulse techniques, t drop / t pulse
+// rounded to an even number of at least 2.
 int microdiscStepsPerPoint(const ExperimentState &state);
 
 // Simulates points 1..state.pointCount of store.potential [V] at a disc of radius
-// state.radius [cm] and area state.area [cm^2], with the programme and time steps of the
-// one-dimensional engine (one step per point for a sweep, td/tp per drop for the pulse
-// techniques, two per square-wave point); writes store.reactionCurrent(p, 1) [A] (reduction
-// negative) and the disc's mean surface concentrations store.surfaceConc(p, 1..2) [mol/L].
-// uncompensatedResistance [ohm] shifts each step's potential by Ru times the last current.
-// A zero radius or diffusion coefficient, an overflow or a non-finite value raises
+// state.radius [cm] and area state.area [cm^2], with the programme of the one-dimensional
+// engine in microdiscStepsPerPoint implicit steps per point; writes store.reactionCurrent(p, 1)
+// [A] (reduction negative) and the disc's mean surface concentrations store.surfaceConc(p, 1..2)
+// [mol/L]. uncompensatedResistance [ohm] shifts each step's potential by Ru times the last
+// current. A zero radius or diffusion coefficient, an overflow or a non-finite value raises
 // RuntimeError.
 void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
                             double uncompensatedResistance);

@@ -81,9 +81,9 @@ void requireProgrammeInStore(const ExperimentState &state) {
 }
 
 // The one-dimensional engine integrates each drop and pulse in a fixed number of extrapolated
-// steps, whatever t drop and t pulse are. The two-dimensional microdisc still takes t drop /
-// t pulse time steps per point, each costly; past this many in all the window would be busy
-// for many seconds.
+// steps, whatever t drop and t pulse are. The two-dimensional microdisc cuts each of the t drop /
+// t pulse pulses of a point into 32 time steps, each costly; past this many in all the window
+// would be busy for many seconds.
 constexpr double kMaxDigitalTimeSteps = 5e5;
 
 void requireBearableCost(const ExperimentState &state) {
@@ -93,8 +93,10 @@ void requireBearableCost(const ExperimentState &state) {
     const double steps = static_cast<double>(pointCountOf(state, pointsPerSweepOf(state))) *
                          microdiscStepsPerPoint(state);
     if (steps > kMaxDigitalTimeSteps)
-        throw RuntimeError("the run needs " + generalNumber(steps) + " time steps (t drop / " +
-                           "t pulse per point), more than " + generalNumber(kMaxDigitalTimeSteps) +
+        throw RuntimeError("the run needs " + generalNumber(steps) +
+                           " time steps (32 to each of the t drop / t pulse pulses of a point), "
+                           "more than " +
+                           generalNumber(kMaxDigitalTimeSteps) +
                            ": make t pulse (s) longer or t drop (s) shorter");
 }
 

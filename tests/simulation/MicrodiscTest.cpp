@@ -64,22 +64,30 @@ TEST(Microdisc, SteadyWaveOfUnequalDiffusionCoefficientsShiftsByTheirRatio) {
 TEST(Microdisc, StepCurrentFollowsShoupAndSzaboInBothModes) {
     // Diffusion-limited step: i = 4 n F D C r f(tau), tau = 4 D t / r^2, with
     // f = 0.7854 + 0.8862 tau^-1/2 + 0.2146 exp(-0.7823 tau^-1/2) (Shoup and Szabo 1982),
-    // which the closed form is written with: 1e-6. Against the engine's 100 implicit steps
-    // per drop the expression's own 0.6 % counts: 2 %, over two radii (the simulation is
-    // dimensionless in D t/r^2).
-    for (int digital : {0, 1})
-        for (double r : {1e-4, 1e-2})
-            for (double tau : {1.0, 3.0, 10.0, 30.0, 100.0}) {
-                ExperimentState s = disc(2, r, digital);
-                s.dropTime = tau * r * r / (4 * kD);
-                const double x = 1 / std::sqrt(tau);
-                const double f = 0.7854 + 0.8862 * x + 0.2146 * std::exp(-0.7823 * x);
-                s.eStart = s.eEnd = -0.5;
-                s.pulseTime = s.dropTime / 100;
-                EXPECT_NEAR(-simulated(s).last() / (steadyCurrent(r) * f), 1.0,
-                            digital ? 0.02 : 1e-6)
-                    << "digital " << digital << " r " << r << " tau " << tau;
-            }
+    // which the closed form is written with: 1e-6. The simulation is held to 1 %, the
+    // expression's own 0.6 % and 0.3 % for the engine's 32 implicit steps to a pulse, over two
+    // radii (it is dimensionless in D t/r^2): at the end of a DC drop and, with no closed form
+    // there, at the end of a normal pulse from a potential where nothing reacts.
+    for (int technique : {2, 3})
+        for (int digital : {0, 1})
+            for (double r : {1e-4, 1e-2})
+                for (double tau : {1.0, 3.0, 10.0, 30.0, 100.0}) {
+                    if (technique == 3 && !digital)
+                        continue;
+                    ExperimentState s = disc(technique, r, digital);
+                    const double t = tau * r * r / (4 * kD);
+                    s.dropTime = technique == 2 ? t : 10 * t;
+                    s.pulseTime = s.dropTime / 10;
+                    s.eStart = technique == 2 ? -0.5 : 0.5;
+                    s.eEnd = -0.5;
+                    s.eStep = 0.5;
+                    const double x = 1 / std::sqrt(tau);
+                    const double f = 0.7854 + 0.8862 * x + 0.2146 * std::exp(-0.7823 * x);
+                    EXPECT_NEAR(-simulated(s).last() / (steadyCurrent(r) * f), 1.0,
+                                digital ? 0.01 : 1e-6)
+                        << "technique " << technique << " digital " << digital << " r " << r
+                        << " tau " << tau;
+                }
 }
 
 TEST(Microdisc, ReversibleSweepPeakFollowsAoki) {

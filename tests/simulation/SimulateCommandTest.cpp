@@ -115,15 +115,17 @@ TEST(SimulateCommand, RunsBeyondTheEnginesReachAreRefusedBeforeTheyCompute) {
          },
          "Digital simulation Error: the digital simulation has no thin film electrode: untick "
          "\"digital simulation\" to use the closed form, or choose another electrode"},
-        // The microdisc takes t drop / t pulse time steps at every point: a hidden, tiny
-        // t pulse would take minutes (0.5 / 3.1e-5 -> 16130 steps at each of 121 points).
+        // The microdisc takes 32 time steps to each of the t drop / t pulse pulses of a point:
+        // a hidden, tiny t pulse would take hours (0.5 / 3.1e-5 -> 16130 pulses at each of 121
+        // points).
         {[](Bench &b) {
              b.app.control<OptionButton>("FormTech", "optTech", 2).select();
              b.app.control<OptionButton>("FormExpr", "optElectrode", 4).select();
              b.type("FormExpr", "tp", "3.1e-5");
          },
-         "Digital simulation Error: the run needs 1951730 time steps (t drop / t pulse per "
-         "point), more than 500000: make t pulse (s) longer or t drop (s) shorter"},
+         "Digital simulation Error: the run needs 62455360 time steps (32 to each of the t drop "
+         "/ t pulse pulses of a point), more than 500000: make t pulse (s) longer or t drop (s) "
+         "shorter"},
     };
     for (const Case &c : cases) {
         Bench bench;
