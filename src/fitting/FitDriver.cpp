@@ -227,9 +227,7 @@ private:
         }
         storeOnMeasuredAxis(state, *workspace_.store, app_.store(), *map,
                             objective_->measuredPotentials(), surfaceCurves);
-        state.pointCount = static_cast<std::int32_t>(map->size());
-        state.firstPoint = 1;
-        state.lastPoint = state.pointCount;
+        describeMeasuredAxis(state, objective_->measuredPotentials());
         return quantity;
     }
 

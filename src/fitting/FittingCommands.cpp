@@ -88,9 +88,7 @@ void alignWithMeasuredCurve(Application &app, const std::vector<double> &measure
     const bool surfaceCurves = app.derivedQuantity.choice == kShowSurfaceConcentration;
     const CurveStore simulated = app.store();
     storeOnMeasuredAxis(state, simulated, app.store(), *map, measured, surfaceCurves);
-    state.pointCount = static_cast<std::int32_t>(map->size());
-    state.firstPoint = 1;
-    state.lastPoint = state.pointCount;
+    describeMeasuredAxis(state, measured);
 }
 
 } // namespace

@@ -116,4 +116,11 @@ void storeOnMeasuredAxis(const ExperimentState &state, const CurveStore &from, C
     }
 }
 
+void describeMeasuredAxis(ExperimentState &state, const std::vector<double> &measured) {
+    state.pointCount = static_cast<std::int32_t>(measured.size());
+    state.firstPoint = 1;
+    state.lastPoint = state.pointCount;
+    state.pointsPerSweep = static_cast<Int16>(sweepsOf(measured).front().last);
+}
+
 } // namespace kemvo

@@ -61,4 +61,9 @@ void storeOnMeasuredAxis(const ExperimentState &state, const CurveStore &from, C
                          const MeasuredAxisMap &map, const std::vector<double> &measured,
                          bool surfaceCurves);
 
+// The state describes the measured axis the curves were written on: its points and, so that
+// Find Peak splits the cycle where the measured potential turns, the last point of its first
+// sweep.
+void describeMeasuredAxis(ExperimentState &state, const std::vector<double> &measured);
+
 } // namespace kemvo

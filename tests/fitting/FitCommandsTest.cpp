@@ -248,6 +248,22 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
     EXPECT_EQ(b.app.state().curveCount, 2);
 }
 
+TEST(ManualFit, FindPeakSplitsACycleFittedOnAnotherGridWhereTheMeasuredPotentialTurns) {
+    // Measured on 2 mV steps, fitted with 5 mV ones: the fit is stored on the measured axis,
+    // and Find Peak must take its vertex, not the programme's, to see one peak in each sweep.
+    // psi = ks / sqrt(pi D n f v) = 0.904 gives a separation of 87 mV (Nicholson, Anal. Chem.
+    // 37 (1965) 1351, between 84 mV at psi = 1 and 92 mV at 0.75); 5 mV for the grid.
+    Bench b;
+    b.type(b.form.Estep, "0.002");
+    b.measureThroughAFile();
+    b.type(b.form.Estep, "0.005");
+    b.tick(fitE0(1));
+    b.click("mnuManualFit");
+    b.click("mnuFindPeak");
+    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+    EXPECT_NEAR(b.reported("Ep2 - Ep1 = "), 0.087, 0.005);
+}
+
 // Programme: 0, 0.1, 0.2, 0.2, 0.1, 0 V (out and back, the vertex twice); the simulated
 // column below holds 10 x the point number, so a read value tells the point and the share.
 const std::vector<double> kProgramme{0, 0.1, 0.2, 0.2, 0.1, 0};
