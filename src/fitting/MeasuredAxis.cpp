@@ -39,19 +39,27 @@ std::optional<std::pair<int, double>> locate(const std::vector<double> &axis, Ax
 
 } // namespace
 
-std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis) {
+std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise) {
     const int n = static_cast<int>(axis.size());
     std::vector<AxisSweep> sweeps{{1, n}};
     int direction = 0;
-    for (int i = 1; i < n; ++i) {
-        const int step = directionOf(at1(axis, i + 1) - at1(axis, i));
-        if (step == 0)
-            continue;
-        if (direction != 0 && step != direction) {
-            sweeps.back().last = i;
-            sweeps.push_back({i, n});
+    int extreme = 1; // the point furthest along the sweep so far
+    for (int i = 2; i <= n; ++i) {
+        const double potential = at1(axis, i);
+        if (direction == 0) {
+            // The direction is the first departure from the start by more than the noise.
+            if (std::fabs(potential - at1(axis, 1)) > noise) {
+                direction = directionOf(potential - at1(axis, 1));
+                extreme = i;
+            }
+        } else if ((potential - at1(axis, extreme)) * direction >= 0) {
+            extreme = i; // a repeated vertex ends the sweep on its second point
+        } else if ((at1(axis, extreme) - potential) * direction > noise) {
+            sweeps.back().last = extreme;
+            sweeps.push_back({extreme, n});
+            direction = -direction;
+            extreme = i;
         }
-        direction = step;
     }
     return sweeps;
 }
@@ -59,8 +67,8 @@ std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis) {
 std::optional<MeasuredAxisMap> MeasuredAxisMap::build(const std::vector<double> &measured,
                                                       const std::vector<double> &programme,
                                                       double tolerance) {
-    const std::vector<AxisSweep> measuredSweeps = sweepsOf(measured);
-    const std::vector<AxisSweep> programmeSweeps = sweepsOf(programme);
+    const std::vector<AxisSweep> measuredSweeps = sweepsOf(measured, tolerance);
+    const std::vector<AxisSweep> programmeSweeps = sweepsOf(programme, 0);
     if (measured.empty() || measuredSweeps.size() > programmeSweeps.size())
         return std::nullopt;
     MeasuredAxisMap map;
@@ -120,7 +128,8 @@ void describeMeasuredAxis(ExperimentState &state, const std::vector<double> &mea
     state.pointCount = static_cast<std::int32_t>(measured.size());
     state.firstPoint = 1;
     state.lastPoint = state.pointCount;
-    state.pointsPerSweep = static_cast<Int16>(sweepsOf(measured).front().last);
+    const double noise = 0.5 * std::fabs(state.eStep); // as the fit reads the measured axis
+    state.pointsPerSweep = static_cast<Int16>(sweepsOf(measured, noise).front().last);
 }
 
 } // namespace kemvo

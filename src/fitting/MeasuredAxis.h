@@ -14,17 +14,20 @@
 namespace kemvo {
 
 // The runs of an axis (points 1..n) in which the potential does not change direction:
-// first..last, each run beginning on the last point of the one before (the vertex).
+// first..last, each run beginning on the last point of the one before (the vertex, the point
+// furthest along the run). A measured potential that steps back by no more than noise [V] does
+// not turn the sweep.
 struct AxisSweep {
     int first, last;
 };
-std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis);
+std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise);
 
 class MeasuredAxisMap {
 public:
     // measured [V]: points 1..n of the measured curve; programme [V]: points 1..m of the
     // simulation; tolerance [V]: how far a measured potential may lie beyond the ends of its
-    // sweep and still be read there (an instrument's measured potential wanders by a little).
+    // sweep and still be read there, and step back within a sweep without turning it (an
+    // instrument's measured potential wanders by a little).
     // Empty when the measured curve has more sweeps than the programme or a potential that its
     // programme sweep does not reach.
     static std::optional<MeasuredAxisMap> build(const std::vector<double> &measured,

@@ -285,6 +285,14 @@ TEST(MeasuredAxis, EachMeasuredPotentialIsReadWithinItsOwnSweep) {
     // a third sweep nothing is.
     EXPECT_EQ(MeasuredAxisMap::build({0, 0.22, 0.1}, kProgramme, 0.05).value().read(2, column), 30);
     EXPECT_FALSE(MeasuredAxisMap::build({0, 0.1, 0.3, 0.1}, kProgramme, 0.05).has_value());
+    // A potential that steps back by less than the tolerance does not turn the sweep: 0.099
+    // is read forward (19.9), 0.19 and 0.101 backward (41 and 49.9).
+    auto noisy =
+        MeasuredAxisMap::build({0, 0.1, 0.099, 0.2, 0.19, 0.1, 0.101, 0}, kProgramme, 0.05);
+    ASSERT_TRUE(noisy.has_value());
+    const double noisyExpected[] = {10, 20, 19.9, 30, 41, 50, 49.9, 60};
+    for (std::size_t i = 1; i <= 8; ++i)
+        EXPECT_NEAR(noisy->read(i, column), noisyExpected[i - 1], 1e-9) << i;
     EXPECT_FALSE(MeasuredAxisMap::build({0, 0.2, 0, 0.1}, kProgramme, 0.05).has_value());
 }
 
