@@ -24,19 +24,6 @@ std::size_t titleLine(const TextLines &lines) {
     throw RuntimeError("the CH Instruments file has no title line \"Potential/V, Current/A\"");
 }
 
-std::optional<TableColumn> columnStarting(const std::vector<std::string_view> &titles,
-                                          std::string_view name, bool current) {
-    for (std::size_t c = 0; c < titles.size(); ++c) {
-        if (!titles[c].starts_with(name))
-            continue;
-        std::string_view unit = unitOf(titles[c]);
-        auto factor = current ? currentUnitFactor(unit) : potentialUnitFactor(unit);
-        if (factor)
-            return TableColumn{c, std::string(titles[c]), *factor};
-    }
-    return std::nullopt;
-}
-
 // "Scan Rate (V/s) = 0.1" in the header [V/s].
 std::optional<double> statedScanRate(const TextLines &lines, std::size_t end) {
     for (std::size_t i = 0; i < end; ++i) {
@@ -72,8 +59,8 @@ MeasuredFile readChInstruments(const TextLines &lines) {
     const std::size_t title = titleLine(lines);
     const char separator = lines[title].find('\t') != std::string_view::npos ? '\t' : ',';
     std::vector<std::string_view> titles = splitFields(lines[title], separator);
-    auto potential = columnStarting(titles, "Potential/", false);
-    auto current = columnStarting(titles, "Current/", true);
+    auto potential = columnTitled(titles, "Potential/", false);
+    auto current = columnTitled(titles, "Current/", true);
     if (!potential || !current)
         refuseColumns(titles);
     for (std::size_t i = 0; i < title; ++i)

@@ -125,25 +125,32 @@ int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, in
     return count;
 }
 
-std::string quoteItem(const std::string &item) {
-    std::size_t shown = item.size();
-    if (shown > kQuotedLength) {
-        shown = kQuotedLength;
-        while (shown > 0 && isUtf8Continuation(item[shown]))
+std::string shownText(std::string_view text, std::size_t maxBytes) {
+    std::size_t shown = text.size();
+    if (shown > maxBytes) {
+        shown = maxBytes;
+        while (shown > 0 && isUtf8Continuation(text[shown]))
             --shown;
     }
-    std::string quoted = "\"";
+    std::string out;
     for (std::size_t i = 0; i < shown; ++i) {
-        auto byte = static_cast<unsigned char>(item[i]);
+        auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x20 || byte == 0x7F) {
             char escaped[5];
             std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            quoted += escaped;
+            out += escaped;
         } else {
-            quoted += item[i];
+            out += text[i];
         }
     }
-    return quoted + (shown < item.size() ? "...\"" : "\"");
+    return shown < text.size() ? out + "..." : out;
+}
+
+std::string quoteItem(const std::string &item) {
+    std::string quoted = "\"";
+    quoted += shownText(item, kQuotedLength);
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace kemvo

@@ -8,23 +8,6 @@
 #include <algorithm>
 
 namespace kemvo {
-namespace {
-
-std::optional<TableColumn> titled(const std::vector<std::string_view> &titles,
-                                  std::string_view name, bool current) {
-    for (std::size_t c = 0; c < titles.size(); ++c) {
-        if (!titles[c].starts_with(name))
-            continue;
-        std::string_view unit = unitOf(titles[c]);
-        auto factor = current ? currentUnitFactor(unit) : potentialUnitFactor(unit);
-        if (factor)
-            return TableColumn{c, std::string(titles[c]), *factor};
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 bool isEc4(const TextLines &lines) {
     return !lines.empty() && lines[0].starts_with("EC4 File");
 }
@@ -33,8 +16,8 @@ MeasuredFile readEc4(const TextLines &lines) {
     for (std::size_t at = 1; at < lines.size(); ++at) {
         const char separator = likelySeparator(lines[at]);
         std::vector<std::string_view> titles = splitFields(lines[at], separator);
-        auto potential = titled(titles, "E (", false);
-        auto current = titled(titles, "i (", true);
+        auto potential = columnTitled(titles, "E (", false);
+        auto current = columnTitled(titles, "i (", true);
         if (!potential || !current)
             continue;
         std::vector<TableColumn> columns = {*potential, *current};

@@ -30,28 +30,6 @@ char lowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Text of the file as a message shows it: control bytes escaped, cut short at about maxLength
-// characters of the message.
-std::string shown(std::string_view text, std::size_t maxLength) {
-    std::string out;
-    std::size_t used = 0;
-    // A character is not cut in two: its continuation bytes follow it past the limit.
-    auto continues = [&text](std::size_t i) {
-        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-    };
-    for (; used < text.size() && (out.size() < maxLength || continues(used)); ++used) {
-        auto byte = static_cast<unsigned char>(text[used]);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
-        } else {
-            out += text[used];
-        }
-    }
-    return used < text.size() ? out + "..." : out;
-}
-
 double median(std::vector<double> values) {
     auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end());
@@ -103,7 +81,7 @@ double fieldNumber(std::string_view field, bool decimalComma, std::size_t lineNu
         std::replace(text.begin(), text.end(), ',', '.');
     auto fail = [&](const std::string &what) {
         throw RuntimeError("line " + std::to_string(lineNumber) + ", column \"" +
-                           shown(column, 40) + "\": " + quoteItem(std::string(field)) + what);
+                           shownText(column, 40) + "\": " + quoteItem(std::string(field)) + what);
     };
     if (text.empty())
         fail(" is empty, not a number");
@@ -141,7 +119,7 @@ std::string columnList(const std::vector<std::string_view> &titles) {
         if (!list.empty())
             list += ", ";
         list += '"';
-        list += shown(title, 40);
+        list += shownText(title, 40);
         list += '"';
         if (list.size() > 200) {
             list += ", ...";
@@ -152,7 +130,7 @@ std::string columnList(const std::vector<std::string_view> &titles) {
 }
 
 void refuseTechnique(const std::string &format, std::string_view technique) {
-    throw RuntimeError("this " + format + " file holds " + shown(technique, 80) +
+    throw RuntimeError("this " + format + " file holds " + shownText(technique, 80) +
                        ", not a voltammogram");
 }
 
@@ -250,6 +228,19 @@ std::string_view unitOf(std::string_view title) {
     }
     std::size_t slash = title.rfind('/');
     return slash == std::string_view::npos ? std::string_view{} : trimmed(title.substr(slash + 1));
+}
+
+std::optional<TableColumn> columnTitled(const std::vector<std::string_view> &titles,
+                                        std::string_view name, bool current) {
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        if (!titles[c].starts_with(name))
+            continue;
+        std::string_view unit = unitOf(titles[c]);
+        auto factor = current ? currentUnitFactor(unit) : potentialUnitFactor(unit);
+        if (factor)
+            return TableColumn{c, std::string(titles[c]), *factor};
+    }
+    return std::nullopt;
 }
 
 std::vector<std::vector<double>> readColumns(const std::vector<std::string_view> &lines,

@@ -64,6 +64,11 @@ struct TableColumn {
     double factor = 1;
 };
 
+// The first column whose title starts with name and has a unit of current (or, with current
+// false, of potential) that the program knows; nothing when there is none.
+std::optional<TableColumn> columnTitled(const std::vector<std::string_view> &titles,
+                                        std::string_view name, bool current);
+
 // The numbers of the columns on lines [first, end) (indices into lines), one vector per
 // column; blank lines are skipped. Where the separator is not a comma, a comma in a number is
 // its decimal comma. A missing or damaged field raises RuntimeError naming its line.
