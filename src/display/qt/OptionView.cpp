@@ -14,14 +14,6 @@
 #include <QVBoxLayout>
 
 namespace kemvo::qt {
-namespace {
-
-template <typename W> W *named(W *widget, const Control &control) {
-    widget->setObjectName(toQt(control.qualifiedName()));
-    return widget;
-}
-
-} // namespace
 
 OptionView::OptionView(Application &app, FormOption &options, QWidget *parent)
     : QWidget(parent), app_(app), options_(options) {

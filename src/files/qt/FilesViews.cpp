@@ -11,14 +11,6 @@
 #include <QVBoxLayout>
 
 namespace kemvo::qt {
-namespace {
-
-template <typename W> W *named(W *widget, const Control &control) {
-    widget->setObjectName(toQt(control.qualifiedName()));
-    return widget;
-}
-
-} // namespace
 
 QWidget *createFormImportView(Application &app, FormImport &form) {
     auto *view = new QWidget;

@@ -19,11 +19,6 @@
 namespace kemvo::qt {
 namespace {
 
-template <typename W> W *named(W *widget, const Control &control) {
-    widget->setObjectName(toQt(control.qualifiedName()));
-    return widget;
-}
-
 class ActivationFilter : public QObject {
 public:
     ActivationFilter(Form &form, Application &app, QObject *parent)

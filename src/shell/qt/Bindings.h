@@ -37,4 +37,10 @@ void bind(QPushButton *button, Button &model, Application &app);
 QString toQt(const std::string &text);
 std::string fromQt(const QString &text);
 
+// The widget named as its control ("FormExpr.Estart"), so that tests and scripts find it.
+template <typename W> W *named(W *widget, const Control &control) {
+    widget->setObjectName(toQt(control.qualifiedName()));
+    return widget;
+}
+
 } // namespace kemvo::qt
