@@ -82,7 +82,7 @@ void alignWithMeasuredCurve(Application &app, const std::vector<double> &measure
         potentialsOf(app.store(), std::min<int>(state.pointCount, kMaxPoints));
     if (measured.empty() || sameAxis(measured, programme, state.eStep))
         return;
-    auto map = MeasuredAxisMap::build(measured, programme, 0.5 * std::fabs(state.eStep));
+    auto map = MeasuredAxisMap::build(measured, programme, measuredAxisTolerance(state));
     if (!map)
         return;
     const bool surfaceCurves = app.derivedQuantity.choice == kShowSurfaceConcentration;

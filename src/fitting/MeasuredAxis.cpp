@@ -64,6 +64,10 @@ std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise) {
     return sweeps;
 }
 
+double measuredAxisTolerance(const ExperimentState &state) {
+    return 0.5 * std::fabs(state.eStep);
+}
+
 std::optional<MeasuredAxisMap> MeasuredAxisMap::build(const std::vector<double> &measured,
                                                       const std::vector<double> &programme,
                                                       double tolerance) {
@@ -128,7 +132,7 @@ void describeMeasuredAxis(ExperimentState &state, const std::vector<double> &mea
     state.pointCount = static_cast<std::int32_t>(measured.size());
     state.firstPoint = 1;
     state.lastPoint = state.pointCount;
-    const double noise = 0.5 * std::fabs(state.eStep); // as the fit reads the measured axis
+    const double noise = measuredAxisTolerance(state);
     state.pointsPerSweep = static_cast<Int16>(sweepsOf(measured, noise).front().last);
 }
 

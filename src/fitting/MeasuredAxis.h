@@ -22,6 +22,10 @@ struct AxisSweep {
 };
 std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise);
 
+// How far [V] a measured potential may wander from the programme and still be read: half its
+// step.
+double measuredAxisTolerance(const ExperimentState &state);
+
 class MeasuredAxisMap {
 public:
     // measured [V]: points 1..n of the measured curve; programme [V]: points 1..m of the

@@ -61,7 +61,7 @@ void SimulationObjective::alignWithMeasuredCurve() {
         aligned_ = true;
         return;
     }
-    axisMap_ = MeasuredAxisMap::build(measured_, programme, 0.5 * std::fabs(state.eStep));
+    axisMap_ = MeasuredAxisMap::build(measured_, programme, measuredAxisTolerance(state));
     if (axisMap_) {
         aligned_ = true;
         return;
