@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace kemvo::qt {
@@ -149,6 +151,20 @@ MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
     fitOnScreen(this, QSize(1100, 760));
 }
 
+void MainWindow::runDialog(Form &form) {
+    if (dialogs_.insert(&form).second)
+        form.visibilityChanged.connect([this, &form] {
+            if (!form.visible() && dialogLoop_ != nullptr)
+                dialogLoop_->quit();
+        });
+    QEventLoop loop;
+    QEventLoop *outer = std::exchange(dialogLoop_, &loop);
+    form.show();
+    if (form.visible())
+        loop.exec();
+    dialogLoop_ = outer;
+}
+
 QWidget *MainWindow::viewOf(const Form &form) const {
     auto found = contents_.find(&form);
     return found == contents_.end() ? nullptr : found->second;
@@ -264,7 +280,7 @@ QWidget *MainWindow::createView(Form &form) {
     if (entry->placement == Placement::MdiChild) {
         frame = mdi_->addSubWindow(content);
     } else {
-        frame = toolWindow(form, content);
+        frame = toolWindow(form, content, entry->placement == Placement::Dialog);
     }
     frame->installEventFilter(new HidingFilter(form, frame));
     frames_[&form] = frame;
@@ -272,7 +288,7 @@ QWidget *MainWindow::createView(Form &form) {
 }
 
 // A tool window of its own; content larger than the screen scrolls inside it.
-QWidget *MainWindow::toolWindow(Form &form, QWidget *content) {
+QWidget *MainWindow::toolWindow(Form &form, QWidget *content, bool dialog) {
     QWidget *window = content;
     QSize room = availableArea(this).size() * 0.95;
     QSize wanted = content->sizeHint();
@@ -284,8 +300,9 @@ QWidget *MainWindow::toolWindow(Form &form, QWidget *content) {
         scroll->resize(wanted.boundedTo(room));
         window = scroll;
     }
-    window->setParent(this, form.modal() ? Qt::Dialog : Qt::Tool);
-    if (form.modal())
+    const bool modal = form.modal() || dialog;
+    window->setParent(this, modal ? Qt::Dialog : Qt::Tool);
+    if (modal)
         window->setWindowModality(Qt::ApplicationModal);
     window->installEventFilter(new ToolKeys(form, window));
     return window;
