@@ -52,7 +52,7 @@ bool isChInstruments(const TextLines &lines) {
 MeasuredFile readChInstruments(const TextLines &lines) {
     std::string technique =
         lines.size() > kTechniqueLine ? std::string(trimmed(lines[kTechniqueLine])) : "";
-    MeasuredFile file{"CH Instruments", technique, {}, true};
+    MeasuredFile file{"CH Instruments", technique, {}, true, true, {}};
     if (!containsNoCase(technique, "voltamm"))
         refuseTechnique(file.format, technique);
 

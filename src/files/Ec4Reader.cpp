@@ -28,7 +28,7 @@ MeasuredFile readEc4(const TextLines &lines) {
         MeasuredCurve curve{"scan", values[0], values[1], std::nullopt};
         if (columns.size() == 3)
             curve.scanRate = scanRateFromTime(values[0], values[2]);
-        return MeasuredFile{"EC4", "", {std::move(curve)}, false};
+        return MeasuredFile{"EC4", "", {std::move(curve)}, false, true, {}};
     }
     throw RuntimeError("the EC4 file has no title line with \"E (V)\" and \"i (A)\"");
 }

@@ -74,7 +74,7 @@ bool isEcLab(const TextLines &lines) {
 
 MeasuredFile readEcLab(const TextLines &lines) {
     const std::size_t headerLines = headerLineCount(lines);
-    MeasuredFile file{"EC-Lab", std::string(trimmed(lines[kTechniqueLine])), {}, false};
+    MeasuredFile file{"EC-Lab", std::string(trimmed(lines[kTechniqueLine])), {}, false, true, {}};
     if (!containsNoCase(file.technique, "voltamm"))
         refuseTechnique(file.format, file.technique);
 

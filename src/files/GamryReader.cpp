@@ -99,7 +99,7 @@ bool isGamry(const TextLines &lines) {
 
 MeasuredFile readGamry(const TextLines &lines) {
     std::vector<std::string_view> tag = splitFields(lines[1], '\t');
-    MeasuredFile file{"Gamry", tag.size() > 1 ? std::string(tag[1]) : "", {}, false};
+    MeasuredFile file{"Gamry", tag.size() > 1 ? std::string(tag[1]) : "", {}, false, true, {}};
     if (!isSweepTag(file.technique))
         refuseTechnique(file.format, file.technique.empty() ? "no technique" : file.technique);
 

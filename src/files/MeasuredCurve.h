@@ -21,6 +21,9 @@ struct MeasuredFile {
     std::vector<MeasuredCurve> curves;
     // Preset of CheckReverseSign: the file writes reduction (cathodic) current positive.
     bool reductionPositive = false;
+    // The curves follow each other in time (cycles, scans), so they may be taken as one.
+    bool concatenable = true;
+    std::string source; // the file's name without its folder, which names a curve of no label
 };
 
 } // namespace kemvo

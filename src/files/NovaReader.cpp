@@ -51,7 +51,7 @@ MeasuredFile readNova(const TextLines &lines) {
     std::vector<double> noTime;
     const std::vector<double> &times = time ? values[2] : noTime;
     std::vector<double> scans = scan ? values.back() : std::vector<double>(values[0].size(), 1);
-    MeasuredFile file{"NOVA", "", {}, false};
+    MeasuredFile file{"NOVA", "", {}, false, true, {}};
     file.curves = curvesByKey(values[0], values[1], times, scans,
                               [](double key) { return "Scan " + keyText(key); });
     return file;

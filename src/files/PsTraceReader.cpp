@@ -80,7 +80,7 @@ bool isPsTrace(const TextLines &lines) {
 }
 
 MeasuredFile readPsTrace(const TextLines &lines) {
-    MeasuredFile file{"PSTrace", "", {}, false};
+    MeasuredFile file{"PSTrace", "", {}, false, true, {}};
     if (lines[0].starts_with("File date:"))
         refuseTechnique(file.format, "impedance spectroscopy");
     std::size_t unitsAt = 1;

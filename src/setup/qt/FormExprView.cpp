@@ -62,7 +62,7 @@ public:
 private:
     // A fit entry beside the value it bounds: tick box, then min and max.
     void fitCells(QGridLayout *grid, int row, int column, int entry) {
-        SetupWidgets::place(grid, w_.check(f_.CheckFitted(entry)), row, column);
+        SetupWidgets::place(grid, w_.fitCheck(f_.CheckFitted(entry)), row, column);
         SetupWidgets::place(grid, w_.edit(f_.TextCmin(entry), 56), row, column + 1);
         SetupWidgets::place(grid, w_.edit(f_.TextCmax(entry), 56), row, column + 2);
     }

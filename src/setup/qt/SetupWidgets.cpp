@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,6 +61,14 @@ QLabel *SetupWidgets::readout(Label &label) const {
 QCheckBox *SetupWidgets::check(CheckBox &box) const {
     auto *widget = named(new QCheckBox(owner_), box);
     bind(widget, box, app_);
+    return widget;
+}
+
+QCheckBox *SetupWidgets::fitCheck(CheckBox &box) const {
+    auto *widget = named(new QCheckBox(owner_), box);
+    // Room for a fitted value as the box shows it, "-1.234e-12"; a longer one is elided.
+    const int text = QFontMetrics(widget->font()).horizontalAdvance("-1.234e-12");
+    bind(widget, box, app_, text);
     return widget;
 }
 
