@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -66,8 +67,13 @@ QCheckBox *SetupWidgets::check(CheckBox &box) const {
 
 QCheckBox *SetupWidgets::fitCheck(CheckBox &box) const {
     auto *widget = named(new QCheckBox(owner_), box);
-    // Room for a fitted value as the box shows it, "-1.234e-12"; a longer one is elided.
-    const int text = QFontMetrics(widget->font()).horizontalAdvance("-1.234e-12");
+    // Room for a fitted value as a fit writes it ("2.345e-3") from the start, so that the window
+    // keeps its width when the values arrive; a longer caption is elided and shown whole in its
+    // tip.
+    const int text = QFontMetrics(widget->font()).horizontalAdvance("2.345e-3");
+    const QStyle *style = widget->style();
+    widget->setMinimumWidth(style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                            style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + text);
     bind(widget, box, app_, text);
     return widget;
 }

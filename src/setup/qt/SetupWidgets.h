@@ -25,7 +25,7 @@ public:
     // its own before the view lays it out.
     SetupWidgets(Application &app, QWidget *owner) : app_(app), owner_(owner) {}
 
-    QLineEdit *edit(TextBox &box, int width = 76) const;
+    QLineEdit *edit(TextBox &box, int width = 68) const;
     QLabel *caption(Label &label) const;
     // A derived value the user reads but cannot type: drawn sunken, like a display.
     QLabel *readout(Label &label) const;

@@ -84,17 +84,18 @@ QRect availableArea(const QWidget *widget) {
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-// Places a window wholly on the screen, no larger than the screen's free area less a margin
-// for its frame (which is known only once it is shown): where it is if it fits, else centred.
+// Room a window manager's frame takes around a window: a title bar and borders [px].
+const QMargins kFrameRoom(8, 32, 8, 8);
+
+// Places a window wholly on the screen with room for its frame (which is known only once it is
+// shown), no larger than the screen's free area allows: where it is if it fits, else centred.
 void fitOnScreen(QWidget *window, QSize wanted) {
-    QRect area = availableArea(window);
-    QSize size = wanted.boundedTo(area.size() * 0.95);
-    window->resize(size);
-    QRect placed(window->pos(), size);
-    if (!area.adjusted(8, 32, -8, -8).contains(placed)) {
+    QRect area = availableArea(window).marginsRemoved(kFrameRoom);
+    QSize size = wanted.boundedTo(area.size());
+    QRect placed(window->geometry().topLeft(), size);
+    if (!area.contains(placed))
         placed.moveCenter(area.center());
-        window->move(placed.topLeft());
-    }
+    window->setGeometry(placed);
 }
 
 // A new child window goes where it covers no other shown one: at the top left, beside or
@@ -257,6 +258,8 @@ void MainWindow::showView(Form &form) {
     if (first) {
         if (auto *child = qobject_cast<QMdiSubWindow *>(frame))
             placeChild(mdi_, child);
+        else if (qobject_cast<QScrollArea *>(frame) != nullptr)
+            fitOnScreen(frame, frame->size()); // sized to its content when it was made
         else
             fitOnScreen(frame, frame->sizeHint());
     }
@@ -290,7 +293,7 @@ QWidget *MainWindow::createView(Form &form) {
 // A tool window of its own; content larger than the screen scrolls inside it.
 QWidget *MainWindow::toolWindow(Form &form, QWidget *content, bool dialog) {
     QWidget *window = content;
-    QSize room = availableArea(this).size() * 0.95;
+    QSize room = availableArea(this).marginsRemoved(kFrameRoom).size();
     QSize wanted = content->sizeHint();
     if (wanted.width() > room.width() || wanted.height() > room.height()) {
         auto *scroll = new QScrollArea;
