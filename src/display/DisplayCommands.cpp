@@ -21,6 +21,8 @@ const char *const kPictureFilter =
 // keeps the picture it shows.
 void drawPlotOn(Application &app, Canvas &file) {
     FormPlot &plot = app.form<FormPlot>();
+    // Showing the window the first time lends it the view's canvas: before the file's is lent.
+    plot.show();
     struct Restore {
         FormPlot &plot;
         Canvas *shown;

@@ -157,6 +157,26 @@ TEST_F(Cli, PlotFilesHoldThePictureInTheFormatOfTheirSuffix) {
     EXPECT_NE(pdf.find("/MediaBox [0 0 454"), std::string::npos);
 }
 
+// After a separation Export All Curves holds the measured curve, the fit and the component
+// under their names, one E column and a row per point; the table imports back, a curve chosen
+// among its columns. File > Export keeps its two columns without a header.
+TEST_F(Cli, ExportAllCurvesAfterAFitHoldsEveryCurveAndImportsBack) {
+    CliRun run = cli({"option10=1", "mnuSimulate", "mnuExport=" + file("measured.csv"),
+                      "mnuImport=" + file("measured.csv"), "mnuManualSeparate",
+                      "mnuExportAll=" + file("all.csv"), "mnuExport=" + file("fit.csv"),
+                      "mnuImport=" + file("all.csv"), "FormImport.ListCurve=2", "FormImport.OK",
+                      "show=state.pointCount", "show=state.curveCount"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.ends_with("state.pointCount=242\nstate.curveCount=1\n")) << run.out;
+    const std::string table = contentOf(file("all.csv"));
+    EXPECT_TRUE(table.starts_with("E /V,measured /A,fit /A,component 1 (A+e=B) /A\n")) << table;
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 242);
+    // The cycle 0.3 -> -0.3 -> 0.3 V in 5 mV steps: 242 points, the first at 0.3 V written with
+    // 17 significant digits (the double nearest 0.3 is 0.299999999999999988898).
+    EXPECT_NE(table.find("\n0.29999999999999999,"), std::string::npos);
+    EXPECT_TRUE(contentOf(file("fit.csv")).starts_with(" 0.3 ,")) << contentOf(file("fit.csv"));
+}
+
 // A name that is no picture's keeps what it holds; a folder that does not exist is named.
 // (Files that may not be replaced are the ReplaceFile tests': the same rule guards every writer.)
 TEST_F(Cli, RefusedPlotFilesAreNamedAndKeepWhatTheyHold) {
