@@ -166,47 +166,73 @@ void QtCanvas::flush() const {
     run_ = Run::None;
 }
 
+// A marker of radius r [logical px] centred on c.
+void QtCanvas::drawMarker(QPainter &p, QPointF c, Marker shape, bool filled, double r) const {
+    if (filled) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(color_);
+    } else {
+        QPen outline = pen(false);
+        outline.setStyle(Qt::SolidLine);
+        p.setPen(outline);
+        p.setBrush(Qt::NoBrush);
+    }
+    switch (shape) {
+    case Marker::Circle:
+        p.drawEllipse(c, r, r);
+        break;
+    case Marker::Square:
+        p.drawRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+        break;
+    case Marker::TriangleUp:
+        p.drawPolygon(QPolygonF{c + QPointF(0, -1.15 * r), c + QPointF(1.1 * r, 0.85 * r),
+                                c + QPointF(-1.1 * r, 0.85 * r)});
+        break;
+    case Marker::TriangleDown:
+        p.drawPolygon(QPolygonF{c + QPointF(0, 1.15 * r), c + QPointF(1.1 * r, -0.85 * r),
+                                c + QPointF(-1.1 * r, -0.85 * r)});
+        break;
+    case Marker::Diamond:
+        p.drawPolygon(QPolygonF{c + QPointF(0, -1.25 * r), c + QPointF(1.25 * r, 0),
+                                c + QPointF(0, 1.25 * r), c + QPointF(-1.25 * r, 0)});
+        break;
+    }
+    p.setBrush(Qt::NoBrush);
+}
+
 // Filled markers are solid shapes, open ones outlines: shapes, not pixels, so that they stay
-// visible in a vector file at any zoom.
+// visible in a vector file at any zoom. On the screen each kind of marker is painted once and
+// then copied to every point, which keeps a redraw of thousands of them quick.
 void QtCanvas::paintMarkers() const {
     if (markers_.isEmpty())
         return;
     const double em = plotFontPixels(size_.width(), size_.height());
     QPainter &p = painter();
+    const double ratio = p.device()->devicePixelRatioF();
+    QImage sprite;
+    Marker spriteShape = Marker::Circle;
+    bool spriteFilled = false;
+    double half = 0;
     for (const PendingMarker &m : markers_) {
         const double r = (m.filled ? kFilledMarker : kOpenMarker) * em / 2;
-        if (m.filled) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(color_);
-        } else {
-            QPen outline = pen(false);
-            outline.setStyle(Qt::SolidLine);
-            p.setPen(outline);
-            p.setBrush(Qt::NoBrush);
+        if (printed_) {
+            drawMarker(p, m.at, m.shape, m.filled, r);
+            continue;
         }
-        const QPointF c = m.at;
-        switch (m.shape) {
-        case Marker::Circle:
-            p.drawEllipse(c, r, r);
-            break;
-        case Marker::Square:
-            p.drawRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
-            break;
-        case Marker::TriangleUp:
-            p.drawPolygon(QPolygonF{c + QPointF(0, -1.15 * r), c + QPointF(1.1 * r, 0.85 * r),
-                                    c + QPointF(-1.1 * r, 0.85 * r)});
-            break;
-        case Marker::TriangleDown:
-            p.drawPolygon(QPolygonF{c + QPointF(0, 1.15 * r), c + QPointF(1.1 * r, -0.85 * r),
-                                    c + QPointF(-1.1 * r, -0.85 * r)});
-            break;
-        case Marker::Diamond:
-            p.drawPolygon(QPolygonF{c + QPointF(0, -1.25 * r), c + QPointF(1.25 * r, 0),
-                                    c + QPointF(0, 1.25 * r), c + QPointF(-1.25 * r, 0)});
-            break;
+        if (sprite.isNull() || m.shape != spriteShape || m.filled != spriteFilled) {
+            half = std::ceil(1.3 * r + 1);
+            const int side = static_cast<int>(std::ceil(2 * half * ratio));
+            sprite = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+            sprite.setDevicePixelRatio(ratio);
+            sprite.fill(Qt::transparent);
+            QPainter draw(&sprite);
+            draw.setRenderHint(QPainter::Antialiasing);
+            drawMarker(draw, QPointF(half, half), m.shape, m.filled, r);
+            spriteShape = m.shape;
+            spriteFilled = m.filled;
         }
+        p.drawImage(m.at - QPointF(half, half), sprite);
     }
-    p.setBrush(Qt::NoBrush);
 }
 
 void QtCanvas::finish() const {

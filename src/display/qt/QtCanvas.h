@@ -71,6 +71,7 @@ private:
     void startRun(Run run) const;
     void flush() const;
     void paintMarkers() const;
+    void drawMarker(QPainter &p, QPointF c, Marker shape, bool filled, double r) const;
     QPen pen(bool forPoints) const;
     QFont font() const;
 
