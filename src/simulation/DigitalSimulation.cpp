@@ -302,18 +302,27 @@ private:
 
     // Technique 1. The standard grid holds each point's potential for one implicit step of td;
     // the fine grid starts from rest at the first point's potential and then follows the true
-    // linear ramp from point to point, each point's current taken as the ramp reaches it.
+    // linear ramp from point to point, each point's current taken as the ramp reaches it. A
+    // potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
+    // there without a pause, so the second copy carries the current of the first.
     void sweep(CurveStore &store) {
-        const double td = state_.dropTime;
+        Currents currents{};
         for (int p = 1; p <= run_.points; ++p) {
-            const double ep = store.potential(p);
-            if (!run_.fineGrid)
-                record(store, p, implicitStep(profile_, td, ep));
-            else if (p == 1)
-                record(store, p, hold(td, ep));
-            else
-                record(store, p, ramp(td, store.potential(p - 1), ep));
+            const bool sameInstant = p > 1 && store.potential(p) == store.potential(p - 1);
+            if (!sameInstant)
+                currents = sweepTo(store, p);
+            record(store, p, currents);
         }
+    }
+
+    Currents sweepTo(const CurveStore &store, int p) {
+        const double td = state_.dropTime;
+        const double ep = store.potential(p);
+        if (!run_.fineGrid)
+            return implicitStep(profile_, td, ep);
+        if (p == 1)
+            return hold(td, ep);
+        return ramp(td, store.potential(p - 1), ep);
     }
 
     // Techniques 2-4: every point is a new drop from rest. DC samples the end of the drop;
