@@ -164,7 +164,8 @@ private:
     // across the electrode and Ru in series, so the electrode sees applied - Ru I with the
     // current I (anodic positive) that it passes itself. The residual r(I) = I - I(applied - Ru I)
     // rises with I and changes sign between 0 and I(applied); regula falsi with the Illinois
-    // modification finds its root.
+    // modification finds its root. Near equilibrium I(applied) is rounding noise, and so is the
+    // residual: where it shows no change of sign the current is taken as what it is.
     double electrodePotential(Solver &solver, double applied) {
         const double unloaded = trialCurrent(solver, applied);
         auto residual = [&](double current) {
@@ -173,10 +174,11 @@ private:
         double low = 0.0, rLow = -unloaded;
         double high = unloaded, rHigh = residual(unloaded);
         const double tolerance = 1e-13 * std::abs(unloaded);
-        for (int i = 0; i < kResistanceIterations && rLow != 0.0 && rHigh != 0.0 &&
-                        std::abs(high - low) > tolerance;
+        for (int i = 0; i < kResistanceIterations && (rLow > 0) != (rHigh > 0) && rLow != 0.0 &&
+                        rHigh != 0.0 && std::abs(high - low) > tolerance;
              ++i) {
-            const double next = checkedFinite(high - rHigh * (high - low) / (rHigh - rLow));
+            // Opposite signs: the secant stays inside the bracket.
+            const double next = high - rHigh * (high - low) / (rHigh - rLow);
             const double rNext = residual(next);
             if ((rNext > 0) == (rHigh > 0)) {
                 rLow *= 0.5;

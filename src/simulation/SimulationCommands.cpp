@@ -145,8 +145,9 @@ void mnuSimulate_Click(Application &app) {
         !runTrapped(app, errorPrefix(app.state()), kTail, [&app] { checkRunnable(app.state()); }))
         return;
     MenusEnabledAtEnd menus{app};
-    Simulate(app);
-    app.refreshPlot();
+    // A failed or stopped run has said why; the plot still shows the curves as they were.
+    if (Simulate(app))
+        app.refreshPlot();
 }
 
 void installSimulationCommands(Application &app) {
