@@ -125,12 +125,6 @@ double thermalVoltage(const ExperimentState &state, const StepParameters &p) {
     return checkedDivide(1 / state.fOverRT, p.n);
 }
 
-// The differential pulse and the square wave's forward half-period go with the scan, so that
-// the return sweep's peaks mirror the forward ones.
-double pulseWithScan(const ExperimentState &state, int i) {
-    return forwardSweep(state, i) ? state.pulseAmplitude : -state.pulseAmplitude;
-}
-
 Couple coupleOf(const StepParameters &p) {
     return {p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox, p.Cred, p.Dred};
 }

@@ -401,18 +401,12 @@ private:
                 record(store, p, hold(tp, ep + pulse));
                 continue;
             }
-            const Currents after = hold(tp, ep + pulseWithScan(p));
+            const Currents after = hold(tp, ep + pulseWithScan(state_, p));
             Currents difference{};
             for (int j = 0; j < run_.chargeSteps; ++j)
                 difference[j] = after[j] - before[j];
             record(store, p, difference);
         }
-    }
-
-    // The differential pulse and the square wave's forward half-period go with the scan, so that
-    // the return sweep's peaks mirror the forward ones.
-    double pulseWithScan(int p) const {
-        return forwardSweep(state_, p) ? state_.pulseAmplitude : -state_.pulseAmplitude;
     }
 
     // Technique 5, run on from point to point: the forward half-period Ep + Epulse, then the
@@ -421,7 +415,7 @@ private:
         const double tp = state_.pulseTime;
         for (int p = 1; p <= run_.points; ++p) {
             const double ep = store.potential(p);
-            const double pulse = pulseWithScan(p);
+            const double pulse = pulseWithScan(state_, p);
             const Currents forward = hold(tp, ep + pulse);
             const Currents reverse = hold(tp, ep - pulse);
             Currents net{};

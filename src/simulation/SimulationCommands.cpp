@@ -35,9 +35,9 @@ SimulationInputs inputsFromWindows(Application &app) {
     SimulationInputs inputs;
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.pointDone = progressPoll(app);
-    inputs.digitalSimulation = [&app, poll = inputs.pointDone](const ExperimentState &state,
-                                                               CurveStore &store) {
-        double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+    inputs.resistance = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+    inputs.digitalSimulation = [&app, poll = inputs.pointDone, ru = inputs.resistance](
+                                   const ExperimentState &state, CurveStore &store) {
         const bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
         std::function<void(int)> pointDone;
         if (poll)
