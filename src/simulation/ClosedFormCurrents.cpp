@@ -39,6 +39,7 @@ enum class Formula {
     StepSpherical, // DC at a sphere or a hemisphere
     StepMicrodisc,
     StepCylindrical, // DC at a cylinder or a hemicylinder
+    StepThinFilm,    // DC in a film with an impermeable far side
     RotatingDisk,    // sweep and DC at a rotating disk
     NormalPulse,
     NormalPulseSpherical,
@@ -58,6 +59,8 @@ Formula dcFormula(int electrode) {
     case 5:
     case 6:
         return Formula::StepCylindrical;
+    case 7:
+        return Formula::StepThinFilm;
     default:
         return Formula::Step;
     }
@@ -164,6 +167,9 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     case Formula::StepCylindrical:
         return StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                       td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepThinFilm:
+        return StepCurrentThinFilm(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                   td, td, p.Cred, p.Dred, pulse);
     case Formula::RotatingDisk:
         return RotatingDiskCurrent(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td,
                                    p.Cred, p.Dred, pulse);
