@@ -42,7 +42,14 @@ FormOption::FormOption(Application &app)
       YmaxText(add<TextBox>("YmaxText", -1, "1e-3")), Label4(add<Label>("Label4", -1, "Y min")),
       YminText(add<TextBox>("YminText", -1, "-1e-3")), Label3(add<Label>("Label3", -1, "X max")),
       XmaxText(add<TextBox>("XmaxText", -1, "0.3")), Label2(add<Label>("Label2", -1, "X min")),
-      XminText(add<TextBox>("XminText", -1, "-0.3")), OK(add<Button>("OK", -1, "OK")), app_(app) {
+      XminText(add<TextBox>("XminText", -1, "-0.3")),
+      baseline(add<Frame>("baseline", -1, "Peak baseline")),
+      BaselineAuto(add<CheckBox>("BaselineAuto", -1, "Baseline auto", 1)),
+      LabelBaseFrom(add<Label>("LabelBaseFrom", -1, "Baseline from E")),
+      BaseFromText(add<TextBox>("BaseFromText", -1, "0.3")),
+      LabelBaseTo(add<Label>("LabelBaseTo", -1, "to E")),
+      BaseToText(add<TextBox>("BaseToText", -1, "0.25")), OK(add<Button>("OK", -1, "OK")),
+      app_(app) {
     // Curves 1, 4 and 5 start dotted, curve 2 as a line, curve 3 with squares.
     const int initialStyles[5] = {1, 3, 2, 1, 1};
     for (int i = 0; i < 5; ++i)
@@ -61,10 +68,18 @@ FormOption::FormOption(Application &app)
              &XmaxText, &Label2, &XminText})
         control->setContainer(&axis);
 
+    BaselineAuto.setToolTip("Find Peak measures a forward peak from a straight line through "
+                            "the flattest stretch of its foot; clear to type the range");
+    for (Control *control : std::initializer_list<Control *>{
+             &BaselineAuto, &LabelBaseFrom, &BaseFromText, &LabelBaseTo, &BaseToText})
+        control->setContainer(&baseline);
+
     Xauto_Click();
     Yauto_Click();
+    BaselineAuto_Click();
     Xauto.onClick = [this] { Xauto_Click(); };
     Yauto.onClick = [this] { Yauto_Click(); };
+    BaselineAuto.onClick = [this] { BaselineAuto_Click(); };
     OK.onClick = [this] { OK_Click(); };
 }
 
@@ -103,6 +118,13 @@ void FormOption::Yauto_Click() {
         startFromRange(YminText, YmaxText, app_.state().yMin, app_.state().yMax);
     for (Control *control :
          std::initializer_list<Control *>{&Label4, &YminText, &Label5, &YmaxText})
+        control->setVisible(shown);
+}
+
+void FormOption::BaselineAuto_Click() {
+    bool shown = !BaselineAuto.checked();
+    for (Control *control :
+         std::initializer_list<Control *>{&LabelBaseFrom, &BaseFromText, &LabelBaseTo, &BaseToText})
         control->setVisible(shown);
 }
 

@@ -32,6 +32,7 @@ void SimulationObjective::operator()(const std::vector<double> &x, std::vector<d
     CurveStore &store = store_;
     for (std::size_t m = 0; m < fitIndex_.size(); ++m)
         setFitCandidate({state, resistance}, fitIndex_[m], x[m]);
+    inputs_.resistance = resistance;
     simulateCurves(state, store, inputs_);
     if (!aligned_)
         alignWithMeasuredCurve();

@@ -35,9 +35,9 @@ SimulationInputs inputsFromWindows(Application &app) {
     SimulationInputs inputs;
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.pointDone = progressPoll(app);
-    inputs.digitalSimulation = [&app, poll = inputs.pointDone](const ExperimentState &state,
-                                                               CurveStore &store) {
-        double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+    inputs.resistance = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+    inputs.digitalSimulation = [&app, poll = inputs.pointDone, ru = inputs.resistance](
+                                   const ExperimentState &state, CurveStore &store) {
         const bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
         std::function<void(int)> pointDone;
         if (poll)
@@ -145,8 +145,9 @@ void mnuSimulate_Click(Application &app) {
         !runTrapped(app, errorPrefix(app.state()), kTail, [&app] { checkRunnable(app.state()); }))
         return;
     MenusEnabledAtEnd menus{app};
-    Simulate(app);
-    app.refreshPlot();
+    // A failed or stopped run has said why; the plot still shows the curves as they were.
+    if (Simulate(app))
+        app.refreshPlot();
 }
 
 void installSimulationCommands(Application &app) {

@@ -48,6 +48,24 @@ TEST(Cylinder, StepFollowsTheExactSolutionAtEveryTimeInBothModes) {
                 }
 }
 
+TEST(ClosedForms, ThinFilmStepFollowsTheFiniteLayer) {
+    // Diffusion-limited DC in a film of thickness L whose far side is impermeable: the flux is
+    // (2 D C / L) sum_m exp(-(2m+1)^2 pi^2 D t / (4 L^2)) (separation of variables; Bard and
+    // Faulkner, problem 5.11), summed here to 200 terms. td = 0.5 s: D t / L^2 = 5.6, 2 and 0.5
+    // for 30, 50 and 100 um, where the film's wall matters; a 2 mm film is semi-infinite and
+    // carries Cottrell's current. 1e-4: the rounding of the series.
+    const double td = 0.5;
+    for (double L : {30e-4, 50e-4, 100e-4, 0.2}) {
+        ExperimentState s = limitingStep(7, 0, 0, td);
+        s.length = L;
+        double sum = 0;
+        for (int m = 0; m < 200; ++m)
+            sum += std::exp(-(2 * m + 1) * (2 * m + 1) * M_PI * M_PI * kD * td / (4 * L * L));
+        const double expected = L > 0.1 ? cottrell(td) : kFAC * 2 * kD / L * sum;
+        EXPECT_NEAR(-simulated(s).last() / expected, 1.0, 1e-4) << "L " << L;
+    }
+}
+
 TEST(ClosedForms, RotatingDiskSweepIsTheSteadyWaveAtTheLevichCurrent) {
     // Levich (Bard and Faulkner, 9.3.22) at 100 rpm; the reversible E1/2 = E0 + (2RT/3nF)
     // ln(DB/DA) (Bard and Faulkner, 9.3.26 with mO/mR = (DA/DB)^2/3). 0.5 % and 0.1 mV: the
