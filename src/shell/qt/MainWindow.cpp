@@ -98,6 +98,34 @@ void fitOnScreen(QWidget *window, QSize wanted) {
     window->setGeometry(placed);
 }
 
+// Moves a window back wholly onto the screen, shrunk to the screen's free area if need be.
+void keepOnScreen(QWidget *window) {
+    const QRect area = availableArea(window).marginsRemoved(kFrameRoom);
+    QRect placed = window->geometry();
+    if (area.contains(placed))
+        return;
+    placed.setSize(placed.size().boundedTo(area.size()));
+    placed.moveLeft(std::clamp(placed.left(), area.left(),
+                               std::max(area.left(), area.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), area.top(),
+                              std::max(area.top(), area.bottom() - placed.height() + 1)));
+    window->setGeometry(placed);
+}
+
+// A window that grows after it was placed (its content laid out anew, a caption longer) stays
+// on the screen.
+class OnScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *window = static_cast<QWidget *>(watched);
+        if ((event->type() == QEvent::Resize || event->type() == QEvent::Show) &&
+            window->isVisible())
+            keepOnScreen(window);
+        return false;
+    }
+};
+
 // A new child window goes where it covers no other shown one: at the top left, beside or
 // below another, shrunk to the room there if need be but not below a readable size; where
 // there is no such place, where the area cascades it.
@@ -308,6 +336,7 @@ QWidget *MainWindow::toolWindow(Form &form, QWidget *content, bool dialog) {
     if (modal)
         window->setWindowModality(Qt::ApplicationModal);
     window->installEventFilter(new ToolKeys(form, window));
+    window->installEventFilter(new OnScreenKeeper(window));
     return window;
 }
 
