@@ -156,6 +156,7 @@ void FormExpr::createElectrodes() {
             in(Frame7, addTo(optElectrode, "optElectrode", k, std::string(electrodeCaption(k)))));
     }
     optElectrode(1).select();
+    LabelAreaNote.setVisible(false);
     // Digital simulation starts ticked: the thin film and the rotating disk are not offered.
     optElectrode(static_cast<int>(Electrode::ThinFilm)).setEnabled(false);
     optElectrode(static_cast<int>(Electrode::RotatingDisk)).setEnabled(false);

@@ -48,12 +48,11 @@ void FormExpr::noteAreaChange(int before, const std::string &areaBefore) {
     const int now = app_.state().electrode;
     std::string note;
     if (now != before && areaComputed(now) && ARE.text() != areaBefore)
-        note = "The area follows the radius: " + ARE.text() + " cm\u00B2 (was " + areaBefore +
-               " cm\u00B2)";
+        note = "Area from the radius (was " + areaBefore + " cm\u00B2)";
     else if (now != before && !areaComputed(now) && areaComputed(before))
-        note = "The area " + ARE.text() + " cm\u00B2 is the " + electrodeName(before) +
-               "'s: type the area of this electrode";
+        note = "Area of the " + electrodeName(before) + " kept: retype it";
     LabelAreaNote.setCaption(note);
+    LabelAreaNote.setVisible(!note.empty());
 }
 
 void FormExpr::radius_Change() {

@@ -128,10 +128,9 @@ TEST(Electrode, ChoosingAnotherOneSaysWhenTheAreaChanges) {
         const char *note;
     };
     for (const Step &step : {
-             Step{4, "The area follows the radius: 7.85e-5 cm\u00B2 (was 1 cm\u00B2)"},
+             Step{4, "Area from the radius (was 1 cm\u00B2)"},
              Step{8, ""}, // the rotating disk has the microdisc's area: nothing changed
-             Step{1, "The area 7.85e-5 cm\u00B2 is the Rotating disk's: type the area of this "
-                     "electrode"},
+             Step{1, "Area of the Rotating disk kept: retype it"},
              Step{7, ""}, // from one typed area to another
          }) {
         SCOPED_TRACE(step.electrode);

@@ -54,7 +54,9 @@ public:
         cell->addLayout(boxes);
         cell->addWidget(preconcentration());
         cell->addStretch();
+        // The note of a changed area stands beside OK, where it is read before the window closes.
         auto *ok = new QHBoxLayout;
+        ok->addWidget(w_.caption(f_.LabelAreaNote));
         ok->addStretch();
         QPushButton *button = w_.button(f_.OK);
         button->setDefault(true);
@@ -211,16 +213,13 @@ private:
         QGroupBox *box = w_.group(f_.Frame7, grid);
         for (int k = 1; k <= 8; ++k)
             grid->addWidget(w_.radio(f_.optElectrode(k)), (k - 1) / 2, 2 * ((k - 1) % 2), 1, 2);
-        int index = fieldPairs(grid,
-                               {{&f_.LabelRadius, &f_.radius},
-                                {&f_.LabelLength, &f_.leng},
-                                {&f_.LabelArea, &f_.ARE},
-                                {&f_.LabelDis, &f_.TextDis},
-                                {&f_.LabelRrate, &f_.TextRrate}},
-                               8);
-        QLabel *note = w_.caption(f_.LabelAreaNote);
-        note->setWordWrap(true);
-        grid->addWidget(note, (index + 1) / 2, 0, 1, 4);
+        fieldPairs(grid,
+                   {{&f_.LabelRadius, &f_.radius},
+                    {&f_.LabelLength, &f_.leng},
+                    {&f_.LabelArea, &f_.ARE},
+                    {&f_.LabelDis, &f_.TextDis},
+                    {&f_.LabelRrate, &f_.TextRrate}},
+                   8);
         return box;
     }
 

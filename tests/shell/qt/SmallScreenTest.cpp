@@ -5,6 +5,7 @@
 
 #include "app/Workbench.h"
 #include "app/qt/AllViews.h"
+#include "setup/Catalogue.h"
 #include "setup/FormExpr.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
@@ -85,6 +86,13 @@ private slots:
         QCOMPARE(typical->text(), QString("2.345e-3"));
         QVERIFY(longer->text().endsWith(QChar(0x2026)));
         QCOMPARE(longer->toolTip(), QString("-1.23456789e-12"));
+        // The note of a changed area: the window keeps its size.
+        expr.optElectrode(static_cast<int>(Electrode::Microdisc)).select();
+        expr.optElectrode(static_cast<int>(Electrode::Planar)).select();
+        QApplication::processEvents();
+        QVERIFY(!expr.LabelAreaNote.caption().empty());
+        QVERIFY2(withFrame.contains(parameters->geometry()), qPrintable(describe(parameters)));
+        QVERIFY(window->viewOf(expr)->minimumSizeHint().height() <= parameters->height());
     }
 
 private:
