@@ -35,7 +35,9 @@ void exportCurrentCurve(Application &app);
 
 void mnuImport_Click(Application &app);
 
-// The name as typed, with the extension added when it has none: "run" -> "run.par".
+// The name as typed, with the extension added only to a plain new name in a writable folder:
+// "run" -> "run.par"; a name that exists (a file, a folder, a device), ".", ".." or a name in a
+// folder the user cannot write stays as typed, so that its own refusal names it.
 std::string withExtension(const std::string &name, const std::string &extension);
 
 } // namespace kemvo
