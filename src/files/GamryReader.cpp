@@ -102,7 +102,7 @@ MeasuredFile readGamry(const TextLines &lines) {
     std::vector<std::string_view> tag = splitFields(lines[1], '\t');
     MeasuredFile file{"Gamry", tag.size() > 1 ? std::string(tag[1]) : "", {}, false};
     if (!isSweepTag(file.technique))
-        refuseTechnique(file.format, file.technique.empty() ? "no technique" : file.technique);
+        refuseTechnique(file.format, file.technique);
 
     std::optional<double> statedRate;
     for (std::size_t i = lines.nextNonEmpty(2); i < lines.size();) {

@@ -1,6 +1,7 @@
 #include "files/ImportProgramme.h"
 
 #include "files/TextTable.h"
+#include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
@@ -49,6 +50,12 @@ bool hasTwoDistinctPotentials(const std::vector<double> &potential) {
 
 SweepProgramme programmeOf(const MeasuredCurve &curve) {
     const std::vector<double> &e = curve.potential;
+    auto [low, high] = std::minmax_element(e.begin(), e.end());
+    if (!std::isfinite(*high - *low))
+        throw RuntimeError("the potentials run from " + generalNumber(*low) + " to " +
+                           generalNumber(*high) +
+                           " V, farther apart than any number can say: no potential programme "
+                           "spans them");
     SweepProgramme programme;
     programme.eStart = e.front();
     programme.eEnd = *std::max_element(e.begin(), e.end(), [&e](double a, double b) {

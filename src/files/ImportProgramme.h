@@ -24,6 +24,8 @@ struct SweepProgramme {
 
 // The programme of a potential axis with at least two distinct potentials: a sweep without a
 // vertex is a single sweep, one or two vertices a cycle (out and back), three or more two cycles.
+// Potentials whose span is beyond a double (-1.79e308 to 1.79e308 V) raise RuntimeError naming
+// them.
 SweepProgramme programmeOf(const MeasuredCurve &curve);
 
 // The absolute step of a potential difference as it was meant: to 15 significant digits, as a

@@ -130,6 +130,10 @@ std::string columnList(const std::vector<std::string_view> &titles) {
 }
 
 void refuseTechnique(const std::string &format, std::string_view technique) {
+    if (trimmed(technique).empty())
+        throw RuntimeError("this " + format +
+                           " file names no technique where its software writes one, so it is "
+                           "not known to hold a voltammogram");
     throw RuntimeError("this " + format + " file holds " + shownText(technique, 80) +
                        ", not a voltammogram");
 }

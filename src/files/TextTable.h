@@ -37,7 +37,8 @@ std::optional<double> potentialUnitFactor(std::string_view unit);
 // The titles as a message lists them: "time/s", "Ewe/V", "I/mA".
 std::string columnList(const std::vector<std::string_view> &titles);
 
-// "this EC-Lab file holds Chronoamperometry, not a voltammogram".
+// "this EC-Lab file holds Chronoamperometry, not a voltammogram"; for an empty technique,
+// "this EC-Lab file names no technique where its software writes one, ...".
 [[noreturn]] void refuseTechnique(const std::string &format, std::string_view technique);
 // Names the columns found when no potential or current column is usable.
 [[noreturn]] void refuseColumns(const std::vector<std::string_view> &titles);

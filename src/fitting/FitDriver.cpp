@@ -4,6 +4,7 @@
 #include "fitting/SimulationObjective.h"
 #include "setup/FormExpr.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
 #include "simulation/ClosedFormCatalogue.h"
@@ -28,6 +29,16 @@ std::vector<int> selectedCandidates(FormExpr &form) {
     return fitIndex;
 }
 
+// The values a candidate may take, as its box in the parameters window allows them: rate
+// constants, concentrations, Cdl and Ru 0 or more, alpha from 0 to 1, E0 any number.
+Allowed allowedRange(int k) {
+    if (isStandardPotential(k))
+        return Allowed::AnyNumber;
+    if (k >= fitAlpha(1) && k <= fitAlpha(3))
+        return Allowed::UnitInterval;
+    return Allowed::NonNegative;
+}
+
 double boundValue(const TextBox &box, int k, const char *which) {
     const std::string name = fitCandidateName(k);
     const std::string &text = box.text();
@@ -37,7 +48,11 @@ double boundValue(const TextBox &box, int k, const char *which) {
     if (!isNumber(text))
         throw FitRefusal("Fit Error: the " + std::string(which) + " bound of " + name + " (" +
                          text + ") is not a number.");
-    return strictValue(text);
+    const double value = strictValue(text);
+    if (!isAllowed(value, allowedRange(k)))
+        throw FitRefusal("Fit Error: the " + std::string(which) + " bound of " + name + " " +
+                         allowedText(allowedRange(k)) + ", not " + quotedText(text) + ".");
+    return value;
 }
 
 // The bounds of every fitted parameter, read before anything is simulated.
@@ -121,6 +136,9 @@ public:
                 throw FitRefusal("Analytical simulation Error: " + refusal->description +
                                  refusal->tail);
         summary_.fitIndex = selectedCandidates(form_);
+        if (summary_.fitIndex.empty())
+            throw FitRefusal("Fit Error: no parameter is ticked. Tick the box beside each "
+                             "parameter to fit.");
         readBounds(form_, summary_.fitIndex, problem_);
         setUp();
         const ExperimentState before = app_.state();

@@ -2,6 +2,7 @@
 
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/CommandGuard.h"
 #include "shell/NumberText.h"
 #include "simulation/ClosedFormCatalogue.h"
@@ -31,13 +32,25 @@ std::function<void(int, int)> progressPoll(Application &app) {
     };
 }
 
+} // namespace
+
+double resistanceBoxValue(Application &app) {
+    const std::string &text = app.control<TextBox>("FormExpr", "Ru").text();
+    if (!app.state().digital) // the closed forms have no resistance: the box is not in use
+        return isNumber(text) ? leadingValue(text) : 0;
+    return strictBoxValue(text, app.control<Label>("FormExpr", "LabelRu").caption(),
+                          Allowed::NonNegative);
+}
+
+namespace {
+
 SimulationInputs inputsFromWindows(Application &app) {
     SimulationInputs inputs;
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.pointDone = progressPoll(app);
     inputs.digitalSimulation = [&app, poll = inputs.pointDone](const ExperimentState &state,
                                                                CurveStore &store) {
-        double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+        double ru = resistanceBoxValue(app);
         const bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
         std::function<void(int)> pointDone;
         if (poll)

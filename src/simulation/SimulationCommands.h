@@ -21,6 +21,12 @@ bool Simulate(Application &app);
 // be read or a refused run ends the command with its one message, before it computes.
 void mnuSimulate_Click(Application &app);
 
+// The uncompensated resistance [ohm] of the parameters window's box Ru, read strictly in the
+// finite-difference simulation (the intake has checked it before a run; a failure raises
+// BoxValueError naming the box) and as 0 when it is no number in the closed forms, which do
+// not use it.
+double resistanceBoxValue(Application &app);
+
 // Wires mnuSimulate and the displayed-quantity step of the plot refresh.
 void installSimulationCommands(Application &app);
 

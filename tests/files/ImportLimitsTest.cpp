@@ -72,6 +72,21 @@ TEST(ImportLimits, ARowOfAnotherFieldCountIsRefusedByItsLine) {
         EXPECT_EQ(failureOf(bytes), message);
 }
 
+// Messages that name what they found: a technique line left empty (it read "this EC-Lab file
+// holds , not a voltammogram") and potentials whose span no double holds (a bare "Overflow").
+TEST_F(FileCommands, EmptyTechniqueAndHugePotentialsAreNamed) {
+    click("mnuImport", folder.withText("empty.mpt", "EC-Lab ASCII FILE\nNb header lines : 5\n\n\n"
+                                                    "Ewe/V\tI/mA\n0,1\t1\n0,2\t2\n"));
+    click("mnuImport", folder.withText("huge.csv", "1.79e308,1e-6\n-1.79e308,2e-6\n0,3e-6\n"));
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{
+                  "ReadData Error: this EC-Lab file names no technique where its software writes "
+                  "one, so it is not known to hold a voltammogram",
+                  "ReadData Error: the potentials run from -1.79E+308 to 1.79E+308 V, farther "
+                  "apart than any number can say: no potential programme spans them"}));
+    EXPECT_EQ(app.state().pointCount, 0);
+}
+
 // Blank lines are skipped wherever they stand and keep the line numbers of what follows.
 TEST(ImportLimits, LinesSkipBlankLinesAndKeepTheirNumbers) {
     const std::string text = "a\n\n\n\nb\r\r\nc";

@@ -195,6 +195,19 @@ TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
     const Refusal cases[] = {
         {"crossed bounds", [](Bench &b) { b.tick(fitKs(1), "0.1", "0.01"); },
          "Fit Error: the lower bound of ks(1) (0.1) is above its upper bound (0.01)."},
+        // Bounds are read with the boxes' own rules: these were once fitted and reported as
+        // ks = -0.803, alpha = 1.5, Cdl = -0.5 (or a bare "Division by zero" for C).
+        {"ks below 0", [](Bench &b) { b.tick(fitKs(1), "-1", "-0.5"); },
+         "Fit Error: the lower bound of ks(1) must be a number of 0 or more, not \"-1\"."},
+        {"alpha above 1", [](Bench &b) { b.tick(fitAlpha(1), "0.5", "2"); },
+         "Fit Error: the upper bound of alpha(1) must be a number from 0 to 1, not \"2\"."},
+        {"Cdl below 0", [](Bench &b) { b.tick(fitCdl(), "-1", "1"); },
+         "Fit Error: the lower bound of Cdl must be a number of 0 or more, not \"-1\"."},
+        {"concentration below 0", [](Bench &b) { b.tick(fitConcentration(1), "-2e-3", "-1e-3"); },
+         "Fit Error: the lower bound of C(A) must be a number of 0 or more, not \"-2e-3\"."},
+        // Nothing ticked once ran 26 simulations and printed an empty table.
+        {"nothing ticked", [](Bench &b) { b.form.CheckFitted(fitE0(1)).setValue(0); },
+         "Fit Error: no parameter is ticked. Tick the box beside each parameter to fit."},
         {"single sweep against a cycle",
          [](Bench &b) {
              b.form.option9.select(); // 121 points against the measured 242
@@ -221,8 +234,13 @@ TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
         b.type(b.form.Eze(1), "0.05"); // a simulation would change column 2 and the state
         b.tick(fitE0(1));
         c.setUp(b);
+        const int simulations = b.platform.progress.runs;
         b.click("mnuAutoFit");
         EXPECT_EQ(b.messages(), std::vector<std::string>{c.message});
+        const std::string message = c.message;
+        const bool beforeTheFit = message.find("bound of") != std::string::npos ||
+                                  message.find("ticked") != std::string::npos;
+        EXPECT_TRUE(!beforeTheFit || b.platform.progress.runs == simulations); // never began
         EXPECT_EQ(b.app.store().potential(200), potential);
         EXPECT_EQ(b.app.store().curves(100, 1), measured);
         EXPECT_EQ(b.app.state().curveCount, 1);
