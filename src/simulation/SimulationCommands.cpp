@@ -122,6 +122,7 @@ void simulateWithWindows(Application &app) {
     derived.choice = choice;
     derived.shelvedCurves = shelf;
     derived.shelvedCurveCount = shelfCount;
+    derived.shelvedChoice.clear(); // the run's own column on the shelf is yet to be derived
 }
 
 // An experiment that no closed form serves is refused before anything is computed, so the
