@@ -101,16 +101,18 @@ TEST(ReplaceFile, LongNamesHardLinksModeAndOwnerAreKept) {
     fs::create_hard_link(data, folder.file("other name.csv"));
     ASSERT_EQ(::chmod(data.c_str(), 0640), 0);
     const bool root = ::getuid() == 0; // only root can give a file to another user
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(data.c_str(), 12345, 23456), 0);
+    }
     EXPECT_EQ(refusalOf(data), "");
     EXPECT_EQ(folder.contentOf("other name.csv"), "new\n");
     EXPECT_EQ(fs::hard_link_count(data), 2u);
 
     const std::string owned = folder.withText("owned.par", "old\n");
     ASSERT_EQ(::chmod(owned.c_str(), 0604), 0);
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(owned.c_str(), 12345, 23456), 0);
+    }
     EXPECT_EQ(refusalOf(owned, "replaced\n"), "");
     for (const std::string &file : {data, owned}) {
         struct stat status {};
