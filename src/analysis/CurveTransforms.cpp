@@ -2,6 +2,7 @@
 
 #include "analysis/SemiIntegration.h"
 #include "shell/Constants.h"
+#include "simulation/SweepInstants.h"
 
 #include <cmath>
 #include <functional>

@@ -220,7 +220,10 @@ protected:
     void Form_Activate() override;
 
 private:
-    template <typename T> T &in(Frame &frame, T &control);
+    template <typename T> T &in(Frame &frame, T &control) {
+        control.setContainer(&frame);
+        return control;
+    }
     Label &label(Frame &frame, const std::string &name, const std::string &caption);
     TextBox &box(Frame &frame, const std::string &name, const std::string &text);
     void createSpecies();

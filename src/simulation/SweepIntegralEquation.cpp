@@ -1,8 +1,9 @@
 #include "simulation/SweepIntegralEquation.h"
 
-#include "analysis/SemiIntegration.h"
+#include "numerics/ConvolutionWeights.h"
 #include "shell/Constants.h"
 #include "simulation/CheckedMath.h"
+#include "simulation/SweepInstants.h"
 
 #include <algorithm>
 #include <cmath>
