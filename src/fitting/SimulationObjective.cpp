@@ -18,13 +18,24 @@ SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitI
     if (needsCellLength(quantity_))
         cellLength_ = strictValue(app.control<TextBox>("FormExpr", "TextDis").text());
     inputs_.overlapTicked = false;
+    inputs_.pointDone = [this](int, int) {
+        if (pointPoll)
+            pointPoll();
+    };
     inputs_.digitalSimulation = [this](const ExperimentState &state, CurveStore &simulated) {
         // A singular block is reported once per fit, not at every trial.
-        runDigitalSimulation(state, simulated, resistance, [this](const std::string &message) {
-            if (!matrixMessageShown_)
-                app_.showMessage(message);
-            matrixMessageShown_ = true;
-        });
+        runDigitalSimulation(
+            state, simulated, resistance,
+            [this](const std::string &message) {
+                if (!matrixMessageShown_)
+                    app_.showMessage(message);
+                matrixMessageShown_ = true;
+            },
+            false,
+            [this](int) {
+                if (pointPoll)
+                    pointPoll();
+            });
     };
 }
 

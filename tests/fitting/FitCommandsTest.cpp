@@ -4,6 +4,7 @@
 // by hand: the programme repeats its vertex, the measured curve does not.
 
 #include "app/Workbench.h"
+#include "fitting/Marquardt.h"
 #include "fitting/MeasuredAxis.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
@@ -253,7 +254,9 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
     Bench b;
     b.measureThroughAFile();
     startFrom(b, kAway);
-    b.platform.progress.stopAtPoll = b.platform.progress.polls + 2; // the measurement polled too
+    // The poll after the second iteration: the simulations' polls before it show the fraction
+    // of the first iteration.
+    b.platform.progress.stopAtFraction = 2 / (kIterationLimit + 1.0);
     b.click("mnuAutoFit");
     EXPECT_TRUE(b.messages().empty());
     EXPECT_EQ(b.reported("No. of iteration = "), 2);
@@ -264,6 +267,32 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
         phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
     EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
     EXPECT_EQ(b.app.state().curveCount, 2);
+}
+
+// Stop is polled at every point of every simulation of the fit (once only between
+// iterations, a frozen window for a whole iteration): a stop in the middle of a simulation
+// ends the fit with one more simulation, that of its best point, whose curve is in column 2.
+TEST(AutoFit, AStopInsideASimulationEndsTheFitWithItsBestPoint) {
+    Bench b;
+    b.measureThroughAFile(); // 242 points
+    startFrom(b, kAway);
+    // The start, then the Jacobian of three parameters (six simulations): the stop falls in the
+    // middle of the fifth simulation.
+    const int polls = b.platform.progress.polls;
+    b.platform.progress.stopAtPoll = polls + 4 * 242 + 121;
+    b.click("mnuAutoFit");
+    EXPECT_TRUE(b.messages().empty());
+    // No poll after the stop: the best point is simulated to its end and nothing more runs.
+    EXPECT_EQ(b.platform.progress.polls, b.platform.progress.stopAtPoll);
+    EXPECT_EQ(b.reported("No. of iteration = "), 0);
+    double phi = 0;
+    for (int i = 1; i <= 242; ++i)
+        phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
+    EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
+    EXPECT_EQ(b.report().back(), "Standard errors are not estimated: the fit was stopped.");
+    // The state holds the best point (the start), not the trial the stop interrupted.
+    EXPECT_DOUBLE_EQ(b.app.state().ks[1], 0.013);
+    EXPECT_DOUBLE_EQ(b.app.state().e0[1], 0.12);
 }
 
 TEST(ManualFit, FindPeakSplitsACycleFittedOnAnotherGridWhereTheMeasuredPotentialTurns) {

@@ -167,6 +167,14 @@ TEST(SimulateCommand, AFailedOrStoppedRunKeepsTheCurves) {
     EXPECT_EQ(bench.platform.progress.polls, 30);
     EXPECT_EQ(snapshot(), before);
     EXPECT_TRUE(bench.menusEnabled());
+
+    // The microdisc's own simulation polls at every point too (it once ran to its end).
+    bench.app.control<OptionButton>("FormExpr", "optElectrode", 4).select();
+    bench.platform.progress.polls = 0;
+    bench.click("mnuSimulate");
+    EXPECT_EQ(bench.messages().back(), "Simulation stopped: the curves are as they were.");
+    EXPECT_EQ(bench.platform.progress.polls, 30);
+    EXPECT_EQ(snapshot(), before);
 }
 
 // Each potential is the decimal E start - k E step: 0.3 - 4 x 0.005 is 0.28, not the
