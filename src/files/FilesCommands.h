@@ -21,7 +21,9 @@ void installFilesCommands(Application &app);
 // two-column file or an instrument file of one curve is taken at once into a new curve slot (its
 // point count and potential step reported on FormResult, the parameters window primed with its
 // programme); a file of several curves opens FormImport to choose one. A failure shows
-// "ReadData Error: " and the reason and leaves the curves and the windows as they were.
+// "ReadData Error: " and the reason and leaves the curves and the windows as they were. The
+// reading shows its progress ("Importing") and stops on Stop with "Import stopped: the curves
+// are as they were."
 // Returns true when a curve was taken.
 bool ReadData(Application &app);
 
