@@ -69,6 +69,12 @@ TEST(Intake, EveryBoxInUseIsReadStrictlyAndABadOneChangesNothing) {
         {"txttemp", -1, "-273.14",
          "T ( \u00B0C): must be a number greater than -273.14, not \"-273.14\""},
         {"Noise", -1, "x", "Noise (%): \"x\" is not a number; it must be a number of 0 or more"},
+        // The resistance box of the finite-difference simulation once read "1,5e3" as 1 ohm,
+        // "2k" as 2 and "-500" as 0, without a word.
+        {"Ru", -1, "1,5e3",
+         "R (\u03A9): \"1,5e3\" has a decimal comma; write it with a decimal point: 1.5e3"},
+        {"Ru", -1, "2k", "R (\u03A9): \"2k\" is not a number; it must be a number of 0 or more"},
+        {"Ru", -1, "-500", "R (\u03A9): must be a number of 0 or more, not \"-500\""},
     };
     for (const Case &bad : cases) {
         SCOPED_TRACE(bad.message);
