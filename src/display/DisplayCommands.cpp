@@ -89,7 +89,7 @@ void mnuExportPlot_Click(Application &app) {
     if (!chosen)
         return;
     bool wasShown = app.form<FormPlot>().visible();
-    runTrapped(app, "", "", [&] {
+    runTrapped(app, "Plot Error: ", "", [&] {
         if (!app.platform().writePicture)
             throw RuntimeError("No picture files can be written here");
         app.platform().writePicture(withPictureSuffix(*chosen), *size,

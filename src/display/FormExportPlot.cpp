@@ -1,6 +1,6 @@
 #include "display/FormExportPlot.h"
 
-#include "shell/NumberText.h"
+#include "shell/BoxValue.h"
 #include "shell/RuntimeError.h"
 
 #include <cmath>
@@ -17,8 +17,10 @@ std::string shown(double value) {
     return text;
 }
 
-double within(const TextBox &box, const char *what, double least, double most, const char *unit) {
-    const double value = leadingValue(box.text());
+// The box's number, read whole as every box is; one outside [least, most] is refused.
+double within(const TextBox &box, const Label &caption, const char *what, double least, double most,
+              const char *unit) {
+    const double value = strictBoxValue(box.text(), caption.caption(), Allowed::Positive);
     if (!(value >= least && value <= most))
         throw RuntimeError("the " + std::string(what) + " must lie between " + shown(least) +
                            " and " + shown(most) + " " + unit + ", not \"" + box.text() + "\"");
@@ -89,15 +91,18 @@ void FormExportPlot::showPixels() {
 PictureSize FormExportPlot::pictureSize() const {
     PictureSize size;
     if (optPlotPx.value()) {
-        size.widthPx = static_cast<int>(
-            std::lround(within(PlotWidthPx, "width", kLeastPicturePx, kMostPicturePx, "px")));
-        size.heightPx = static_cast<int>(
-            std::lround(within(PlotHeightPx, "height", kLeastPicturePx, kMostPicturePx, "px")));
+        size.widthPx = static_cast<int>(std::lround(
+            within(PlotWidthPx, LabelWidthPx, "width", kLeastPicturePx, kMostPicturePx, "px")));
+        size.heightPx = static_cast<int>(std::lround(
+            within(PlotHeightPx, LabelHeightPx, "height", kLeastPicturePx, kMostPicturePx, "px")));
         size.dpi = 96;
     } else {
-        const double width = within(PlotWidthMm, "width", kLeastPictureMm, kMostPictureMm, "mm");
-        const double height = within(PlotHeightMm, "height", kLeastPictureMm, kMostPictureMm, "mm");
-        size.dpi = within(PlotDpi, "resolution", kLeastPictureDpi, kMostPictureDpi, "dpi");
+        const double width =
+            within(PlotWidthMm, LabelWidthMm, "width", kLeastPictureMm, kMostPictureMm, "mm");
+        const double height =
+            within(PlotHeightMm, LabelHeightMm, "height", kLeastPictureMm, kMostPictureMm, "mm");
+        size.dpi =
+            within(PlotDpi, LabelDpi, "resolution", kLeastPictureDpi, kMostPictureDpi, "dpi");
         size.widthPx = static_cast<int>(std::lround(width / kMmPerInch * size.dpi));
         size.heightPx = static_cast<int>(std::lround(height / kMmPerInch * size.dpi));
     }

@@ -1,12 +1,16 @@
 #include "display/FormOption.h"
 
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/NumberText.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace kemvo {
 namespace {
@@ -98,7 +102,12 @@ void FormOption::addCurveFrame(int i, int initialStyle) {
 }
 
 void FormOption::OK_Click() {
-    ReadPlotOptions(app_);
+    try {
+        ReadPlotOptions(app_);
+    } catch (const BoxValueError &refusal) {
+        app_.showMessage(std::string("Plot Options Error: ") + refusal.what());
+        return; // the window stays open on the box to mend
+    }
     hide();
     app_.refreshPlot();
 }
@@ -128,19 +137,31 @@ void FormOption::BaselineAuto_Click() {
         control->setVisible(shown);
 }
 
+namespace {
+
+// The limits of an axis as its boxes hold them, read strictly.
+std::pair<double, double> limitsOf(const Label &minLabel, const TextBox &minBox,
+                                   const Label &maxLabel, const TextBox &maxBox) {
+    return {strictBoxValue(minBox.text(), minLabel.caption(), Allowed::AnyNumber),
+            strictBoxValue(maxBox.text(), maxLabel.caption(), Allowed::AnyNumber)};
+}
+
+} // namespace
+
 void ReadPlotOptions(Application &app) {
     FormOption &options = app.form<FormOption>();
     ExperimentState &state = app.state();
+    std::optional<std::pair<double, double>> x, y;
+    if (!options.Xauto.checked())
+        x = limitsOf(options.Label2, options.XminText, options.Label3, options.XmaxText);
+    if (!options.Yauto.checked())
+        y = limitsOf(options.Label4, options.YminText, options.Label5, options.YmaxText);
     state.gridOn = options.CheckGrid.checked();
     state.overlapMode = options.overlap.checked();
-    if (!options.Xauto.checked()) {
-        state.xMin = leadingValue(options.XminText.text());
-        state.xMax = leadingValue(options.XmaxText.text());
-    }
-    if (!options.Yauto.checked()) {
-        state.yMin = leadingValue(options.YminText.text());
-        state.yMax = leadingValue(options.YmaxText.text());
-    }
+    if (x)
+        std::tie(state.xMin, state.xMax) = *x;
+    if (y)
+        std::tie(state.yMin, state.yMax) = *y;
     for (int i = 0; i <= 4; ++i) {
         Int16 style = 3;
         if (options.linestyle1(i).value())

@@ -67,7 +67,10 @@ private:
 };
 
 // Takes the window's choices into the state: gridOn, overlapMode, the fixed limits of an axis
-// whose auto box is cleared, and lineStyle(1..5) (1 dots, 2 squares, 3 line).
+// whose auto box is cleared, and lineStyle(1..5) (1 dots, 2 squares, 3 line). The limits are
+// read strictly: a limit box in use that holds no number raises BoxValueError naming it, and
+// the state is left as it was (OK shows the refusal and the window stays open; the plot stops
+// drawing as on any run-time error).
 void ReadPlotOptions(Application &app);
 
 } // namespace kemvo

@@ -74,7 +74,7 @@ MeasuredFile readBareFile(std::string &bytes) {
         curve.potential.push_back((*potential)(i));
         curve.current.push_back((*values)(i, kSlot));
     }
-    return MeasuredFile{"", "", {std::move(curve)}, false, true, {}};
+    return MeasuredFile{"", "", {std::move(curve)}, false};
 }
 
 // Keeps the curves that have a potential axis; says why when none has.
@@ -170,9 +170,9 @@ std::string readRegularFile(const std::string &file) {
     return bytes;
 }
 
-MeasuredFile readImportFile(const std::string &file) {
+MeasuredFile readImportFile(const std::string &file, const std::function<void(double)> &poll) {
     std::string bytes = readRegularFile(file);
-    std::optional<MeasuredFile> measured = readInstrumentExport(bytes);
+    std::optional<MeasuredFile> measured = readInstrumentExport(bytes, poll);
     MeasuredFile read = measured ? std::move(*measured) : readBareFile(bytes);
     keepUsableCurves(read);
     read.source = std::filesystem::path(file).filename().string();
@@ -211,7 +211,8 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     result.print(ReportLine().text("Number of data point = ").number(count));
     result.print(ReportLine().text("E step = ").number(programme.eStep));
     if (every > 1)
-        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every));
+        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every,
+                                  sweepCount(measured.potential)));
     if (choice.reverseSign)
         result.print("Current sign reversed: oxidation current is positive");
     if (bare || choice.setProgramme)

@@ -89,7 +89,8 @@ MeasuredFile readCurveTable(const TextLines &lines) {
             {c, std::string(titles[c]), factorOf(titles[c], isPotentialTitle(titles[c]))});
     std::vector<std::vector<double>> values = readColumns(lines, 1, lines.size(), ',', columns);
 
-    MeasuredFile file{"Kemvo curve table", "", {}, false, false, {}};
+    MeasuredFile file{"Kemvo curve table", "", {}, false};
+    file.concatenable = false;
     std::size_t axis = 0;
     for (std::size_t c = 1; c < titles.size(); ++c) {
         if (isPotentialTitle(titles[c])) {

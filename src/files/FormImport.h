@@ -18,9 +18,12 @@ public:
 
     // Lists the curves of a file read and checked whole, presets the check boxes and shows the
     // window. The list's entries are numbered from 1; the last is "all, concatenated" where
-    // the curves follow each other in time (not for the columns of a curve table).
+    // the curves follow each other in time (not for the columns of a curve table). The
+    // caption says how many curves past the most listed (kMaxCurves) the file left out.
     void offer(MeasuredFile file);
 
+    // Takes the chosen curve; one that cannot be thinned to the store's size without losing
+    // its sweeps is refused with the window still open, to choose a cycle instead.
     void OK_Click();
     void Cancel_Click() { hide(); }
 

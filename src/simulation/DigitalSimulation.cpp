@@ -460,7 +460,7 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           const std::function<void(int)> &pointDone) {
     if (state.electrode == 4) {
         if (microdiscSimulatesMechanism(state.mechanism)) {
-            runMicrodiscSimulation(state, store, uncompensatedResistance);
+            runMicrodiscSimulation(state, store, uncompensatedResistance, pointDone);
             return;
         }
         // Chemistry at a microdisc runs at the hemisphere of the disc's area with its steady

@@ -382,7 +382,8 @@ bool microdiscSimulatesMechanism(int mechanism) {
 }
 
 void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
-                            double uncompensatedResistance) {
+                            double uncompensatedResistance,
+                            const std::function<void(int)> &pointDone) {
     if (state.technique < 1 || state.technique > 5)
         throw RuntimeError(kSubscriptOutOfRange);
     const bool sweep = state.technique == 1;
@@ -410,6 +411,8 @@ void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
             state.technique >= 4 ? checkedFinite(lastCurrent - kept) : lastCurrent;
         store.surfaceConc(p, 1) = run.surfaceA();
         store.surfaceConc(p, 2) = run.surfaceB();
+        if (pointDone)
+            pointDone(p);
     }
 }
 

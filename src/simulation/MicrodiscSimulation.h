@@ -6,6 +6,8 @@
 #include "shell/CurveStore.h"
 #include "shell/ExperimentState.h"
 
+#include <functional>
+
 namespace kemvo {
 
 // Whether the two-dimensional simulation solves the mechanism: a single couple A + ne = B.
@@ -23,7 +25,10 @@ int microdiscStepsPerPoint(const ExperimentState &state);
 // [mol/L]. uncompensatedResistance [ohm] shifts each step's potential by Ru times the last
 // current. A zero radius or diffusion coefficient, an overflow or a non-finite value raises
 // RuntimeError.
+// pointDone(p), when given, is called after each data point p and may end the run by throwing
+// (StopRequested when the user stops it).
 void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
-                            double uncompensatedResistance);
+                            double uncompensatedResistance,
+                            const std::function<void(int)> &pointDone = {});
 
 } // namespace kemvo

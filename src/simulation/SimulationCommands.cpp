@@ -1,7 +1,9 @@
 #include "simulation/SimulationCommands.h"
 
+#include "setup/Catalogue.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/CommandGuard.h"
 #include "shell/NumberText.h"
 #include "simulation/ClosedFormCatalogue.h"
@@ -31,11 +33,23 @@ std::function<void(int, int)> progressPoll(Application &app) {
     };
 }
 
+} // namespace
+
+double resistanceBoxValue(Application &app) {
+    const std::string &text = app.control<TextBox>("FormExpr", "Ru").text();
+    if (!resistanceInUse(app.state()))
+        return isNumber(text) ? leadingValue(text) : 0;
+    return strictBoxValue(text, app.control<Label>("FormExpr", "LabelRu").caption(),
+                          Allowed::NonNegative);
+}
+
+namespace {
+
 SimulationInputs inputsFromWindows(Application &app) {
     SimulationInputs inputs;
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.pointDone = progressPoll(app);
-    inputs.resistance = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+    inputs.resistance = resistanceBoxValue(app);
     inputs.digitalSimulation = [&app, poll = inputs.pointDone, ru = inputs.resistance](
                                    const ExperimentState &state, CurveStore &store) {
         const bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
@@ -109,6 +123,7 @@ void simulateWithWindows(Application &app) {
     derived.choice = choice;
     derived.shelvedCurves = shelf;
     derived.shelvedCurveCount = shelfCount;
+    derived.shelvedChoice.clear(); // the run's own column on the shelf is yet to be derived
 }
 
 // An experiment that no closed form serves is refused before anything is computed, so the

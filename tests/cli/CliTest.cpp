@@ -209,4 +209,23 @@ TEST_F(Cli, FindPeakTakesTheTypedBaselineRange) {
     EXPECT_EQ(run.err, "message: Find Peak Error: to E: \"x\" is not a number\n");
 }
 
+// Ctrl+C stops the running command as its Stop button does (a square wave at a microdisc of
+// 3974 points takes seconds), and the program exits at once with a message and status 130
+// instead of running the steps after it.
+TEST_F(Cli, CtrlCStopsTheRunningCommandAndEndsTheRun) {
+    std::string command = "timeout --preserve-status -s INT 0.5 " + std::string(KEMVO_CLI);
+    for (const char *step : {"optTech(5)", "FormTech.CmdOK", "optElectrode(4)",
+                             "FormExpr.Estep=0.000151", "mnuSimulate", "show=state.pointCount"})
+        command.append(" ").append(quoted(step));
+    command.append(" >").append(quoted(file("out.txt")));
+    command.append(" 2>").append(quoted(file("err.txt")));
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(contentOf(file("err.txt")),
+              "message: Simulation stopped: the curves are as they were.\n"
+              "stopped by Ctrl+C during mnuSimulate; the steps after it were not run\n");
+    EXPECT_EQ(contentOf(file("out.txt")), ""); // show= did not run
+}
+
 } // namespace
