@@ -1,7 +1,9 @@
 // Run time of the finite-difference simulation. Targets on the 2-core development machine:
 // default cyclic voltammogram <= 50 us, 4000-point mechanism-6 cycle <= 2 ms (standard grid);
 // default differential-pulse curve < 0.5 ms, 4000-point square wave < 10 ms; on the fine grid
-// default cyclic voltammogram < 0.3 ms, 4000-point mechanism-6 cycle < 20 ms.
+// default cyclic voltammogram < 0.3 ms, 4000-point mechanism-6 cycle < 20 ms. A 4000-point cycle
+// with a second-order follow-up (mechanism 8, 2B = C; mechanism 10, 2B = A) within 3 times the
+// first-order one (mechanism 7, B = C) on either grid.
 
 #include "shell/Constants.h"
 #include "simulation/DigitalSimulation.h"
@@ -73,6 +75,17 @@ void CecCycleOf4000PointsOnFineGrid(benchmark::State &bench) {
     runSimulation(bench, cecCycleOf4000Points(), true);
 }
 BENCHMARK(CecCycleOf4000PointsOnFineGrid)->Unit(benchmark::kMicrosecond);
+
+// A 4000-point cycle of mechanism range(0) (7: B = C, 8: 2B = C, 10: 2B = A) with the window's
+// kf = 10 (s^-1 or M^-1 s^-1) and kb = 0.01, on the standard (range(1) = 0) or the fine grid.
+void FollowUpCycleOf4000Points(benchmark::State &bench) {
+    ExperimentState s = cecCycleOf4000Points();
+    s.mechanism = static_cast<kemvo::Int16>(bench.range(0));
+    runSimulation(bench, s, bench.range(1) != 0);
+}
+BENCHMARK(FollowUpCycleOf4000Points)
+    ->ArgsProduct({{7, 8, 10}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 void DefaultDifferentialPulse(benchmark::State &bench) {
     ExperimentState s = kemvo::experiment(4, 1, 1); // 0.3 to -0.3 V, 5 mV, td / tp = 10

@@ -1,8 +1,10 @@
 #include "analysis/HalfwavePotential.h"
 
+#include "analysis/PeakSearch.h"
 #include "shell/Application.h"
 #include "shell/ReportLine.h"
 #include "shell/RuntimeError.h"
+#include "simulation/DisplayedQuantity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,15 +38,21 @@ void FindHalfwaveE(Application &app) {
     TextWindow &result = app.formResult();
     result.show();
     const int n = std::min<int>(state.pointCount, kMaxPoints);
+    const std::string quantity = displayedQuantityChoice(app);
     for (int j = 1; j <= state.curveCount; ++j) {
-        const HalfWave wave = findHalfwave(app.store(), j, n);
+        HalfWave wave = findHalfwave(app.store(), j, n);
+        wave.peaked =
+            !searchPeaks(app.store(), j, peakSearchOf(state, app.store(), 1, n, quantity, j))
+                 .peaks.empty();
         ReportLine line;
-        line.text("Peak ").number(j).text(": ").nextZone().text("E1/2 = ");
+        line.text("Peak ").number(j).text(": ").nextZone().text(wave.peaked ? "Ep/2 = "
+                                                                            : "E1/2 = ");
         if (wave.potential)
             line.number(*wave.potential);
         else
             line.text("not found");
-        result.print(line.nextZone().text("Id = ").number(wave.height));
+        line.nextZone().text(wave.peaked ? "Peak height = " : "Id = ");
+        result.print(line.number(wave.height));
     }
 }
 

@@ -11,6 +11,9 @@ namespace kemvo {
 class Application;
 
 struct HalfWave {
+    // The curve has a peak (Find Peak's search finds one): the potential is then the half-peak
+    // potential Ep/2 and the height the peak's above the lowest |y|.
+    bool peaked = false;
     // [V] E(i) of the first point i whose |y(i)| - min|y| lies within +-5 % of half the height;
     // none when no point lies in that band (a crossing between two distant points).
     std::optional<double> potential;
@@ -23,7 +26,8 @@ struct HalfWave {
 HalfWave findHalfwave(const CurveStore &store, int curve, int n);
 
 // Shows FormResult (not cleared) and appends one line per curve 1..curveCount, on the points
-// 1..pointCount.
+// 1..pointCount: "E1/2 = " and "Id = " for a wave, "Ep/2 = " and "Peak height = " for a
+// peaked curve.
 void FindHalfwaveE(Application &app);
 
 } // namespace kemvo

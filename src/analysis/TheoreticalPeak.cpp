@@ -35,23 +35,36 @@ double positive(double value, TheoryInput input, int index = 0) {
 class ReactionInputs {
 public:
     ReactionInputs(const ExperimentState &state, int reaction)
-        : s_(state), r_(reaction), species_(reactionSpecies(state.mechanism, reaction)) {}
+        : s_(state), r_(reaction), species_(reactionSpecies(state.mechanism, reaction)),
+          oxidation_(state.mechanism == 1 && isOxidation(state, species_)) {}
+
+    // The couple is oxidised: present only as its reduced form, or as both with the sweep
+    // going positive. Its values are then the reduction's mirrored: D and C of the reduced
+    // species, 1 - alpha, potentials on the other side of E0 and currents positive.
+    bool oxidation() const { return oxidation_; }
+    // -1 for a reduction, whose currents are negative as the curves show them; +1 for an
+    // oxidation.
+    double sign() const { return oxidation_ ? 1 : -1; }
 
     const ExperimentState &state() const { return s_; }
     double f() const {
         return kFaraday / (kGasConstant * positive(s_.temperatureK, TheoryInput::Temperature));
     }
     double nf() const { return electrons() * f(); }
-    double alphaNf() const { return positive(s_.alpha[r_], TheoryInput::Alpha, r_) * nf(); }
+    double alphaNf() const {
+        const double alpha = oxidation_ ? 1 - s_.alpha[r_] : s_.alpha[r_];
+        return positive(alpha, TheoryInput::Alpha, r_) * nf();
+    }
     double ks() const { return positive(s_.ks[r_], TheoryInput::Ks, r_); }
     double e0() const { return s_.e0[r_]; }
-    double D() const { return diffusion(species_.oxidised); }
-    // [mol/cm^3] bulk concentration of the oxidised species
-    double concentration() const { return s_.cInit[species_.oxidised] * kMolarToPerCm3; }
+    // [cm^2/s] of the species that reacts: the oxidised one of a reduction
+    double D() const { return diffusion(reacting()); }
+    // [mol/cm^3] bulk concentration of the species that reacts
+    double concentration() const { return s_.cInit[reacting()] * kMolarToPerCm3; }
     double nFC() const { return electrons() * kFaraday * concentration(); }
     double nFQ() const { return nFC() * s_.area; }
     double erev() const {
-        double ratio = diffusion(species_.reduced) / D();
+        double ratio = diffusion(species_.reduced) / diffusion(species_.oxidised);
         return checkedFinite(e0() + checkedLog(ratio) / (2 * nf()));
     }
     double scanRate() const { return positive(s_.scanRate, TheoryInput::ScanRate); }
@@ -70,6 +83,13 @@ public:
     }
 
 private:
+    static bool isOxidation(const ExperimentState &s, ReactionSpecies species) {
+        const double ox = s.cInit[species.oxidised], red = s.cInit[species.reduced];
+        if (red > 0 && !(ox > 0))
+            return true;
+        return red > 0 && ox > 0 && s.eEnd > s.eStart;
+    }
+    int reacting() const { return oxidation_ ? species_.reduced : species_.oxidised; }
     double electrons() const { return positive(s_.electrons[r_], TheoryInput::Electrons, r_); }
     double diffusion(int species) const {
         return positive(s_.diffusion[species], TheoryInput::Diffusion, species);
@@ -78,18 +98,19 @@ private:
     const ExperimentState &s_;
     int r_;
     ReactionSpecies species_;
+    bool oxidation_;
 };
 
 void sweepValues(const ReactionInputs &in, TheoreticalValues &v) {
     switch (static_cast<Electrode>(in.state().electrode)) {
     case Electrode::Planar:
         v.ip = theory::reversibleSweepPeak(in.nFQ(), in.nf(), in.scanRate(), in.D());
-        v.ep = v.erev - theory::reversibleSweepPeakShift(in.nf());
+        v.ep = v.erev + in.sign() * theory::reversibleSweepPeakShift(in.nf());
         v.ipIrr = theory::irreversibleSweepPeak(in.nFQ(), in.alphaNf(), in.scanRate(), in.D());
-        // The irreversible peak depends on the forward rate alone: E0 and D of the oxidised
+        // The irreversible peak depends on the forward rate alone: E0 and D of the reacting
         // species, not the reversible half-wave potential.
-        v.epIrr = in.e0() -
-                  theory::irreversibleSweepPeakShift(in.alphaNf(), in.scanRate(), in.D(), in.ks());
+        v.epIrr = in.e0() + in.sign() * theory::irreversibleSweepPeakShift(
+                                            in.alphaNf(), in.scanRate(), in.D(), in.ks());
         break;
     case Electrode::Spherical:
     case Electrode::Hemispherical:
@@ -118,8 +139,8 @@ void dcValues(const ReactionInputs &in, TheoreticalValues &v) {
         v.ip = theory::cottrellCurrent(in.nFQ(), in.D(), in.dropTime());
         v.ep = v.erev;
         v.ipIrr = v.ip;
-        v.epIrr = in.e0() + theory::irreversibleStepHalfwaveShift(in.alphaNf(), in.ks(),
-                                                                  in.dropTime(), in.D());
+        v.epIrr = in.e0() - in.sign() * theory::irreversibleStepHalfwaveShift(
+                                            in.alphaNf(), in.ks(), in.dropTime(), in.D());
         break;
     case Electrode::Spherical:
     case Electrode::Hemispherical:
@@ -136,6 +157,7 @@ void dcValues(const ReactionInputs &in, TheoreticalValues &v) {
         v.ip = theory::levichCurrent(in.nFQ(), in.D(), in.rotationRate(), in.viscosity());
         break;
     default: // a thin film has no limiting current of its own
+        v.reason = v.irreversibleReason = "not defined for this electrode";
         break;
     }
 }
@@ -173,14 +195,22 @@ void simpleCoupleValues(const ReactionInputs &in, TheoreticalValues &v) {
         dcValues(in, v);
     else
         pulseValues(in, technique, v);
+    // The expressions give magnitudes, except the differential pulse and square wave peaks,
+    // which are signed like the pulse.
+    if (technique == Technique::LinearSweep || technique == Technique::DC ||
+        technique == Technique::NormalPulse)
+        for (auto *current : {&v.ip, &v.ipIrr})
+            if (*current)
+                **current *= in.sign();
 }
 
 void catalyticValues(const ReactionInputs &in, TheoreticalValues &v) {
     double k = in.kf();
     if (in.state().mechanism == 16) // B + C = A + D with C in excess: pseudo-first order
         k *= in.catalystConcentration();
-    v.ip = theory::catalyticCurrent(in.nFQ(), k, in.D());
+    v.ip = -theory::catalyticCurrent(in.nFQ(), k, in.D()); // a reduction
     v.ep = v.erev;
+    v.irreversibleReason = "not defined for this mechanism";
 }
 
 void checkFinite(const std::optional<double> &value) {
@@ -188,13 +218,14 @@ void checkFinite(const std::optional<double> &value) {
         checkedFinite(*value);
 }
 
-// "Ep = 0.1 " or "Ep = n/a".
-void printItem(ReportLine &line, const std::string &label, const std::optional<double> &value) {
+// "Ep = 0.1 " or "Ep = n/a (no closed form)".
+void printItem(ReportLine &line, const std::string &label, const std::optional<double> &value,
+               const std::string &reason) {
     line.text(label);
     if (value)
         line.number(*value);
     else
-        line.text("n/a");
+        line.text("n/a (" + reason + ")");
 }
 
 void printReaction(TextWindow &result, int r, const TheoreticalValues &v, bool wave) {
@@ -205,13 +236,14 @@ void printReaction(TextWindow &result, int r, const TheoreticalValues &v, bool w
     if (v.onlyErev)
         reversible.text("Erev = ").number(v.erev);
     else
-        printItem(reversible, potential, v.ep);
-    printItem(reversible.nextZone(), current, v.ip);
+        printItem(reversible, potential, v.ep, v.reason);
+    printItem(reversible.nextZone(), current, v.ip, v.reason);
     result.print(reversible);
 
     ReportLine irreversible;
-    printItem(irreversible.text("Irrev Peak ").number(r).text(":").nextZone(), potential, v.epIrr);
-    printItem(irreversible.nextZone(), current, v.ipIrr);
+    printItem(irreversible.text("Irrev Peak ").number(r).text(":").nextZone(), potential, v.epIrr,
+              v.irreversibleReason);
+    printItem(irreversible.nextZone(), current, v.ipIrr, v.irreversibleReason);
     result.print(irreversible);
 }
 
@@ -319,8 +351,10 @@ TheoreticalValues theoreticalValues(const ExperimentState &state, int reaction) 
         simpleCoupleValues(in, v);
     else if (state.mechanism == 9 || state.mechanism == 16)
         catalyticValues(in, v);
-    else
+    else {
         v.onlyErev = true;
+        v.reason = v.irreversibleReason = "not defined for this mechanism";
+    }
     for (const auto *value : {&v.ep, &v.ip, &v.epIrr, &v.ipIrr})
         checkFinite(*value);
     return v;

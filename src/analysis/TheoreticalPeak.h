@@ -9,6 +9,7 @@
 #include "shell/RuntimeError.h"
 
 #include <optional>
+#include <string>
 
 namespace kemvo {
 
@@ -59,11 +60,20 @@ struct TheoreticalValues {
     std::optional<double> ip;    // [A] reversible peak or limiting current
     std::optional<double> epIrr; // [V] the same for a totally irreversible reaction
     std::optional<double> ipIrr; // [A]
+    // Why the values of a row are missing, in a word: "no closed form", "not defined for this
+    // mechanism", "not defined for this electrode".
+    std::string reason = "no closed form";
+    std::string irreversibleReason = "no closed form";
 };
 
-// The values of reaction r = 1..chargeCount. For mechanism 1 by technique and electrode; for
-// the catalytic mechanisms 9 and 16 the pure kinetic current nFAC sqrt(k D) at Erev, with
-// k = kf(1), respectively kf(1) C(3); for every other mechanism Erev alone. Raises
+// The values of reaction r = 1..chargeCount, signed as the curves are: reduction currents
+// negative, oxidation currents positive. Mechanism 1 is a reduction when the oxidised species
+// is present, an oxidation when only the reduced one is (or both are and the sweep goes
+// positive), with the reduction's expressions mirrored (alpha -> 1 - alpha, D and C of the
+// reduced species, potentials on the other side of E0). For mechanism 1 by technique and
+// electrode; for the catalytic mechanisms 9 and 16 the pure kinetic current of the reduction
+// -nFAC sqrt(k D) at Erev, with k = kf(1), respectively kf(1) C(3); for every other mechanism
+// Erev alone. Raises
 // InvalidTheoryInput for a parameter the case needs that is not positive, and a RuntimeError
 // for a result that is not finite.
 TheoreticalValues theoreticalValues(const ExperimentState &state, int reaction);

@@ -2,17 +2,52 @@
 
 #include "analysis/CurveTransforms.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/NumberText.h"
+#include "shell/RuntimeError.h"
 #include "shell/controls/Controls.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace kemvo {
 namespace {
+
+const char *commandName(CurveOperation operation) {
+    switch (operation) {
+    case CurveOperation::Derivative:
+        return "Derivative";
+    case CurveOperation::Integral:
+        return "Integral";
+    case CurveOperation::SemiDerivative:
+        return "Semi-derivative";
+    case CurveOperation::SemiIntegral:
+        return "Semi-integral";
+    }
+    return "Transform";
+}
+
+// A number of a message, to six significant digits.
+std::string shortNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+// A failed transform's message: the command, the reason and the numbers it worked with.
+std::string transformFailure(CurveOperation operation, const std::string &reason,
+                             const CurveStore &store, int curve, int n) {
+    double largest = 0;
+    for (int i = 1; i <= n; ++i)
+        largest = std::max(largest, std::fabs(store.curves(i, curve)));
+    return std::string(commandName(operation)) + " Error: " + reason + " with the potential step " +
+           shortNumber(samplingStep(store.potential)) + " V and values up to " +
+           shortNumber(largest) + "; the curve is as it was.";
+}
 
 // Runs a transform of the current curve over its points (never past the arrays' last one,
 // which a failed simulation of too many points can leave behind), then refreshes the plot.
@@ -30,7 +65,12 @@ void transformCurrentCurve(Application &app, CurveOperation operation,
                         "transform with.");
         return;
     }
-    transform(store, state.currentCurve, n);
+    try {
+        transform(store, state.currentCurve, n);
+    } catch (const RuntimeError &error) {
+        app.showMessage(transformFailure(operation, error.what(), store, state.currentCurve, n));
+        return;
+    }
     if (state.currentCurve >= 0 && state.currentCurve < static_cast<int>(state.curveHistory.size()))
         app.state().curveHistory[static_cast<std::size_t>(state.currentCurve)].operations.push_back(
             operation);
@@ -38,9 +78,17 @@ void transformCurrentCurve(Application &app, CurveOperation operation,
 }
 
 // The scan rate [V/s] in the parameters window, which turns the potential axis into time for
-// the semi-operations; nothing when it is 0 (the user is told).
-std::optional<double> scanRateForTime(Application &app) {
-    const double v = std::fabs(leadingValue(app.control<TextBox>("FormExpr", "V").text()));
+// the semi-operations, read strictly; nothing when it is no number or 0 (the user is told).
+std::optional<double> scanRateForTime(Application &app, CurveOperation operation) {
+    double v = 0;
+    try {
+        v = std::fabs(strictBoxValue(app.control<TextBox>("FormExpr", "V").text(),
+                                     app.control<Label>("FormExpr", "LabelV").caption(),
+                                     Allowed::AnyNumber));
+    } catch (const BoxValueError &refusal) {
+        app.showMessage(std::string(commandName(operation)) + " Error: " + refusal.what());
+        return std::nullopt;
+    }
     if (v == 0) {
         app.showMessage("The scan rate v is 0: no time axis to semi-differentiate or "
                         "semi-integrate on.");
@@ -54,7 +102,7 @@ using SemiOperation = std::function<void(CurveStore &, int curve, int n, double 
 
 void semiTransform(Application &app, const std::string &done, CurveOperation kind,
                    const SemiOperation &operation) {
-    const std::optional<double> v = scanRateForTime(app);
+    const std::optional<double> v = scanRateForTime(app, kind);
     if (!v)
         return;
     bool transformed = false;

@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <iostream>
 #include <memory>
 
@@ -37,6 +38,19 @@ void ensureGuiApplication(std::unique_ptr<QGuiApplication> &qtApp, char *program
     qtApp = std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// Ctrl+C asks the running command to stop, as its Stop button does; a second one ends the
+// program at once.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    if (interrupted) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+        return;
+    }
+    interrupted = 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -54,6 +68,8 @@ int main(int argc, char **argv) {
         steps.push_back(extra);
 
     kemvo::HeadlessPlatform platform;
+    platform.progress.interrupt = &interrupted;
+    std::signal(SIGINT, onInterrupt);
     kemvo::Workbench app(platform.platform());
     kemvo::ScriptRunner runner(app, platform, std::cout, std::cerr);
     std::unique_ptr<QGuiApplication> qtApp;

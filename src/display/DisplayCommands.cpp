@@ -69,7 +69,7 @@ void mnuExportPlot_Click(Application &app) {
     if (!chosen)
         return;
     bool wasShown = app.form<FormPlot>().visible();
-    runTrapped(app, "", "", [&] {
+    runTrapped(app, "Plot Error: ", "", [&] {
         if (!app.platform().writePicture)
             throw RuntimeError("No picture files can be written here");
         RecordingCanvas picture = recordPlot(app);

@@ -1,12 +1,16 @@
 #include "display/FormOption.h"
 
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/NumberText.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace kemvo {
 namespace {
@@ -42,7 +46,14 @@ FormOption::FormOption(Application &app)
       YmaxText(add<TextBox>("YmaxText", -1, "1e-3")), Label4(add<Label>("Label4", -1, "Y min")),
       YminText(add<TextBox>("YminText", -1, "-1e-3")), Label3(add<Label>("Label3", -1, "X max")),
       XmaxText(add<TextBox>("XmaxText", -1, "0.3")), Label2(add<Label>("Label2", -1, "X min")),
-      XminText(add<TextBox>("XminText", -1, "-0.3")), OK(add<Button>("OK", -1, "OK")), app_(app) {
+      XminText(add<TextBox>("XminText", -1, "-0.3")),
+      baseline(add<Frame>("baseline", -1, "Peak baseline")),
+      BaselineAuto(add<CheckBox>("BaselineAuto", -1, "Baseline auto", 1)),
+      LabelBaseFrom(add<Label>("LabelBaseFrom", -1, "Baseline from E")),
+      BaseFromText(add<TextBox>("BaseFromText", -1, "0.3")),
+      LabelBaseTo(add<Label>("LabelBaseTo", -1, "to E")),
+      BaseToText(add<TextBox>("BaseToText", -1, "0.25")), OK(add<Button>("OK", -1, "OK")),
+      app_(app) {
     // Curves 1, 4 and 5 start dotted, curve 2 as a line, curve 3 with squares.
     const int initialStyles[5] = {1, 3, 2, 1, 1};
     for (int i = 0; i < 5; ++i)
@@ -61,10 +72,18 @@ FormOption::FormOption(Application &app)
              &XmaxText, &Label2, &XminText})
         control->setContainer(&axis);
 
+    BaselineAuto.setToolTip("Find Peak measures a forward peak from a straight line through "
+                            "the flattest stretch of its foot; clear to type the range");
+    for (Control *control : std::initializer_list<Control *>{
+             &BaselineAuto, &LabelBaseFrom, &BaseFromText, &LabelBaseTo, &BaseToText})
+        control->setContainer(&baseline);
+
     Xauto_Click();
     Yauto_Click();
+    BaselineAuto_Click();
     Xauto.onClick = [this] { Xauto_Click(); };
     Yauto.onClick = [this] { Yauto_Click(); };
+    BaselineAuto.onClick = [this] { BaselineAuto_Click(); };
     OK.onClick = [this] { OK_Click(); };
 }
 
@@ -83,7 +102,12 @@ void FormOption::addCurveFrame(int i, int initialStyle) {
 }
 
 void FormOption::OK_Click() {
-    ReadPlotOptions(app_);
+    try {
+        ReadPlotOptions(app_);
+    } catch (const BoxValueError &refusal) {
+        app_.showMessage(std::string("Plot Options Error: ") + refusal.what());
+        return; // the window stays open on the box to mend
+    }
     hide();
     app_.refreshPlot();
 }
@@ -106,19 +130,38 @@ void FormOption::Yauto_Click() {
         control->setVisible(shown);
 }
 
+void FormOption::BaselineAuto_Click() {
+    bool shown = !BaselineAuto.checked();
+    for (Control *control :
+         std::initializer_list<Control *>{&LabelBaseFrom, &BaseFromText, &LabelBaseTo, &BaseToText})
+        control->setVisible(shown);
+}
+
+namespace {
+
+// The limits of an axis as its boxes hold them, read strictly.
+std::pair<double, double> limitsOf(const Label &minLabel, const TextBox &minBox,
+                                   const Label &maxLabel, const TextBox &maxBox) {
+    return {strictBoxValue(minBox.text(), minLabel.caption(), Allowed::AnyNumber),
+            strictBoxValue(maxBox.text(), maxLabel.caption(), Allowed::AnyNumber)};
+}
+
+} // namespace
+
 void ReadPlotOptions(Application &app) {
     FormOption &options = app.form<FormOption>();
     ExperimentState &state = app.state();
+    std::optional<std::pair<double, double>> x, y;
+    if (!options.Xauto.checked())
+        x = limitsOf(options.Label2, options.XminText, options.Label3, options.XmaxText);
+    if (!options.Yauto.checked())
+        y = limitsOf(options.Label4, options.YminText, options.Label5, options.YmaxText);
     state.gridOn = options.CheckGrid.checked();
     state.overlapMode = options.overlap.checked();
-    if (!options.Xauto.checked()) {
-        state.xMin = leadingValue(options.XminText.text());
-        state.xMax = leadingValue(options.XmaxText.text());
-    }
-    if (!options.Yauto.checked()) {
-        state.yMin = leadingValue(options.YminText.text());
-        state.yMax = leadingValue(options.YmaxText.text());
-    }
+    if (x)
+        std::tie(state.xMin, state.xMax) = *x;
+    if (y)
+        std::tie(state.yMin, state.yMax) = *y;
     for (int i = 0; i <= 4; ++i) {
         Int16 style = 3;
         if (options.linestyle1(i).value())

@@ -1,6 +1,7 @@
 #pragma once
 // The plot options window formOption: grid, the drawing style of each curve, overlap mode,
-// the quantity on the y axis, the direction of the x axis and automatic or fixed limits.
+// the quantity on the y axis, the direction of the x axis and automatic or fixed limits, and
+// the baseline Find Peak measures forward peaks from: automatic, or typed as a potential range.
 // Its controls are the live store of these choices; ReadPlotOptions takes them into the
 // state at every drawing.
 
@@ -42,6 +43,12 @@ public:
     TextBox &XmaxText;
     Label &Label2;
     TextBox &XminText;
+    Frame &baseline;
+    CheckBox &BaselineAuto;
+    Label &LabelBaseFrom;
+    TextBox &BaseFromText;
+    Label &LabelBaseTo;
+    TextBox &BaseToText;
     Button &OK;
 
     void OK_Click();
@@ -49,6 +56,8 @@ public:
     // from the limits of the last drawing.
     void Xauto_Click();
     void Yauto_Click();
+    // Show the baseline range boxes while the automatic baseline is cleared.
+    void BaselineAuto_Click();
 
 private:
     void addCurveFrame(int i, int initialStyle);
@@ -58,7 +67,10 @@ private:
 };
 
 // Takes the window's choices into the state: gridOn, overlapMode, the fixed limits of an axis
-// whose auto box is cleared, and lineStyle(1..5) (1 dots, 2 squares, 3 line).
+// whose auto box is cleared, and lineStyle(1..5) (1 dots, 2 squares, 3 line). The limits are
+// read strictly: a limit box in use that holds no number raises BoxValueError naming it, and
+// the state is left as it was (OK shows the refusal and the window stays open; the plot stops
+// drawing as on any run-time error).
 void ReadPlotOptions(Application &app);
 
 } // namespace kemvo

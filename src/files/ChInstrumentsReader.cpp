@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace kemvo {
 namespace {
@@ -44,9 +45,10 @@ std::optional<double> statedScanRate(const TextLines &lines, std::size_t end) {
 
 bool isChInstruments(const TextLines &lines) {
     std::size_t end = std::min(lines.size(), kRecognisedWithin);
-    return std::any_of(
-        lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(end),
-        [](std::string_view line) { return trimmed(line).starts_with("Instrument Model"); });
+    for (std::size_t i = 0; i < end; ++i)
+        if (trimmed(lines[i]).starts_with("Instrument Model"))
+            return true;
+    return false;
 }
 
 MeasuredFile readChInstruments(const TextLines &lines) {
@@ -68,7 +70,8 @@ MeasuredFile readChInstruments(const TextLines &lines) {
             file.reductionPositive = false;
 
     auto values = readColumns(lines, title + 1, lines.size(), separator, {*potential, *current});
-    MeasuredCurve whole{"all", values[0], values[1], statedScanRate(lines, title)};
+    MeasuredCurve whole{"all", std::move(values[0]), std::move(values[1]),
+                        statedScanRate(lines, title)};
     file.curves = splitIntoSweeps(whole, "segment");
     return file;
 }

@@ -161,9 +161,9 @@ std::string readRegularFile(const std::string &file) {
     return bytes;
 }
 
-MeasuredFile readImportFile(const std::string &file) {
+MeasuredFile readImportFile(const std::string &file, const std::function<void(double)> &poll) {
     std::string bytes = readRegularFile(file);
-    std::optional<MeasuredFile> measured = readInstrumentExport(bytes);
+    std::optional<MeasuredFile> measured = readInstrumentExport(bytes, poll);
     MeasuredFile read = measured ? std::move(*measured) : readBareFile(bytes);
     keepUsableCurves(read);
     return read;
@@ -199,7 +199,8 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     result.print(ReportLine().text("Number of data point = ").number(count));
     result.print(ReportLine().text("E step = ").number(programme.eStep));
     if (every > 1)
-        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every));
+        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every,
+                                  sweepCount(measured.potential)));
     if (choice.reverseSign)
         result.print("Current sign reversed: oxidation current is positive");
     if (bare || choice.setProgramme)

@@ -5,6 +5,7 @@
 #include "files/MeasuredCurve.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kemvo {
@@ -20,8 +21,10 @@ std::string readRegularFile(const std::string &file);
 
 // Reads and checks the file whole: an instrument export recognised by its content, or else the
 // bare two-column format (format ""). Every curve kept has at least two distinct potentials;
-// raises RuntimeError saying why when there is none.
-MeasuredFile readImportFile(const std::string &file);
+// raises RuntimeError saying why when there is none. poll, when given, is called with the
+// share of the file read (0 ... 1) every few thousand lines and may end the reading by
+// throwing (StopRequested).
+MeasuredFile readImportFile(const std::string &file, const std::function<void(double)> &poll = {});
 
 struct ImportChoice {
     bool setProgramme = true; // E start, E end, E step, v and the scan choice from the curve

@@ -57,7 +57,19 @@ void DataItemReader::skipByteOrderMark() {
         cursor_ = 3;
 }
 
+void DataItemReader::checkItemCount() {
+    if (item_ == 0)
+        return;
+    if (lineItems_ == 0)
+        lineItems_ = item_;
+    else if (item_ != lineItems_)
+        throw RuntimeError("line " + std::to_string(line_) + " holds " + std::to_string(item_) +
+                           " numbers where the lines before it hold " + std::to_string(lineItems_) +
+                           " (a decimal comma splits a number in two)");
+}
+
 void DataItemReader::startLine() {
+    checkItemCount();
     ++line_;
     item_ = 0;
     afterComma_ = false;
@@ -74,14 +86,23 @@ std::string DataItemReader::readToken() {
 
 std::optional<double> DataItemReader::next() {
     for (int c = peek();; c = peek()) {
-        if (c == EOF)
+        if (c == EOF) {
+            checkItemCount();
             return std::nullopt;
+        }
         if (isBlank(c)) {
             advance();
         } else if (c == '\n' || c == '\r') {
             advance();
-            if (c == '\r' && peek() == '\n')
+            if (c == '\r' && peek() == '\r') {
                 advance();
+                if (peek() == '\n') // CR CR LF: one line end
+                    advance();
+                else
+                    startLine(); // two CR: two line ends
+            } else if (c == '\r' && peek() == '\n') {
+                advance();
+            }
             startLine();
         } else if (c == ',') {
             if (item_ == 0)

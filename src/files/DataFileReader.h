@@ -16,7 +16,10 @@ namespace kemvo {
 // The numbers of a data file one by one, read from the stream in chunks so that a file of any
 // size is read in bounded memory. A blank run, a comma or a line end (LF, CRLF or CR) separates
 // two items, and blanks next to a comma or a line end belong to that one separator; a comma at
-// the end of a line is part of the line end. A leading UTF-8 byte-order mark is skipped.
+// the end of a line is part of the line end; CR CR LF is one line end. Every line that holds
+// numbers holds as many as the first such line: a line that holds more or fewer (a decimal
+// comma splits a number in two) raises RuntimeError naming it, instead of shifting the pairs.
+// A leading UTF-8 byte-order mark is skipped.
 class DataItemReader {
 public:
     // Longer items are not numbers; the reader stops at this length instead of buffering a line.
@@ -44,6 +47,7 @@ private:
     bool fill();
     void skipByteOrderMark();
     void startLine();
+    void checkItemCount();
     std::string readToken();
     [[noreturn]] void fail(std::int64_t item, const std::string &what) const;
 
@@ -54,6 +58,7 @@ private:
     std::int64_t line_ = 1;
     std::int64_t item_ = 0;
     bool afterComma_ = false;
+    std::int64_t lineItems_ = 0; // the items of the first line that holds any
 };
 
 // Reads (potential, value) pairs into potential(1..) and curves(., slot) and returns how many

@@ -6,6 +6,7 @@
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kemvo {
 bool isEc4(const TextLines &lines) {
@@ -13,7 +14,8 @@ bool isEc4(const TextLines &lines) {
 }
 
 MeasuredFile readEc4(const TextLines &lines) {
-    for (std::size_t at = 1; at < lines.size(); ++at) {
+    for (std::size_t at = lines.nextNonEmpty(1); at < lines.size();
+         at = lines.nextNonEmpty(at + 1)) {
         const char separator = likelySeparator(lines[at]);
         std::vector<std::string_view> titles = splitFields(lines[at], separator);
         auto potential = columnTitled(titles, "E (", false);
@@ -25,9 +27,9 @@ MeasuredFile readEc4(const TextLines &lines) {
         if (time != titles.end())
             columns.push_back({static_cast<std::size_t>(time - titles.begin()), "Time (s)", 1});
         auto values = readColumns(lines, at + 1, lines.size(), separator, columns);
-        MeasuredCurve curve{"scan", values[0], values[1], std::nullopt};
+        MeasuredCurve curve{"scan", std::move(values[0]), std::move(values[1]), std::nullopt};
         if (columns.size() == 3)
-            curve.scanRate = scanRateFromTime(values[0], values[2]);
+            curve.scanRate = scanRateFromTime(curve.potential, values[2]);
         return MeasuredFile{"EC4", "", {std::move(curve)}, false};
     }
     throw RuntimeError("the EC4 file has no title line with \"E (V)\" and \"i (A)\"");

@@ -103,12 +103,16 @@ MeasuredFile readEcLab(const TextLines &lines) {
     bool severalSequences = false;
     std::vector<double> keys =
         cycleKeys(values[0].size(), column(cycleAt), column(changesAt), severalSequences);
-    file.curves = curvesByKey(values[0], values[1], column(timeAt), keys, [&](double key) {
-        std::string label = cycleAt > 0 ? "cycle " + keyText(std::fmod(key, kSequenceKey)) : "all";
-        if (!severalSequences)
-            return label;
-        return "sequence " + keyText(std::floor(key / kSequenceKey) + 1) + ", " + label;
-    });
+    file.curves = curvesByKey(
+        values[0], values[1], column(timeAt), keys,
+        [&](double key) {
+            std::string label =
+                cycleAt > 0 ? "cycle " + keyText(std::fmod(key, kSequenceKey)) : "all";
+            if (!severalSequences)
+                return label;
+            return "sequence " + keyText(std::floor(key / kSequenceKey) + 1) + ", " + label;
+        },
+        file.omittedCurves);
     return file;
 }
 

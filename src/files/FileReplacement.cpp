@@ -2,6 +2,8 @@
 
 #include "shell/RuntimeError.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -75,12 +77,15 @@ void requireReplaceable(const fs::path &target) {
 }
 
 // Creates a file of a fresh name beside the target; "x" refuses a name that exists already.
+// The name is short whatever the target's, so that a target of the longest legal name can be
+// written.
 std::FILE *createTemporary(const fs::path &target, fs::path &temporary) {
     std::random_device random;
     fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0;; ++attempt) {
-        temporary =
-            folder / ("." + target.filename().string() + "." + std::to_string(random()) + ".tmp");
+        char name[32];
+        std::snprintf(name, sizeof name, ".kemvo-%08x.tmp", static_cast<unsigned>(random()));
+        temporary = folder / name;
         if (std::FILE *file = std::fopen(temporary.c_str(), "wbx"))
             return file;
         if (errno != EEXIST || attempt == 9)
@@ -100,29 +105,97 @@ void writeAll(std::FILE *file, std::string_view content) {
         failWith(errno);
 }
 
-void keepPermissions(const fs::path &target, const fs::path &temporary) {
-    std::error_code ignored;
-    fs::file_status status = fs::status(target, ignored);
-    if (fs::is_regular_file(status))
-        fs::permissions(temporary, status.permissions(), ignored);
+// Gives the temporary file the target's mode and owner; false when the owner cannot be kept
+// (a user who may write another user's file cannot give a file away).
+bool keepModeAndOwner(const struct stat &target, const fs::path &temporary) {
+    if (::chmod(temporary.c_str(), target.st_mode & 07777) != 0)
+        return false;
+    struct stat made {};
+    if (::stat(temporary.c_str(), &made) != 0)
+        return false;
+    if (made.st_uid == target.st_uid && made.st_gid == target.st_gid)
+        return true;
+    return ::chown(temporary.c_str(), target.st_uid, target.st_gid) == 0 &&
+           ::chmod(temporary.c_str(), target.st_mode & 07777) == 0;
+}
+
+void writeAllAt(int fd, std::string_view content) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n =
+            ::pwrite(fd, content.data() + done, content.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            failWith(n < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0 || ::fsync(fd) != 0)
+        failWith(errno);
+}
+
+// Writes the content into the target itself, which keeps its hard links, owner and mode. The
+// complete temporary copy exists already: the disk had room for it, the target's own room is
+// reserved before its old content is touched, and should the writing still fail, the message
+// names the copy that holds the new content.
+void writeInPlace(const fs::path &target, const struct stat &status, std::string_view content,
+                  const fs::path &temporary) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        failWith(errno);
+    if (static_cast<std::uintmax_t>(status.st_size) < content.size()) {
+        int error = ::posix_fallocate(fd, 0, static_cast<off_t>(content.size()));
+        if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+            ::close(fd);
+            failWith(error);
+        }
+    }
+    try {
+        writeAllAt(fd, content);
+    } catch (const RuntimeError &error) {
+        ::close(fd);
+        throw RuntimeError(std::string(error.what()) + "; the file has " +
+                           std::to_string(status.st_nlink) +
+                           " names (hard links) and was written in place, so it is incomplete; "
+                           "the whole new content is in " +
+                           temporary.string());
+    }
+    if (::close(fd) != 0)
+        failWith(errno);
 }
 
 } // namespace
 
 void replaceFile(const std::string &path, std::string_view content) {
-    if (fs::path(path).filename().empty())
+    const std::string leaf = fs::path(path).filename().string();
+    if (leaf.empty() || leaf == "." || leaf == "..")
         failWith(EISDIR);
     fs::path target = followLinks(fs::path(path));
     requireReplaceable(target);
+    struct stat status {};
+    const bool exists = ::stat(target.c_str(), &status) == 0;
     fs::path temporary;
     std::FILE *file = createTemporary(target, temporary);
     try {
         writeAll(file, content);
-        keepPermissions(target, temporary);
+        // A file of several names is written in place, so that every name sees the new
+        // content; so is a file whose owner a rename would change.
+        if (exists && (status.st_nlink > 1 || !keepModeAndOwner(status, temporary))) {
+            writeInPlace(target, status, content, temporary);
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return;
+        }
         std::error_code error;
         fs::rename(temporary, target, error);
         if (error)
             failWith(error.value());
+    } catch (const RuntimeError &error) {
+        if (std::string_view(error.what()).find(temporary.string()) == std::string_view::npos) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+        }
+        throw;
     } catch (...) {
         std::error_code ignored;
         fs::remove(temporary, ignored);

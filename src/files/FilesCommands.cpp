@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <unistd.h>
 
 namespace kemvo {
 namespace {
@@ -45,7 +46,16 @@ bool readChosenFile(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.openFile(kImportFilter));
     if (!file)
         throw RuntimeError("no file was chosen");
-    MeasuredFile read = readImportFile(*file);
+    Progress &progress = app.platform().progress;
+    progress.begin("Importing");
+    struct Ended {
+        Progress &progress;
+        ~Ended() { progress.end(); }
+    } ended{progress};
+    MeasuredFile read = readImportFile(*file, [&progress](double fraction) {
+        if (progress.advance(fraction))
+            throw StopRequested();
+    });
     if (read.curves.size() > 1) {
         app.form<FormImport>().offer(std::move(read));
         return false;
@@ -58,12 +68,28 @@ bool readChosenFile(Application &app) {
 
 bool ReadData(Application &app) {
     bool taken = false;
-    runTrapped(app, "ReadData Error: ", "", [&] { taken = readChosenFile(app); });
+    try {
+        runTrapped(app, "ReadData Error: ", "", [&] { taken = readChosenFile(app); });
+    } catch (const StopRequested &) {
+        app.showMessage("Import stopped: the curves are as they were.");
+    }
     return taken;
 }
 
 std::string withExtension(const std::string &name, const std::string &extension) {
-    return std::filesystem::path(name).extension().empty() ? name + extension : name;
+    namespace fs = std::filesystem;
+    const fs::path path(name);
+    const std::string leaf = path.filename().string();
+    if (leaf.empty() || leaf == "." || leaf == ".." || !path.extension().empty())
+        return name;
+    // Whatever exists under the name typed (a file, a folder, a device) is meant as typed.
+    std::error_code error;
+    if (fs::symlink_status(path, error).type() != fs::file_type::not_found)
+        return name;
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error) || ::access(folder.c_str(), W_OK) != 0)
+        return name;
+    return name + extension;
 }
 
 void SaveParameters(Application &app) {

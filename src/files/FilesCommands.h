@@ -21,7 +21,9 @@ void installFilesCommands(Application &app);
 // two-column file or an instrument file of one curve is taken at once into a new curve slot (its
 // point count and potential step reported on FormResult, the parameters window primed with its
 // programme); a file of several curves opens FormImport to choose one. A failure shows
-// "ReadData Error: " and the reason and leaves the curves and the windows as they were.
+// "ReadData Error: " and the reason and leaves the curves and the windows as they were. The
+// reading shows its progress ("Importing") and stops on Stop with "Import stopped: the curves
+// are as they were."
 // Returns true when a curve was taken.
 bool ReadData(Application &app);
 
@@ -35,7 +37,9 @@ void exportCurrentCurve(Application &app);
 
 void mnuImport_Click(Application &app);
 
-// The name as typed, with the extension added when it has none: "run" -> "run.par".
+// The name as typed, with the extension added only to a plain new name in a writable folder:
+// "run" -> "run.par"; a name that exists (a file, a folder, a device), ".", ".." or a name in a
+// folder the user cannot write stays as typed, so that its own refusal names it.
 std::string withExtension(const std::string &name, const std::string &extension);
 
 } // namespace kemvo

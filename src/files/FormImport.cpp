@@ -1,6 +1,8 @@
 #include "files/FormImport.h"
 
 #include "files/CurveImport.h"
+#include "files/ImportProgramme.h"
+#include "files/TextTable.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
 #include "shell/RuntimeError.h"
@@ -61,8 +63,13 @@ void FormImport::offer(MeasuredFile file) {
     ListCurve.setItems(std::move(entries));
     ListCurve.setListIndex(0);
     std::string technique = file_->technique.empty() ? "" : ", " + file_->technique;
-    LabelFile.setCaption(file_->format + " file" + technique + ": " +
-                         std::to_string(file_->curves.size()) + " curves");
+    std::string caption = file_->format + " file" + technique + ": " +
+                          std::to_string(file_->curves.size()) + " curves";
+    if (file_->omittedCurves > 0)
+        caption += "; " + std::to_string(file_->omittedCurves) +
+                   " more are left out, since at most " + std::to_string(kMaxCurves) +
+                   " are listed";
+    LabelFile.setCaption(caption);
     CheckReverseSign.setValue(file_->reductionPositive ? 1 : 0);
     CheckProgramme.setValue(1);
     show();
@@ -88,6 +95,12 @@ void FormImport::OK_Click() {
         throw RuntimeError("ReadData Error: no curve is chosen");
     auto index = static_cast<std::size_t>(chosen);
     MeasuredCurve curve = index < file_->curves.size() ? file_->curves[index] : concatenated();
+    // A curve that cannot be thinned to the store's size is refused with the window still open,
+    // so that the user can choose a cycle instead.
+    std::size_t every = 1;
+    if (!runTrapped(app_, "ReadData Error: ", "",
+                    [&] { thinned(curve, static_cast<std::size_t>(kMaxPoints), every); }))
+        return;
     ImportChoice choice{CheckProgramme.checked(), CheckReverseSign.checked()};
     MeasuredFile file = std::move(*file_);
     hide();

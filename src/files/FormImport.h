@@ -17,9 +17,12 @@ public:
     explicit FormImport(Application &app);
 
     // Lists the curves of a file read and checked whole, presets the check boxes and shows the
-    // window. The list's entries are numbered from 1; the last is "all, concatenated".
+    // window. The list's entries are numbered from 1; the last is "all, concatenated". The
+    // caption says how many curves past the most listed (kMaxCurves) the file left out.
     void offer(MeasuredFile file);
 
+    // Takes the chosen curve; one that cannot be thinned to the store's size without losing
+    // its sweeps is refused with the window still open, to choose a cycle instead.
     void OK_Click();
     void Cancel_Click() { hide(); }
 

@@ -84,9 +84,10 @@ std::size_t readTable(const TextLines &lines, std::size_t at, MeasuredFile &file
     if (time)
         columns.push_back(*time);
     auto values = readColumns(lines, at + 3, end, '\t', columns);
-    MeasuredCurve curve{std::string(name), values[0], values[1], std::nullopt};
+    MeasuredCurve curve{std::string(name), std::move(values[0]), std::move(values[1]),
+                        std::nullopt};
     if (time)
-        curve.scanRate = scanRateFromTime(values[0], values[2]);
+        curve.scanRate = scanRateFromTime(curve.potential, values[2]);
     file.curves.push_back(std::move(curve));
     return end;
 }
@@ -101,10 +102,15 @@ MeasuredFile readGamry(const TextLines &lines) {
     std::vector<std::string_view> tag = splitFields(lines[1], '\t');
     MeasuredFile file{"Gamry", tag.size() > 1 ? std::string(tag[1]) : "", {}, false};
     if (!isSweepTag(file.technique))
-        refuseTechnique(file.format, file.technique.empty() ? "no technique" : file.technique);
+        refuseTechnique(file.format, file.technique);
 
     std::optional<double> statedRate;
-    for (std::size_t i = 2; i < lines.size();) {
+    for (std::size_t i = lines.nextNonEmpty(2); i < lines.size();) {
+        lines.poll(i);
+        if (lines[i].empty()) {
+            i = lines.nextNonEmpty(i);
+            continue;
+        }
         std::vector<std::string_view> fields = splitFields(lines[i], '\t');
         if (fields.size() >= 2 && fields[1] == "TABLE") {
             i = readTable(lines, i, file);

@@ -1,6 +1,7 @@
 #include "files/ImportProgramme.h"
 
 #include "files/TextTable.h"
+#include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
@@ -49,6 +50,12 @@ bool hasTwoDistinctPotentials(const std::vector<double> &potential) {
 
 SweepProgramme programmeOf(const MeasuredCurve &curve) {
     const std::vector<double> &e = curve.potential;
+    auto [low, high] = std::minmax_element(e.begin(), e.end());
+    if (!std::isfinite(*high - *low))
+        throw RuntimeError("the potentials run from " + generalNumber(*low) + " to " +
+                           generalNumber(*high) +
+                           " V, farther apart than any number can say: no potential programme "
+                           "spans them");
     SweepProgramme programme;
     programme.eStart = e.front();
     programme.eEnd = *std::max_element(e.begin(), e.end(), [&e](double a, double b) {
@@ -63,22 +70,75 @@ SweepProgramme programmeOf(const MeasuredCurve &curve) {
     return programme;
 }
 
-MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t &every) {
-    const std::size_t total = curve.potential.size();
-    every = total <= limit ? 1 : (total + limit - 1) / limit;
-    if (every == 1)
-        return curve;
-    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate};
-    for (std::size_t i = 0; i < total; i += every) {
-        kept.potential.push_back(curve.potential[i]);
-        kept.current.push_back(curve.current[i]);
-    }
+namespace {
+
+// The points a sweep of `length` points keeps with every k-th point from its first, and its
+// last point when that is a vertex (another sweep follows).
+std::size_t keptOfSweep(std::size_t length, std::size_t every, bool endsAtVertex) {
+    if (length == 0)
+        return 0;
+    bool lastAdded = endsAtVertex && (length - 1) % every != 0;
+    return (length - 1) / every + 1 + (lastAdded ? 1 : 0);
+}
+
+std::size_t keptOfCurve(const std::vector<std::size_t> &lengths, std::size_t every) {
+    std::size_t kept = 0;
+    for (std::size_t s = 0; s < lengths.size(); ++s)
+        kept += keptOfSweep(lengths[s], every, s + 1 < lengths.size());
     return kept;
 }
 
-std::string thinningNote(std::size_t total, std::size_t kept, std::size_t every) {
+} // namespace
+
+MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t &every) {
+    const std::size_t total = curve.potential.size();
+    every = 1;
+    if (total <= limit)
+        return curve;
+    std::vector<std::size_t> starts = sweepStarts(curve.potential);
+    starts.push_back(total);
+    std::vector<std::size_t> lengths;
+    for (std::size_t s = 0; s + 1 < starts.size(); ++s)
+        lengths.push_back(starts[s + 1] - starts[s]);
+    // The kept count falls as k grows; the smallest k within the limit, by bisection.
+    std::size_t low = 1;
+    std::size_t high = total;
+    if (keptOfCurve(lengths, high) > limit)
+        low = high = 0;
+    while (low != 0 && high - low > 1) {
+        std::size_t middle = low + (high - low) / 2;
+        (keptOfCurve(lengths, middle) <= limit ? high : low) = middle;
+    }
+    every = high;
+    bool sweepsKept = every != 0;
+    for (std::size_t s = 0; s < lengths.size() && sweepsKept; ++s)
+        sweepsKept = keptOfSweep(lengths[s], every, s + 1 < lengths.size()) >=
+                     std::min(lengths[s], kThinnedSweepPoints);
+    if (!sweepsKept)
+        throw RuntimeError("the curve holds " + std::to_string(total) + " points in " +
+                           std::to_string(lengths.size()) + " sweeps; thinned to " +
+                           std::to_string(limit) + " points a sweep would keep fewer than " +
+                           std::to_string(kThinnedSweepPoints) +
+                           " points, so that its peaks would be lost. Choose one cycle or a "
+                           "few of them instead");
+    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate};
+    for (std::size_t s = 0; s + 1 < starts.size(); ++s)
+        for (std::size_t i = starts[s]; i < starts[s + 1]; ++i)
+            if ((i - starts[s]) % every == 0 || (i + 1 == starts[s + 1] && i + 1 < total)) {
+                kept.potential.push_back(curve.potential[i]);
+                kept.current.push_back(curve.current[i]);
+            }
+    return kept;
+}
+
+std::string thinningNote(std::size_t total, std::size_t kept, std::size_t every,
+                         std::size_t sweeps) {
     return std::to_string(total) + " points thinned to " + std::to_string(kept) + ", every " +
-           ordinal(every) + " kept";
+           ordinal(every) + " kept" + (sweeps > 1 ? " in each sweep, and every vertex" : "");
+}
+
+std::size_t sweepCount(const std::vector<double> &potential) {
+    return sweepStarts(potential).size();
 }
 
 } // namespace kemvo

@@ -4,6 +4,7 @@
 
 #include "files/MeasuredCurve.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,18 +24,32 @@ struct SweepProgramme {
 
 // The programme of a potential axis with at least two distinct potentials: a sweep without a
 // vertex is a single sweep, one or two vertices a cycle (out and back), three or more two cycles.
+// Potentials whose span is beyond a double (-1.79e308 to 1.79e308 V) raise RuntimeError naming
+// them.
 SweepProgramme programmeOf(const MeasuredCurve &curve);
 
 // The absolute step of a potential difference as it was meant: to 15 significant digits, as a
 // double's general format shows it, 0.3 - 0.295 reads 0.005, not 0.0050000000000000044.
 double meantStep(double difference);
 
-// A curve of more than limit points keeps every k-th point, k the smallest that brings it within
-// the limit; `every` receives k (1 when nothing was dropped).
+// The fewest points a sweep keeps when a curve is thinned (all of a shorter sweep).
+inline constexpr std::size_t kThinnedSweepPoints = 20;
+
+// A curve of more than limit points is thinned sweep by sweep: each sweep keeps its first point,
+// every k-th point after it and its last point where that is a vertex (so every vertex
+// survives, and a single sweep keeps every k-th point from its start), k the smallest that
+// brings the curve within the limit; `every` receives k (1 when nothing was dropped). Raises
+// RuntimeError saying why when the limit would leave a sweep fewer than kThinnedSweepPoints
+// points (or all of a shorter one): a file of many cycles must be taken a cycle at a time.
 MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t &every);
 
-// "12000 points thinned to 4000, every 3rd kept".
-std::string thinningNote(std::size_t total, std::size_t kept, std::size_t every);
+// "12000 points thinned to 4000, every 3rd kept" (with " in each sweep, and every vertex" when
+// the curve has several sweeps).
+std::string thinningNote(std::size_t total, std::size_t kept, std::size_t every,
+                         std::size_t sweeps = 1);
+
+// The number of sweeps of a potential axis (1 for an axis without a vertex).
+std::size_t sweepCount(const std::vector<double> &potential);
 
 // Whether the potentials hold at least two distinct values.
 bool hasTwoDistinctPotentials(const std::vector<double> &potential);

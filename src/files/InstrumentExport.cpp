@@ -24,14 +24,16 @@ constexpr std::array<InstrumentFormat, 6> kFormats = {{
 
 } // namespace
 
-std::optional<MeasuredFile> readInstrumentExport(std::string_view bytes) {
+std::optional<MeasuredFile> readInstrumentExport(std::string_view bytes,
+                                                 const std::function<void(double)> &poll) {
     std::string start = decodeText(bytes.substr(0, kRecognitionBytes));
-    TextLines firstLines = splitLines(start);
+    TextLines firstLines(start);
     for (const InstrumentFormat &format : kFormats) {
         if (!format.recognises(firstLines))
             continue;
-        std::string text = decodeText(bytes);
-        return format.read(splitLines(text));
+        std::string storage;
+        TextLines lines(decodedText(bytes, storage), poll);
+        return format.read(lines);
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 
 #include "files/MeasuredCurve.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace kemvo {
 // The curves of the export, or nothing when the bytes are no instrument export that Kemvo knows
 // (a bare two-column file). An export that is not a voltammogram or whose data cannot be used
 // raises RuntimeError with the reason.
-std::optional<MeasuredFile> readInstrumentExport(std::string_view bytes);
+// poll, when given, is called with the share of the file read (0 ... 1) every few thousand
+// lines; it may end the reading by throwing (StopRequested).
+std::optional<MeasuredFile> readInstrumentExport(std::string_view bytes,
+                                                 const std::function<void(double)> &poll = {});
 
 } // namespace kemvo

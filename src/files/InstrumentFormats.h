@@ -4,13 +4,12 @@
 // reason when the file is not a voltammogram or its data cannot be used.
 
 #include "files/MeasuredCurve.h"
+#include "files/TextDecoding.h"
 
 #include <string_view>
 #include <vector>
 
 namespace kemvo {
-
-using TextLines = std::vector<std::string_view>;
 
 struct InstrumentFormat {
     const char *name;

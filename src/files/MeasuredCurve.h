@@ -21,6 +21,8 @@ struct MeasuredFile {
     std::vector<MeasuredCurve> curves;
     // Preset of CheckReverseSign: the file writes reduction (cathodic) current positive.
     bool reductionPositive = false;
+    // Curves past the most a file may offer (kMaxCurves), whose rows were read and left out.
+    std::size_t omittedCurves = 0;
 };
 
 } // namespace kemvo

@@ -50,10 +50,14 @@ MeasuredFile readNova(const TextLines &lines) {
     auto values = readColumns(lines, 1, lines.size(), separator, columns);
     std::vector<double> noTime;
     const std::vector<double> &times = time ? values[2] : noTime;
-    std::vector<double> scans = scan ? values.back() : std::vector<double>(values[0].size(), 1);
+    std::vector<double> oneScan;
+    if (!scan)
+        oneScan.assign(values[0].size(), 1);
+    const std::vector<double> &scans = scan ? values.back() : oneScan;
     MeasuredFile file{"NOVA", "", {}, false};
-    file.curves = curvesByKey(values[0], values[1], times, scans,
-                              [](double key) { return "Scan " + keyText(key); });
+    file.curves = curvesByKey(
+        values[0], values[1], times, scans, [](double key) { return "Scan " + keyText(key); },
+        file.omittedCurves);
     return file;
 }
 

@@ -87,6 +87,10 @@ MeasuredFile readPsTrace(const TextLines &lines) {
     char separator = ',';
     std::vector<std::string_view> units;
     for (; unitsAt < lines.size(); ++unitsAt) {
+        if (lines[unitsAt].empty()) {
+            unitsAt = lines.nextNonEmpty(unitsAt) - 1;
+            continue;
+        }
         separator = likelySeparator(lines[unitsAt]);
         units = splitFields(lines[unitsAt], separator);
         if (isUnitsLine(units))
@@ -104,8 +108,13 @@ MeasuredFile readPsTrace(const TextLines &lines) {
         file.technique = std::string(first.substr(0, first.find(':')));
     }
 
-    for (std::size_t i = unitsAt + 1; i < lines.size() && !trimmed(lines[i]).empty(); ++i)
-        takeRow(pairs, splitFields(lines[i], separator), i + 1, separator != ',');
+    for (std::size_t i = unitsAt + 1; i < lines.size() && !trimmed(lines[i]).empty(); ++i) {
+        lines.poll(i);
+        std::vector<std::string_view> fields = splitFields(lines[i], separator);
+        if (fields.size() > units.size())
+            refuseFieldCount(i + 1, fields.size(), units.size(), separator);
+        takeRow(pairs, fields, i + 1, separator != ',');
+    }
     for (Pair &pair : pairs)
         if (!pair.curve.potential.empty())
             file.curves.push_back(std::move(pair.curve));

@@ -1,7 +1,9 @@
 #include "files/TextDecoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 
 namespace kemvo {
 namespace {
@@ -124,6 +126,33 @@ std::string decodeText(std::string_view bytes) {
     return fromWindows1252(bytes);
 }
 
+std::string_view decodedText(std::string_view bytes, std::string &storage) {
+    static constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (!bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF") &&
+        bytes.find(kMark) == std::string_view::npos && isUtf8(bytes))
+        return bytes;
+    storage = decodeText(bytes);
+    return storage;
+}
+
+namespace {
+
+// The length of the line end at text[at] (a CR or LF there), CR CR LF counting as one.
+std::size_t lineEndLength(std::string_view text, std::size_t at) {
+    if (text[at] == '\n')
+        return 1;
+    if (text.substr(at, 2) == "\r\n")
+        return 2;
+    if (text.substr(at, 3) == "\r\r\n")
+        return 3;
+    return 1;
+}
+
+// Lines between two polls of the progress.
+constexpr std::size_t kLinesPerPoll = 16384;
+
+} // namespace
+
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
@@ -134,9 +163,76 @@ std::vector<std::string_view> splitLines(std::string_view text) {
             break;
         }
         lines.push_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+        start = end + lineEndLength(text, end);
     }
     return lines;
+}
+
+TextLines::TextLines(std::string_view text, std::function<void(double)> poll)
+    : poll_(std::move(poll)) {
+    index(text);
+}
+
+TextLines::TextLines(std::initializer_list<std::string_view> lines) {
+    for (std::string_view line : lines) {
+        text_ += line;
+        text_ += '\n';
+    }
+    index(text_);
+}
+
+void TextLines::index(std::string_view text) {
+    if (text.size() > UINT32_MAX)
+        throw std::length_error("text too long for the line index");
+    view_ = text;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end != start)
+            entries_.push_back(
+                {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(count_)});
+        ++count_;
+        if (poll_ && count_ % kLinesPerPoll == 0)
+            poll_(0.5 * static_cast<double>(start) / static_cast<double>(text.size()));
+        if (end == std::string_view::npos)
+            break;
+        start = end + lineEndLength(text, end);
+    }
+    entries_.shrink_to_fit();
+}
+
+std::size_t TextLines::entryAtOrAfter(std::size_t index) const {
+    auto before = [index](const Entry &entry) { return entry.index < index; };
+    if (hint_ < entries_.size() && !before(entries_[hint_]) &&
+        (hint_ == 0 || before(entries_[hint_ - 1])))
+        return hint_;
+    if (hint_ + 1 < entries_.size() && !before(entries_[hint_ + 1]) && before(entries_[hint_]))
+        return hint_ + 1;
+    auto found = std::partition_point(entries_.begin(), entries_.end(), before);
+    return static_cast<std::size_t>(found - entries_.begin());
+}
+
+std::string_view TextLines::operator[](std::size_t index) const {
+    std::size_t at = entryAtOrAfter(index);
+    if (at == entries_.size() || entries_[at].index != index)
+        return {};
+    hint_ = at;
+    std::string_view rest = view_.substr(entries_[at].offset);
+    return rest.substr(0, rest.find_first_of("\r\n"));
+}
+
+std::size_t TextLines::nextNonEmpty(std::size_t index) const {
+    std::size_t at = entryAtOrAfter(index);
+    if (at == entries_.size())
+        return count_;
+    hint_ = at;
+    return entries_[at].index;
+}
+
+void TextLines::poll(std::size_t index) const {
+    if (!poll_ || ++polls_ % kLinesPerPoll != 0 || count_ == 0)
+        return;
+    poll_(0.5 + 0.5 * static_cast<double>(index) / static_cast<double>(count_));
 }
 
 } // namespace kemvo

@@ -130,6 +130,10 @@ std::string columnList(const std::vector<std::string_view> &titles) {
 }
 
 void refuseTechnique(const std::string &format, std::string_view technique) {
+    if (trimmed(technique).empty())
+        throw RuntimeError("this " + format +
+                           " file names no technique where its software writes one, so it is "
+                           "not known to hold a voltammogram");
     throw RuntimeError("this " + format + " file holds " + shownText(technique, 80) +
                        ", not a voltammogram");
 }
@@ -243,15 +247,32 @@ std::optional<TableColumn> columnTitled(const std::vector<std::string_view> &tit
     return std::nullopt;
 }
 
-std::vector<std::vector<double>> readColumns(const std::vector<std::string_view> &lines,
-                                             std::size_t first, std::size_t end, char separator,
+void refuseFieldCount(std::size_t lineNumber, std::size_t fields, std::size_t expected,
+                      char separator) {
+    std::string hint =
+        separator == ',' ? "; a decimal comma in a file separated by commas splits a number" : "";
+    throw RuntimeError("line " + std::to_string(lineNumber) + " has " + std::to_string(fields) +
+                       " fields where the file's rows have " + std::to_string(expected) + hint);
+}
+
+std::vector<std::vector<double>> readColumns(const TextLines &lines, std::size_t first,
+                                             std::size_t end, char separator,
                                              const std::vector<TableColumn> &columns) {
     std::vector<std::vector<double>> values(columns.size());
+    for (std::vector<double> &column : values)
+        column.reserve(lines.rowsBetween(first, end));
     const bool decimalComma = separator != ',';
-    for (std::size_t i = first; i < end && i < lines.size(); ++i) {
+    std::size_t expected = 0; // the fields of the first row
+    for (std::size_t i = lines.nextNonEmpty(first); i < end && i < lines.size();
+         i = lines.nextNonEmpty(i + 1)) {
+        lines.poll(i);
         if (trimmed(lines[i]).empty())
             continue;
         std::vector<std::string_view> fields = splitFields(lines[i], separator);
+        if (expected == 0)
+            expected = fields.size();
+        else if (fields.size() != expected)
+            refuseFieldCount(i + 1, fields.size(), expected, separator);
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const TableColumn &column = columns[c];
             std::string_view field = column.index < fields.size() ? fields[column.index] : "";
@@ -262,13 +283,13 @@ std::vector<std::vector<double>> readColumns(const std::vector<std::string_view>
     return values;
 }
 
-std::vector<MeasuredCurve> curvesByKey(const std::vector<double> &potential,
-                                       const std::vector<double> &current,
-                                       const std::vector<double> &time,
-                                       const std::vector<double> &key,
-                                       const std::function<std::string(double)> &labelOf) {
+std::vector<MeasuredCurve>
+curvesByKey(const std::vector<double> &potential, const std::vector<double> &current,
+            const std::vector<double> &time, const std::vector<double> &key,
+            const std::function<std::string(double)> &labelOf, std::size_t &more) {
     std::vector<MeasuredCurve> curves;
     std::vector<double> curveTime;
+    more = 0;
     auto close = [&] {
         if (!curves.empty() && !time.empty())
             curves.back().scanRate = scanRateFromTime(curves.back().potential, curveTime);
@@ -276,16 +297,25 @@ std::vector<MeasuredCurve> curvesByKey(const std::vector<double> &potential,
     };
     for (std::size_t i = 0; i < potential.size(); ++i) {
         if (i == 0 || key[i] != key[i - 1]) {
+            if (curves.size() == kMaxCurves || more > 0) {
+                if (more == 0)
+                    close();
+                ++more;
+                continue;
+            }
             close();
             curves.emplace_back();
             curves.back().label = labelOf(key[i]);
         }
+        if (more > 0)
+            continue;
         curves.back().potential.push_back(potential[i]);
         curves.back().current.push_back(current[i]);
         if (!time.empty())
             curveTime.push_back(time[i]);
     }
-    close();
+    if (more == 0)
+        close();
     return curves;
 }
 

@@ -4,6 +4,7 @@
 // (counted from 1) and the column, so that a user can find it in the file.
 
 #include "files/MeasuredCurve.h"
+#include "files/TextDecoding.h"
 
 #include <cstddef>
 #include <functional>
@@ -36,7 +37,8 @@ std::optional<double> potentialUnitFactor(std::string_view unit);
 // The titles as a message lists them: "time/s", "Ewe/V", "I/mA".
 std::string columnList(const std::vector<std::string_view> &titles);
 
-// "this EC-Lab file holds Chronoamperometry, not a voltammogram".
+// "this EC-Lab file holds Chronoamperometry, not a voltammogram"; for an empty technique,
+// "this EC-Lab file names no technique where its software writes one, ...".
 [[noreturn]] void refuseTechnique(const std::string &format, std::string_view technique);
 // Names the columns found when no potential or current column is usable.
 [[noreturn]] void refuseColumns(const std::vector<std::string_view> &titles);
@@ -71,18 +73,28 @@ std::optional<TableColumn> columnTitled(const std::vector<std::string_view> &tit
 
 // The numbers of the columns on lines [first, end) (indices into lines), one vector per
 // column; blank lines are skipped. Where the separator is not a comma, a comma in a number is
-// its decimal comma. A missing or damaged field raises RuntimeError naming its line.
-std::vector<std::vector<double>> readColumns(const std::vector<std::string_view> &lines,
-                                             std::size_t first, std::size_t end, char separator,
+// its decimal comma. A missing or damaged field, or a row whose count of fields differs from
+// that of the first row (a decimal comma in a file separated by commas splits a number in
+// two), raises RuntimeError naming its line.
+std::vector<std::vector<double>> readColumns(const TextLines &lines, std::size_t first,
+                                             std::size_t end, char separator,
                                              const std::vector<TableColumn> &columns);
 
+// The most curves a file offers: a file whose key changes on every few rows would otherwise
+// offer millions of curves, each with its own bookkeeping.
+inline constexpr std::size_t kMaxCurves = 10000;
+
 // Consecutive rows with the same key form one curve, labelled by labelOf(key); each curve's scan
-// rate comes from the time column where there is one.
-std::vector<MeasuredCurve> curvesByKey(const std::vector<double> &potential,
-                                       const std::vector<double> &current,
-                                       const std::vector<double> &time,
-                                       const std::vector<double> &key,
-                                       const std::function<std::string(double)> &labelOf);
+// rate comes from the time column where there is one. Past kMaxCurves curves the rows are not
+// kept, and `more` receives how many curves were left out (0 when none).
+std::vector<MeasuredCurve>
+curvesByKey(const std::vector<double> &potential, const std::vector<double> &current,
+            const std::vector<double> &time, const std::vector<double> &key,
+            const std::function<std::string(double)> &labelOf, std::size_t &more);
+
+// The refusal of a row with `fields` fields where the file's rows have `expected`.
+[[noreturn]] void refuseFieldCount(std::size_t lineNumber, std::size_t fields, std::size_t expected,
+                                   char separator);
 
 // "3" for 3.0, as a cycle or scan number is written in a label.
 std::string keyText(double key);

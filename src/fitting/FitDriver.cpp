@@ -4,6 +4,7 @@
 #include "fitting/SimulationObjective.h"
 #include "setup/FormExpr.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
 #include "simulation/ClosedFormCatalogue.h"
@@ -28,6 +29,16 @@ std::vector<int> selectedCandidates(FormExpr &form) {
     return fitIndex;
 }
 
+// The values a candidate may take, as its box in the parameters window allows them: rate
+// constants, concentrations, Cdl and Ru 0 or more, alpha from 0 to 1, E0 any number.
+Allowed allowedRange(int k) {
+    if (isStandardPotential(k))
+        return Allowed::AnyNumber;
+    if (k >= fitAlpha(1) && k <= fitAlpha(3))
+        return Allowed::UnitInterval;
+    return Allowed::NonNegative;
+}
+
 double boundValue(const TextBox &box, int k, const char *which) {
     const std::string name = fitCandidateName(k);
     const std::string &text = box.text();
@@ -37,7 +48,11 @@ double boundValue(const TextBox &box, int k, const char *which) {
     if (!isNumber(text))
         throw FitRefusal("Fit Error: the " + std::string(which) + " bound of " + name + " (" +
                          text + ") is not a number.");
-    return strictValue(text);
+    const double value = strictValue(text);
+    if (!isAllowed(value, allowedRange(k)))
+        throw FitRefusal("Fit Error: the " + std::string(which) + " bound of " + name + " " +
+                         allowedText(allowedRange(k)) + ", not " + quotedText(text) + ".");
+    return value;
 }
 
 // The bounds of every fitted parameter, read before anything is simulated.
@@ -121,6 +136,9 @@ public:
                 throw FitRefusal("Analytical simulation Error: " + refusal->description +
                                  refusal->tail);
         summary_.fitIndex = selectedCandidates(form_);
+        if (summary_.fitIndex.empty())
+            throw FitRefusal("Fit Error: no parameter is ticked. Tick the box beside each "
+                             "parameter to fit.");
         readBounds(form_, summary_.fitIndex, problem_);
         setUp();
         const ExperimentState before = app_.state();
@@ -151,6 +169,7 @@ private:
             potentials.push_back(app_.store().potential(static_cast<int>(i)));
         objective_ = std::make_unique<SimulationObjective>(
             app_, summary_.fitIndex, std::move(potentials), *workspace_.store);
+        objective_->pointPoll = [this] { pollInsideASimulation(); };
         problem_.model = [this](const std::vector<double> &x, std::vector<double> &y) {
             (*objective_)(x, y);
         };
@@ -166,20 +185,36 @@ private:
         return x;
     }
 
-    // The engine's calls, one "Least square = " line and one poll of the Stop button each. A
-    // stop, between iterations or inside a simulation, ends the fit with its best point.
+    // The engine's calls, one "Least square = " line and one poll of the Stop button each,
+    // and a poll at every point of every simulation. A stop, between iterations or inside a
+    // simulation, ends the fit with its best point.
     void iterate(MarquardtRun &run) {
         Progress &progress = app_.platform().progress;
         progress.begin("Auto Fit");
         ProgressShown shown{progress};
+        polling_ = true;
         try {
             runMarquardtFit(problem_, workspace_.memory, run,
                             [&](const MarquardtRun &now, int iteration) {
                                 summary_.iterations = iteration;
                                 printIterationLine(app_.formResult(), now.phi);
-                                return !progress.advance(iteration / (kIterationLimit + 1.0));
+                                fraction_ = iteration / (kIterationLimit + 1.0);
+                                return !progress.advance(fraction_);
                             });
         } catch (const StopRequested &) {
+        }
+        polling_ = false; // the best point and its errors are simulated to their end
+    }
+
+    // A stop inside a simulation leaves that simulation unfinished: its trial values in the
+    // state and part of its curve in the store.
+    void pollInsideASimulation() {
+        if (!polling_)
+            return;
+        if (app_.platform().progress.advance(fraction_)) {
+            polling_ = false;
+            stoppedInside_ = true;
+            throw StopRequested();
         }
     }
 
@@ -195,16 +230,19 @@ private:
         // The engine's last simulation is that of its last trial: the best one unless the
         // fit ended on the lambda limit.
         std::vector<double> ycalc = run.ycalc;
-        if (run.x != run.bestX)
+        if (run.x != run.bestX || stoppedInside_)
             simulate(run.bestX, ycalc);
         const std::string quantity = storeBestSimulation();
         app_.derivedQuantity = {};
         app_.derivedQuantity.simulated = true;
         app_.derivedQuantity.choice = quantity;
-        const ExperimentState atBest = app_.state();
-        summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
-        summary_.simulations += summary_.uncertainty.modelRuns;
-        app_.state() = atBest;
+        summary_.uncertaintyEstimated = !stoppedInside_;
+        if (summary_.uncertaintyEstimated) {
+            const ExperimentState atBest = app_.state();
+            summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
+            summary_.simulations += summary_.uncertainty.modelRuns;
+            app_.state() = atBest;
+        }
         summary_.seconds = static_cast<float>(app_.platform().clock.secondsSinceMidnight()) - t0_;
         printFitReport(app_.formResult(), summary_);
         app_.formResult().show();
@@ -243,6 +281,9 @@ private:
     MarquardtProblem problem_;
     std::unique_ptr<SimulationObjective> objective_;
     FitSummary summary_;
+    bool polling_ = false;       // the simulations poll the Stop button
+    bool stoppedInside_ = false; // the user stopped the fit inside a simulation
+    double fraction_ = 0;        // of the fit done, as the progress shows it
 };
 
 } // namespace

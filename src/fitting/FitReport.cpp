@@ -49,6 +49,10 @@ void printBlock(TextWindow &window, const FitSummary &s) {
 
 void printUncertainty(TextWindow &window, const FitSummary &s) {
     window.print("");
+    if (!s.uncertaintyEstimated) {
+        window.print("Standard errors are not estimated: the fit was stopped.");
+        return;
+    }
     window.print(ReportLine()
                      .text("Parameter")
                      .nextZone()

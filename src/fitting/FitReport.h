@@ -23,6 +23,9 @@ struct FitSummary {
     double seconds = 0;  // computation time [s]
     int simulations = 0; // every simulation of the fit, its Jacobians included
     FitUncertainty uncertainty;
+    // False when the user stopped the fit inside a simulation: the fit then ends at once with
+    // its best point, without the Jacobian the standard errors would take.
+    bool uncertaintyEstimated = true;
 };
 
 // Correlations above this magnitude are reported: such parameters trade off against each other.
@@ -33,7 +36,8 @@ void printIterationLine(TextWindow &window, double leastSquare);
 
 // The block "No.", "Initial value", , "Fitted value" ... "Computation time (s) =", then the
 // table "Parameter", "Value", "Std. error", "Rel. error (%)" and a line "strongly correlated:
-// ks(1), alpha(1): 0.97" for every pair beyond kStrongCorrelation.
+// ks(1), alpha(1): 0.97" for every pair beyond kStrongCorrelation (or, for a fit stopped inside
+// a simulation, the line "Standard errors are not estimated: the fit was stopped.").
 void printFitReport(TextWindow &window, const FitSummary &summary);
 
 } // namespace kemvo

@@ -5,10 +5,6 @@
 namespace kemvo {
 namespace {
 
-int directionOf(double difference) {
-    return difference > 0 ? 1 : difference < 0 ? -1 : 0;
-}
-
 double at1(const std::vector<double> &axis, int i) {
     return axis[static_cast<std::size_t>(i - 1)];
 }
@@ -38,31 +34,6 @@ std::optional<std::pair<int, double>> locate(const std::vector<double> &axis, Ax
 }
 
 } // namespace
-
-std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise) {
-    const int n = static_cast<int>(axis.size());
-    std::vector<AxisSweep> sweeps{{1, n}};
-    int direction = 0;
-    int extreme = 1; // the point furthest along the sweep so far
-    for (int i = 2; i <= n; ++i) {
-        const double potential = at1(axis, i);
-        if (direction == 0) {
-            // The direction is the first departure from the start by more than the noise.
-            if (std::fabs(potential - at1(axis, 1)) > noise) {
-                direction = directionOf(potential - at1(axis, 1));
-                extreme = i;
-            }
-        } else if ((potential - at1(axis, extreme)) * direction >= 0) {
-            extreme = i; // a repeated vertex ends the sweep on its second point
-        } else if ((at1(axis, extreme) - potential) * direction > noise) {
-            sweeps.back().last = extreme;
-            sweeps.push_back({extreme, n});
-            direction = -direction;
-            extreme = i;
-        }
-    }
-    return sweeps;
-}
 
 double measuredAxisTolerance(const ExperimentState &state) {
     return 0.5 * std::fabs(state.eStep);

@@ -5,6 +5,7 @@
 // measured potential read from the simulated curve by linear interpolation within the
 // programme's sweep of the same order.
 
+#include "numerics/Sweeps.h"
 #include "shell/CurveStore.h"
 #include "shell/ExperimentState.h"
 
@@ -12,15 +13,6 @@
 #include <vector>
 
 namespace kemvo {
-
-// The runs of an axis (points 1..n) in which the potential does not change direction:
-// first..last, each run beginning on the last point of the one before (the vertex, the point
-// furthest along the run). A measured potential that steps back by no more than noise [V] does
-// not turn the sweep.
-struct AxisSweep {
-    int first, last;
-};
-std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise);
 
 // How far [V] a measured potential may wander from the programme and still be read: half its
 // step.

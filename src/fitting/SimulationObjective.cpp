@@ -4,6 +4,7 @@
 #include "shell/NumberText.h"
 #include "simulation/DigitalSimulation.h"
 #include "simulation/DisplayedQuantity.h"
+#include "simulation/SimulationCommands.h"
 
 #include <cmath>
 
@@ -11,19 +12,30 @@ namespace kemvo {
 
 SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitIndex,
                                          std::vector<double> measuredPotentials, CurveStore &store)
-    : resistance(leadingValue(app.control<TextBox>("FormExpr", "Ru").text())), app_(app),
-      store_(store), fitIndex_(std::move(fitIndex)), measured_(std::move(measuredPotentials)),
+    : resistance(resistanceBoxValue(app)), app_(app), store_(store), fitIndex_(std::move(fitIndex)),
+      measured_(std::move(measuredPotentials)),
       quantity_(app.control<ComboBox>("formOption", "ComboY").text()), cellLength_(0) {
     if (needsCellLength(quantity_))
         cellLength_ = strictValue(app.control<TextBox>("FormExpr", "TextDis").text());
     inputs_.overlapTicked = false;
+    inputs_.pointDone = [this](int, int) {
+        if (pointPoll)
+            pointPoll();
+    };
     inputs_.digitalSimulation = [this](const ExperimentState &state, CurveStore &simulated) {
         // A singular block is reported once per fit, not at every trial.
-        runDigitalSimulation(state, simulated, resistance, [this](const std::string &message) {
-            if (!matrixMessageShown_)
-                app_.showMessage(message);
-            matrixMessageShown_ = true;
-        });
+        runDigitalSimulation(
+            state, simulated, resistance,
+            [this](const std::string &message) {
+                if (!matrixMessageShown_)
+                    app_.showMessage(message);
+                matrixMessageShown_ = true;
+            },
+            false,
+            [this](int) {
+                if (pointPoll)
+                    pointPoll();
+            });
     };
 }
 
@@ -32,6 +44,7 @@ void SimulationObjective::operator()(const std::vector<double> &x, std::vector<d
     CurveStore &store = store_;
     for (std::size_t m = 0; m < fitIndex_.size(); ++m)
         setFitCandidate({state, resistance}, fitIndex_[m], x[m]);
+    inputs_.resistance = resistance;
     simulateCurves(state, store, inputs_);
     if (!aligned_)
         alignWithMeasuredCurve();

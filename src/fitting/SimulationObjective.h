@@ -8,6 +8,7 @@
 #include "shell/RuntimeError.h"
 #include "simulation/SimulationDriver.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ public:
     const std::vector<double> &measuredPotentials() const { return measured_; }
 
     double resistance; // [ohm] the uncompensated resistance of the simulations
+    // Called after each point of every simulation; it may end the evaluation by throwing
+    // (StopRequested when the user stops the fit).
+    std::function<void()> pointPoll;
 
 private:
     void alignWithMeasuredCurve();

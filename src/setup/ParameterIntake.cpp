@@ -5,6 +5,7 @@
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
 
@@ -15,121 +16,14 @@
 namespace kemvo {
 namespace {
 
-// What a box in use may hold.
-enum class Allowed {
-    AnyNumber,
-    NonZero,
-    Positive,
-    NonNegative,
-    UnitInterval,
-    OneOrMore,
-    AboveAbsoluteZero, // degrees Celsius
-};
-
-std::string allowedText(Allowed allowed) {
-    switch (allowed) {
-    case Allowed::AnyNumber:
-        return "must be a number";
-    case Allowed::NonZero:
-        return "must be a number other than 0";
-    case Allowed::Positive:
-        return "must be a number greater than 0";
-    case Allowed::NonNegative:
-        return "must be a number of 0 or more";
-    case Allowed::UnitInterval:
-        return "must be a number from 0 to 1";
-    case Allowed::OneOrMore:
-        return "must be a number of 1 or more";
-    case Allowed::AboveAbsoluteZero:
-        return "must be a number greater than -273.14";
-    }
-    return "must be a number";
-}
-
-bool isAllowed(double value, Allowed allowed) {
-    switch (allowed) {
-    case Allowed::AnyNumber:
-        return true;
-    case Allowed::NonZero:
-        return value != 0;
-    case Allowed::Positive:
-        return value > 0;
-    case Allowed::NonNegative:
-        return value >= 0;
-    case Allowed::UnitInterval:
-        return value >= 0 && value <= 1;
-    case Allowed::OneOrMore:
-        return value >= 1;
-    case Allowed::AboveAbsoluteZero:
-        return value + kCelsiusOffset > 0;
-    }
-    return false;
-}
-
-// Length of the well-formed UTF-8 sequence at text[at], or 0 when the byte starts none.
-std::size_t utf8SequenceAt(const std::string &text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                              : 0;
-    if (length == 0 || at + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
-
-// A typed text as a message quotes it: control bytes and bytes that are no UTF-8 character
-// escaped (\xFF), a long text cut short.
-std::string quoted(const std::string &text) {
-    constexpr std::size_t kShown = 40;
-    std::string out = "\"";
-    std::size_t at = 0;
-    while (at < text.size() && at < kShown) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        const std::size_t sequence = byte >= 0x80 ? utf8SequenceAt(text, at) : 1;
-        if (byte < 0x20 || byte == 0x7F || sequence == 0) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
-            ++at;
-        } else {
-            out += text.substr(at, sequence);
-            at += sequence;
-        }
-    }
-    return out + (at < text.size() ? "...\"" : "\"");
-}
-
-// A decimal comma where a point was meant: "1,5e-3" reads as a number once the comma is a point.
-std::string withDecimalPoint(const std::string &text) {
-    std::string pointed = text;
-    std::replace(pointed.begin(), pointed.end(), ',', '.');
-    return pointed;
-}
-
 // The value of a box in use: the whole text must be a number the physics allows. The refusal
 // names the box as the window shows it and says what it may hold.
 double strictValueOf(const std::string &text, const std::string &caption, Allowed allowed) {
-    if (!isNumber(text)) {
-        if (text.find(',') != std::string::npos && isNumber(withDecimalPoint(text)))
-            throw FieldError(caption, quoted(text) +
-                                          " has a decimal comma; write it with a decimal "
-                                          "point: " +
-                                          withDecimalPoint(text));
-        throw FieldError(caption, quoted(text) + " is not a number; it " + allowedText(allowed));
-    }
-    double value = 0;
     try {
-        value = leadingValue(text);
-    } catch (const RuntimeError &) {
-        throw FieldError(caption, quoted(text) + " is too large; it " + allowedText(allowed));
+        return strictBoxValue(text, caption, allowed);
+    } catch (const BoxValueError &refusal) {
+        throw FieldError(caption, refusal.description());
     }
-    if (!isAllowed(value, allowed))
-        throw FieldError(caption, allowedText(allowed) + ", not " + quoted(text));
-    return value;
 }
 
 // The strict value of a box; its refusal carries the box, so that the window can take the
@@ -266,6 +160,9 @@ void ReadParameters(Application &app) {
     state.viscosity = scalar(w.TextVis, w.LabelVis, rotating, Allowed::Positive);
     state.rotationRate =
         scalar(w.TextRrate, w.LabelRrate, rotating, Allowed::Positive) * kPi / 30; // rpm -> rad/s
+    // The simulation reads the resistance itself; it is checked here with every other box,
+    // before anything is computed.
+    scalar(w.Ru, w.LabelRu, resistanceInUse(state), Allowed::NonNegative);
     state.supportConc =
         strictValueOf(w.TextElectrolyteC, w.LabelElectrolyteC, Allowed::NonNegative);
     state.supportCond =

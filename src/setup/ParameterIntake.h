@@ -46,9 +46,9 @@ void ReadChoices(Application &app);
 // Raises FieldError naming the box by its caption (with the species or step of its row) and
 // saying what it may hold: E start, E end, E pulse any number; E step and v other than 0; t drop,
 // t pulse, f, area, radius, length, viscosity, rotation and D greater than 0; ks, kf, kb,
-// concentrations, C dl and noise 0 or more; alpha from 0 to 1; n and p 1 or more; temperature
-// above -273.14 degrees Celsius; and in the pulse techniques t drop longer than t pulse. What
-// was written before stays.
+// concentrations, C dl, noise and (in the finite-difference simulation) R 0 or more; alpha from 0
+// to 1; n and p 1 or more; temperature above -273.14 degrees Celsius; and in the pulse techniques t
+// drop longer than t pulse. What was written before stays.
 void ReadParameters(Application &app);
 
 // The intake as every command runs it (Simulate, the fits, Theoretical Peak, the

@@ -88,6 +88,9 @@ public:
         // columns 1..speciesCount; they come back when another quantity is chosen.
         std::shared_ptr<const PointTable<6>> shelvedCurves;
         Int16 shelvedCurveCount = 0;
+        // The quantity the shelved curves show; empty when the current curve on the shelf is
+        // yet to be derived (a run made while the concentrations were shown).
+        std::string shelvedChoice;
     };
     DerivedQuantity derivedQuantity;
 

@@ -5,6 +5,7 @@
 #include "shell/Platform.h"
 #include "shell/controls/Signal.h"
 
+#include <csignal>
 #include <deque>
 #include <memory>
 #include <string>
@@ -47,15 +48,22 @@ public:
     double secondsSinceMidnight() override;
 };
 
-// No display of progress; a test may ask to stop at the n-th poll.
+// No display of progress; a test may ask to stop at the n-th poll or once the work has come to
+// a fraction, and kemvo-cli asks to stop when the user presses Ctrl+C.
 class ScriptedProgress : public Progress {
 public:
     void begin(const std::string &) override { ++runs; }
-    bool advance(double) override { return ++polls == stopAtPoll; }
+    bool advance(double fraction) override {
+        return ++polls == stopAtPoll || fraction >= stopAtFraction || interrupted();
+    }
     void end() override {}
+    // Set (from a signal handler) when the user asked the program to stop.
+    bool interrupted() const { return interrupt != nullptr && *interrupt != 0; }
     int runs = 0;
     int polls = 0;
-    int stopAtPoll = -1; // never
+    int stopAtPoll = -1;       // never
+    double stopAtFraction = 2; // never
+    const volatile std::sig_atomic_t *interrupt = nullptr;
 };
 
 // Owns one of each headless service and the Platform that refers to them.

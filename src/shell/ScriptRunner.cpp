@@ -69,6 +69,10 @@ int ScriptRunner::run(const std::vector<std::string> &steps) {
             err_ << "refused: " << step << ": " << refusal.reason << '\n';
             return kRefused;
         }
+        if (platform_.progress.interrupted()) {
+            err_ << "stopped by Ctrl+C during " << step << "; the steps after it were not run\n";
+            return kInterrupted;
+        }
         if (platform_.quitRequested)
             break;
     }
@@ -255,7 +259,9 @@ std::string ScriptRunner::help() const {
             "  plot=FILE    write the plot picture (.png, .svg or .pdf)\n"
             "NAME may carry its window (FormExpr.OK) and an array index (ks(1)).\n"
             "A step outside a modal window (FormImport) cancels it, as does the end.\n"
-            "Exit status: 0, 1 when a message box was shown, 2 when a step was refused.\n\n"
+            "Ctrl+C stops the running command as its Stop button does and ends the run.\n"
+            "Exit status: 0, 1 when a message box was shown, 2 when a step was refused,\n"
+            "130 after Ctrl+C.\n\n"
             "Windows and their controls:\n";
     for (Form *form : app_.forms()) {
         text << form->name() << " \"" << form->caption() << "\"\n ";

@@ -21,10 +21,13 @@ namespace kemvo {
 
 class ScriptRunner {
 public:
-    // Exit statuses: 0 clean, 1 a message box was shown, 2 a step was refused.
+    // Exit statuses: 0 clean, 1 a message box was shown, 2 a step was refused, 130 (the
+    // shells' status of SIGINT) the user pressed Ctrl+C: the running command stopped as its
+    // Stop button stops it, and the steps after it were not run.
     static constexpr int kClean = 0;
     static constexpr int kMessageShown = 1;
     static constexpr int kRefused = 2;
+    static constexpr int kInterrupted = 130;
 
     ScriptRunner(Application &app, HeadlessPlatform &platform, std::ostream &out,
                  std::ostream &err);

@@ -33,9 +33,10 @@ struct TransportConditions {
     double radius = 0;       // [cm] of the spherical electrode
     double rotationRate = 0; // [rad/s] of the rotating disk
     double viscosity = 0;    // [cm^2/s] kinematic viscosity
+    double thickness = 0;    // [cm] of a thin film
 
     static TransportConditions of(const ExperimentState &state) {
-        return {state.fOverRT, state.radius, state.rotationRate, state.viscosity};
+        return {state.fOverRT, state.radius, state.rotationRate, state.viscosity, state.length};
     }
 };
 

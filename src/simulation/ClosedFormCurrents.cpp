@@ -39,6 +39,7 @@ enum class Formula {
     StepSpherical, // DC at a sphere or a hemisphere
     StepMicrodisc,
     StepCylindrical, // DC at a cylinder or a hemicylinder
+    StepThinFilm,    // DC in a film with an impermeable far side
     RotatingDisk,    // sweep and DC at a rotating disk
     NormalPulse,
     NormalPulseSpherical,
@@ -58,6 +59,8 @@ Formula dcFormula(int electrode) {
     case 5:
     case 6:
         return Formula::StepCylindrical;
+    case 7:
+        return Formula::StepThinFilm;
     default:
         return Formula::Step;
     }
@@ -86,6 +89,17 @@ Formula formulaFor(int caseCode) {
     default:
         return Formula::None;
     }
+}
+
+// The current per area of a rod (cylinder or hemicylinder) whose side carries `side` and whose
+// exposed end carries `end`, both per area.
+double withRodEnd(const ExperimentState &state, double side, double end) {
+    const double share = cylinderEndShare(state.radius, state.length);
+    return checkedFinite((1 - share) * side + share * end);
+}
+
+bool rodElectrode(const ExperimentState &state) {
+    return state.electrode == 5 || state.electrode == 6;
 }
 
 // One charge-transfer step's parameters in the closed forms' terms.
@@ -125,12 +139,6 @@ double thermalVoltage(const ExperimentState &state, const StepParameters &p) {
     return checkedDivide(1 / state.fOverRT, p.n);
 }
 
-// The differential pulse and the square wave's forward half-period go with the scan, so that
-// the return sweep's peaks mirror the forward ones.
-double pulseWithScan(const ExperimentState &state, int i) {
-    return forwardSweep(state, i) ? state.pulseAmplitude : -state.pulseAmplitude;
-}
-
 Couple coupleOf(const StepParameters &p) {
     return {p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox, p.Cred, p.Dred};
 }
@@ -167,9 +175,16 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     case Formula::StepMicrodisc:
         return StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                     td, td, p.Cred, p.Dred, pulse);
-    case Formula::StepCylindrical:
-        return StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
-                                      td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepCylindrical: {
+        const double side = StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent,
+                                                   p.Cox, p.Dox, td, td, p.Cred, p.Dred, pulse);
+        const double end = StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent,
+                                                p.Cox, p.Dox, td, td, p.Cred, p.Dred, pulse);
+        return withRodEnd(state, side, end);
+    }
+    case Formula::StepThinFilm:
+        return StepCurrentThinFilm(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
+                                   td, td, p.Cred, p.Dred, pulse);
     case Formula::RotatingDisk:
         return RotatingDiskCurrent(conditions, E, p.ks, p.alpha, p.n, p.e0, p.Cox, p.Dox, tp, td,
                                    p.Cred, p.Dred, pulse);
@@ -219,8 +234,20 @@ void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, 
     conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
     const std::vector<double> current =
         sweepCurrents(couple, conditions, store.potential, state.pointCount);
-    for (int i = 1; i <= state.pointCount; ++i)
-        store.reactionCurrent(i, r) = current[static_cast<std::size_t>(i)];
+    // A rod's end sweeps as a disc (not under catalysis, whose thin reaction layer makes every
+    // electrode a plane).
+    std::vector<double> end;
+    if (rodElectrode(state) && state.mechanism != 9) {
+        SweepConditions disc = conditions;
+        disc.radius = 0;
+        disc.discRadius = state.radius;
+        end = sweepCurrents(couple, disc, store.potential, state.pointCount);
+    }
+    for (int i = 1; i <= state.pointCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        store.reactionCurrent(i, r) =
+            end.empty() ? current[k] : withRodEnd(state, current[k], end[k]);
+    }
 }
 
 // Catalytic EC' with k' = kf(1) in DC voltammetry: the step current at the drop time.

@@ -28,6 +28,8 @@ constexpr double kHoldFirstFraction = 0.3;
 constexpr double kRampPotentialStep = 0.005;
 constexpr int kResistanceIterations = 100;
 constexpr int kChemistryIterations = 50;
+constexpr double kChemistryTolerance = 1e-10; // of the reference concentration
+constexpr double kLargestDrift = 0.1;         // of a frozen second-order tangent
 
 using Currents = std::array<double, kMaxChargeSteps>;
 
@@ -64,6 +66,13 @@ private:
     struct Stepper {
         double dt = 0;
         Solver solver;
+    };
+    // A solver prepared for one length of time step with the second-order rates linearised
+    // about the profile `around`.
+    struct Linearised {
+        double dt = 0;
+        Solver solver;
+        Profile around{};
     };
 
     static Block leading(const SpeciesMatrix &m) {
@@ -155,7 +164,8 @@ private:
     // across the electrode and Ru in series, so the electrode sees applied - Ru I with the
     // current I (anodic positive) that it passes itself. The residual r(I) = I - I(applied - Ru I)
     // rises with I and changes sign between 0 and I(applied); regula falsi with the Illinois
-    // modification finds its root.
+    // modification finds its root. Near equilibrium I(applied) is rounding noise, and so is the
+    // residual: where it shows no change of sign the current is taken as what it is.
     double electrodePotential(Solver &solver, double applied) {
         const double unloaded = trialCurrent(solver, applied);
         auto residual = [&](double current) {
@@ -164,10 +174,11 @@ private:
         double low = 0.0, rLow = -unloaded;
         double high = unloaded, rHigh = residual(unloaded);
         const double tolerance = 1e-13 * std::abs(unloaded);
-        for (int i = 0; i < kResistanceIterations && rLow != 0.0 && rHigh != 0.0 &&
-                        std::abs(high - low) > tolerance;
+        for (int i = 0; i < kResistanceIterations && (rLow > 0) != (rHigh > 0) && rLow != 0.0 &&
+                        rHigh != 0.0 && std::abs(high - low) > tolerance;
              ++i) {
-            const double next = checkedFinite(high - rHigh * (high - low) / (rHigh - rLow));
+            // Opposite signs: the secant stays inside the bracket.
+            const double next = high - rHigh * (high - low) / (rHigh - rLow);
             const double rNext = residual(next);
             if ((rNext > 0) == (rHigh > 0)) {
                 rLow *= 0.5;
@@ -197,33 +208,75 @@ private:
         return currentsAt(profile[0]);
     }
 
-    // The implicit step of a mechanism with a second-order step: Newton's method, each
-    // iteration the step with the rate linearised about the latest profile, until the
-    // concentrations stop changing (1e-12 of the reference).
+    // The implicit step of a mechanism with a second-order step, by Newton's method with the
+    // Jacobian frozen (a chord iteration): the blocks are factorised with the rate linearised
+    // about a profile b0, and each iteration corrects the right-hand side for the iterate b,
+    //   A(b0) c = c_old + kf dt (2 b0 b - b^2),
+    // whose fixed point is the implicit step itself. Each iteration shrinks the error by about
+    // the drift of the frozen tangent from the iterate's (tangentDrift), so the factors serve
+    // every step of the same length until that drift passes a tenth; then they are formed
+    // afresh about the latest iterate, which is Newton's own iteration. The iteration ends
+    // when no concentration changes by more than 1e-10 of the reference, or when the change
+    // times the contraction (ten times the drift, to be safe) is below that: the last iterate
+    // is then within it of the step's solution.
     Currents linearisedStep(Profile &profile, double dt, double applied) {
+        Linearised &frozen = linearisedFor(dt, profile);
         copyProfile(profile, start_);
         copyProfile(profile, latest_);
+        double drift = driftFrom(frozen, latest_);
         Currents currents{};
         for (int iteration = 0; iteration < kChemistryIterations; ++iteration) {
-            prepare(*linearised_, dt, &latest_);
-            copyProfile(start_, profile);
-            addTangentSource(profile, dt);
-            currents = solvedStep(*linearised_, profile, applied);
+            if (drift > kLargestDrift) {
+                linearise(frozen, latest_);
+                drift = 0.0;
+            }
+            for (int k = 1; k <= run_.boxes; ++k) {
+                profile[k] = start_[k];
+                addTangentSource(*run_.mechanism, run_.chemistry, dt, frozen.around[k], latest_[k],
+                                 profile[k]);
+            }
+            currents = solvedStep(frozen.solver, profile, applied);
             double change = 0.0;
-            for (int k = 0; k <= run_.boxes; ++k)
+            double newDrift = 0.0;
+            for (int k = 0; k <= run_.boxes; ++k) {
                 for (int s = 0; s < S; ++s)
                     change = larger(change, std::abs(profile[k][s] - latest_[k][s]));
-            copyProfile(profile, latest_);
-            if (change <= 1e-12)
+                newDrift = larger(newDrift, tangentDrift(*run_.mechanism, run_.chemistry, dt,
+                                                         frozen.around[k], profile[k]));
+                latest_[k] = profile[k];
+            }
+            const double contraction = 10.0 * larger(drift, newDrift);
+            if (change <= kChemistryTolerance ||
+                (iteration > 0 && contraction * change <= kChemistryTolerance))
                 break;
+            drift = newDrift;
         }
         return currents;
     }
 
-    // The constant part kf b*^2 dt of the tangent rate, on the right-hand side of each box.
-    void addTangentSource(Profile &profile, double dt) const {
+    double driftFrom(const Linearised &frozen, const Profile &profile) const {
+        double largest = 0.0;
         for (int k = 1; k <= run_.boxes; ++k)
-            digital::addTangentSource(*run_.mechanism, run_.chemistry, dt, latest_[k], profile[k]);
+            largest = larger(largest, tangentDrift(*run_.mechanism, run_.chemistry, frozen.dt,
+                                                   frozen.around[k], profile[k]));
+        return largest;
+    }
+
+    // The frozen factors of steps of dt [s], formed about `profile` the first time.
+    Linearised &linearisedFor(double dt, const Profile &profile) {
+        for (const auto &frozen : linearised_)
+            if (frozen->dt == dt)
+                return *frozen;
+        auto frozen = std::make_unique<Linearised>();
+        frozen->dt = dt;
+        linearise(*frozen, profile);
+        linearised_.push_back(std::move(frozen));
+        return *linearised_.back();
+    }
+
+    void linearise(Linearised &frozen, const Profile &about) {
+        copyProfile(about, frozen.around);
+        prepare(frozen.solver, frozen.dt, &frozen.around);
     }
 
     // A second-order step of dt [s] during which the applied potential moves linearly from
@@ -302,18 +355,27 @@ private:
 
     // Technique 1. The standard grid holds each point's potential for one implicit step of td;
     // the fine grid starts from rest at the first point's potential and then follows the true
-    // linear ramp from point to point, each point's current taken as the ramp reaches it.
+    // linear ramp from point to point, each point's current taken as the ramp reaches it. A
+    // potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
+    // there without a pause, so the second copy carries the current of the first.
     void sweep(CurveStore &store) {
-        const double td = state_.dropTime;
+        Currents currents{};
         for (int p = 1; p <= run_.points; ++p) {
-            const double ep = store.potential(p);
-            if (!run_.fineGrid)
-                record(store, p, implicitStep(profile_, td, ep));
-            else if (p == 1)
-                record(store, p, hold(td, ep));
-            else
-                record(store, p, ramp(td, store.potential(p - 1), ep));
+            const bool sameInstant = p > 1 && store.potential(p) == store.potential(p - 1);
+            if (!sameInstant)
+                currents = sweepTo(store, p);
+            record(store, p, currents);
         }
+    }
+
+    Currents sweepTo(const CurveStore &store, int p) {
+        const double td = state_.dropTime;
+        const double ep = store.potential(p);
+        if (!run_.fineGrid)
+            return implicitStep(profile_, td, ep);
+        if (p == 1)
+            return hold(td, ep);
+        return ramp(td, store.potential(p - 1), ep);
     }
 
     // Techniques 2-4: every point is a new drop from rest. DC samples the end of the drop;
@@ -339,18 +401,12 @@ private:
                 record(store, p, hold(tp, ep + pulse));
                 continue;
             }
-            const Currents after = hold(tp, ep + pulseWithScan(p));
+            const Currents after = hold(tp, ep + pulseWithScan(state_, p));
             Currents difference{};
             for (int j = 0; j < run_.chargeSteps; ++j)
                 difference[j] = after[j] - before[j];
             record(store, p, difference);
         }
-    }
-
-    // The differential pulse and the square wave's forward half-period go with the scan, so that
-    // the return sweep's peaks mirror the forward ones.
-    double pulseWithScan(int p) const {
-        return forwardSweep(state_, p) ? state_.pulseAmplitude : -state_.pulseAmplitude;
     }
 
     // Technique 5, run on from point to point: the forward half-period Ep + Epulse, then the
@@ -359,7 +415,7 @@ private:
         const double tp = state_.pulseTime;
         for (int p = 1; p <= run_.points; ++p) {
             const double ep = store.potential(p);
-            const double pulse = pulseWithScan(p);
+            const double pulse = pulseWithScan(state_, p);
             const Currents forward = hold(tp, ep + pulse);
             const Currents reverse = hold(tp, ep - pulse);
             Currents net{};
@@ -377,7 +433,7 @@ private:
     std::vector<std::unique_ptr<Stepper>> steppers_;
     Profile profile_{};
     const bool secondOrder_ = hasSecondOrderStep(*run_.mechanism);
-    std::unique_ptr<Solver> linearised_ = std::make_unique<Solver>();
+    std::vector<std::unique_ptr<Linearised>> linearised_;
     Profile start_{};  // the profile before a linearised step
     Profile latest_{}; // the latest iterate of a linearised step
     Profile one_{};    // the profile after one whole step, and after two half steps,

@@ -81,23 +81,32 @@ namespace {
 
 // The surface concentrations are drawn in the columns of the overlapped curves: those are kept
 // aside while the concentrations are shown and put back when another quantity is chosen.
-void shelveOrRestoreCurves(Application &app, const std::string &choice) {
+// Returns true when the curves put back already show the chosen quantity, as they were before
+// the concentrations (transforms and scalings included), so that nothing is derived again.
+bool shelveOrRestoreCurves(Application &app, const std::string &choice) {
     Application::DerivedQuantity &derived = app.derivedQuantity;
     const bool toConcentrations = choice == kShowSurfaceConcentration;
     if (toConcentrations && !derived.shelvedCurves) {
         derived.shelvedCurves = std::make_shared<const PointTable<6>>(app.store().curves);
         derived.shelvedCurveCount = app.state().curveCount;
+        derived.shelvedChoice = derived.choice;
     } else if (!toConcentrations && derived.shelvedCurves) {
         app.store().curves = *derived.shelvedCurves;
         app.state().curveCount = derived.shelvedCurveCount;
         derived.shelvedCurves.reset();
+        return choice == derived.shelvedChoice;
     }
+    return false;
 }
 
 } // namespace
 
 void DeriveDisplayedQuantity(Application &app) {
-    shelveOrRestoreCurves(app, displayedQuantityChoice(app));
+    const bool restored = shelveOrRestoreCurves(app, displayedQuantityChoice(app));
+    if (restored) {
+        app.derivedQuantity.choice = displayedQuantityChoice(app);
+        return;
+    }
     std::string choice = DeriveDisplayedQuantity(app, app.state(), app.store());
     app.derivedQuantity.simulated = true;
     app.derivedQuantity.choice = choice;

@@ -26,15 +26,17 @@ RateConstants rateConstants(const TransportConditions &c, double E, double ks, d
 
 using TransferCoefficient = double (*)(double D, double r, double t);
 
-double stepCurrent(TransferCoefficient transfer, const TransportConditions &c, double E, double ks,
-                   double alpha, double n, double E0, double Cox, double Dox, double t, double Cred,
-                   double Dred) {
+double stepCurrent(TransferCoefficient transfer, double size, const TransportConditions &c,
+                   double E, double ks, double alpha, double n, double E0, double Cox, double Dox,
+                   double t, double Cred, double Dred) {
     const RateConstants k = rateConstants(c, E, ks, alpha, n, E0);
     const double K = checkedFinite(n * (k.kf * Cox - k.kb * Cred));
-    const double mO = transfer(Dox * Dox, c.radius, t);
-    const double mR = transfer(Dred * Dred, c.radius, t);
-    const double quasiSteady =
-        checkedDivide(K, 1 + checkedDivide(k.kf, mO) + checkedDivide(k.kb, mR));
+    const double mO = transfer(Dox * Dox, size, t);
+    const double mR = transfer(Dred * Dred, size, t);
+    // A transport that has stopped (an exhausted film) carries no current.
+    if (mO == 0 && mR == 0)
+        return 0;
+    const double quasiSteady = checkedDivide(K * mO * mR, mO * mR + k.kf * mR + k.kb * mO);
     const double x =
         checkedFinite((checkedDivide(k.kf, Dox) + checkedDivide(k.kb, Dred)) * checkedSqrt(t));
     // exp(x^2) erfc(x) (1 + sqrt(pi) x) tends to 1 for large x; its continued fraction is
@@ -61,18 +63,44 @@ double cylinderTransferCoefficient(double D, double r, double t) {
     return checkedFinite(D / r * (transient + longTime));
 }
 
+double filmTransferCoefficient(double D, double L, double t) {
+    const double tau = checkedDivide(D * t, L * L);
+    double sum = 0;
+    if (tau < 1) {
+        // Images of the electrode in the wall; exp(-k^2/tau) < 1e-17 by k = 7.
+        for (int k = 1; k <= 7; ++k)
+            sum += (k % 2 == 0 ? 2 : -2) * std::exp(-k * k / tau);
+        return checkedFinite(checkedSqrt(D / (kPi * t)) * (1 + sum));
+    }
+    // The film's slowest modes; exp(-(2m+1)^2 pi^2 tau / 4) < 1e-17 by m = 3.
+    for (int m = 0; m <= 3; ++m)
+        sum += std::exp(-(2 * m + 1) * (2 * m + 1) * kPi * kPi * tau / 4);
+    return checkedFinite(2 * D / L * sum);
+}
+
 double StepCurrentMicrodisc(const TransportConditions &c, double E, double ks, double alpha,
                             double n, double E0, double Cox, double Dox, double t, double /*td*/,
                             double Cred, double Dred, double /*X*/) {
-    return stepCurrent(microdiscTransferCoefficient, c, E, ks, alpha, n, E0, Cox, Dox, t, Cred,
-                       Dred);
+    return stepCurrent(microdiscTransferCoefficient, c.radius, c, E, ks, alpha, n, E0, Cox, Dox, t,
+                       Cred, Dred);
 }
 
 double StepCurrentCylindrical(const TransportConditions &c, double E, double ks, double alpha,
                               double n, double E0, double Cox, double Dox, double t, double /*td*/,
                               double Cred, double Dred, double /*X*/) {
-    return stepCurrent(cylinderTransferCoefficient, c, E, ks, alpha, n, E0, Cox, Dox, t, Cred,
-                       Dred);
+    return stepCurrent(cylinderTransferCoefficient, c.radius, c, E, ks, alpha, n, E0, Cox, Dox, t,
+                       Cred, Dred);
+}
+
+double StepCurrentThinFilm(const TransportConditions &c, double E, double ks, double alpha,
+                           double n, double E0, double Cox, double Dox, double t, double /*td*/,
+                           double Cred, double Dred, double /*X*/) {
+    return stepCurrent(filmTransferCoefficient, c.thickness, c, E, ks, alpha, n, E0, Cox, Dox, t,
+                       Cred, Dred);
+}
+
+double cylinderEndShare(double radius, double length) {
+    return checkedDivide(radius, radius + 2 * length);
 }
 
 double steadyCurrentFactor(int electrode) {

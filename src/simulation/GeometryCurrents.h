@@ -21,8 +21,13 @@ namespace kemvo {
 //    217 (1987) 417, for every tau = D t / r^2 within 1.2 %:
 //    i r / (n F A D C) = exp(-0.1 sqrt(pi tau)) / sqrt(pi tau) + 1 / ln(sqrt(4 e^-gamma tau) +
 //    e^(5/3)), gamma = 0.5772.
+//  - thin film of thickness L [cm] on the electrode, its far side impermeable (the finite
+//    layer; Bard and Faulkner, problem 5.11; Hubbard and Anson): for tau = D t / L^2 < 1 the
+//    image series sqrt(D / (pi t)) (1 + 2 sum_k (-1)^k exp(-k^2 / tau)), else the eigenfunction
+//    series (2 D / L) sum_m exp(-(2m + 1)^2 pi^2 tau / 4); both exact.
 double microdiscTransferCoefficient(double D, double r, double t);
 double cylinderTransferCoefficient(double D, double r, double t);
+double filmTransferCoefficient(double D, double L, double t);
 
 // Potential step held for time t at a microdisc of radius `radius` (Shoup and Szabo) or at a
 // cylinder, with Butler-Volmer kinetics through the mass-transfer coefficients mO, mR of the
@@ -38,6 +43,20 @@ double StepCurrentMicrodisc(const TransportConditions &c, double E, double ks, d
 double StepCurrentCylindrical(const TransportConditions &c, double E, double ks, double alpha,
                               double n, double E0, double Cox, double Dox, double t, double td,
                               double Cred, double Dred, double X);
+// The same in a thin film of thickness c.thickness: exact for the diffusion-limited current
+// and for a Nernstian couple of equal diffusion coefficients; with slow kinetics the film's
+// depletion enters through its transfer coefficient alone. An exhausted film carries no
+// current.
+double StepCurrentThinFilm(const TransportConditions &c, double E, double ks, double alpha,
+                           double n, double E0, double Cox, double Dox, double t, double td,
+                           double Cred, double Dred, double X);
+
+// The share of a rod's area in its exposed end: r / (r + 2 l) for a cylinder of radius r and
+// length l (an end disc pi r^2 beside the side 2 pi r l), and for a hemicylinder on a plane
+// (half of each). The end carries the current of a disc in an insulating plane (Shoup and
+// Szabo's, or the disc's sweep kernel): an approximation, since the rod's side, not a plane,
+// surrounds it; the side carries the cylinder's own current.
+double cylinderEndShare(double radius, double length);
 
 // The steady current of a reversible wave at a curved electrode is this factor times
 // n F A D C / r0: 1 at a sphere or a hemisphere, 4/pi at a microdisc (4 n F D C r0 with

@@ -26,11 +26,9 @@ constexpr double kHoldFraction = 0.3;
 constexpr double kRampPotentialStep = 0.005;
 constexpr int kSolvesPerHold = 15;
 constexpr int kSolvesPerRampStep = 3;
-// A second-order chemical step is iterated until the concentrations change by less than this
-// (normalised by the reference concentration); the factors are renewed about the latest
-// iterate when an iteration gains less than kSlowIteration.
-constexpr double kChemistryTolerance = 1e-10;
-constexpr double kSlowIteration = 0.2;
+// The iteration of a second-order chemical step (see linearisedStep).
+constexpr double kChemistryTolerance = 1e-10; // of the reference concentration
+constexpr double kSlowIteration = 0.2;        // contraction that calls for new factors
 constexpr int kChemistryIterations = 50;
 
 using Currents = std::array<double, digital::kMaxChargeSteps>;
@@ -139,12 +137,15 @@ private:
         return linearisedStep(s, dt, applied);
     }
 
-    // A step with a second-order chemical step 2B = X, kf b^2: the factors hold its tangent about
-    // b0 (the boxes when they were factorised) while the iteration needs it about the latest
-    // iterate b*. The right-hand side carries the difference: the tangent's constant part
-    // kf dt b*^2 and the change of its slope, 2 kf dt (b0 - b*) b*, so that at b = b* the step
-    // solves its own equation (a chord iteration). The factors are renewed about b* when an
-    // iteration gains too little.
+    // A step with a second-order chemical step 2B = X, by Newton's method with the Jacobian
+    // frozen (a chord iteration), as in the one-dimensional engine: the factors hold the rate
+    // linearised about the boxes b0 they were formed at, and the right-hand side carries
+    // kf dt (2 b0 b - b^2) for the iterate b (addTangentSource), whose fixed point is the step
+    // itself. Factors are costly on the disc (each carries the boxes' response to every strip),
+    // so they serve every step of their length until an iteration shrinks the change by less
+    // than kSlowIteration; then they are formed afresh about the latest iterate, which is
+    // Newton's own iteration. The iteration ends when the change, or the error left after it
+    // by the observed contraction q, q/(1 - q) times the change, is below kChemistryTolerance.
     Currents linearisedStep(DiscState &s, double dt, double applied) {
         const int S = model_.species;
         const digital::Mechanism &mech = *model_.mechanism;
@@ -155,35 +156,35 @@ private:
         double previous = HUGE_VAL;
         for (int iteration = 0; iteration < kChemistryIterations; ++iteration) {
             rhs_ = start_;
-            const std::vector<double> &b0 = op->around();
             for (int k = 0; k < model_.grid.boxes(); ++k) {
-                const auto box = static_cast<std::size_t>(k * S);
-                double *c = &latest_[box];
-                double *rhs = &rhs_[box];
-                digital::addTangentSource(mech, model_.chemistry, dt, c, rhs);
-                for (int m = 0; m < mech.chemicalSteps; ++m) {
-                    const digital::ChemicalStep &chem = mech.chemistry[m];
-                    if (chem.forwardMultiplicity == 1.0)
-                        continue;
-                    const double b = c[chem.from];
-                    const double slope =
-                        model_.chemistry.kf[m] * dt * 2.0 * (b0[box + chem.from] - b);
-                    rhs[chem.from] += chem.forwardMultiplicity * slope * b;
-                    rhs[chem.to] -= slope * b;
-                }
+                digital::SpeciesVector source{};
+                digital::addTangentSource(mech, model_.chemistry, dt, speciesAt(op->around(), k),
+                                          speciesAt(latest_, k), source);
+                for (int t = 0; t < S; ++t)
+                    rhs_[static_cast<std::size_t>(k * S + t)] += source[t];
             }
             currents = solvedStep(*op, rhs_, s, applied);
             double change = 0.0;
             for (std::size_t i = 0; i < s.box.size(); ++i)
                 change = larger(change, std::abs(s.box[i] - latest_[i]));
             latest_ = s.box;
-            if (change <= kChemistryTolerance)
+            const double q = iteration > 0 ? change / previous : 1.0;
+            if (change <= kChemistryTolerance ||
+                (q < 0.5 && q / (1 - q) * change <= kChemistryTolerance))
                 break;
-            if (iteration > 0 && change > kSlowIteration * previous)
+            if (q > kSlowIteration && iteration > 0)
                 renew(op, latest_);
             previous = change;
         }
         return currents;
+    }
+
+    // The species of box k of `boxes`.
+    digital::SpeciesVector speciesAt(const std::vector<double> &boxes, int k) const {
+        digital::SpeciesVector c{};
+        for (int t = 0; t < model_.species; ++t)
+            c[t] = boxes[static_cast<std::size_t>(k * model_.species + t)];
+        return c;
     }
 
     static void combine(DiscState &into, double a, const DiscState &x, double b,
@@ -261,11 +262,18 @@ private:
     }
 
     // Technique 1: from rest at the first potential, then the linear ramp from point to point.
+    // A potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
+    // there without a pause, so the second copy carries the current of the first.
     void sweep(CurveStore &store) {
         const double td = state_.dropTime;
+        Currents currents{};
         for (int p = 1; p <= state_.pointCount; ++p) {
             const double ep = store.potential(p);
-            record(store, p, p == 1 ? hold(td, ep) : ramp(td, store.potential(p - 1), ep));
+            if (p == 1)
+                currents = hold(td, ep);
+            else if (ep != store.potential(p - 1))
+                currents = ramp(td, store.potential(p - 1), ep);
+            record(store, p, currents);
         }
     }
 
@@ -290,17 +298,12 @@ private:
                 record(store, p, hold(tp, ep + state_.pulseAmplitude));
                 continue;
             }
-            const Currents after = hold(tp, ep + pulseWithScan(p));
+            const Currents after = hold(tp, ep + pulseWithScan(state_, p));
             Currents difference{};
             for (int m = 0; m < model_.chargeSteps; ++m)
                 difference[m] = after[m] - before[m];
             record(store, p, difference);
         }
-    }
-
-    // The differential pulse and the square wave's forward half period go with the scan.
-    double pulseWithScan(int p) const {
-        return forwardSweep(state_, p) ? state_.pulseAmplitude : -state_.pulseAmplitude;
     }
 
     // Technique 5, run on from point to point: the forward half period Ep + Epulse, then the
@@ -309,7 +312,7 @@ private:
         const double tp = state_.pulseTime;
         for (int p = 1; p <= state_.pointCount; ++p) {
             const double ep = store.potential(p);
-            const double pulse = pulseWithScan(p);
+            const double pulse = pulseWithScan(state_, p);
             const Currents forward = hold(tp, ep + pulse);
             const Currents reverse = hold(tp, ep - pulse);
             Currents net{};

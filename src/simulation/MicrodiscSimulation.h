@@ -24,8 +24,8 @@ double microdiscTimeSteps(const ExperimentState &state);
 // step (reduction negative) and the mean concentration over the disc's surface of each species,
 // store.surfaceConc(p, s) [mol/L]. The electrode sees E - Ru I with the current I of the same
 // time step, Ru = uncompensatedResistance [ohm]. A zero radius, area or diffusion coefficient,
-// an overflow or a non-finite value raises RuntimeError. `pointDone(p)` is called after each
-// point p; it may end the run by throwing.
+// an overflow or a non-finite value raises RuntimeError. `pointDone(p)`, when given, is called
+// after each point p and may end the run by throwing (StopRequested when the user stops it).
 void runMicrodiscSimulation(const ExperimentState &state, CurveStore &store,
                             double uncompensatedResistance,
                             const std::function<void(int)> &pointDone = {});

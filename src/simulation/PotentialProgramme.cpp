@@ -99,4 +99,8 @@ bool forwardSweep(const ExperimentState &state, int i) {
     return i <= np || (i > 2 * np && i <= 3 * np);
 }
 
+double pulseWithScan(const ExperimentState &state, int i) {
+    return forwardSweep(state, i) ? state.pulseAmplitude : -state.pulseAmplitude;
+}
+
 } // namespace kemvo

@@ -30,4 +30,9 @@ void buildProgramme(ExperimentState &state, CurveStore &store);
 // the third.
 bool forwardSweep(const ExperimentState &state, int i);
 
+// [V] E pulse of point i as the differential pulse and the square wave's forward half-period
+// apply it: with the scan on forward sweeps, against it on the sweeps back, so that the return
+// sweep's peaks mirror the forward ones.
+double pulseWithScan(const ExperimentState &state, int i);
+
 } // namespace kemvo

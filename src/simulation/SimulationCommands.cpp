@@ -1,7 +1,9 @@
 #include "simulation/SimulationCommands.h"
 
+#include "setup/Catalogue.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
+#include "shell/BoxValue.h"
 #include "shell/CommandGuard.h"
 #include "shell/NumberText.h"
 #include "simulation/ClosedFormCatalogue.h"
@@ -31,13 +33,25 @@ std::function<void(int, int)> progressPoll(Application &app) {
     };
 }
 
+} // namespace
+
+double resistanceBoxValue(Application &app) {
+    const std::string &text = app.control<TextBox>("FormExpr", "Ru").text();
+    if (!resistanceInUse(app.state()))
+        return isNumber(text) ? leadingValue(text) : 0;
+    return strictBoxValue(text, app.control<Label>("FormExpr", "LabelRu").caption(),
+                          Allowed::NonNegative);
+}
+
+namespace {
+
 SimulationInputs inputsFromWindows(Application &app) {
     SimulationInputs inputs;
     inputs.overlapTicked = app.control<CheckBox>("formOption", "overlap").checked();
     inputs.pointDone = progressPoll(app);
-    inputs.digitalSimulation = [&app, poll = inputs.pointDone](const ExperimentState &state,
-                                                               CurveStore &store) {
-        double ru = leadingValue(app.control<TextBox>("FormExpr", "Ru").text());
+    inputs.resistance = resistanceBoxValue(app);
+    inputs.digitalSimulation = [&app, poll = inputs.pointDone, ru = inputs.resistance](
+                                   const ExperimentState &state, CurveStore &store) {
         const bool fine = app.control<CheckBox>("FormTech", "CheckFine").checked();
         std::function<void(int)> pointDone;
         if (poll)
@@ -109,6 +123,7 @@ void simulateWithWindows(Application &app) {
     derived.choice = choice;
     derived.shelvedCurves = shelf;
     derived.shelvedCurveCount = shelfCount;
+    derived.shelvedChoice.clear(); // the run's own column on the shelf is yet to be derived
 }
 
 // An experiment that no closed form serves is refused before anything is computed, so the
@@ -145,8 +160,9 @@ void mnuSimulate_Click(Application &app) {
         !runTrapped(app, errorPrefix(app.state()), kTail, [&app] { checkRunnable(app.state()); }))
         return;
     MenusEnabledAtEnd menus{app};
-    Simulate(app);
-    app.refreshPlot();
+    // A failed or stopped run has said why; the plot still shows the curves as they were.
+    if (Simulate(app))
+        app.refreshPlot();
 }
 
 void installSimulationCommands(Application &app) {

@@ -21,6 +21,11 @@ bool Simulate(Application &app);
 // be read or a refused run ends the command with its one message, before it computes.
 void mnuSimulate_Click(Application &app);
 
+// The uncompensated resistance [ohm] of the parameters window's box Ru, read strictly where a
+// run uses it (resistanceInUse; a failure raises BoxValueError naming the box); as 0 when it is
+// no number elsewhere.
+double resistanceBoxValue(Application &app);
+
 // Wires mnuSimulate and the displayed-quantity step of the plot refresh.
 void installSimulationCommands(Application &app);
 

@@ -5,6 +5,7 @@
 #include "shell/NumberText.h"
 #include "simulation/ClosedFormCatalogue.h"
 #include "simulation/ClosedFormCurrents.h"
+#include "simulation/DoubleLayerCharging.h"
 #include "simulation/MicrodiscSimulation.h"
 #include "simulation/PotentialProgramme.h"
 
@@ -81,26 +82,6 @@ void toOxidationPositive(const ExperimentState &state, CurveStore &store) {
     for (int k = 1; k <= totalColumn(state); ++k)
         for (int i = 1; i <= state.pointCount; ++i)
             store.reactionCurrent(i, k) = -store.reactionCurrent(i, k);
-}
-
-// The charging current of the double layer, Cdl A v, with the sign of a faradaic current of
-// the same direction of potential change: negative while the potential falls.
-void addCharging(const ExperimentState &state, CurveStore &store) {
-    if (!(state.cdl > 0))
-        return;
-    const int T = totalColumn(state);
-    const double Ic = checkedFinite(-state.cdl * state.area * state.scanRate);
-    for (int i = 1; i <= state.pointCount; ++i) {
-        double change = 0;
-        if (state.cycles != 0.5) {
-            change = -(forwardSweep(state, i) ? state.scanSign : -state.scanSign) * Ic;
-        } else if (state.technique != 1) {
-            change = (store.potential(1) - store.potential(i)) * Ic;
-        } else {
-            change = -state.scanSign * Ic;
-        }
-        store.reactionCurrent(i, T) = checkedFinite(store.reactionCurrent(i, T) + change);
-    }
 }
 
 // Records yMax >= 0 and yMin <= 0 and returns the signed extreme of larger magnitude.
@@ -183,7 +164,7 @@ void simulateCurves(ExperimentState &state, CurveStore &store, const SimulationI
     sumSteps(state, store);
     if (!state.digital)
         toOxidationPositive(state, store);
-    addCharging(state, store);
+    addCharging(state, store, inputs.resistance);
     double extreme = recordExtremes(state, store);
     addNoise(state, store, extreme);
 }

@@ -15,6 +15,9 @@ namespace kemvo {
 // finite-difference simulation (which reads the resistance box itself).
 struct SimulationInputs {
     bool overlapTicked = false;
+    // [ohm] the Ru box: the charging of the double layer through it after each potential step
+    // of the stepped techniques (the finite-difference engine takes it as its own argument).
+    double resistance = 0;
     // Fills reactionCurrent(., 1..chargeCount) [A] and surfaceConc for the programme in
     // store.potential; called only when state.digital is set.
     std::function<void(const ExperimentState &, CurveStore &)> digitalSimulation;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -30,26 +31,37 @@ TEST(FindPeak, DefaultReversibleCycle) {
     ASSERT_EQ(session.run({"option10=1", "Estep=0.001", "mnuSimulate", "mnuFindPeak"}), 0);
     const ExperimentState &s = session.app.state();
     const CurvePeaks found =
-        findPeaks(session.app.store(), 1, peakSearchOf(s, session.app.store(), 3, s.lastPoint - 2));
+        findPeaks(session.app.store(), 1,
+                  peakSearchOf(s, session.app.store(), 3, s.lastPoint - 2, "current I", 1));
     ASSERT_EQ(found.peaks.size(), 2u);
     EXPECT_NEAR(found.peaks[0].potential, 0.1 - 1.109 * kRT_F, 0.001);
     EXPECT_LT(found.peaks[0].value, 0); // reduction first
-    ASSERT_TRUE(found.separation && found.ratio);
-    EXPECT_GE(*found.separation, 0.056);
-    EXPECT_LE(*found.separation, 0.061);
-    EXPECT_NEAR(*found.ratio, 1.0, 0.03);
+    ASSERT_EQ(found.cycles.size(), 1u);
+    EXPECT_GE(found.cycles[0].separation, 0.056);
+    EXPECT_LE(found.cycles[0].separation, 0.061);
+    EXPECT_NEAR(found.cycles[0].nicholsonRatio, 1.0, 0.03);
+    // The report names what it prints.
+    const auto &lines = session.lines();
+    for (const char *label :
+         {"Ep2 - Ep1 = ", "Ip rev/Ip fwd (baseline) = ", "Ip rev/Ip fwd (Nicholson) = "})
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string &l) { return l.starts_with(label); }),
+                  1)
+            << label;
 }
 
-// A curve of 200 points from E = 0.3 V down in 1 mV steps, y(i) given, on a y axis of span 1.
+// A curve of 200 points from E = 0.3 V down in 1 mV steps (back up after the switching point
+// when there is one), y(i) given, on a y axis of span 1.
 struct Synthetic {
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
     PeakSearch search;
     explicit Synthetic(const std::function<double(int)> &y, int switching = 0) {
         for (int i = 1; i <= 200; ++i) {
-            store->potential(i) = 0.3 - 0.001 * (i - 1);
+            const int k = switching > 0 && i > switching ? 2 * switching - i : i;
+            store->potential(i) = 0.3 - 0.001 * (k - 1);
             store->curves(i, 1) = y(i);
         }
-        search = {3, 198, switching, switching > 0, 0.02, 0.001};
+        search = {3, 198, 0.02, 0.001};
     }
     CurvePeaks peaks() const { return findPeaks(*store, 1, search); }
 };
@@ -59,15 +71,15 @@ double bump(int i, int centre, double height = -1) {
 }
 
 TEST(FindPeak, AThresholdOfTwoPercentOfThePlotsYAxis) {
-    // The 2 % threshold: a bump of 0.015 passes an axis of span 0.5, not one of span 1.
-    Synthetic small([](int i) { return bump(i, 100, 0.015); });
+    // The 2 % threshold: a bump of -0.015 passes an axis of span 0.5, not one of span 1.
+    Synthetic small([](int i) { return bump(i, 100, -0.015); });
     EXPECT_TRUE(small.peaks().peaks.empty());
     Session session;
     ExperimentState &s = session.app.state();
     s.yMin = -0.25;
     s.yMax = 0.25;
     s.cycles = 0.5;
-    small.search.threshold = peakSearchOf(s, *small.store, 3, 198).threshold;
+    small.search.threshold = peakSearchOf(s, *small.store, 3, 198, "current I", 1).threshold;
     EXPECT_EQ(small.peaks().peaks.size(), 1u);
 }
 
@@ -76,20 +88,24 @@ TEST(FindPeak, TheAreaOfASingleSweepIsTheIntegralOfTheMagnitude) {
     // the rectangle sum of a Gaussian sampled this finely equals it to far below 1e-9.
     const CurvePeaks found = Synthetic([](int i) { return bump(i, 100); }).peaks();
     EXPECT_NEAR(found.area, 0.005 * std::sqrt(2 * M_PI), 1e-9);
-    EXPECT_FALSE(found.ratio.has_value()); // a single sweep has no ratio
+    EXPECT_TRUE(found.cycles.empty()); // a single sweep has no ratio
 }
 
 TEST(FindPeak, RatioIsNicholsonsExpressionAndSeparationIsSigned) {
     // A cathodic bump of -1 at point 50 and an anodic one of 0.8 at point 150 on a baseline of
     // -0.1: peaks of -1.1 and 0.7, -0.1 at the switching point 100, so |ipa/ipc| =
-    // 0.7/1.1 + 0.485 x 0.1/1.1 + 0.086 = 0.76650 (Nicholson 1966); Ep2 - Ep1 = -0.1 V (point
-    // 150 lies 100 mV below point 50).
+    // 0.7/1.1 + 0.485 x 0.1/1.1 + 0.086 = 0.76650 (Nicholson 1966); Ep2 - Ep1 = 0 V (point
+    // 150 lies at the potential of point 50 on the way back).
     Synthetic cycle([](int i) { return bump(i, 50) + bump(i, 150, 0.8) - 0.1; }, 100);
     const CurvePeaks found = cycle.peaks();
     ASSERT_EQ(found.peaks.size(), 2u);
-    ASSERT_TRUE(found.ratio && found.separation);
-    EXPECT_NEAR(*found.ratio, 0.7 / 1.1 + 0.485 * 0.1 / 1.1 + 0.086, 1e-9);
-    EXPECT_NEAR(*found.separation, -0.1, 1e-12);
+    ASSERT_EQ(found.cycles.size(), 1u);
+    EXPECT_NEAR(found.cycles[0].nicholsonRatio, 0.7 / 1.1 + 0.485 * 0.1 / 1.1 + 0.086, 1e-9);
+    EXPECT_NEAR(found.cycles[0].separation, 0, 1e-12);
+    // From the baselines: the forward bump stands 1 below the flat -0.1 foot; the reverse one
+    // rises 0.8 above the forward decay (here flat at -0.1), so the ratio is 0.8 to 1e-6.
+    ASSERT_TRUE(found.cycles[0].baselineRatio);
+    EXPECT_NEAR(*found.cycles[0].baselineRatio, 0.8, 1e-3);
 }
 
 std::unique_ptr<CurveStore> curveOf(int n, double eStart, double h,
@@ -148,30 +164,31 @@ constexpr Value na = std::nullopt;
 //   normal pulse: Cottrell at tp at Erev - dE; differential pulse: (sigma-1)/(sigma+1) at
 //     Erev - dE/2; square wave: net peak 0.918613 (superposed staircase, 5 mV steps, 50 mV
 //     amplitude, independent script) times Cottrell at tp, signed like dE.
+// The currents of a reduction are negative, as the curves show them.
 struct Row {
     int technique, electrode;
     Value ep, ip, epIrr, ipIrr;
 };
 
 const Row kRows[] = {
-    {1, 1, 0.0715078495, 8.49548243e-5, 0.871018099, 6.67348493e-5},
-    {1, 2, na, 2.30067663e-4, na, na},
-    {1, 3, na, 2.30067663e-4, na, na},
-    {1, 4, na, 2.28388526e-8, na, na},
+    {1, 1, 0.0715078495, -8.49548243e-5, 0.871018099, -6.67348493e-5},
+    {1, 2, na, -2.30067663e-4, na, na},
+    {1, 3, na, -2.30067663e-4, na, na},
+    {1, 4, na, -2.28388526e-8, na, na},
     {1, 5, na, na, na, na},
     {1, 6, na, na, na, na},
-    {1, 7, 0.1, 9.38867545e-5, na, na},
-    {1, 8, na, 1.93581566e-4, na, na},
-    {2, 1, 0.1, 2.43443432e-4, 0.894259264, 2.43443432e-4},
-    {2, 2, na, 4.36412632e-4, na, na},
-    {2, 3, na, 4.36412632e-4, na, na},
-    {2, 4, na, 3.60021228e-8, na, na},
-    {2, 5, na, 3.32945613e-4, na, na},
-    {2, 6, na, 3.32945613e-4, na, na},
+    {1, 7, 0.1, -9.38867545e-5, na, na},
+    {1, 8, na, -1.93581566e-4, na, na},
+    {2, 1, 0.1, -2.43443432e-4, 0.894259264, -2.43443432e-4},
+    {2, 2, na, -4.36412632e-4, na, na},
+    {2, 3, na, -4.36412632e-4, na, na},
+    {2, 4, na, -3.60021228e-8, na, na},
+    {2, 5, na, -3.32945613e-4, na, na},
+    {2, 6, na, -3.32945613e-4, na, na},
     {2, 7, na, na, na, na},
-    {2, 8, na, 1.93581566e-4, na, na},
-    {3, 1, 0.15, 7.69835727e-4, na, na},
-    {3, 4, 0.15, 7.69835727e-4, na, na},
+    {2, 8, na, -1.93581566e-4, na, na},
+    {3, 1, 0.15, -7.69835727e-4, na, na},
+    {3, 4, 0.15, -7.69835727e-4, na, na},
     {4, 1, 0.125, -3.47553103e-4, na, na},
     {5, 1, 0.1, -7.07181085e-4, na, na},
 };
@@ -205,12 +222,12 @@ TEST(TheoreticalValues, CatalyticAndOtherMechanisms) {
     ExperimentState s = experiment(2);
     s.mechanism = 9;
     TheoreticalValues v = theoreticalValues(s, 1);
-    EXPECT_NEAR(*v.ip, 96484.6e-8, 1e-15);
+    EXPECT_NEAR(*v.ip, -96484.6e-8, 1e-15); // a reduction
     EXPECT_DOUBLE_EQ(*v.ep, 0.1);
     s.mechanism = 16;
     s.cInit[3] = 2e-3;
     v = theoreticalValues(s, 1);
-    EXPECT_NEAR(*v.ip, 4.3149225e-5, 1e-12);
+    EXPECT_NEAR(*v.ip, -4.3149225e-5, 1e-12);
 
     // Other mechanisms: Erev of each step from its own species, E0 + RT/(2F) ln(D(red)/D(ox)),
     // with RT/(2F) ln 2 = 8.9041 mV at 298.14 K; chain reaction 2 pairs B and C.

@@ -115,6 +115,13 @@ TEST(TransformCommands, ACurveWithoutATimeAxisOrThatOverflowsIsLeftAsItWas) {
          "The first two potentials of the curve are equal: no potential step to transform with."},
         {"mnuSemiInte", 0.01, "0",
          "The scan rate v is 0: no time axis to semi-differentiate or semi-integrate on."},
+        // The scan-rate box is read whole, as the parameters window's intake reads it: "1,5e-1"
+        // and "2k" were once read as 1 and 2 V/s without a word.
+        {"mnuSemi", 0.01, "1,5e-1",
+         "Semi-derivative Error: v (V/s): \"1,5e-1\" has a decimal comma; write it with a "
+         "decimal point: 1.5e-1"},
+        {"mnuSemiInte", 0.01, "2k",
+         "Semi-integral Error: v (V/s): \"2k\" is not a number; it must be a number"},
     };
     for (const Refusal &c : cases) {
         SCOPED_TRACE(testing::Message() << c.entry << " step " << c.step);
@@ -125,9 +132,13 @@ TEST(TransformCommands, ACurveWithoutATimeAxisOrThatOverflowsIsLeftAsItWas) {
         for (int i = 1; i <= 10; ++i)
             EXPECT_EQ(bench.y(i), double(i));
     }
-    // An overflow is an error that the command's guard reports, never a curve of infinities.
+    // An overflow is reported with the command and the numbers it met, never a curve of
+    // infinities (it once said only "Overflow"): 1e301 / (2 x 1e-10 V) is beyond a double.
     Bench huge(10, 1e-10, [](int i) { return 1e300 * i; });
-    EXPECT_THROW(huge.click("mnuDerivative"), RuntimeError);
+    huge.click("mnuDerivative");
+    EXPECT_EQ(huge.messages(),
+              std::vector<std::string>{"Derivative Error: Overflow with the potential step 1e-10 V "
+                                       "and values up to 1e+301; the curve is as it was."});
     for (int i = 1; i <= 10; ++i)
         EXPECT_EQ(huge.y(i), 1e300 * i);
 }

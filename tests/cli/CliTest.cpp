@@ -157,4 +157,40 @@ TEST_F(Cli, RefusedPlotFilesAreNamedAndKeepWhatTheyHold) {
     EXPECT_EQ(contentOf(notes), "the chemist's notes\n");
 }
 
+// The typed baseline of Find Peak is set with the plot options' controls; its boxes take only
+// numbers, and a box that is not one names itself in the message.
+TEST_F(Cli, FindPeakTakesTheTypedBaselineRange) {
+    CliRun run = cli({"option10=1", "mnuSimulate", "BaseFromText=0.3"});
+    EXPECT_EQ(run.status, 2); // hidden while the automatic baseline is ticked
+    run = cli({"option10=1", "mnuSimulate", "BaselineAuto=0", "BaseFromText=0.3", "BaseToText=0.2",
+               "mnuFindPeak"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // The line through 0.3..0.2 V takes in the foot's rise and cuts 8 % off the -8.48e-5 A peak
+    // (the automatic baseline, flat, gives -8.45e-5 A).
+    EXPECT_NE(run.out.find("Ip (baseline) = -7.7"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Ip rev/Ip fwd (Nicholson) = "), std::string::npos);
+    run = cli({"option10=1", "mnuSimulate", "BaselineAuto=0", "BaseToText=x", "mnuFindPeak"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "message: Find Peak Error: to E: \"x\" is not a number\n");
+}
+
+// Ctrl+C stops the running command as its Stop button does (a square wave at a microdisc of
+// 3974 points takes seconds), and the program exits at once with a message and status 130
+// instead of running the steps after it.
+TEST_F(Cli, CtrlCStopsTheRunningCommandAndEndsTheRun) {
+    std::string command = "timeout --preserve-status -s INT 0.5 " + std::string(KEMVO_CLI);
+    for (const char *step : {"optTech(5)", "FormTech.CmdOK", "optElectrode(4)",
+                             "FormExpr.Estep=0.000151", "mnuSimulate", "show=state.pointCount"})
+        command.append(" ").append(quoted(step));
+    command.append(" >").append(quoted(file("out.txt")));
+    command.append(" 2>").append(quoted(file("err.txt")));
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(contentOf(file("err.txt")),
+              "message: Simulation stopped: the curves are as they were.\n"
+              "stopped by Ctrl+C during mnuSimulate; the steps after it were not run\n");
+    EXPECT_EQ(contentOf(file("out.txt")), ""); // show= did not run
+}
+
 } // namespace

@@ -155,13 +155,39 @@ TEST_F(PlotTest, EmptyRangeReportsNoDataAndLeavesTheWindowShownAndEmpty) {
         platform.messages.shown.clear();
         setCurve(1, c.xs, c.ys);
         if (c.fixedX)
-            fixLimits("0.25", " 0.25 V"); // read leniently: both 0.25
+            fixLimits("0.25", " 0.25 ");
         DrawPlot(app);
         EXPECT_EQ(platform.messages.shown, std::vector<std::string>{"Error: No data!"});
         EXPECT_TRUE(app.form<FormPlot>().visible());
         EXPECT_EQ(drawn().front().kind, Kind::Clear);
         EXPECT_TRUE(drawnOf(Kind::Scale).empty() && drawnOf(Kind::Text).empty());
     }
+}
+
+// The axis limits are read whole, as the parameters window's boxes are: OK refuses a limit that
+// is no number (" 0.25 V", "1,5e-6" and "abc" once became 0.25, 1 and 0 without a word), names
+// the box and stays open, and the limits in force stay as they were.
+TEST_F(PlotTest, OkRefusesALimitThatIsNoNumberNamingItsBox) {
+    setCurve(1, {-0.2, 0.0, 0.2}, {1e-6, 3e-6, 2e-6});
+    const std::pair<const char *, std::string> cases[] = {
+        {"0.25 V", "Plot Options Error: X max: \"0.25 V\" is not a number; it must be a number"},
+        {"1,5e-6", "Plot Options Error: X max: \"1,5e-6\" has a decimal comma; write it with a "
+                   "decimal point: 1.5e-6"},
+    };
+    for (const auto &[typed, message] : cases) {
+        options.show();
+        fixLimits("-0.3", typed);
+        state.xMax = 0.45;
+        platform.messages.shown.clear();
+        options.OK.click();
+        EXPECT_EQ(platform.messages.shown, std::vector<std::string>{message});
+        EXPECT_TRUE(options.visible());
+        EXPECT_EQ(state.xMax, 0.45);
+    }
+    options.XmaxText.setText("0.3");
+    options.OK.click();
+    EXPECT_FALSE(options.visible());
+    EXPECT_EQ(state.xMax, 0.3);
 }
 
 TEST_F(PlotTest, FixedLimitsFrameTheReversedAxisPlaceTheTextsAndCutTheCurves) {
@@ -468,7 +494,7 @@ TEST_F(PlotTest, ExportAndPrintTakeTheWindowsPicture) {
     platform.platform().writePicture = nullptr;
     platform.files.answers = {"plot.pdf"};
     app.mainWindow().menu("mnuExportPlot").click();
-    EXPECT_EQ(platform.messages.shown.back(), "No picture files can be written here");
+    EXPECT_EQ(platform.messages.shown.back(), "Plot Error: No picture files can be written here");
     app.mainWindow().menu("mnuPrint").click();
     EXPECT_EQ(platform.messages.shown.back(), "No printer is installed");
 }

@@ -46,6 +46,7 @@ TEST(ReadPairs, AcceptsTheLayoutsFilesComeIn) {
         {"single pair, no line end", "0.1,2e-6", {{0.1, 2e-6}}},
         {"CRLF", "0.1,1\r\n0.2,2\r\n", {{0.1, 1}, {0.2, 2}}},
         {"lone CR", "0.1,1\r0.2,2", {{0.1, 1}, {0.2, 2}}},
+        {"CR CR LF", "0.1,1\r\r\n0.2,2\r\r\n", {{0.1, 1}, {0.2, 2}}},
         {"byte-order mark", std::string("\xEF\xBB\xBF") + "0.1,1\n", {{0.1, 1}}},
         {"trailing commas", "0.1,1,\n0.2,2 , \n0.3,3,", {{0.1, 1}, {0.2, 2}, {0.3, 3}}},
         {"one item a line", "0.1\n1\n\n0.2\n2\n", {{0.1, 1}, {0.2, 2}}},
@@ -72,11 +73,22 @@ TEST(ReadPairs, RejectsSayingWhereAndKeepsThePairsBefore) {
         // A CRLF is one line end, a lone CR too: the fault is on line 3 either way.
         {"0.1,1\r\n0.2,2\r\n0.3;3\r\n", "line 3, item 1: \"0.3;3\" is not a number", 2},
         {"0.1,1\r0.2,2\r0.3;3\r", "line 3, item 1: \"0.3;3\" is not a number", 2},
+        {"0.1,1\r\r\n0.2,2\r\r\n0.3;3\r\r\n", "line 3, item 1: \"0.3;3\" is not a number", 2},
         {std::string("0.1,1\n0.2,\0\n", 11), "line 2, item 2: \"\\x00\" is not a number", 1},
         {"0.1,1\n,2\n", "line 2, item 1: nothing before the comma", 1},
         {"0.1,1\n0.2 , , 2\n", "line 2, item 2: nothing between two commas", 1},
+        {"0.1\n1\n0.2\n2\n0.3\n",
+         "line 5, item 1: the potential 0.3 has no value after it; the file ends there", 2},
+        // A line of more or fewer numbers than the others is refused, not paired across lines:
+        // a decimal comma turns "0.2,2,5" into three numbers.
+        {"0.1,1\n0.2,2\n0,3,3\n0.4,4\n",
+         "line 3 holds 3 numbers where the lines before it hold 2 (a decimal comma splits a "
+         "number in two)",
+         2},
         {"0.1,1\n0.2,2\n0.3\n",
-         "line 3, item 1: the potential 0.3 has no value after it; the file ends there", 2},
+         "line 3 holds 1 numbers where the lines before it hold 2 (a decimal comma splits a "
+         "number in two)",
+         2},
         {"0.1,1\n1e999,2\n", "line 2, item 1: \"1e999\" is too large", 1},
         {"0.1,1\n" + std::string(1'000'000, '7') + "x,2\n",
          "line 2, item 1: \"777777777777777777777777...\" is not a number", 1}};
@@ -91,7 +103,7 @@ TEST(ReadPairs, RejectsSayingWhereAndKeepsThePairsBefore) {
 
 // Items, line ends and the byte-order mark cut by every chunk boundary read the same.
 TEST(ReadPairs, ChunkBoundariesDoNotChangeWhatIsRead) {
-    const std::string text = "\xEF\xBB\xBF 0.125 ,-1.5E-05 \r\n0.25,\r\n2e-6 ,\r\n\r0.5\t7\n";
+    const std::string text = "\xEF\xBB\xBF 0.125 ,-1.5E-05 \r\n0.25,2e-6 ,\r\r\n\r0.5\t7\n";
     for (std::size_t chunk = 1; chunk <= 12; ++chunk) {
         Reading r(text, chunk);
         EXPECT_EQ(r.pairs(r.count), (Pairs{{0.125, -1.5e-5}, {0.25, 2e-6}, {0.5, 7}})) << chunk;

@@ -2,6 +2,7 @@
 // what reaches the disk, what is refused and stays as it was, and what is said when it fails.
 
 #include "files/FileReplacement.h"
+#include "files/FilesCommands.h"
 #include "files/FilesFixture.h"
 #include "shell/RuntimeError.h"
 
@@ -64,6 +65,66 @@ TEST_F(FileCommands, FailedWriteNamesTheFileAndKeepsWhatWasThere) {
     EXPECT_TRUE(fs::is_directory(folder.file("folder.csv")));
     EXPECT_EQ(folder.contentOf("curve.csv"), "earlier data\n");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"curve.csv", "folder.csv"}));
+}
+
+// ".csv" goes only onto a plain new name: "." and ".." are folders (once "...csv" was written
+// and reported as saved), and a name that exists, a FIFO standing in for a device, is meant as
+// typed and refused (once root's Export to /dev/null created /dev/null.csv).
+TEST_F(FileCommands, TheExtensionIsAddedOnlyToAPlainNewName) {
+    holdThreePoints();
+    ASSERT_EQ(::mkfifo(folder.file("pipe").c_str(), 0600), 0);
+    for (const char *name : {".", ".."})
+        click("mnuExport", folder.file(name));
+    click("mnuExport", folder.file("pipe"));
+    click("mnuExport", folder.file("plain"));
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "Export Data Error: " + folder.file(".") + ": it is a folder",
+                              "Export Data Error: " + folder.file("..") + ": it is a folder",
+                              "Export Data Error: " + folder.file("pipe") +
+                                  ": it is not a regular file (a device, a FIFO or a socket)"}));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"pipe", "plain.csv"}));
+    EXPECT_EQ(withExtension(folder.file("no such folder/run"), ".par"),
+              folder.file("no such folder/run"));
+}
+
+// The temporary file's name is short whatever the target's (a name of 240 bytes or more once
+// failed, at random, past the 255-byte limit); a file of several hard links is written in place
+// so that every name sees the new content; the mode stays, and so does the owner when root
+// saves another user's file.
+TEST(ReplaceFile, LongNamesHardLinksModeAndOwnerAreKept) {
+    TemporaryFolder folder;
+    const std::string longest = folder.file(std::string(251, 'n') + ".csv"); // 255 bytes
+    EXPECT_EQ(refusalOf(longest), "");
+    EXPECT_EQ(folder.contentOf(std::string(251, 'n') + ".csv"), "new\n");
+
+    const std::string data = folder.withText("data.csv", "old content\n");
+    fs::create_hard_link(data, folder.file("other name.csv"));
+    ASSERT_EQ(::chmod(data.c_str(), 0640), 0);
+    const bool root = ::getuid() == 0; // only root can give a file to another user
+    if (root) {
+        ASSERT_EQ(::chown(data.c_str(), 12345, 23456), 0);
+    }
+    EXPECT_EQ(refusalOf(data), "");
+    EXPECT_EQ(folder.contentOf("other name.csv"), "new\n");
+    EXPECT_EQ(fs::hard_link_count(data), 2u);
+
+    const std::string owned = folder.withText("owned.par", "old\n");
+    ASSERT_EQ(::chmod(owned.c_str(), 0604), 0);
+    if (root) {
+        ASSERT_EQ(::chown(owned.c_str(), 12345, 23456), 0);
+    }
+    EXPECT_EQ(refusalOf(owned, "replaced\n"), "");
+    for (const std::string &file : {data, owned}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, file == data ? 0640u : 0604u) << file;
+        if (root) {
+            EXPECT_EQ(status.st_uid, 12345u) << file;
+            EXPECT_EQ(status.st_gid, 23456u) << file;
+        }
+    }
+    EXPECT_EQ(folder.contentOf("owned.par"), "replaced\n");
+    EXPECT_EQ(folder.names().size(), 4u); // no temporary file is left
 }
 
 // Only a regular file the user may write is replaced, keeping its permissions; a link is

@@ -4,6 +4,7 @@
 // by hand: the programme repeats its vertex, the measured curve does not.
 
 #include "app/Workbench.h"
+#include "fitting/Marquardt.h"
 #include "fitting/MeasuredAxis.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
@@ -195,6 +196,19 @@ TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
     const Refusal cases[] = {
         {"crossed bounds", [](Bench &b) { b.tick(fitKs(1), "0.1", "0.01"); },
          "Fit Error: the lower bound of ks(1) (0.1) is above its upper bound (0.01)."},
+        // Bounds are read with the boxes' own rules: these were once fitted and reported as
+        // ks = -0.803, alpha = 1.5, Cdl = -0.5 (or a bare "Division by zero" for C).
+        {"ks below 0", [](Bench &b) { b.tick(fitKs(1), "-1", "-0.5"); },
+         "Fit Error: the lower bound of ks(1) must be a number of 0 or more, not \"-1\"."},
+        {"alpha above 1", [](Bench &b) { b.tick(fitAlpha(1), "0.5", "2"); },
+         "Fit Error: the upper bound of alpha(1) must be a number from 0 to 1, not \"2\"."},
+        {"Cdl below 0", [](Bench &b) { b.tick(fitCdl(), "-1", "1"); },
+         "Fit Error: the lower bound of Cdl must be a number of 0 or more, not \"-1\"."},
+        {"concentration below 0", [](Bench &b) { b.tick(fitConcentration(1), "-2e-3", "-1e-3"); },
+         "Fit Error: the lower bound of C(A) must be a number of 0 or more, not \"-2e-3\"."},
+        // Nothing ticked once ran 26 simulations and printed an empty table.
+        {"nothing ticked", [](Bench &b) { b.form.CheckFitted(fitE0(1)).setValue(0); },
+         "Fit Error: no parameter is ticked. Tick the box beside each parameter to fit."},
         {"single sweep against a cycle",
          [](Bench &b) {
              b.form.option9.select(); // 121 points against the measured 242
@@ -221,8 +235,13 @@ TEST(AutoFit, ARefusedFitLeavesTheMeasuredCurveAndTheStoreAsTheyWere) {
         b.type(b.form.Eze(1), "0.05"); // a simulation would change column 2 and the state
         b.tick(fitE0(1));
         c.setUp(b);
+        const int simulations = b.platform.progress.runs;
         b.click("mnuAutoFit");
         EXPECT_EQ(b.messages(), std::vector<std::string>{c.message});
+        const std::string message = c.message;
+        const bool beforeTheFit = message.find("bound of") != std::string::npos ||
+                                  message.find("ticked") != std::string::npos;
+        EXPECT_TRUE(!beforeTheFit || b.platform.progress.runs == simulations); // never began
         EXPECT_EQ(b.app.store().potential(200), potential);
         EXPECT_EQ(b.app.store().curves(100, 1), measured);
         EXPECT_EQ(b.app.state().curveCount, 1);
@@ -235,7 +254,9 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
     Bench b;
     b.measureThroughAFile();
     startFrom(b, kAway);
-    b.platform.progress.stopAtPoll = b.platform.progress.polls + 2; // the measurement polled too
+    // The poll after the second iteration: the simulations' polls before it show the fraction
+    // of the first iteration.
+    b.platform.progress.stopAtFraction = 2 / (kIterationLimit + 1.0);
     b.click("mnuAutoFit");
     EXPECT_TRUE(b.messages().empty());
     EXPECT_EQ(b.reported("No. of iteration = "), 2);
@@ -246,6 +267,32 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
         phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
     EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
     EXPECT_EQ(b.app.state().curveCount, 2);
+}
+
+// Stop is polled at every point of every simulation of the fit (once only between
+// iterations, a frozen window for a whole iteration): a stop in the middle of a simulation
+// ends the fit with one more simulation, that of its best point, whose curve is in column 2.
+TEST(AutoFit, AStopInsideASimulationEndsTheFitWithItsBestPoint) {
+    Bench b;
+    b.measureThroughAFile(); // 242 points
+    startFrom(b, kAway);
+    // The start, then the Jacobian of three parameters (six simulations): the stop falls in the
+    // middle of the fifth simulation.
+    const int polls = b.platform.progress.polls;
+    b.platform.progress.stopAtPoll = polls + 4 * 242 + 121;
+    b.click("mnuAutoFit");
+    EXPECT_TRUE(b.messages().empty());
+    // No poll after the stop: the best point is simulated to its end and nothing more runs.
+    EXPECT_EQ(b.platform.progress.polls, b.platform.progress.stopAtPoll);
+    EXPECT_EQ(b.reported("No. of iteration = "), 0);
+    double phi = 0;
+    for (int i = 1; i <= 242; ++i)
+        phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
+    EXPECT_NEAR(b.reported("Least square = "), phi, 1e-9 * phi);
+    EXPECT_EQ(b.report().back(), "Standard errors are not estimated: the fit was stopped.");
+    // The state holds the best point (the start), not the trial the stop interrupted.
+    EXPECT_DOUBLE_EQ(b.app.state().ks[1], 0.013);
+    EXPECT_DOUBLE_EQ(b.app.state().e0[1], 0.12);
 }
 
 TEST(ManualFit, FindPeakSplitsACycleFittedOnAnotherGridWhereTheMeasuredPotentialTurns) {

@@ -69,6 +69,12 @@ TEST(Intake, EveryBoxInUseIsReadStrictlyAndABadOneChangesNothing) {
         {"txttemp", -1, "-273.14",
          "T ( \u00B0C): must be a number greater than -273.14, not \"-273.14\""},
         {"Noise", -1, "x", "Noise (%): \"x\" is not a number; it must be a number of 0 or more"},
+        // The resistance box of the finite-difference simulation once read "1,5e3" as 1 ohm,
+        // "2k" as 2 and "-500" as 0, without a word.
+        {"Ru", -1, "1,5e3",
+         "R (\u03A9): \"1,5e3\" has a decimal comma; write it with a decimal point: 1.5e3"},
+        {"Ru", -1, "2k", "R (\u03A9): \"2k\" is not a number; it must be a number of 0 or more"},
+        {"Ru", -1, "-500", "R (\u03A9): must be a number of 0 or more, not \"-500\""},
     };
     for (const Case &bad : cases) {
         SCOPED_TRACE(bad.message);
@@ -133,7 +139,8 @@ TEST_F(IntakeTest, PulseLongerThanTheDropIsRefused) {
 }
 
 // The closed forms exist for mechanisms 1, 4 and 9 only and for the thin film and the rotating
-// disk only; the solution resistance and the fine grid count in the digital simulation only.
+// disk only; the fine grid counts in the digital simulation only, and so does the solution
+// resistance of a sweep (DC and the pulse techniques charge the double layer through it).
 // What is disabled stays selected and is what the intake reads.
 TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
     EXPECT_FALSE(expr.optElectrode(7).enabled() || expr.optElectrode(8).enabled()); // at start
@@ -147,6 +154,13 @@ TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
                 << code;
         EXPECT_EQ(expr.optElectrode(7).enabled() || expr.optElectrode(8).enabled(), !digital);
         EXPECT_EQ(expr.Ru.enabled() && tech.CheckFine.enabled(), digital == 1);
+        tech.optTech(2).select();
+        tech.CmdOK.click();
+        tech.CheckDigital.click();
+        tech.CheckDigital.click(); // back as it was, now for DC
+        EXPECT_TRUE(expr.Ru.enabled());
+        tech.optTech(1).select();
+        tech.CmdOK.click();
         if (digital == 0) {
             ReadChoices(app);
             EXPECT_EQ(state.mechanism, 7);

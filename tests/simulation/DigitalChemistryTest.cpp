@@ -107,5 +107,23 @@ TEST(DigitalChemistry, DimerisationFollowsThePureKineticZone) {
     EXPECT_NEAR(slow[0] / 0.527, 1.0, 0.01);
 }
 
+TEST(DigitalChemistry, StiffDimerisationLeavesTheDiffusionLimitedEndOfEveryTechnique) {
+    // A chemical step after the electron transfer cannot change the current where A is
+    // reduced as fast as it arrives: 0.4 V past E0, DC is Cottrell's current at td, and the
+    // square wave's two half-periods both lie on the plateau, so their difference vanishes.
+    // kf = 1e7 /(M s) makes the second-order step stiff (kf C dt = 500 over a half-period),
+    // where a frozen linearisation must be renewed. 0.5 % of Cottrell; 1 % of the peak.
+    ExperimentState s = experiment(2, 1, 1);
+    setMechanism(s, 8);
+    s.kf[1] = 1e7;
+    s.kb[1] = 0;
+    EXPECT_NEAR(-simulated(s).last() / cottrell(0.5), 1.0, 0.005);
+    s.technique = 5;
+    const Simulation wave = simulated(s);
+    const double peak = -wave.total(wave.peak());
+    EXPECT_GT(peak, 0);
+    EXPECT_LT(std::fabs(wave.last()), 0.01 * peak);
+}
+
 } // namespace
 } // namespace kemvo

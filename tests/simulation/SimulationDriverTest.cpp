@@ -81,10 +81,10 @@ TEST(Limits, SampledWaveIsHalfHighAtTheStandardPotential) {
 }
 
 TEST(Charging, SignFollowsTheDirectionOfTheScan) {
-    // No electroactive species, Cdl = 10 uF/cm^2 on 0.5 cm^2: the total is Cdl A v alone,
-    // signed as a faradaic current of the same direction of potential change: negative while
-    // the potential falls; at the staircase techniques (E(1) - E(i)) (-Cdl A v), here with
-    // 0.6 V.
+    // No electroactive species, Cdl = 10 uF/cm^2 on 0.5 cm^2: the sweep's total is Cdl A v
+    // alone, signed as a faradaic current of the same direction of potential change: negative
+    // while the potential falls. Without a resistance a potential step charges the layer at
+    // once: nothing of it is left when DC samples its drop.
     const double CdlAv = 1e-5 * 0.5 * 0.01;
     struct Case {
         int technique;
@@ -96,7 +96,7 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
                  {1, 1, false, 121, -CdlAv}, // the switching point ends the falling sweep
                  {1, 1, false, 122, CdlAv},          {1, 1, true, 200, -CdlAv},
                  {1, 2, false, 300, -CdlAv},         {1, 2, false, 400, CdlAv},
-                 {2, 0.5, false, 121, -0.6 * CdlAv}, {2, 0.5, true, 121, 0.6 * CdlAv}};
+                 {2, 0.5, false, 121, 0.0},          {2, 0.5, true, 121, 0.0}};
     for (const Case &c : cases)
         for (int digital : {0, 1}) {
             ExperimentState s = experiment(c.technique, 1, digital);
@@ -112,6 +112,41 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
                 << c.technique << " cycles " << c.cycles << " rising " << c.rising << " point "
                 << c.point << " digital " << digital;
         }
+}
+
+TEST(Charging, EachPotentialStepChargesTheLayerThroughTheResistance) {
+    // No electroactive species, Cdl = 100 uF/cm^2 on 1 cm^2 behind Ru = 1000 ohm (RC = 0.1 s),
+    // td = 0.2 s, tp = 0.05 s, E pulse = -50 mV, 0.3 V down to -0.3 V in 5 mV steps: a step dE
+    // leaves (dE/Ru) exp(-t/RC) at the time t after it. Point 61 lies at 0 V. Hand values:
+    //  - DC: from E start, 0.3 V down, sampled at td: -0.3/1000 e^-2;
+    //  - normal pulse: from E start to 0 - 0.05 V, at tp: -0.35/1000 e^-0.5;
+    //  - differential pulse: the pulse, -0.05 V at tp, less the step to 0 V from the last
+    //    pulse's level (0.005 - 0.05 V), +0.045 V at td - tp;
+    //  - square wave: the forward half-period from the last reverse level (0.005 + 0.05 V) to
+    //    0 - 0.05 V, less the reverse step of +0.1 V, both at tp.
+    const double rc = 0.1, ru = 1000;
+    const double expected[] = {0,
+                               0,
+                               -0.3 / ru * std::exp(-0.2 / rc),
+                               -0.35 / ru * std::exp(-0.05 / rc),
+                               -0.05 / ru * std::exp(-0.05 / rc) - 0.045 / ru * std::exp(-0.15 / rc),
+                               (-0.105 - 0.1) / ru * std::exp(-0.05 / rc)};
+    for (int technique = 2; technique <= 5; ++technique)
+        for (int digital : {0, 1})
+            for (double resistance : {0.0, ru}) {
+                ExperimentState s = experiment(technique, 1, digital);
+                s.cdl = 1e-4;
+                s.dropTime = 0.2;
+                s.cInit = {};
+                Simulation run(s);
+                run.inputs.digitalSimulation = [](const ExperimentState &, CurveStore &) {};
+                run.inputs.resistance = resistance;
+                const double value = run.simulate().total(61);
+                ASSERT_NEAR(run.E(61), 0.0, 1e-12);
+                EXPECT_NEAR(value, resistance > 0 ? expected[technique] : 0.0,
+                            0.01 * std::fabs(expected[technique]))
+                    << "technique " << technique << " digital " << digital << " Ru " << resistance;
+            }
 }
 
 TEST(Noise, GaussianOfTheStatedShareOfTheLargestSignalAndReproducible) {

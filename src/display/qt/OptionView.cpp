@@ -38,6 +38,7 @@ OptionView::OptionView(Application &app, FormOption &options, QWidget *parent)
     auto *side = new QVBoxLayout;
     side->addWidget(grid);
     side->addLayout(curves);
+    side->addWidget(baselineFrame());
     side->addLayout(bottom);
 
     auto *layout = new QHBoxLayout(this);
@@ -92,6 +93,26 @@ QWidget *OptionView::axisFrame() {
     layout->addLayout(limits);
     layout->addStretch();
     return axis;
+}
+
+QWidget *OptionView::baselineFrame() {
+    auto *frame = named(new QGroupBox, options_.baseline);
+    bind(frame, options_.baseline);
+    auto *automatic = named(new QCheckBox, options_.BaselineAuto);
+    bind(automatic, options_.BaselineAuto, app_);
+    auto *layout = new QHBoxLayout(frame);
+    layout->addWidget(automatic);
+    for (const auto &[label, text] : {std::pair{&options_.LabelBaseFrom, &options_.BaseFromText},
+                                      std::pair{&options_.LabelBaseTo, &options_.BaseToText}}) {
+        auto *caption = named(new QLabel, *label);
+        bind(caption, *label);
+        auto *edit = named(new QLineEdit, *text);
+        bind(edit, *text, app_);
+        layout->addWidget(caption);
+        layout->addWidget(edit);
+    }
+    layout->addStretch();
+    return frame;
 }
 
 } // namespace kemvo::qt

@@ -17,6 +17,7 @@ public:
 private:
     QWidget *curveFrame(int i);
     QWidget *axisFrame();
+    QWidget *baselineFrame();
 
     Application &app_;
     FormOption &options_;
