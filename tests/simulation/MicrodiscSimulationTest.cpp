@@ -165,6 +165,18 @@ TEST(MicrodiscSimulation, FastCatalysisGivesThePlanesCatalyticCurrent) {
     EXPECT_NEAR(-simulated(s).last() / (kF * s.area * 1e-6 * std::sqrt(kD * 1e5)), 1.0, 3e-3);
 }
 
+TEST(MicrodiscSimulation, CycleTurnsAtTheVertexWithoutAPause) {
+    // The vertex of a cycle is listed twice but is one instant of the ramp: both copies carry
+    // one current, and the return sweep moves on from it.
+    ExperimentState s = disc(1, 1e-3);
+    s.cycles = 1;
+    const Simulation run = simulated(s);
+    const int np = run.state.pointsPerSweep;
+    ASSERT_EQ(run.state.pointCount, 2 * np);
+    EXPECT_EQ(run.total(np + 1), run.total(np));
+    EXPECT_NE(run.total(np + 2), run.total(np + 1));
+}
+
 TEST(MicrodiscSimulation, OhmicDropShiftsTheSteadyWaveByTheDropAtHalfHeight) {
     // At the steady state the wave is a function of the electrode potential E - Ru I alone
     // (reduction current negative), so its applied half-wave potential moves by Ru I(lim)/2:
