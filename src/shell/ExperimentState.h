@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kemvo {
@@ -101,6 +102,9 @@ struct ExperimentState {
     // potentials were scaled by since a simulation or an import wrote them.
     std::array<CurveHistory, 6> curveHistory{};
     double potentialFactor = 1;
+    // The name of each curve 1..5 in the plot's legend and in Export All Curves ("measured",
+    // "fit", "component 1 (A+e=B)", an imported file's curve); empty: "curve k".
+    std::array<std::string, 6> curveLabel{};
 };
 
 } // namespace kemvo
