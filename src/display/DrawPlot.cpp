@@ -353,14 +353,29 @@ private:
                       formatNumber(j * std::fabs(spacing), "0.#E-0"));
     }
 
-    // Overlapped curves: along the top edge, each curve's number beside a sample of its style.
+    // Overlapped curves: along the top edge, each curve's number beside a sample of its style;
+    // after a fit its name: "measured", "fit", then "step 1" ... for each step's current.
     void drawLegend() {
-        constexpr double kFirst = 0.6, kWidth = 0.08; // [fraction of the visible width]
+        const double first = s_.fitCurves ? 0.25 : 0.6; // [fraction of the visible width]
+        const double width = s_.fitCurves ? 0.15 : 0.08;
         for (int k = 1; k <= s_.curveCount; ++k) {
-            double at = kFirst + (k - 1) * kWidth;
-            pen_.text(xAt(at), yAt(0), std::to_string(k));
-            drawStyleSample(lineStyleOf(k), xAt(at + 0.02), xAt(at + 0.065), yAt(0.025));
+            const double at = first + (k - 1) * width;
+            const std::string name = curveName(k);
+            // The sample starts past the name, some 0.011 of the width a character.
+            const double past = 0.011 * static_cast<double>(name.size()) + 0.01;
+            pen_.text(xAt(at), yAt(0), name);
+            drawStyleSample(lineStyleOf(k), xAt(at + past), xAt(at + past + 0.045), yAt(0.025));
         }
+    }
+
+    std::string curveName(int k) const {
+        if (!s_.fitCurves)
+            return std::to_string(k);
+        if (k <= 2)
+            return k == 1 ? "measured" : "fit";
+        std::string name = "step ";
+        name.append(std::to_string(k - 2));
+        return name;
     }
 
     void drawStyleSample(int style, double from, double to, double y) {

@@ -168,6 +168,7 @@ void mnuManualFit_Click(Application &app) {
         alignWithMeasuredCurve(app, measured);
         printManualFitResiduals(app);
     }
+    app.state().fitCurves = true;
     app.refreshPlot();
 }
 
@@ -206,6 +207,7 @@ void mnuAutoFit_Click(Application &app, FitWorkspace &workspace) {
     if (!prepareFit(app))
         return;
     fitTrapped(app, workspace, measuredCurve(app));
+    app.state().fitCurves = true;
     app.refreshPlot();
 }
 

@@ -87,6 +87,8 @@ struct ExperimentState {
     Int16 simSlot = 0;      // the column the last simulation or import was given
     Int16 columnCount = 0;  // number of data columns (species of the mechanism, or imported)
     bool fitMode = false;   // a fit is running: simulations always write column 2
+    // The curves are a fit's: 1 the measured curve, 2 the fit, 3.. each step's current.
+    bool fitCurves = false;
     double yMax = 0;
     double yMin = 0;
 

@@ -119,6 +119,7 @@ void simulateWithWindows(Application &app) {
     if (displayedQuantityChoice(app) == kShowSurfaceConcentration)
         shelf = std::make_shared<const PointTable<6>>(scratch.curves);
     std::string choice = DeriveDisplayedQuantity(app, trial, scratch);
+    trial.fitCurves = false; // a fit command marks its curves again after its simulation
     app.state() = trial;
     app.takeScratchStore();
     derived.simulated = true;
