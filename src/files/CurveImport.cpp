@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <istream>
 #include <memory>
 #include <streambuf>
@@ -98,6 +99,14 @@ const char *scanName(ScanChoice scan) {
     return scan == ScanChoice::Single ? "Single" : scan == ScanChoice::Cycle ? "Cycle" : "2 Cycles";
 }
 
+// The legend's name of an imported curve: its own label ("cycle 2", "measured"), or the
+// file's name where it has none of its own.
+std::string curveLabelOf(const MeasuredFile &file, const MeasuredCurve &curve) {
+    const bool own =
+        !curve.label.empty() && curve.label != "all" && curve.label != "all, concatenated";
+    return own ? curve.label : file.source;
+}
+
 // The bare format's step is the spacing of its first two points, as its import has always
 // reported it; where they coincide the median spacing stands in.
 double bareStep(const MeasuredCurve &curve, const SweepProgramme &programme) {
@@ -166,6 +175,7 @@ MeasuredFile readImportFile(const std::string &file, const std::function<void(do
     std::optional<MeasuredFile> measured = readInstrumentExport(bytes, poll);
     MeasuredFile read = measured ? std::move(*measured) : readBareFile(bytes);
     keepUsableCurves(read);
+    read.source = std::filesystem::path(file).filename().string();
     return read;
 }
 
@@ -179,6 +189,7 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     SweepProgramme programme = programmeOf(curve);
     if (bare)
         programme.eStep = bareStep(curve, programme);
+    programme = roundedProgramme(programme, potentialDecimals(curve.potential));
     const double sign = choice.reverseSign ? -1 : 1;
     const auto count = static_cast<int>(curve.potential.size());
 
@@ -192,6 +203,7 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     state.pointCount = count;
     state.firstPoint = 1;
     state.lastPoint = count;
+    state.curveLabel[static_cast<std::size_t>(state.simSlot)] = curveLabelOf(file, curve);
 
     TextWindow &result = app.formResult();
     if (!bare)
@@ -211,7 +223,6 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
 
 void finishImport(Application &app) {
     app.measured.reset(); // the next fit takes the imported curve as its measured curve
-    app.state().fitCurves = false;
     app.refreshPlot();
     app.formResult().show();
     app.mainWindow().enableDisplayAndAnalysis();

@@ -59,7 +59,8 @@ void FormImport::offer(MeasuredFile file) {
     for (std::size_t k = 0; k < file.curves.size(); ++k)
         entries.push_back(curveEntry(k + 1, file.curves[k]));
     file_ = std::move(file);
-    entries.push_back(curveEntry(entries.size() + 1, concatenated()));
+    if (file_->concatenable)
+        entries.push_back(curveEntry(entries.size() + 1, concatenated()));
     ListCurve.setItems(std::move(entries));
     ListCurve.setListIndex(0);
     std::string technique = file_->technique.empty() ? "" : ", " + file_->technique;

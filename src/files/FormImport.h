@@ -17,7 +17,8 @@ public:
     explicit FormImport(Application &app);
 
     // Lists the curves of a file read and checked whole, presets the check boxes and shows the
-    // window. The list's entries are numbered from 1; the last is "all, concatenated". The
+    // window. The list's entries are numbered from 1; the last is "all, concatenated" where
+    // the curves follow each other in time (not for the columns of a curve table). The
     // caption says how many curves past the most listed (kMaxCurves) the file left out.
     void offer(MeasuredFile file);
 

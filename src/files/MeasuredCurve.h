@@ -23,6 +23,9 @@ struct MeasuredFile {
     bool reductionPositive = false;
     // Curves past the most a file may offer (kMaxCurves), whose rows were read and left out.
     std::size_t omittedCurves = 0;
+    // The curves follow each other in time (cycles, scans), so they may be taken as one.
+    bool concatenable = true;
+    std::string source{}; // the file's name without its folder, which names a curve of no label
 };
 
 } // namespace kemvo

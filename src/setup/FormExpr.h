@@ -155,6 +155,9 @@ public:
     TextBox &TextDis; // [cm]
     Label &LabelRrate;
     TextBox &TextRrate; // [rpm]
+    // Says when choosing another electrode changed the area, or kept the area of the one
+    // before where this one's is typed.
+    Label &LabelAreaNote;
 
     // Electrolyte.
     Label &LabelElectrolyteC;
@@ -265,6 +268,7 @@ private:
     void applyChemicalRows();
     void setStepCaptions();
     void applyElectrodeRows();
+    void noteAreaChange(int before, const std::string &areaBefore);
 
     // The range texts the window itself last wrote into TextCmin and TextCmax, per entry.
     std::array<std::string, kFitEntryCount + 1> windowMin_;

@@ -53,6 +53,7 @@ void FormExpr::applyTechniqueRows() {
         {{&TextF}, Sets::Visible, squareWave},
         {{&tp}, Sets::Enabled, pulseTimed},
         {{&V}, Sets::Visible, !squareWave},
+        {{&Ru}, Sets::Enabled, resistanceInUse(state)},
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kemvo {
@@ -87,8 +88,6 @@ struct ExperimentState {
     Int16 simSlot = 0;      // the column the last simulation or import was given
     Int16 columnCount = 0;  // number of data columns (species of the mechanism, or imported)
     bool fitMode = false;   // a fit is running: simulations always write column 2
-    // The curves are a fit's: 1 the measured curve, 2 the fit, 3.. each step's current.
-    bool fitCurves = false;
     double yMax = 0;
     double yMin = 0;
 
@@ -103,6 +102,9 @@ struct ExperimentState {
     // potentials were scaled by since a simulation or an import wrote them.
     std::array<CurveHistory, 6> curveHistory{};
     double potentialFactor = 1;
+    // The name of each curve 1..5 in the plot's legend and in Export All Curves ("measured",
+    // "fit", "component 1 (A+e=B)", an imported file's curve); empty: "curve k".
+    std::array<std::string, 6> curveLabel{};
 };
 
 } // namespace kemvo

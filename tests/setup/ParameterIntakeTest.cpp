@@ -139,7 +139,8 @@ TEST_F(IntakeTest, PulseLongerThanTheDropIsRefused) {
 }
 
 // The closed forms exist for mechanisms 1, 4 and 9 only and for the thin film and the rotating
-// disk only; the solution resistance and the fine grid count in the digital simulation only.
+// disk only; the fine grid counts in the digital simulation only, and so does the solution
+// resistance of a sweep (DC and the pulse techniques charge the double layer through it).
 // What is disabled stays selected and is what the intake reads.
 TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
     EXPECT_FALSE(expr.optElectrode(7).enabled() || expr.optElectrode(8).enabled()); // at start
@@ -153,6 +154,13 @@ TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
                 << code;
         EXPECT_EQ(expr.optElectrode(7).enabled() || expr.optElectrode(8).enabled(), !digital);
         EXPECT_EQ(expr.Ru.enabled() && tech.CheckFine.enabled(), digital == 1);
+        tech.optTech(2).select();
+        tech.CmdOK.click();
+        tech.CheckDigital.click();
+        tech.CheckDigital.click(); // back as it was, now for DC
+        EXPECT_TRUE(expr.Ru.enabled());
+        tech.optTech(1).select();
+        tech.CmdOK.click();
         if (digital == 0) {
             ReadChoices(app);
             EXPECT_EQ(state.mechanism, 7);
