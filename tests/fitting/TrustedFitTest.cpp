@@ -354,3 +354,28 @@ TEST(TrustedFit, AFourThousandPointDimerisationCycleIsFittedToItsTrueValues) {
 
 } // namespace
 } // namespace kemvo
+
+namespace kemvo {
+namespace {
+
+TEST(TrustedFit, StopEndsEveryStartAndKeepsTheBestPointSoFar) {
+    // Nine starts, stopped a third of the way through: the report says so in words, and the
+    // curve in column 2 is that of the reported best point.
+    Bench b;
+    b.click("mnuSimulate");
+    b.type(b.form.ks(1), "0.013");
+    b.tick(fitKs(1), "1e-4", "1");
+    b.tick(fitE0(1), "-0.1", "0.3");
+    b.platform.progress.stopAtFraction = 0.3;
+    b.click("mnuAutoFit");
+    ASSERT_TRUE(b.messages().empty()) << b.messages().front();
+    EXPECT_EQ(b.app.lastFit->outcome, "stopped by the user (the best result so far)");
+    EXPECT_TRUE(b.reports("stopped by the user (the best result so far)"));
+    double phi = 0;
+    for (int i = 1; i <= b.app.state().pointCount; ++i)
+        phi += std::pow(b.app.store().curves(i, 2) - b.app.store().curves(i, 1), 2);
+    EXPECT_NEAR(b.app.lastFit->leastSquare, phi, 1e-9 * phi + 1e-30);
+}
+
+} // namespace
+} // namespace kemvo
