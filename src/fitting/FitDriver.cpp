@@ -478,7 +478,7 @@ FitMeasurement currentCurve(Application &app) {
 }
 
 void PrepareFitCurve(Application &app) {
-    if (!app.measured)
+    if (!app.measured || app.measured->value.empty())
         app.measured = currentCurve(app);
     ExperimentState &state = app.state();
     if (state.overlapMode)

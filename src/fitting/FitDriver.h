@@ -23,11 +23,11 @@ struct FitWorkspace {
     std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
 };
 
-// The measured curve of the fit: the kept one (Application::measured), or, when none is kept,
-// the current curve, which is kept from now on. Unless overlapMode is on, it is written back
-// as the only curve (column 1 with its potentials; pointCount its points; curveCount, simSlot
-// and currentCurve = 1), so that a fit after a fit compares with the measurement, never with
-// the previous fit's simulation.
+// The measured curve of the fit: the kept one (Application::measured), or, when none (or an
+// empty one) is kept, the current curve, which is kept from now on. Unless overlapMode is on, it is
+// written back as the only curve (column 1 with its potentials; pointCount its points; curveCount,
+// simSlot and currentCurve = 1), so that a fit after a fit compares with the measurement, never
+// with the previous fit's simulation.
 void PrepareFitCurve(Application &app);
 
 // The current curve (points 1..pointCount with their potentials) as the measured curve of the

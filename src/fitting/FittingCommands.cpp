@@ -102,7 +102,7 @@ void fitTrapped(Application &app, FitWorkspace &workspace, const std::vector<dou
 void printManualFitResiduals(Application &app) {
     const ExperimentState &state = app.state();
     const CurveStore &store = app.store();
-    if (state.currentCurve != 2 || !app.measured)
+    if (state.currentCurve != 2 || !app.measured || app.measured->value.empty())
         return;
     const int n = static_cast<int>(app.measured->value.size());
     double phi = 0;
