@@ -171,8 +171,8 @@ private:
                 (x <= p_.lower[at(j)] && step < 0) || (x >= p_.upper[at(j)] && step > 0);
             if (r_.frozen[at(j)] || heldOnBound)
                 continue;
-            const double floor = at(j) < p_.moveFloor.size() ? p_.moveFloor[at(j)]
-                                                             : kRelativeMoveFloor * std::fabs(x);
+            const bool given = at(j) < p_.moveFloor.size() && p_.moveFloor[at(j)] > 0;
+            const double floor = given ? p_.moveFloor[at(j)] : kRelativeMoveFloor * std::fabs(x);
             if (!(std::fabs(step) < std::max(kShareOfStandardError * standardError_[at(j)], floor)))
                 return false;
         }
@@ -197,7 +197,7 @@ private:
         ++r_.modelRuns;
         remember(m_.trial, r_.phi);
         if (perfect(r_.phi)) {
-            r_.flag = -1;
+            r_.flag = kPerfectFit;
             return false;
         }
         r_.state = 1;
@@ -353,7 +353,7 @@ private:
         remember(X, phi);
         phiNew = phi;
         if (perfect(phi)) {
-            r_.flag = -1;
+            r_.flag = kPerfectFit;
             r_.x = X;
             r_.phi = phi;
             return Trial::Perfect;

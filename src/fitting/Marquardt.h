@@ -28,7 +28,7 @@ struct MarquardtProblem {
     std::vector<double> fixedStep;
     std::vector<double> zeroStep; // per parameter; empty: derivStep0 for all
     // The smallest move of each parameter that still counts as a move, for the convergence
-    // test; empty: 1e-9 |x|.
+    // test; an entry of 0, or none: 1e-9 |x|.
     std::vector<double> moveFloor;
     double dataVar = 0;    // variance of ymeas about its mean
     double derivStep0 = 0; // difference step of a parameter whose value is 0

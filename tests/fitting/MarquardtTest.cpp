@@ -300,6 +300,20 @@ TEST(NistStrd, SeveralStartsReachTheCertifiedValuesOfEveryRun) {
     EXPECT_GE(certified, 18);
 }
 
+TEST(NistStrd, AFitStillMovingWhenTheIterationsRunOutSaysSo) {
+    // Lanczos3 from its first start, unbounded: the sum of squares still falls by a little at
+    // every step along its valley (the relative decrease that once passed for convergence), and
+    // the fit must end on the iteration limit, short of the certified minimum, not "converged".
+    Problem data = load("Lanczos3");
+    MarquardtProblem p = engineProblem(data);
+    MarquardtMemory memory;
+    MarquardtRun run(data.start1);
+    runMarquardtFit(p, memory, run, nullptr);
+    EXPECT_EQ(run.flag, kIterationsUsedUp);
+    EXPECT_STREQ(convergenceText(run.flag), "not converged: iteration limit");
+    EXPECT_GT(run.bestPhi, data.certifiedRss * 1.01);
+}
+
 TEST(NistStrd, TheFileStartAloneMatchesTheCertifiedStandardErrors) {
     // Misra1a, whose certified values carry 4 significant digits of every value and 3 of every
     // standard error, reached from its first start; the errors in the units of the parameters.
