@@ -222,6 +222,7 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
 }
 
 void finishImport(Application &app) {
+    app.measured.reset(); // the next fit takes the imported curve as its measured curve
     app.refreshPlot();
     app.formResult().show();
     app.mainWindow().enableDisplayAndAnalysis();

@@ -97,8 +97,16 @@ void SaveParameters(Application &app) {
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kParameterFilter));
     if (!file)
         return;
-    saveFile(app, "Save Error: ", withExtension(*file, ".par"),
-             [&app](std::ostream &out) { writeParameterReport(out, app.state()); });
+    saveFile(app, "Save Error: ", withExtension(*file, ".par"), [&app](std::ostream &out) {
+        writeParameterReport(out, app.state());
+        ReportSettings settings;
+        const std::string &ru = app.control<TextBox>("FormExpr", "Ru").text();
+        settings.resistance = isNumber(ru) ? leadingValue(ru) : 0;
+        settings.grid = !app.state().digital                                       ? "analytical"
+                        : app.control<CheckBox>("FormTech", "CheckFine").checked() ? "fine"
+                                                                                   : "standard";
+        writeExperimentAndFit(out, app.state(), settings, app.lastFit);
+    });
 }
 
 // True when the current curve holds at least one point that Export would write.

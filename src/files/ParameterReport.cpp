@@ -1,5 +1,6 @@
 #include "files/ParameterReport.h"
 
+#include "setup/Catalogue.h"
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
@@ -12,7 +13,51 @@ void pair(std::ostream &out, const char *label, double value) {
     out << label << '\n' << signedField(checkedFinite(value)) << '\n';
 }
 
+void pair(std::ostream &out, const std::string &label, const std::string &value) {
+    out << label << '\n' << value << '\n';
+}
+
 } // namespace
+
+void writeExperimentAndFit(std::ostream &out, const ExperimentState &state,
+                           const ReportSettings &settings, const std::optional<FitRecord> &fit) {
+    const MechanismEntry *mechanism = findMechanism(state.mechanism);
+    const bool techniqueKnown = state.technique >= 1 && state.technique <= kTechniqueCount;
+    const bool electrodeKnown = state.electrode >= 1 && state.electrode <= kElectrodeCount;
+    pair(out,
+         "Technique name :", techniqueKnown ? std::string(techniqueCaption(state.technique)) : "");
+    pair(out, "Mechanism name :", mechanism ? std::string(mechanism->caption) : "");
+    pair(out,
+         "Electrode name :", electrodeKnown ? std::string(electrodeCaption(state.electrode)) : "");
+    pair(out, "Temperature (K) :", state.temperatureK);
+    pair(out, "Radius (cm) :", state.radius);
+    pair(out, "Length (cm) :", state.length);
+    pair(out, "Area (cm2) :", state.area);
+    pair(out, "Scan rate (V/s) :", state.scanRate);
+    pair(out, "Grid :", settings.grid);
+    pair(out, "Cdl (F/cm2) :", state.cdl);
+    pair(out, "Ru (ohm) :", settings.resistance);
+    for (int j = 1; j <= state.speciesCount; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        const std::string species(1, static_cast<char>('A' + j - 1));
+        pair(out, "D(" + species + ") (cm2/s) :", signedField(checkedFinite(state.diffusion[k])));
+        pair(out, "C(" + species + ") (M) :", signedField(checkedFinite(state.cInit[k])));
+    }
+    if (!fit)
+        return;
+    pair(out, "Fit :", fit->outcome);
+    for (const FittedParameter &p : fit->parameters) {
+        pair(out, "Fitted " + p.name + " :", signedField(checkedFinite(p.value)));
+        pair(out, "Std. error " + p.name + " :",
+             p.standardError ? signedField(checkedFinite(*p.standardError)) : "not determined");
+        pair(out, "Flag " + p.name + " :", p.remark.empty() ? "none" : p.remark);
+    }
+    for (const std::string &c : fit->correlations)
+        pair(out, "Strongly correlated :", c);
+    pair(out, "Points fitted :", fit->points);
+    pair(out, "Least square :", fit->leastSquare);
+    pair(out, "rms residual (A) :", fit->rmsResidual);
+}
 
 void writeParameterReport(std::ostream &out, const ExperimentState &state) {
     if (state.columnCount > kMaxReportedSpecies)

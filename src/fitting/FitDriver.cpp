@@ -1,6 +1,7 @@
 #include "fitting/FitDriver.h"
 
 #include "fitting/FitReport.h"
+#include "fitting/MultiStart.h"
 #include "fitting/SimulationObjective.h"
 #include "setup/FormExpr.h"
 #include "shell/Application.h"
@@ -11,6 +12,7 @@
 #include "simulation/DisplayedQuantity.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
 
@@ -119,6 +121,35 @@ void copySimulation(const ExperimentState &state, const CurveStore &from, CurveS
     }
 }
 
+// The box of a candidate, as the refusal of a start names it.
+std::string startRefusal(int k, double start, const MarquardtProblem &problem, std::size_t m) {
+    return "Fit Error: the start of " + fitCandidateName(k) + " (" + generalNumber(start) +
+           ") lies outside its bounds " + generalNumber(problem.lower[m]) + " to " +
+           generalNumber(problem.upper[m]) +
+           ". Type a start within the bounds or widen them (TextCmin, TextCmax).";
+}
+
+// Candidates whose value is a positive scale: stepped in the logarithm when their lower bound
+// is above 0.
+bool isScaleParameter(int k) {
+    return !isStandardPotential(k) && !(k >= fitAlpha(1) && k <= fitAlpha(3));
+}
+
+bool isCellParameter(int k) {
+    return k == fitCdl() || k == fitRu();
+}
+
+int furtherStarts(FormExpr &form) {
+    const std::string &text = form.TextStarts.text();
+    if (!isNumber(text))
+        throw FitRefusal("Fit Error: the number of further starts (" + text + ") is not a number.");
+    const double value = strictValue(text);
+    if (!(value >= 0 && value <= 1000))
+        throw FitRefusal("Fit Error: the number of further starts must be from 0 to 1000, not " +
+                         quotedText(text) + ".");
+    return static_cast<int>(value);
+}
+
 class AutoFitRun {
 public:
     AutoFitRun(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas)
@@ -139,22 +170,26 @@ public:
         if (summary_.fitIndex.empty())
             throw FitRefusal("Fit Error: no parameter is ticked. Tick the box beside each "
                              "parameter to fit.");
+        for (int k : summary_.fitIndex)
+            form_.proposeUntypedFitRange(k);
         readBounds(form_, summary_.fitIndex, problem_);
+        further_ = furtherStarts(form_);
         setUp();
-        const ExperimentState before = app_.state();
-        MarquardtRun run(startInBounds());
-        try {
-            iterate(run);
-        } catch (const RuntimeError &) {
-            if (!std::isfinite(run.bestPhi))
-                app_.state() = before;
-            throw;
-        }
-        if (!std::isfinite(run.bestPhi)) { // stopped before the start was simulated
-            app_.state() = before;
+        // The start is simulated first, here: a refusal or a failure leaves everything as it was.
+        std::vector<double> y(problem_.ymeas.size());
+        problem_.model(summary_.start, y);
+        ++summary_.simulations;
+
+        Progress &progress = app_.platform().progress;
+        progress.begin("Auto Fit");
+        ProgressShown shown{progress};
+        polling_ = true;
+        std::vector<StartOutcome> outcomes = fitAllStarts();
+        polling_ = false; // the best point and its errors are simulated to their end
+        const int best = bestStart(outcomes);
+        if (best < 0)
             return {};
-        }
-        finish(run);
+        finish(outcomes, outcomes[static_cast<std::size_t>(best)]);
         return summary_;
     }
 
@@ -167,83 +202,223 @@ private:
         std::vector<double> potentials;
         for (std::size_t i = 1; i <= problem_.ymeas.size(); ++i)
             potentials.push_back(app_.store().potential(static_cast<int>(i)));
-        objective_ = std::make_unique<SimulationObjective>(
-            app_, summary_.fitIndex, std::move(potentials), *workspace_.store);
-        objective_->pointPoll = [this] { pollInsideASimulation(); };
-        problem_.model = [this](const std::vector<double> &x, std::vector<double> &y) {
-            (*objective_)(x, y);
-        };
-        for (int k : summary_.fitIndex)
-            summary_.start.push_back(fitCandidateStart(app_.state(), objective_->resistance, k));
-        summary_.dataVar = problem_.dataVar;
-    }
-
-    std::vector<double> startInBounds() const {
-        std::vector<double> x = summary_.start;
-        for (std::size_t m = 0; m < x.size(); ++m)
-            x[m] = std::max(problem_.lower[m], std::min(problem_.upper[m], x[m]));
-        return x;
-    }
-
-    // The engine's calls, one "Least square = " line and one poll of the Stop button each,
-    // and a poll at every point of every simulation. A stop, between iterations or inside a
-    // simulation, ends the fit with its best point.
-    void iterate(MarquardtRun &run) {
-        Progress &progress = app_.platform().progress;
-        progress.begin("Auto Fit");
-        ProgressShown shown{progress};
-        polling_ = true;
-        try {
-            runMarquardtFit(problem_, workspace_.memory, run,
-                            [&](const MarquardtRun &now, int iteration) {
-                                summary_.iterations = iteration;
-                                printIterationLine(app_.formResult(), now.phi);
-                                fraction_ = iteration / (kIterationLimit + 1.0);
-                                return !progress.advance(fraction_);
-                            });
-        } catch (const StopRequested &) {
+        setup_ = objectiveSetup(app_, summary_.fitIndex, std::move(potentials));
+        for (std::size_t m = 0; m < np; ++m) {
+            const int k = summary_.fitIndex[m];
+            // A concentration starts from the bulk concentration typed, not from the initial
+            // one that the pre-equilibration derives from it.
+            const bool bulk = k >= fitConcentration(1) && k <= fitConcentration(4);
+            double start = bulk ? setup_.concentrations.bulk[static_cast<std::size_t>(k)]
+                                : fitCandidateStart(app_.state(), setup_.resistance, k);
+            if (!(start >= problem_.lower[m] && start <= problem_.upper[m]))
+                throw FitRefusal(startRefusal(k, start, problem_, m));
+            summary_.start.push_back(start);
+            scale_.push_back(isScaleParameter(k));
+            // A standard potential counts moves against 1e-9 V, the others against 1e-9 |x|.
+            problem_.moveFloor.push_back(isStandardPotential(k) ? 1e-9 : 0.0);
         }
-        polling_ = false; // the best point and its errors are simulated to their end
+        summary_.logStepped = logSteppedParameters(scale_, problem_.lower);
+        summary_.dataVar = problem_.dataVar;
+        mainObjective_ = std::make_unique<SimulationObjective>(setup_, *workspace_.store);
+        mainObjective_->pointPoll = [this] { pollInsideASimulation(); };
+        problem_.model = modelOf(*mainObjective_);
     }
 
-    // A stop inside a simulation leaves that simulation unfinished: its trial values in the
-    // state and part of its curve in the store.
+    static FitModel modelOf(SimulationObjective &objective) {
+        return
+            [&objective](const std::vector<double> &x, std::vector<double> &y) { objective(x, y); };
+    }
+
+    // One problem per worker: worker 0 the window thread's, each other its own objective on its
+    // own curve store, stopped through the flag between points.
+    std::vector<MarquardtProblem> workerProblems(const std::vector<bool> &free, int workers) {
+        std::vector<MarquardtProblem> problems;
+        problems.push_back(problem_);
+        problems.back().free = free;
+        for (int w = 1; w < workers; ++w) {
+            if (static_cast<std::size_t>(w) > workerObjectives_.size()) {
+                workerStores_.push_back(std::make_unique<CurveStore>());
+                workerObjectives_.push_back(
+                    std::make_unique<SimulationObjective>(setup_, *workerStores_.back()));
+                workerObjectives_.back()->pointPoll = [this] {
+                    if (stop_.load())
+                        throw StopRequested();
+                };
+            }
+            problems.push_back(problem_);
+            problems.back().free = free;
+            problems.back().model = modelOf(*workerObjectives_[static_cast<std::size_t>(w - 1)]);
+        }
+        return problems;
+    }
+
+    // The typed start, the given extra starts, and the Latin hypercube's further starts, with
+    // the parameters not free at their typed values.
+    std::vector<StartOutcome> fitStage(const std::vector<bool> &free,
+                                       const std::vector<std::vector<double>> &extra) {
+        StartsRun run;
+        run.logStepped = summary_.logStepped;
+        run.starts.push_back(summary_.start);
+        for (const auto &x : extra)
+            run.starts.push_back(x);
+        for (auto x :
+             latinHypercube(further_, problem_.lower, problem_.upper, run.logStepped, kStartSeed)) {
+            for (std::size_t m = 0; m < x.size(); ++m)
+                if (!free[m])
+                    x[m] = summary_.start[m];
+            run.starts.push_back(x);
+        }
+        const int workers = std::min<int>(coreCount(), static_cast<int>(run.starts.size()));
+        run.problems = workerProblems(free, workers);
+        run.memory = workspace_.memory;
+        run.stop = &stop_;
+        run.poll = [this](double fraction) {
+            fraction_ = (stage_ + fraction) / stages_;
+            return app_.platform().progress.advance(fraction_);
+        };
+        run.firstStartIteration = [this](const MarquardtRun &now, int) {
+            if (stage_ + 1 == stages_)
+                printIterationLine(app_.formResult(), now.phi);
+        };
+        std::vector<StartOutcome> outcomes = runStarts(run);
+        ++stage_;
+        return outcomes;
+    }
+
+    // With Cdl or Ru ticked beside other parameters, the same fit without them comes first,
+    // and its best point is one start of the whole fit, which therefore never ends worse.
+    std::vector<StartOutcome> fitAllStarts() {
+        const std::size_t np = summary_.fitIndex.size();
+        std::vector<bool> withoutCell(np);
+        bool cell = false;
+        bool other = false;
+        for (std::size_t m = 0; m < np; ++m) {
+            withoutCell[m] = !isCellParameter(summary_.fitIndex[m]);
+            cell = cell || !withoutCell[m];
+            other = other || withoutCell[m];
+        }
+        std::vector<std::vector<double>> extra;
+        std::vector<StartOutcome> earlier;
+        stages_ = cell && other ? 2 : 1;
+        if (stages_ == 2) {
+            earlier = fitStage(withoutCell, {});
+            const int best = bestStart(earlier);
+            if (best >= 0)
+                extra.push_back(earlier[static_cast<std::size_t>(best)].x);
+        }
+        std::vector<StartOutcome> outcomes;
+        if (!stop_.load())
+            outcomes = fitStage(std::vector<bool>(np, true), extra);
+        for (StartOutcome &o : earlier) { // a stopped fit keeps the best of either stage
+            o.flag = stop_.load() ? kStoppedByUser : o.flag;
+            countWork(o);
+        }
+        for (const StartOutcome &o : outcomes)
+            countWork(o);
+        if (outcomes.empty() || (stop_.load() && bestStart(outcomes) < 0))
+            return earlier;
+        return outcomes;
+    }
+
+    void countWork(const StartOutcome &o) {
+        summary_.evaluations += o.evaluations;
+        summary_.simulations += o.modelRuns;
+        if (matrixMessage_.empty())
+            for (const auto &objective : workerObjectives_)
+                if (!objective->matrixMessage.empty())
+                    matrixMessage_ = objective->matrixMessage;
+    }
+
+    // A stop inside a simulation of the window thread leaves that simulation unfinished.
     void pollInsideASimulation() {
         if (!polling_)
             return;
-        if (app_.platform().progress.advance(fraction_)) {
+        if (stop_.load() || app_.platform().progress.advance(fraction_)) {
+            stop_.store(true);
             polling_ = false;
             stoppedInside_ = true;
             throw StopRequested();
         }
     }
 
+    // Beside each parameter: on a bound, not determined, or an error over half its value.
+    void remark(std::size_t m) {
+        const std::vector<double> u = toEngine(summary_.fitted, summary_.logStepped);
+        const std::vector<double> low = toEngine(problem_.lower, summary_.logStepped);
+        const std::vector<double> high = toEngine(problem_.upper, summary_.logStepped);
+        const double near = 1e-6 * (high[m] - low[m]);
+        std::vector<std::string> said;
+        if (u[m] <= low[m] + near)
+            said.push_back("at lower bound");
+        else if (u[m] >= high[m] - near)
+            said.push_back("at upper bound");
+        if (summary_.uncertaintyEstimated) {
+            const auto &se = summary_.uncertainty.standardError[m];
+            if (!se)
+                said.push_back("not determined");
+            else if (!isStandardPotential(summary_.fitIndex[m]) &&
+                     *se > kPoorlyDetermined * std::fabs(summary_.fitted[m]))
+                said.push_back("poorly determined");
+        }
+        std::string text;
+        for (const std::string &s : said)
+            text += (text.empty() ? "" : ", ") + s;
+        summary_.remarks.push_back(text);
+    }
+
+    void measureResiduals() {
+        const double n = static_cast<double>(problem_.ymeas.size());
+        double largest = 0;
+        for (double y : problem_.ymeas)
+            largest = std::max(largest, std::fabs(y));
+        summary_.points = static_cast<int>(problem_.ymeas.size());
+        summary_.rmsResidual = std::sqrt(summary_.leastSquare / n);
+        summary_.rmsPercent = largest > 0 ? 100 * summary_.rmsResidual / largest : 0;
+        int determined = 0;
+        for (const auto &se : summary_.uncertainty.standardError)
+            determined += se ? 1 : 0;
+        if (!summary_.uncertaintyEstimated)
+            determined = static_cast<int>(summary_.fitted.size());
+        summary_.residualSd =
+            n > determined ? std::sqrt(summary_.leastSquare / (n - determined)) : 0.0;
+    }
+
     // The best point found becomes the result: the state and column 2 show its simulation, and
     // its standard errors come from a Jacobian there.
-    void finish(const MarquardtRun &run) {
-        summary_.fitted = run.bestX;
-        summary_.leastSquare = run.bestPhi;
-        summary_.flag = run.flag;
-        summary_.evaluations = run.evaluations;
-        summary_.marquardts = run.marquardts;
-        summary_.simulations = run.modelRuns;
-        // The engine's last simulation is that of its last trial: the best one unless the
-        // fit ended on the lambda limit.
-        std::vector<double> ycalc = run.ycalc;
-        if (run.x != run.bestX || stoppedInside_)
-            simulate(run.bestX, ycalc);
+    void finish(const std::vector<StartOutcome> &outcomes, const StartOutcome &best) {
+        summary_.fitted = best.x;
+        summary_.leastSquare = best.phi;
+        summary_.flag = stop_.load() ? kStoppedByUser : best.flag;
+        summary_.iterations = best.iterations;
+        summary_.marquardts = best.marquardts;
+        summary_.starts = static_cast<int>(outcomes.size());
+        // Least squares at the rounding of the data count as equal.
+        summary_.startsAtBest = startsAtBest(outcomes, 1e-6, 1e-22 * problem_.measuredSquares());
+        workspace_.memory = best.memory;
+        std::vector<double> ycalc(problem_.ymeas.size());
+        problem_.model(best.x, ycalc);
+        ++summary_.simulations;
+        if (!mainObjective_->matrixMessage.empty())
+            matrixMessage_ = mainObjective_->matrixMessage;
+        app_.state() = mainObjective_->state();
         const std::string quantity = storeBestSimulation();
         app_.derivedQuantity = {};
         app_.derivedQuantity.simulated = true;
         app_.derivedQuantity.choice = quantity;
         summary_.uncertaintyEstimated = !stoppedInside_;
         if (summary_.uncertaintyEstimated) {
-            const ExperimentState atBest = app_.state();
-            summary_.uncertainty = estimateUncertainty(problem_, run.bestX, ycalc, run.bestPhi);
+            const MarquardtProblem engine = inEngineCoordinates(problem_, summary_.logStepped);
+            summary_.uncertainty =
+                uncertaintyInParameterUnits(engine, toEngine(best.x, summary_.logStepped), ycalc,
+                                            best.phi, summary_.logStepped);
             summary_.simulations += summary_.uncertainty.modelRuns;
-            app_.state() = atBest;
         }
+        for (std::size_t m = 0; m < summary_.fitted.size(); ++m)
+            remark(m);
+        measureResiduals();
         summary_.seconds = static_cast<float>(app_.platform().clock.secondsSinceMidnight()) - t0_;
+        if (!matrixMessage_.empty())
+            app_.showMessage(matrixMessage_);
         printFitReport(app_.formResult(), summary_);
         app_.formResult().show();
         for (std::size_t m = 0; m < summary_.fitted.size(); ++m)
@@ -255,32 +430,36 @@ private:
     // curve is stored read at the measured potentials, so that the curves stay aligned.
     // Returns the displayed quantity.
     std::string storeBestSimulation() {
-        const std::string quantity = app_.control<ComboBox>("formOption", "ComboY").text();
+        const std::string quantity = setup_.quantity;
         const bool surfaceCurves = quantity == kShowSurfaceConcentration;
         ExperimentState &state = app_.state();
-        const MeasuredAxisMap *map = objective_->measuredAxisMap();
+        const MeasuredAxisMap *map = mainObjective_->measuredAxisMap();
         if (map == nullptr) {
             copySimulation(state, *workspace_.store, app_.store(), surfaceCurves);
             return quantity;
         }
         storeOnMeasuredAxis(state, *workspace_.store, app_.store(), *map,
-                            objective_->measuredPotentials(), surfaceCurves);
-        describeMeasuredAxis(state, objective_->measuredPotentials());
+                            mainObjective_->measuredPotentials(), surfaceCurves);
+        describeMeasuredAxis(state, mainObjective_->measuredPotentials());
         return quantity;
-    }
-
-    void simulate(const std::vector<double> &x, std::vector<double> &ycalc) {
-        problem_.model(x, ycalc);
-        ++summary_.simulations;
     }
 
     Application &app_;
     FitWorkspace &workspace_;
     FormExpr &form_;
-    float t0_ = 0; // [s] since midnight, in the clock's single precision
-    MarquardtProblem problem_;
-    std::unique_ptr<SimulationObjective> objective_;
+    float t0_ = 0;             // [s] since midnight, in the clock's single precision
+    MarquardtProblem problem_; // parameter units, the window thread's model
+    ObjectiveSetup setup_;
+    std::unique_ptr<SimulationObjective> mainObjective_;
+    std::vector<std::unique_ptr<CurveStore>> workerStores_;
+    std::vector<std::unique_ptr<SimulationObjective>> workerObjectives_;
+    std::vector<bool> scale_;
     FitSummary summary_;
+    int further_ = kDefaultFurtherStarts;
+    int stage_ = 0;
+    int stages_ = 1;
+    std::atomic<bool> stop_{false};
+    std::string matrixMessage_;
     bool polling_ = false;       // the simulations poll the Stop button
     bool stoppedInside_ = false; // the user stopped the fit inside a simulation
     double fraction_ = 0;        // of the fit done, as the progress shows it
@@ -288,11 +467,32 @@ private:
 
 } // namespace
 
-void PrepareFitCurve(ExperimentState &state, CurveStore &store) {
+FitMeasurement currentCurve(Application &app) {
+    const ExperimentState &state = app.state();
+    FitMeasurement curve;
+    for (int i = 1; i <= std::min<int>(state.pointCount, kMaxPoints); ++i) {
+        curve.potential.push_back(app.store().potential(i));
+        curve.value.push_back(app.store().curves(i, state.currentCurve));
+    }
+    return curve;
+}
+
+void PrepareFitCurve(Application &app) {
+    if (!app.measured || app.measured->value.empty())
+        app.measured = currentCurve(app);
+    ExperimentState &state = app.state();
     if (state.overlapMode)
         return;
-    for (int i = 1; i <= std::min<int>(state.pointCount, kMaxPoints); ++i)
-        store.curves(i, 1) = store.curves(i, state.currentCurve);
+    CurveStore &store = app.store();
+    const FitMeasurement &measured = *app.measured;
+    const int n = static_cast<int>(measured.value.size());
+    for (int i = 1; i <= n; ++i) {
+        store.potential(i) = measured.potential[static_cast<std::size_t>(i - 1)];
+        store.curves(i, 1) = measured.value[static_cast<std::size_t>(i - 1)];
+    }
+    state.pointCount = n;
+    state.firstPoint = 1;
+    state.lastPoint = n;
     state.curveCount = 1;
     state.simSlot = 1;
     state.currentCurve = 1;

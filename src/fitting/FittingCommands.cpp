@@ -1,13 +1,17 @@
 #include "fitting/FittingCommands.h"
 
+#include "fitting/FitCandidates.h"
 #include "fitting/FitDriver.h"
+#include "fitting/FitReport.h"
 #include "fitting/MeasuredAxis.h"
 #include "fitting/SimulationObjective.h"
 #include "setup/Catalogue.h"
+#include "setup/FormExpr.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
 #include "shell/NumberText.h"
+#include "shell/ReportLine.h"
 #include "simulation/DisplayedQuantity.h"
 #include "simulation/SimulationCommands.h"
 
@@ -35,7 +39,7 @@ private:
 // Returns false when a parameter cannot be read (the intake has said so).
 bool prepareFit(Application &app) {
     app.control<CheckBox>("formOption", "overlap").setValue(0);
-    PrepareFitCurve(app.state(), app.store());
+    PrepareFitCurve(app);
     if (!takeParameters(app))
         return false;
     app.formResult().cls();
@@ -51,14 +55,74 @@ std::vector<double> measuredCurve(Application &app) {
     return ymeas;
 }
 
+// What Take Fitted Values and Save read of a fit.
+FitRecord recordOf(const FitSummary &s) {
+    FitRecord record;
+    for (std::size_t m = 0; m < s.fitted.size(); ++m) {
+        FittedParameter p;
+        p.entry = s.fitIndex[m];
+        p.name = fitCandidateName(p.entry);
+        p.value = s.fitted[m];
+        if (s.uncertaintyEstimated)
+            p.standardError = s.uncertainty.standardError[m];
+        p.remark = m < s.remarks.size() ? s.remarks[m] : "";
+        p.logStepped = m < s.logStepped.size() && s.logStepped[m];
+        record.parameters.push_back(p);
+    }
+    for (std::size_t j = 0; s.uncertaintyEstimated && j < s.fitted.size(); ++j)
+        for (std::size_t k = j + 1; k < s.fitted.size(); ++k) {
+            const double r = s.uncertainty.correlation[j][k];
+            if (std::fabs(r) > kStrongCorrelation)
+                record.correlations.push_back(fitCandidateName(s.fitIndex[j]) + ", " +
+                                              fitCandidateName(s.fitIndex[k]) + ": " +
+                                              roundedToError(r, std::nullopt));
+        }
+    record.points = s.points;
+    record.leastSquare = s.leastSquare;
+    record.rmsResidual = s.rmsResidual;
+    record.rmsPercent = s.rmsPercent;
+    record.outcome = convergenceText(s.flag);
+    return record;
+}
+
 void fitTrapped(Application &app, FitWorkspace &workspace, const std::vector<double> &ymeas) {
     runTrapped(app, "Fit Error: ", "! Please try again by other initial values.", [&] {
         try {
-            AutoFit(app, workspace, ymeas);
+            FitSummary summary = AutoFit(app, workspace, ymeas);
+            if (!summary.fitted.empty())
+                app.lastFit = recordOf(summary);
         } catch (const FitRefusal &refusal) {
             app.showMessage(refusal.what());
         }
     });
+}
+
+// The least square and rms residual of the simulation in column 2 against the measured curve
+// in column 1.
+void printManualFitResiduals(Application &app) {
+    const ExperimentState &state = app.state();
+    const CurveStore &store = app.store();
+    if (state.currentCurve != 2 || !app.measured || app.measured->value.empty())
+        return;
+    const int n = static_cast<int>(app.measured->value.size());
+    double phi = 0;
+    double largest = 0;
+    for (int i = 1; i <= n; ++i) {
+        const double residual = store.curves(i, 2) - store.curves(i, 1);
+        phi += residual * residual;
+        largest = std::max(largest, std::fabs(store.curves(i, 1)));
+    }
+    checkedFinite(phi);
+    const double rms = std::sqrt(phi / n);
+    TextWindow &result = app.formResult();
+    printIterationLine(result, phi);
+    result.print(ReportLine().text("rms residual (A) = ").nextZone().number(rms));
+    if (largest > 0)
+        result.print(ReportLine()
+                         .text("rms residual (% of largest |I|) = ")
+                         .nextZone()
+                         .text(roundedToError(100 * rms / largest, std::nullopt)));
+    result.show();
 }
 
 // The legend's names of the measured curve and of the simulation beside it.
@@ -122,10 +186,42 @@ void mnuManualFit_Click(Application &app) {
         return;
     const std::vector<double> measured =
         potentialsOf(app.store(), std::min<int>(app.state().pointCount, kMaxPoints));
-    if (Simulate(app))
+    if (Simulate(app)) {
         alignWithMeasuredCurve(app, measured);
+        printManualFitResiduals(app);
+    }
     nameFitCurves(app.state());
     app.refreshPlot();
+}
+
+void mnuUseAsMeasured_Click(Application &app) {
+    const ExperimentState &state = app.state();
+    if (state.pointCount < 1 || state.currentCurve < 1) {
+        app.showMessage("Use as Measured Error: there is no curve; simulate or import one first");
+        return;
+    }
+    app.measured = currentCurve(app);
+    const FitMeasurement &m = *app.measured;
+    app.formResult().print("Measured curve: " + std::to_string(m.value.size()) + " points from " +
+                           generalNumber(m.potential.front()) + " V to " +
+                           generalNumber(m.potential.back()) + " V");
+    app.formResult().show();
+}
+
+void mnuTakeFitted_Click(Application &app) {
+    if (!app.lastFit) {
+        app.showMessage("Take Fitted Values Error: there is no fit to take; run Auto Fit first");
+        return;
+    }
+    FormExpr &form = app.form<FormExpr>();
+    TextWindow &result = app.formResult();
+    for (const FittedParameter &p : app.lastFit->parameters) {
+        const std::string text = roundedToError(p.value, p.standardError);
+        form.fittedBox(p.entry).setText(text);
+        result.print(p.name + " = " + text);
+    }
+    result.show();
+    takeParameters(app); // the state takes the rounded values
 }
 
 void mnuAutoFit_Click(Application &app, FitWorkspace &workspace) {
@@ -152,6 +248,8 @@ void installFittingCommands(Application &app) {
     MainWindowModel &window = app.mainWindow();
     window.menu("mnuManualFit").onClick = [&app] { mnuManualFit_Click(app); };
     window.menu("mnuAutoFit").onClick = [&app, workspace] { mnuAutoFit_Click(app, *workspace); };
+    window.menu("mnuUseAsMeasured").onClick = [&app] { mnuUseAsMeasured_Click(app); };
+    window.menu("mnuTakeFitted").onClick = [&app] { mnuTakeFitted_Click(app); };
     window.menu("mnuManualSeparate").onClick = [&app] { mnuManualSeparate_Click(app); };
     window.menu("mnuAutoSeparate").onClick = [&app, workspace] {
         mnuAutoSeparate_Click(app, *workspace);

@@ -11,10 +11,17 @@ namespace {
 
 constexpr double kInitialLambda = 1e-4;
 constexpr double kLambdaLimit = 1000;
-constexpr double kSignificantDecrease = 2e-4; // relative decrease of phi that still counts
-constexpr double kPerfectFit = 1e-10;         // times dataVar
-constexpr double kRelativeStep = 0.01;        // difference step relative to the value
-constexpr double kNoInfluence = 1e-20;        // times sum ymeas^2, for the freezing test
+// A perfect fit leaves residuals at the rounding of the data: phi below this share of
+// sum ymeas^2 (an rms residual some 1e-11 of the rms current).
+constexpr double kPerfectShare = 1e-22;
+// The convergence test: a step taken at lambda up to this on the unit-diagonal matrix is
+// nearly Gauss-Newton, and one that moves no parameter by more than this share of its
+// standard error, or than the move floor, moves nothing that counts.
+constexpr double kNearlyGaussNewton = 1e-3;
+constexpr double kShareOfStandardError = 1e-3;
+constexpr double kRelativeMoveFloor = 1e-9;
+constexpr double kRelativeStep = 0.01; // difference step relative to the value
+constexpr double kNoInfluence = 1e-20; // times sum ymeas^2, for the freezing test
 constexpr double kPivotFloor = 1e-15;
 constexpr double kSmallestLambdaFactor = 2;
 constexpr double kLargestLambdaFactor = 10;
@@ -60,6 +67,19 @@ public:
         }
         gradient(j) = 0;
         (*this)(j, j) = 1;
+    }
+
+    // Diagonal of the inverse of the matrix (without the gradient), by Gauss-Jordan elimination
+    // with the solver's pivot floor.
+    std::vector<double> inverseDiagonal() const {
+        std::vector<double> result(at(np_));
+        for (int c = 0; c < np_; ++c) {
+            NormalEquations unit = *this;
+            for (int j = 0; j < np_; ++j)
+                unit.gradient(j) = j == c ? 1.0 : 0.0;
+            result[at(c)] = unit.solve(0)[at(c)];
+        }
+        return result;
     }
 
     // Divides by the square roots of the diagonal, so that the diagonal becomes 1.
@@ -122,9 +142,42 @@ public:
     }
 
 private:
-    enum class Trial { Evaluated, Failed, OutOfBounds, Perfect };
+    enum class Trial { Evaluated, Failed, Perfect };
 
-    bool perfect(double phi) const { return phi < kPerfectFit * p_.dataVar; }
+    bool perfect(double phi) const { return phi < kPerfectShare * p_.measuredSquares(); }
+
+    // The standard error of each parameter at the start of this iteration, from the scaled
+    // normal matrix: s^2 (A^-1)jj with s^2 = phi / (n - m), m the parameters not frozen.
+    void estimateStandardErrors() {
+        int determined = 0;
+        for (int j = 0; j < np_; ++j)
+            determined += r_.frozen[at(j)] ? 0 : 1;
+        const double dof = n_ > determined ? n_ - determined : 1;
+        const std::vector<double> diagonal = equations_.inverseDiagonal();
+        standardError_.assign(at(np_), 0.0);
+        for (int j = 0; j < np_; ++j) {
+            double variance = r_.phi / dof * diagonal[at(j)];
+            double se = std::sqrt(std::fabs(variance)) / equations_.scale(j);
+            standardError_[at(j)] = std::isfinite(se) ? se : 0.0;
+        }
+    }
+
+    // Whether the step now in memory moves no determined parameter by an amount that counts.
+    bool movesNothing() const {
+        for (int j = 0; j < np_; ++j) {
+            const double x = r_.x[at(j)];
+            const double step = m_.step[at(j)];
+            const bool heldOnBound =
+                (x <= p_.lower[at(j)] && step < 0) || (x >= p_.upper[at(j)] && step > 0);
+            if (r_.frozen[at(j)] || heldOnBound)
+                continue;
+            const bool given = at(j) < p_.moveFloor.size() && p_.moveFloor[at(j)] > 0;
+            const double floor = given ? p_.moveFloor[at(j)] : kRelativeMoveFloor * std::fabs(x);
+            if (!(std::fabs(step) < std::max(kShareOfStandardError * standardError_[at(j)], floor)))
+                return false;
+        }
+        return true;
+    }
 
     void remember(const std::vector<double> &x, double phi) {
         if (phi < r_.bestPhi) {
@@ -144,7 +197,7 @@ private:
         ++r_.modelRuns;
         remember(m_.trial, r_.phi);
         if (perfect(r_.phi)) {
-            r_.flag = -1;
+            r_.flag = kPerfectFit;
             return false;
         }
         r_.state = 1;
@@ -180,12 +233,29 @@ private:
             }
         }
         equations_.scaleToUnitDiagonal();
+        estimateStandardErrors();
     }
 
+    // The step at lambda. A parameter on a bound whose step points outwards is held there and
+    // the step solved again without it, so that the others move as the held one allows.
     void takeStep(double lambda) {
-        std::vector<double> d = equations_.solve(lambda);
-        for (int j = 0; j < np_; ++j)
-            m_.step[at(j)] = d[at(j)] / equations_.scale(j);
+        NormalEquations equations = equations_;
+        std::vector<bool> held(at(np_), false);
+        for (bool holding = true; holding;) {
+            std::vector<double> d = equations.solve(lambda);
+            holding = false;
+            for (int j = 0; j < np_; ++j) {
+                const double step = held[at(j)] ? 0.0 : d[at(j)] / equations_.scale(j);
+                m_.step[at(j)] = step;
+                const double x = r_.x[at(j)];
+                if (!held[at(j)] &&
+                    ((x <= p_.lower[at(j)] && step < 0) || (x >= p_.upper[at(j)] && step > 0))) {
+                    held[at(j)] = true;
+                    equations.freeze(j);
+                    holding = true;
+                }
+            }
+        }
     }
 
     static double lambdaFactor(Trial trial, double phiNew, double phi) {
@@ -199,21 +269,30 @@ private:
         double &lambda = m_.lambda;
         double trialLambda = 0;
         double lastPhi = r_.phi;
+        const std::vector<double> ycalcAtX = r_.ycalc;
         double nu = kSmallestLambdaFactor;
         bool accepted = false;
-        bool onlyOutOfBounds = true;
+        bool converged = false;
         for (int t = 0;; ++t) {
             takeStep(trialLambda);
+            // A Gauss-Newton step this small is the minimum to within what counts, whether or
+            // not rounding lets its trial decrease phi.
+            const bool smallStep = trialLambda <= kNearlyGaussNewton && movesNothing();
+            const bool gaussNewtonSmall = t == 0 && smallStep;
             double phiNew = 0;
-            Trial trial = evaluateTrial(phiNew, false);
+            Trial trial = evaluateTrial(phiNew);
             if (trial == Trial::Perfect)
                 return;
             if (trial == Trial::Evaluated)
                 lastPhi = phiNew;
-            onlyOutOfBounds = onlyOutOfBounds && trial == Trial::OutOfBounds;
             nu = lambdaFactor(trial, phiNew, r_.phi);
             if (trial == Trial::Evaluated && phiNew < r_.phi) {
                 accepted = true;
+                converged = smallStep;
+                break;
+            }
+            if (gaussNewtonSmall) {
+                converged = true;
                 break;
             }
             if (t > 0)
@@ -225,36 +304,24 @@ private:
             if (!(lambda <= kLambdaLimit))
                 break;
         }
-        // No step was short enough to stay inside the bounds (a parameter of little influence
-        // takes huge steps at any lambda): the Gauss-Newton trial once more, with the
-        // parameters that would leave held where they are, as one on its bound is held.
-        if (!accepted && onlyOutOfBounds) {
-            takeStep(0);
-            double phiNew = 0;
-            Trial trial = evaluateTrial(phiNew, true);
-            if (trial == Trial::Perfect)
-                return;
-            if (trial == Trial::Evaluated) {
-                lastPhi = phiNew;
-                nu = lambdaFactor(trial, phiNew, r_.phi);
-                accepted = phiNew < r_.phi;
-            }
-        }
-        r_.lambdaExhausted = !accepted;
-        if (r_.marquardts != 0)
+        r_.lambdaExhausted = !accepted && !converged;
+        if (r_.marquardts != 0 && !converged)
             lambda /= nu;
-        double sum = lastPhi + r_.phi;
-        double rel = sum > 0 ? (r_.phi - lastPhi) / sum : 0;
-        r_.flag = rel < kSignificantDecrease ? -2 : 1;
+        r_.flag = converged ? kConverged : accepted ? kGoOn : kNoDecrease;
+        if (!accepted) { // the point of this iteration stays the best one
+            m_.trial = r_.x;
+            r_.ycalc = ycalcAtX;
+            return;
+        }
         r_.x = m_.trial;
         r_.phi = lastPhi;
     }
 
     // Forms the trial x + S within the bounds and evaluates it. A parameter on a bound whose
-    // step points outwards stays there; one inside its bounds that the step would carry
-    // beyond them makes the whole trial fail, so that lambda shortens the step, unless
-    // holdLeaving holds it too.
-    Trial evaluateTrial(double &phiNew, bool holdLeaving) {
+    // step points outwards stays there; one inside its bounds that the step would carry beyond
+    // them stops on the bound, so that a fit runs along a bound instead of crawling towards it
+    // in ever shorter steps.
+    Trial evaluateTrial(double &phiNew) {
         std::vector<double> X(at(np_));
         for (int j = 0; j < np_; ++j) {
             const std::size_t J = at(j);
@@ -266,9 +333,7 @@ private:
             bool above = t > p_.upper[J];
             if (below || above) {
                 bool onBound = (below && x <= p_.lower[J]) || (above && x >= p_.upper[J]);
-                if (!onBound && !holdLeaving)
-                    return Trial::OutOfBounds;
-                m_.step[J] = 0;
+                m_.step[J] = onBound ? 0.0 : (below ? p_.lower[J] : p_.upper[J]) - x;
             }
             X[J] = x + m_.step[J];
         }
@@ -288,7 +353,7 @@ private:
         remember(X, phi);
         phiNew = phi;
         if (perfect(phi)) {
-            r_.flag = -1;
+            r_.flag = kPerfectFit;
             r_.x = X;
             r_.phi = phi;
             return Trial::Perfect;
@@ -302,6 +367,7 @@ private:
     const int np_;
     const int n_;
     NormalEquations equations_;
+    std::vector<double> standardError_; // at the start of this iteration
 };
 
 } // namespace
@@ -355,6 +421,23 @@ int centralJacobian(const MarquardtProblem &problem, std::vector<double> x,
     return runs;
 }
 
+const char *convergenceText(int flag) {
+    switch (flag) {
+    case kPerfectFit:
+        return "converged: perfect fit";
+    case kConverged:
+        return "converged";
+    case kIterationsUsedUp:
+        return "not converged: iteration limit";
+    case kNoDecrease:
+        return "not converged: no step decreases the least square";
+    case kStoppedByUser:
+        return "stopped by the user (the best result so far)";
+    default:
+        return "not converged";
+    }
+}
+
 void Marquardt(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run) {
     Iteration(problem, memory, run).run();
 }
@@ -365,8 +448,16 @@ void runMarquardtFit(const MarquardtProblem &problem, MarquardtMemory &memory, M
     for (int iteration = 1;; ++iteration) {
         Marquardt(problem, memory, run);
         bool goOn = !afterIteration || afterIteration(run, iteration);
-        if (!goOn || iteration > kIterationLimit || run.flag <= 0)
+        if (run.flag <= 0)
             return;
+        if (!goOn) {
+            run.flag = kStoppedByUser;
+            return;
+        }
+        if (iteration > kIterationLimit) {
+            run.flag = kIterationsUsedUp;
+            return;
+        }
     }
 }
 

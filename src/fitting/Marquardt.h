@@ -27,8 +27,11 @@ struct MarquardtProblem {
     // 0 means 0.01 |x|, or zeroStep when x is 0.
     std::vector<double> fixedStep;
     std::vector<double> zeroStep; // per parameter; empty: derivStep0 for all
-    double dataVar = 0;           // variance of ymeas about its mean
-    double derivStep0 = 0;        // difference step of a parameter whose value is 0
+    // The smallest move of each parameter that still counts as a move, for the convergence
+    // test; an entry of 0, or none: 1e-9 |x|.
+    std::vector<double> moveFloor;
+    double dataVar = 0;    // variance of ymeas about its mean
+    double derivStep0 = 0; // difference step of a parameter whose value is 0
 
     int parameterCount() const { return static_cast<int>(lower.size()); }
     int pointCount() const { return static_cast<int>(ymeas.size()); }
@@ -46,13 +49,24 @@ struct MarquardtMemory {
     double lambda = 0;
 };
 
+// The convergence flag: 1 while the fit goes on, else how it ended.
+inline constexpr int kGoOn = 1;
+inline constexpr int kPerfectFit = -1;       // the model reproduces the data to rounding
+inline constexpr int kConverged = -2;        // a nearly Gauss-Newton step moved nothing that counts
+inline constexpr int kIterationsUsedUp = -3; // the iteration limit came first
+inline constexpr int kNoDecrease = -4;       // lambda passed its limit without a better trial
+inline constexpr int kStoppedByUser = -5;
+
+// What the report says of each flag: "converged", "not converged: iteration limit" ...
+const char *convergenceText(int flag);
+
 // The arguments passed back in from call to call of one fit.
 struct MarquardtRun {
     std::vector<double> x;     // current parameters
     std::vector<double> ycalc; // model at the last evaluated trial
     double phi = 0;            // sum of squared residuals at x
     int state = 0;             // 0 before the first call of a fit
-    int flag = 0;              // 1 go on, -1 perfect fit, -2 no significant decrease
+    int flag = 0;              // kGoOn, or how the fit ended (kPerfectFit ... kStoppedByUser)
     int marquardts = 0;        // increases of lambda in this fit
     int evaluations = 0; // the start and every trial simulated, failed ones too (not the Jacobian)
     int modelRuns = 0;   // every evaluation of the model, the Jacobian's included
@@ -68,15 +82,19 @@ struct MarquardtRun {
     explicit MarquardtRun(std::vector<double> start) : x(std::move(start)) {}
 };
 
-// One iteration. The first call (state 0) evaluates the start and raises RuntimeError when
-// that fails; a trial that fails later, or that would carry a parameter lying inside its
-// bounds beyond them, is rejected like a trial that does not decrease phi.
+// One iteration. The fit has converged (kConverged) when the last accepted step, taken at
+// lambda <= 1e-3 on the scaled normal matrix, moved every determined parameter by less than
+// max(1e-3 SE, moveFloor); a Gauss-Newton step that small ends the fit as converged also when
+// rounding keeps it from decreasing phi. The first call (state 0) evaluates the start and raises
+// RuntimeError when that fails; a trial that fails later is rejected like a trial that does not
+// decrease phi. A step that would carry a parameter beyond a bound stops it on the bound; one on a
+// bound whose step points outwards stays there.
 void Marquardt(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run);
 
 // The fit loop of the commands: calls Marquardt on a fresh run (state 0) until the flag is no
-// longer positive or the 51st call, and after each call runs afterIteration (with the
-// iteration count), which may end the fit by returning false. The run keeps what was reached
-// when an exception leaves the loop.
+// longer positive or the 51st call (flag kIterationsUsedUp), and after each call runs
+// afterIteration (with the iteration count), which may end the fit by returning false (flag
+// kStoppedByUser). The run keeps what was reached when an exception leaves the loop.
 inline constexpr int kIterationLimit = 50; // the loop stops once the count exceeds it
 void runMarquardtFit(const MarquardtProblem &problem, MarquardtMemory &memory, MarquardtRun &run,
                      const std::function<bool(const MarquardtRun &, int)> &afterIteration);

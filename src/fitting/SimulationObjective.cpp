@@ -1,22 +1,43 @@
 #include "fitting/SimulationObjective.h"
 
+#include "setup/FormExpr.h"
+#include "setup/PreEquilibrium.h"
 #include "shell/Application.h"
+#include "shell/Constants.h"
 #include "shell/NumberText.h"
 #include "simulation/DigitalSimulation.h"
 #include "simulation/DisplayedQuantity.h"
 #include "simulation/SimulationCommands.h"
 
 #include <cmath>
+#include <limits>
 
 namespace kemvo {
 
-SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitIndex,
-                                         std::vector<double> measuredPotentials, CurveStore &store)
-    : resistance(resistanceBoxValue(app)), app_(app), store_(store), fitIndex_(std::move(fitIndex)),
-      measured_(std::move(measuredPotentials)),
-      quantity_(app.control<ComboBox>("formOption", "ComboY").text()), cellLength_(0) {
-    if (needsCellLength(quantity_))
-        cellLength_ = strictValue(app.control<TextBox>("FormExpr", "TextDis").text());
+ObjectiveSetup objectiveSetup(Application &app, std::vector<int> fitIndex,
+                              std::vector<double> measuredPotentials) {
+    ObjectiveSetup setup;
+    setup.state = app.state();
+    setup.resistance = resistanceBoxValue(app);
+    setup.quantity = app.control<ComboBox>("formOption", "ComboY").text();
+    if (needsCellLength(setup.quantity))
+        setup.cellLength = strictValue(app.control<TextBox>("FormExpr", "TextDis").text());
+    setup.fineGrid = app.control<CheckBox>("FormTech", "CheckFine").checked();
+    FormExpr &form = app.form<FormExpr>();
+    ConcentrationRule &rule = setup.concentrations;
+    for (int j = 1; j <= setup.state.speciesCount; ++j)
+        rule.bulk[static_cast<std::size_t>(j)] = strictValue(form.C(j).text());
+    rule.preEquilibrate = form.CheckPreEqu.checked();
+    rule.preconcentrate = form.CheckPreCon.checked();
+    if (rule.preconcentrate && rule.bulk[1] > 0)
+        rule.preconcentrationGain = setup.state.cInit[2] / rule.bulk[1];
+    setup.fitIndex = std::move(fitIndex);
+    setup.measured = std::move(measuredPotentials);
+    return setup;
+}
+
+SimulationObjective::SimulationObjective(const ObjectiveSetup &setup, CurveStore &store)
+    : setup_(setup), state_(setup.state), resistance_(setup.resistance), store_(store) {
     inputs_.overlapTicked = false;
     inputs_.pointDone = [this](int, int) {
         if (pointPoll)
@@ -25,13 +46,12 @@ SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitI
     inputs_.digitalSimulation = [this](const ExperimentState &state, CurveStore &simulated) {
         // A singular block is reported once per fit, not at every trial.
         runDigitalSimulation(
-            state, simulated, resistance,
+            state, simulated, resistance_,
             [this](const std::string &message) {
-                if (!matrixMessageShown_)
-                    app_.showMessage(message);
-                matrixMessageShown_ = true;
+                if (matrixMessage.empty())
+                    matrixMessage = message;
             },
-            false,
+            setup_.fineGrid,
             [this](int) {
                 if (pointPoll)
                     pointPoll();
@@ -39,18 +59,67 @@ SimulationObjective::SimulationObjective(Application &app, std::vector<int> fitI
     };
 }
 
+namespace {
+
+bool isConcentration(int k) {
+    return k >= fitConcentration(1) && k <= fitConcentration(4);
+}
+
+// The initial concentrations of the trial state from the bulk concentrations, as the parameters
+// window derives them from its boxes.
+StepTable initialConcentrations(const ExperimentState &state, const ConcentrationRule &rule,
+                                const StepTable &bulk) {
+    StepTable cInit = state.cInit;
+    for (std::size_t j = 1; j <= 4; ++j)
+        cInit[j] = bulk[j];
+    if (rule.preEquilibrate) {
+        EquilibriumInputs in;
+        in.mechanism = state.mechanism;
+        in.chargeCount = state.chargeCount;
+        in.fOverRT = checkedDivide(kFaraday, kGasConstant * state.temperatureK);
+        in.eStart = state.eStart;
+        in.electrons = state.electrons;
+        in.e0 = state.e0;
+        in.bulk = bulk;
+        const double kf = state.kf[1];
+        const double kb = state.kb[1];
+        in.keq1 = kb > 0 ? kf / kb : kf > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        in.stoich1 = state.stoich[1];
+        in.chemistryFrozen = kf == 0 && kb == 0;
+        for (const auto &[species, value] : preEquilibrated(in))
+            cInit[static_cast<std::size_t>(species)] = value;
+    }
+    if (rule.preconcentrate)
+        cInit[2] = bulk[1] * rule.preconcentrationGain;
+    return cInit;
+}
+
+} // namespace
+
 void SimulationObjective::operator()(const std::vector<double> &x, std::vector<double> &ycalc) {
-    ExperimentState &state = app_.state();
+    ExperimentState &state = state_;
     CurveStore &store = store_;
-    for (std::size_t m = 0; m < fitIndex_.size(); ++m)
-        setFitCandidate({state, resistance}, fitIndex_[m], x[m]);
-    inputs_.resistance = resistance;
+    const ConcentrationRule &rule = setup_.concentrations;
+    StepTable bulk = rule.bulk;
+    bool concentrationFitted = false;
+    for (std::size_t m = 0; m < setup_.fitIndex.size(); ++m) {
+        const int k = setup_.fitIndex[m];
+        if (isConcentration(k)) {
+            bulk[static_cast<std::size_t>(k)] = x[m];
+            concentrationFitted = true;
+        } else {
+            setFitCandidate({state, resistance_}, k, x[m]);
+        }
+    }
+    if (concentrationFitted || rule.preEquilibrate)
+        state.cInit = initialConcentrations(state, rule, bulk);
+    inputs_.resistance = resistance_;
     simulateCurves(state, store, inputs_);
     if (!aligned_)
         alignWithMeasuredCurve();
     state.firstPoint = 1;
     state.lastPoint = state.pointCount;
-    DeriveDisplayedQuantity(state, store, quantity_, cellLength_);
+    DeriveDisplayedQuantity(state, store, setup_.quantity, setup_.cellLength);
     const int column = state.currentCurve;
     if (!axisMap_) {
         for (std::size_t i = 0; i < ycalc.size(); ++i)
@@ -65,23 +134,23 @@ void SimulationObjective::operator()(const std::vector<double> &x, std::vector<d
 // same potentials, to half a step; otherwise each measured potential is read within the
 // programme sweep of the same order, which must reach it to half a step.
 void SimulationObjective::alignWithMeasuredCurve() {
-    const ExperimentState &state = app_.state();
+    const ExperimentState &state = state_;
     const CurveStore &store = store_;
-    const int n = static_cast<int>(measured_.size());
+    const std::vector<double> &measured = setup_.measured;
+    const int n = static_cast<int>(measured.size());
     const int simulated = std::min<int>(state.pointCount, kMaxPoints);
     const std::vector<double> programme = potentialsOf(store, simulated);
-    if (state.pointCount == n && sameAxis(measured_, programme, state.eStep)) {
+    if (state.pointCount == n && sameAxis(measured, programme, state.eStep)) {
         aligned_ = true;
         return;
     }
-    axisMap_ = MeasuredAxisMap::build(measured_, programme, measuredAxisTolerance(state));
+    axisMap_ = MeasuredAxisMap::build(measured, programme, measuredAxisTolerance(state));
     if (axisMap_) {
         aligned_ = true;
         return;
     }
     throw FitRefusal(
-        "Fit Error: the measured curve has " +
-        programmeText(n, measured_.front(), measured_.back()) +
+        "Fit Error: the measured curve has " + programmeText(n, measured.front(), measured.back()) +
         ", the programme of the parameters window " +
         programmeText(state.pointCount, store.potential(1), store.potential(simulated)) +
         ". Set E start, E end, E step and the scan (Single, Cycle, 2 Cycles) to those of the "

@@ -82,7 +82,8 @@ FormExpr::FormExpr(Application &app)
       txtTPre(box(FramePre, "txtTPre", "600")),
       LabelTpreconst(label(FramePre, "LabelTpreconst", "t pre const (/s)")),
       txtTpreconst(box(FramePre, "txtTpreconst", "1e-3")), OK(add<Button>("OK", -1, "OK")),
-      app_(app) {
+      LabelStarts(label(Frame3, "LabelStarts", "further starts")),
+      TextStarts(box(Frame3, "TextStarts", "8")), app_(app) {
     createSpecies();
     createChargeSteps();
     createChemicalSteps();

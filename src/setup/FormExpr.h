@@ -7,6 +7,7 @@
 #include "shell/ExperimentState.h"
 #include "shell/controls/Form.h"
 
+#include <array>
 #include <string>
 
 namespace kemvo {
@@ -215,6 +216,19 @@ public:
 
     Button &OK;
 
+    // Auto Fit: how many starts it tries besides the typed values, spread over the fit ranges;
+    // 0 fits from the typed values alone.
+    Label &LabelStarts;
+    TextBox &TextStarts;
+
+    // Before a fit: a fit entry whose range boxes still hold what the window put there (its
+    // start range or one it proposed) gets a range proposed afresh around the typed value, as
+    // ticking its box does; a range the user typed stays.
+    void proposeUntypedFitRange(int index);
+    // The box of the value that fit entry `index` adjusts: C(k), ks(r), alph(r), Eze(r), kf(r),
+    // kb(r), Cdl or Ru.
+    TextBox &fittedBox(int index);
+
 protected:
     // Selects in NEL(r) and pl(r) the entries of the state's electron and stoichiometric numbers.
     void Form_Load() override;
@@ -247,7 +261,7 @@ private:
     void showFitEntry(int index, bool rowShown);
     void showFitRange(int index);
     void proposeFitRange(int index);
-    TextBox &fittedBox(int index);
+    void setFitRange(int index, const std::string &low, const std::string &high);
     void applyTechniqueRows();
     void applySpeciesRows();
     void applyChargeRows();
@@ -256,6 +270,9 @@ private:
     void applyElectrodeRows();
     void noteAreaChange(int before, const std::string &areaBefore);
 
+    // The range texts the window itself last wrote into TextCmin and TextCmax, per entry.
+    std::array<std::string, kFitEntryCount + 1> windowMin_;
+    std::array<std::string, kFitEntryCount + 1> windowMax_;
     OptionGroup electrodes_;
     OptionGroup scans_;
     Application &app_;

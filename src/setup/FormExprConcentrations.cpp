@@ -4,6 +4,7 @@
 #include "setup/FormExpr.h"
 
 #include "setup/DerivedValues.h"
+#include "setup/PreEquilibrium.h"
 #include "shell/Application.h"
 #include "shell/Constants.h"
 
@@ -15,18 +16,6 @@
 namespace kemvo {
 
 using namespace derived;
-
-namespace {
-
-// Amount that moves from reactant x to product y so that their ratio becomes theta (their
-// sum stays): (theta x - y) / (1 + theta); all of x for an infinite theta.
-double equilibriumShift(double theta, double x, double y) {
-    if (std::isinf(theta) && theta > 0)
-        return x;
-    return checkedDivide(checkedFinite(theta * x - y), 1.0 + theta);
-}
-
-} // namespace
 
 void FormExpr::keqChange(int index) {
     const double before = keqValue[index];
@@ -76,78 +65,22 @@ void FormExpr::C_Change(int index) {
 
 void FormExpr::preEquilibrate() {
     const ExperimentState &state = app_.state();
-    if (!(state.fOverRT > 0))
-        throw RuntimeError(kDivisionByZero); // no temperature taken yet
-    auto c = [this](int j) { return numberIn(C(j).text()); };
-    auto theta = [&](int r) {
-        double n = numberIn(NEL(r).text());
-        double shift = numberIn(Eze(r).text()) - numberIn(Estart.text());
-        return checkedExp(n * state.fOverRT * shift);
-    };
-    auto K1 = [this] { return keqValue[1]; };
-    const bool chemistryFrozen = frozenStep(1); // a step that never runs sets no equilibrium
-
+    EquilibriumInputs in;
+    in.mechanism = state.mechanism;
+    in.chargeCount = state.chargeCount;
+    in.fOverRT = state.fOverRT;
+    in.eStart = numberIn(Estart.text());
+    for (int r = 1; r <= 3; ++r) {
+        in.electrons[static_cast<std::size_t>(r)] = numberIn(NEL(r).text());
+        in.e0[static_cast<std::size_t>(r)] = numberIn(Eze(r).text());
+    }
+    for (int j = 1; j <= 4; ++j)
+        in.bulk[static_cast<std::size_t>(j)] = numberIn(C(j).text());
+    in.keq1 = keqValue[1];
+    in.stoich1 = numberIn(pl(1).text());
+    in.chemistryFrozen = frozenStep(1); // a step that never runs sets no equilibrium
     // Every value of the group is worked out before any caption is written.
-    std::vector<std::pair<int, double>> shown;
-    switch (state.mechanism) {
-    case 1:
-    case 9:
-    case 10:
-    case 16: {
-        double v = equilibriumShift(theta(1), c(1), c(2));
-        shown = {{1, c(1) - v}, {2, c(2) + v}};
-        break;
-    }
-    case 2:
-    case 3:
-    case 14:
-    case 15: { // charge steps in series
-        double x = c(1);
-        for (int r = 1; r <= state.chargeCount; ++r) {
-            double v = equilibriumShift(theta(r), x, c(r + 1));
-            shown.emplace_back(r, x - v);
-            x = c(r + 1) + v;
-        }
-        shown.emplace_back(state.chargeCount + 1, x);
-        break;
-    }
-    case 4:
-    case 11:
-    case 12:
-    case 13: // separate couples A/B, C/D
-        for (int r = 1; r <= state.chargeCount; ++r) {
-            double v = equilibriumShift(theta(r), c(2 * r - 1), c(2 * r));
-            shown.emplace_back(2 * r - 1, c(2 * r - 1) - v);
-            shown.emplace_back(2 * r, c(2 * r) + v);
-        }
-        break;
-    case 5:
-    case 6: { // C = A before the charge transfer
-        double u = chemistryFrozen ? 0.0 : equilibriumShift(K1(), c(3), c(1));
-        double v = equilibriumShift(theta(1), c(1) + u, c(2));
-        shown = {{3, c(3) - u}, {1, c(1) + u - v}, {2, c(2) + v}};
-        break;
-    }
-    case 7:
-    case 8: { // B = C after the charge transfer
-        double v = equilibriumShift(theta(1), c(1), c(2));
-        double w = chemistryFrozen ? 0.0 : equilibriumShift(K1(), c(2) + v, c(3));
-        shown = {{1, c(1) - v}, {2, c(2) + v - w}, {3, c(3) + w}};
-        break;
-    }
-    case 17: { // C = A + pD: K1 = [A][D]^p / [C]
-        double q = checkedFinite(std::pow(c(4), numberIn(pl(1).text())));
-        double u = 0.0;
-        if (std::isinf(K1()))
-            u = c(3); // the complex dissociates wholly
-        else if (!chemistryFrozen)
-            u = checkedDivide(checkedFinite(K1() * c(3) - c(1) * q), K1() + q);
-        shown = {{1, c(1) + u}, {3, c(3) - u}};
-        break;
-    }
-    default:
-        return;
-    }
+    const std::vector<std::pair<int, double>> shown = preEquilibrated(in);
     std::vector<std::string> texts;
     for (const auto &[species, value] : shown)
         texts.push_back(concentrationText(value));

@@ -5,6 +5,7 @@
 
 #include "setup/DerivedValues.h"
 
+#include <algorithm>
 #include <string>
 
 namespace kemvo {
@@ -45,6 +46,8 @@ void FormExpr::createFitEntries() {
         in(frame, addTo(CheckFitted, "CheckFitted", i, "", i == 1 ? 1 : 0));
         in(frame, addTo(TextCmin, "TextCmin", i, low));
         in(frame, addTo(TextCmax, "TextCmax", i, high));
+        windowMin_[static_cast<std::size_t>(i)] = low;
+        windowMax_[static_cast<std::size_t>(i)] = high;
         bool rowShown = i <= fitConcentration(2) || i == fitKs(1) || i == fitAlpha(1) ||
                         i == fitE0(1) || i >= fitCdl();
         showFitEntry(i, rowShown);
@@ -73,29 +76,43 @@ TextBox &FormExpr::fittedBox(int index) {
     return index == fitCdl() ? Cdl : Ru;
 }
 
-// A fit starts from the typed value and stays inside its range, so a range that misses the
-// value would clamp the start. Concentrations and rate constants get two decades either side,
-// a standard potential 0.2 V either side; a transfer coefficient, the capacitance and the
-// resistance keep their ranges.
+void FormExpr::setFitRange(int index, const std::string &low, const std::string &high) {
+    TextCmin(index).setText(low);
+    TextCmax(index).setText(high);
+    windowMin_[static_cast<std::size_t>(index)] = low;
+    windowMax_[static_cast<std::size_t>(index)] = high;
+}
+
+// A fit starts from the typed value and refuses a value outside its range. Concentrations
+// and rate constants get two decades either side, a standard potential 0.2 V either side, a
+// transfer coefficient 0.2 either side within 0..1, the capacitance and the resistance 0 to
+// ten times the value.
 void FormExpr::proposeFitRange(int index) {
     bool potential = index >= fitE0(1) && index <= fitE0(3);
     bool alpha = index >= fitAlpha(1) && index <= fitAlpha(3);
-    if (alpha || index > fitKb(3))
-        return;
+    bool cell = index > fitKb(3);
     attempt([&] {
         double value = numberIn(fittedBox(index).text());
         double low = numberIn(TextCmin(index).text());
         double high = numberIn(TextCmax(index).text());
         if (value >= low && value <= high)
             return;
-        if (potential) {
-            TextCmin(index).setText(boxNumber(value - 0.2));
-            TextCmax(index).setText(boxNumber(value + 0.2));
-        } else if (value > 0) {
-            TextCmin(index).setText(boxNumber(value / 100));
-            TextCmax(index).setText(boxNumber(value * 100));
-        }
+        if (potential)
+            setFitRange(index, boxNumber(value - 0.2), boxNumber(value + 0.2));
+        else if (alpha)
+            setFitRange(index, boxNumber(std::max(0.0, value - 0.2)),
+                        boxNumber(std::min(1.0, value + 0.2)));
+        else if (cell && value > 0)
+            setFitRange(index, "0", boxNumber(value * 10));
+        else if (value > 0)
+            setFitRange(index, boxNumber(value / 100), boxNumber(value * 100));
     });
+}
+
+void FormExpr::proposeUntypedFitRange(int index) {
+    const auto i = static_cast<std::size_t>(index);
+    if (TextCmin(index).text() == windowMin_[i] && TextCmax(index).text() == windowMax_[i])
+        proposeFitRange(index);
 }
 
 } // namespace kemvo

@@ -98,6 +98,8 @@ void FormExpr::describeBoxes() {
     Epulse.setToolTip("pulse height [V]");
     TextF.setToolTip("square-wave frequency [Hz]");
     Noise.setToolTip("noise added to the current [%]");
+    TextStarts.setToolTip("Auto Fit: starts spread over the fit ranges besides the typed values "
+                          "(0: the typed values alone)");
     Cdl.setToolTip("double-layer capacitance [F]");
     Ru.setToolTip(std::string("uncompensated resistance [Ω]") +
                   (Ru.enabled() ? "" : "; a sweep uses it in the digital simulation only"));

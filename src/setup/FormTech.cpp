@@ -10,7 +10,7 @@ namespace kemvo {
 FormTech::FormTech(Application &app)
     : Form("FormTech", "Techniques"), Frame1(add<Frame>("Frame1", -1, "Voltammetry")),
       CheckDigital(add<CheckBox>("CheckDigital", -1, "digital simulation", 1)),
-      CheckFine(add<CheckBox>("CheckFine", -1, "fine grid", 0)),
+      CheckFine(add<CheckBox>("CheckFine", -1, "fine grid", 1)),
       CmdOK(add<Button>("CmdOK", -1, "OK")), app_(app) {
     for (int code = 1; code <= kTechniqueCount; ++code) {
         auto &option = addTo(optTech, "optTech", code, std::string(techniqueCaption(code)));

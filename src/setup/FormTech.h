@@ -27,7 +27,7 @@ public:
     Frame &Frame1;
     ControlArray<OptionButton> optTech; // 1..5, index = technique code
     CheckBox &CheckDigital;
-    CheckBox &CheckFine; // the digital simulation's fine grid, unticked at start
+    CheckBox &CheckFine; // the digital simulation's fine grid, ticked at start
     Button &CmdOK;
 
 private:

@@ -4,12 +4,14 @@
 
 #include "shell/CurveStore.h"
 #include "shell/ExperimentState.h"
+#include "shell/FitRecord.h"
 #include "shell/MainWindowModel.h"
 #include "shell/Platform.h"
 #include "shell/controls/TextWindow.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -93,6 +95,12 @@ public:
         std::string shelvedChoice;
     };
     DerivedQuantity derivedQuantity;
+
+    // The measured curve of the fits, kept across them (FitRecord.h); none until a fit or "Use
+    // Current Curve as Measured" takes one, and none again after an import.
+    std::optional<FitMeasurement> measured;
+    // The last Auto Fit's result; none before the first.
+    std::optional<FitRecord> lastFit;
 
 private:
     class ResultWindow : public TextWindow {

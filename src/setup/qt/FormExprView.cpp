@@ -178,7 +178,8 @@ private:
                                       {&f_.LabelNoise, &f_.Noise},
                                       {&f_.LabelCdl, &f_.Cdl},
                                       {&f_.LabelRu, &f_.Ru},
-                                      {&f_.Labeltemp, &f_.txttemp}});
+                                      {&f_.Labeltemp, &f_.txttemp},
+                                      {&f_.LabelStarts, &f_.TextStarts}});
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
