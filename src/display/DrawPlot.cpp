@@ -247,8 +247,14 @@ private:
         switch (lineStyleOf(k)) {
         case 1:
             for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
-                if (insideFrame(store_.potential(i), store_.curves(i, k)))
+                if (insideFrame(store_.potential(i), store_.curves(i, k))) {
+                    // A point the fit did not weigh is grey.
+                    if (unweighted(k, i))
+                        pen_.setColor(kUnweightedColor);
                     pen_.point(store_.potential(i), store_.curves(i, k));
+                    if (unweighted(k, i))
+                        pen_.setColor(kForegroundColor);
+                }
             break;
         case 2:
             for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
@@ -269,6 +275,11 @@ private:
         pen_.rectangle(x, y, x + squareWidth_, y + squareHeight_);
     }
 
+    bool unweighted(int k, int i) const {
+        return k == 1 && i >= 1 && static_cast<std::size_t>(i) <= s_.unweighted.size() &&
+               s_.unweighted[static_cast<std::size_t>(i - 1)];
+    }
+
     // A point at the first point of the range, then a segment to each next point, each cut
     // to the frame; a segment that re-enters the frame starts afresh where it enters.
     void drawConnected(int k) {
@@ -281,9 +292,15 @@ private:
             double ax = x0, ay = y0, bx = x1, by = y1;
             bool shown = clipToFrame(ax, ay, bx, by);
             if (shown) {
-                if (!penAtPoint || ax != x0 || ay != y0)
+                // The part of a measured curve that the fit did not weigh is drawn dashed.
+                const bool dashed = unweighted(k, i - 1) || unweighted(k, i);
+                if (dashed)
+                    pen_.setDashed(true);
+                if (!penAtPoint || ax != x0 || ay != y0 || dashed)
                     pen_.point(ax, ay);
                 pen_.lineTo(bx, by);
+                if (dashed)
+                    pen_.setDashed(false);
             }
             penAtPoint = shown && bx == x1 && by == y1;
             x0 = x1;

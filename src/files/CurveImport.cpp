@@ -9,6 +9,7 @@
 #include "shell/RuntimeError.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <istream>
@@ -79,7 +80,7 @@ MeasuredFile readBareFile(std::string &bytes) {
 // Keeps the curves that have a potential axis; says why when none has.
 void keepUsableCurves(MeasuredFile &file) {
     bool anyPoint = false;
-    std::erase_if(file.curves, [&anyPoint](const MeasuredCurve &curve) {
+    file.droppedCurves = std::erase_if(file.curves, [&anyPoint](const MeasuredCurve &curve) {
         anyPoint = anyPoint || !curve.potential.empty();
         return !hasTwoDistinctPotentials(curve.potential);
     });
@@ -89,13 +90,31 @@ void keepUsableCurves(MeasuredFile &file) {
 
 // The name of the scan option of the parameters window.
 const char *scanOption(ScanChoice scan) {
-    return scan == ScanChoice::Single  ? "option9"
-           : scan == ScanChoice::Cycle ? "option10"
-                                       : "Option11";
+    switch (scan) {
+    case ScanChoice::Single:
+        return "option9";
+    case ScanChoice::Cycle:
+        return "option10";
+    case ScanChoice::TwoCycles:
+        return "Option11";
+    case ScanChoice::Cycles:
+        break;
+    }
+    return "Option12";
 }
 
-const char *scanName(ScanChoice scan) {
-    return scan == ScanChoice::Single ? "Single" : scan == ScanChoice::Cycle ? "Cycle" : "2 Cycles";
+std::string scanName(const SweepProgramme &programme) {
+    switch (programme.scan) {
+    case ScanChoice::Single:
+        return "Single";
+    case ScanChoice::Cycle:
+        return "Cycle";
+    case ScanChoice::TwoCycles:
+        return "2 Cycles";
+    case ScanChoice::Cycles:
+        break;
+    }
+    return generalNumber(programme.cycles) + " Cycles";
 }
 
 // The bare format's step is the spacing of its first two points, as its import has always
@@ -106,7 +125,8 @@ double bareStep(const MeasuredCurve &curve, const SweepProgramme &programme) {
 }
 
 // Their change handlers recompute what depends on the potential programme.
-void primeParameters(Application &app, const SweepProgramme &programme, bool bare) {
+void primeParameters(Application &app, const SweepProgramme &programme, bool bare,
+                     double quietTime) {
     auto box = [&app](const char *name) -> TextBox & {
         return app.control<TextBox>("FormExpr", name);
     };
@@ -116,17 +136,31 @@ void primeParameters(Application &app, const SweepProgramme &programme, bool bar
     box("Estart").setText(generalNumber(programme.eStart));
     box("Estep").setText(generalNumber(programme.eStep));
     box("Eend").setText(generalNumber(programme.eEnd));
+    // Typed by the import, they no longer follow E start.
+    box("Evertex2").setText(generalNumber(programme.eVertex2));
+    box("Efinal").setText(generalNumber(programme.eFinal));
+    box("TextQuiet").setText(generalNumber(quietTime));
+    if (programme.scan == ScanChoice::Cycles)
+        box("TextCycles").setText(generalNumber(programme.cycles));
     app.control<OptionButton>("FormExpr", scanOption(programme.scan)).select();
 }
 
-void reportProgramme(TextWindow &result, const SweepProgramme &programme) {
+void reportProgramme(TextWindow &result, const SweepProgramme &programme, double quietTime) {
     result.print(ReportLine().text("E start = ").number(programme.eStart));
     result.print(ReportLine().text("E end = ").number(programme.eEnd));
+    if (programme.sweeps >= 2) {
+        result.print(ReportLine().text("E vertex 2 = ").number(programme.eVertex2));
+        result.print(ReportLine().text("E final = ").number(programme.eFinal));
+    }
+    if (programme.meanStep)
+        result.print("E step is the mean step: the potentials sit on an uneven grid");
     if (programme.scanRate)
         result.print(ReportLine().text("v = ").number(*programme.scanRate));
     else
         result.print("v is not in the file and stays as it was");
-    result.print(std::string("Scan = ") + scanName(programme.scan));
+    result.print("Scan = " + scanName(programme) + " (" + std::to_string(programme.sweeps) +
+                 (programme.sweeps == 1 ? " sweep)" : " sweeps)"));
+    result.print(ReportLine().text("Quiet time = ").number(quietTime));
 }
 
 } // namespace
@@ -176,9 +210,23 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
     if (!hasTwoDistinctPotentials(curve.potential))
         throw RuntimeError(kTooFew);
-    SweepProgramme programme = programmeOf(curve);
+    // The programme of the curve as measured; a thinned curve keeps every k-th step.
+    SweepProgramme programme = programmeOf(measured);
+    if (every > 1) {
+        programme.eStep = meantStep(programme.eStep * static_cast<double>(every));
+        programme.meanStep = false;
+    }
     if (bare)
         programme.eStep = bareStep(curve, programme);
+    // The header's E initial and quiet time belong to a curve that starts the file.
+    const bool startsTheFile =
+        !file.curves.empty() && !file.curves.front().potential.empty() &&
+        measured.potential.front() == file.curves.front().potential.front() &&
+        measured.current.front() == file.curves.front().current.front();
+    const double quietTime = startsTheFile ? file.quietTime.value_or(0) : 0;
+    if (startsTheFile && file.initialPotential &&
+        std::fabs(*file.initialPotential - programme.eStart) <= programme.eStep)
+        programme.eStart = *file.initialPotential;
     const double sign = choice.reverseSign ? -1 : 1;
     const auto count = static_cast<int>(curve.potential.size());
 
@@ -204,9 +252,9 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     if (choice.reverseSign)
         result.print("Current sign reversed: oxidation current is positive");
     if (bare || choice.setProgramme)
-        primeParameters(app, programme, bare);
+        primeParameters(app, programme, bare, quietTime);
     if (!bare && choice.setProgramme)
-        reportProgramme(result, programme);
+        reportProgramme(result, programme, quietTime);
 }
 
 void finishImport(Application &app) {

@@ -17,7 +17,9 @@ public:
     explicit FormImport(Application &app);
 
     // Lists the curves of a file read and checked whole, presets the check boxes and shows the
-    // window. The list's entries are numbered from 1; the last is "all, concatenated". The
+    // window. The list's entries are numbered from 1: the file's curves (sweeps, segments,
+    // scans), each full cycle of the file when it has two or more, and last "all,
+    // concatenated". The
     // caption says how many curves past the most listed (kMaxCurves) the file left out.
     void offer(MeasuredFile file);
 
@@ -35,9 +37,12 @@ public:
 
 private:
     MeasuredCurve concatenated() const;
+    // The file's curves, then each full cycle of the whole (when it has two or more), then all.
+    void listCurves();
 
     Application &app_;
     std::optional<MeasuredFile> file_;
+    std::vector<MeasuredCurve> offered_; // the curves of the list's entries, in order
 };
 
 // "3  cycle 3  812 points  -0.2 to 0.6 V  0.1 V/s": the list entry of curve `number`.

@@ -1,6 +1,7 @@
 #include "fitting/FitDriver.h"
 
 #include "fitting/FitReport.h"
+#include "fitting/FitWindow.h"
 #include "fitting/SimulationObjective.h"
 #include "setup/FormExpr.h"
 #include "shell/Application.h"
@@ -20,6 +21,9 @@ namespace {
 // Share of the 1 % difference step given to a candidate whose value is 0 and whose unit is not
 // that of the curve (Cdl, Ru): a hundredth of its upper bound.
 constexpr double kZeroStepOfRange = 0.01;
+
+// The fewest points a fit window may hold.
+constexpr std::size_t kMinimumWindowPoints = 3;
 
 std::vector<int> selectedCandidates(FormExpr &form) {
     std::vector<int> fitIndex;
@@ -162,21 +166,50 @@ private:
     void setUp() {
         const std::size_t np = summary_.fitIndex.size();
         problem_.free.assign(np, true);
-        setStatistics(problem_);
-        setDifferenceSteps(app_.state(), summary_.fitIndex, problem_);
         std::vector<double> potentials;
         for (std::size_t i = 1; i <= problem_.ymeas.size(); ++i)
             potentials.push_back(app_.store().potential(static_cast<int>(i)));
+        weighPointsInWindow(potentials);
+        setStatistics(problem_);
+        setDifferenceSteps(app_.state(), summary_.fitIndex, problem_);
         objective_ = std::make_unique<SimulationObjective>(
             app_, summary_.fitIndex, std::move(potentials), *workspace_.store);
         objective_->pointPoll = [this] { pollInsideASimulation(); };
         problem_.model = [this](const std::vector<double> &x, std::vector<double> &y) {
-            (*objective_)(x, y);
+            if (!windowed()) {
+                (*objective_)(x, y);
+                return;
+            }
+            (*objective_)(x, wholeCurve_);
+            y.resize(weighed_.size());
+            for (std::size_t m = 0; m < weighed_.size(); ++m)
+                y[m] = wholeCurve_[weighed_[m]];
         };
         for (int k : summary_.fitIndex)
             summary_.start.push_back(fitCandidateStart(app_.state(), objective_->resistance, k));
         summary_.dataVar = problem_.dataVar;
     }
+
+    // The fit window: the engine sees only the points inside it, so that the least square,
+    // the degrees of freedom and the standard errors count those alone.
+    void weighPointsInWindow(const std::vector<double> &potentials) {
+        window_ = readFitWindow(form_);
+        measuredCount_ = potentials.size();
+        weighed_ = fitWindowPoints(potentials, window_, measuredAxisTolerance(app_.state()));
+        if (weighed_.size() < kMinimumWindowPoints && weighed_.size() < potentials.size())
+            throw FitRefusal("Fit Error: the fit window holds " + std::to_string(weighed_.size()) +
+                             " points; widen it to at least " +
+                             std::to_string(kMinimumWindowPoints) + ".");
+        if (!windowed())
+            return;
+        std::vector<double> inside;
+        for (std::size_t i : weighed_)
+            inside.push_back(problem_.ymeas[i]);
+        problem_.ymeas = std::move(inside);
+        wholeCurve_.assign(measuredCount_, 0.0);
+    }
+
+    bool windowed() const { return weighed_.size() < measuredCount_; }
 
     std::vector<double> startInBounds() const {
         std::vector<double> x = summary_.start;
@@ -244,11 +277,24 @@ private:
             app_.state() = atBest;
         }
         summary_.seconds = static_cast<float>(app_.platform().clock.secondsSinceMidnight()) - t0_;
+        app_.formResult().print(fitWindowLine(weighed_.size(), measuredCount_, window_));
         printFitReport(app_.formResult(), summary_);
+        markUnweightedPoints();
         app_.formResult().show();
         for (std::size_t m = 0; m < summary_.fitted.size(); ++m)
             form_.CheckFitted(summary_.fitIndex[m])
                 .setCaption(formatNumber(summary_.fitted[m], "0.###e-#"));
+    }
+
+    // The measured curve (column 1) shows which points the fit did not weigh.
+    void markUnweightedPoints() {
+        ExperimentState &state = app_.state();
+        state.unweighted.clear();
+        if (!windowed())
+            return;
+        state.unweighted.assign(measuredCount_, true);
+        for (std::size_t i : weighed_)
+            state.unweighted[i] = false;
     }
 
     // The curve store has one potential axis: a simulation on another grid than the measured
@@ -280,6 +326,10 @@ private:
     float t0_ = 0; // [s] since midnight, in the clock's single precision
     MarquardtProblem problem_;
     std::unique_ptr<SimulationObjective> objective_;
+    FitWindow window_;
+    std::vector<std::size_t> weighed_; // the measured points inside the fit window (0-based)
+    std::size_t measuredCount_ = 0;
+    std::vector<double> wholeCurve_; // the simulation at every measured point
     FitSummary summary_;
     bool polling_ = false;       // the simulations poll the Stop button
     bool stoppedInside_ = false; // the user stopped the fit inside a simulation

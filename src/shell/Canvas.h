@@ -9,7 +9,8 @@ namespace kemvo {
 
 // Colours of the 16-colour palette that the plot uses.
 inline constexpr int kForegroundColor = -1;
-inline constexpr int kDarkRed = 4; // RGB 128, 0, 0
+inline constexpr int kDarkRed = 4;         // RGB 128, 0, 0
+inline constexpr int kUnweightedColor = 8; // RGB 128, 128, 128: points a fit did not weigh
 
 class Canvas {
 public:

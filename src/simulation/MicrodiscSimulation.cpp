@@ -4,6 +4,7 @@
 #include "shell/NumberText.h"
 #include "simulation/CheckedMath.h"
 #include "simulation/LargerSmaller.h"
+#include "simulation/PotentialProgramme.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +61,7 @@ double appliedPotential(const ExperimentState &state, int p, int q, int pulses, 
     case 4:
         if (!lastPulse)
             return ep;
-        return p <= state.pointsPerSweep ? ep + state.pulseAmplitude : ep - state.pulseAmplitude;
+        return ep + pulseWithScan(state, p); // with the scan on each sweep that runs as the first
     case 5:
         return q % 2 == 0 ? ep + state.pulseAmplitude : ep - state.pulseAmplitude;
     default:

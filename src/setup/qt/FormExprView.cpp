@@ -40,6 +40,7 @@ public:
         auto *cell = new QVBoxLayout;
         cell->addWidget(instrument());
         cell->addWidget(scan());
+        cell->addWidget(fitWindow());
         cell->addWidget(electrode());
         cell->addWidget(electrolyte());
         auto *boxes = new QHBoxLayout;
@@ -169,7 +170,10 @@ private:
                                       {&f_.LabelNoise, &f_.Noise},
                                       {&f_.LabelCdl, &f_.Cdl},
                                       {&f_.LabelRu, &f_.Ru},
-                                      {&f_.Labeltemp, &f_.txttemp}});
+                                      {&f_.Labeltemp, &f_.txttemp},
+                                      {&f_.LabelEvertex2, &f_.Evertex2},
+                                      {&f_.LabelEfinal, &f_.Efinal},
+                                      {&f_.LabelQuiet, &f_.TextQuiet}});
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
@@ -196,6 +200,18 @@ private:
         grid->addWidget(w_.radio(f_.option9), 0, 0);
         grid->addWidget(w_.radio(f_.option10), 0, 1);
         grid->addWidget(w_.radio(f_.Option11), 0, 2);
+        grid->addWidget(w_.radio(f_.Option12), 0, 3);
+        grid->addWidget(w_.edit(f_.TextCycles, 40), 0, 4);
+        return box;
+    }
+
+    QGroupBox *fitWindow() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.FrameFit, grid);
+        fieldPairs(grid, {{&f_.LabelFitFrom, &f_.TextFitFrom},
+                          {&f_.LabelFitTo, &f_.TextFitTo},
+                          {&f_.LabelFitCycleFrom, &f_.TextFitCycleFrom},
+                          {&f_.LabelFitCycleTo, &f_.TextFitCycleTo}});
         return box;
     }
 
