@@ -101,12 +101,12 @@ void readSpecies(FormExpr &w, ExperimentState &state) {
 }
 
 // The cycle count of "Cycles:": a positive multiple of 0.5 (two vertices to a cycle).
+constexpr const char *kCycles = "Cycles";
 double cyclesOf(FormExpr &w) {
-    const double cycles = strictValueOf(w.TextCycles, w.Option12.caption(), Allowed::Positive);
+    const double cycles = strictValueOf(w.TextCycles, kCycles, Allowed::Positive);
     if (std::nearbyint(2 * cycles) != 2 * cycles)
-        throw FieldError(FieldError(w.Option12.caption(), "the number of cycles (" +
-                                                              w.TextCycles.text() +
-                                                              ") must be a multiple of 0.5"),
+        throw FieldError(FieldError(kCycles, "the number of cycles (" + w.TextCycles.text() +
+                                                 ") must be a multiple of 0.5"),
                          w.TextCycles);
     return cycles;
 }
