@@ -154,6 +154,10 @@ void reportProgramme(TextWindow &result, const SweepProgramme &programme, double
     }
     if (programme.meanStep)
         result.print("E step is the mean step: the potentials sit on an uneven grid");
+    if (programme.statedRate)
+        result.print("v of the header (" + generalNumber(*programme.statedRate) +
+                     " V/s) differs from dE/dt of the time axis by more than 5 %: "
+                     "the measured one is taken");
     if (programme.scanRate)
         result.print(ReportLine().text("v = ").number(*programme.scanRate));
     else

@@ -85,7 +85,8 @@ void FormImport::listCurves() {
     if (cycles.size() >= 2 && cycles.size() < offered_.size() &&
         offered_.size() + cycles.size() <= kMaxCurves)
         for (std::size_t c = 0; c < cycles.size(); ++c) {
-            MeasuredCurve cycle{"cycle " + std::to_string(c + 1), {}, {}, all.scanRate};
+            MeasuredCurve cycle{
+                "cycle " + std::to_string(c + 1), {}, {}, all.scanRate, all.timeRate};
             for (int i = cycles[c].first; i <= cycles[c].last; ++i) {
                 cycle.potential.push_back(all.potential[static_cast<std::size_t>(i - 1)]);
                 cycle.current.push_back(all.current[static_cast<std::size_t>(i - 1)]);
@@ -101,8 +102,11 @@ void FormImport::listCurves() {
 }
 
 MeasuredCurve FormImport::concatenated() const {
-    MeasuredCurve all{kAll, {}, {}, file_->curves.front().scanRate};
+    MeasuredCurve all{kAll, {}, {}, file_->curves.front().scanRate, file_->curves.front().timeRate};
     for (const MeasuredCurve &curve : file_->curves) {
+        if (all.timeRate && (!curve.timeRate || std::fabs(*curve.timeRate - *all.timeRate) >
+                                                    kSameRate * *all.timeRate))
+            all.timeRate.reset();
         all.potential.insert(all.potential.end(), curve.potential.begin(), curve.potential.end());
         all.current.insert(all.current.end(), curve.current.begin(), curve.current.end());
         if (all.scanRate && (!curve.scanRate || std::fabs(*curve.scanRate - *all.scanRate) >

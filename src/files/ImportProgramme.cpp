@@ -134,6 +134,12 @@ SweepProgramme programmeOf(const MeasuredCurve &curve) {
         }
     }
     programme.scanRate = curve.scanRate;
+    // A stated rate that the time axis contradicts by more than 5 % gives way to dE/dt.
+    if (curve.timeRate && (!curve.scanRate || std::fabs(*curve.scanRate - *curve.timeRate) >
+                                                  kScanRateTolerance * *curve.timeRate)) {
+        programme.statedRate = curve.scanRate;
+        programme.scanRate = curve.timeRate;
+    }
     return programme;
 }
 
@@ -188,7 +194,7 @@ MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t
                            std::to_string(kThinnedSweepPoints) +
                            " points, so that its peaks would be lost. Choose one cycle or a "
                            "few of them instead");
-    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate};
+    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate, curve.timeRate};
     for (std::size_t s = 0; s + 1 < starts.size(); ++s)
         for (std::size_t i = starts[s]; i < starts[s + 1]; ++i)
             if ((i - starts[s]) % every == 0 || (i + 1 == starts[s + 1] && i + 1 < total)) {

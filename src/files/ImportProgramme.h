@@ -28,7 +28,12 @@ struct SweepProgramme {
     std::optional<double> scanRate; // [V/s]
     std::size_t sweeps = 1;         // sweeps (turning point to turning point) of the curve
     bool meanStep = false;          // the step is the mean that reproduces the point count
+    // The file's stated rate where the time axis contradicts it: scanRate is then dE/dt.
+    std::optional<double> statedRate;
 };
+
+// How far a stated scan rate may stray from the dE/dt of the time axis.
+inline constexpr double kScanRateTolerance = 0.05;
 
 // The programme of a potential axis with at least two distinct potentials: its turning points
 // found to half a step (a jitter of a fraction of a step and a repeated vertex do not turn it),

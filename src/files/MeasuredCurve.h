@@ -13,6 +13,9 @@ struct MeasuredCurve {
     std::vector<double> potential;  // [V]
     std::vector<double> current;    // [A] with the file's own sign
     std::optional<double> scanRate; // [V/s] where the file states it or its time axis gives it
+    // [V/s] dE/dt on the file's time axis (median over sweeps) where the file also states a
+    // rate, so that the import can check the one against the other.
+    std::optional<double> timeRate{};
 };
 
 struct MeasuredFile {

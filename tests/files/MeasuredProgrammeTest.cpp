@@ -172,6 +172,45 @@ TEST_F(MeasuredImport, AnExportStartedBetweenItsVerticesImportsItsProgrammeAndFi
     EXPECT_NEAR(app.state().cInit[1], 2e-3, 1e-3 * 2e-3);
 }
 
+// A Gamry cycle -0.2 -> 0.3 -> -0.2 V in 50 mV steps one second apart (0.05 V/s on its time
+// axis), with the header's SCANRATE as given.
+std::string gamryExport(const std::string &scanRateLine) {
+    std::string text = "EXPLAIN\nTAG\tCV\nTITLE\tLABEL\tCyclic Voltammetry\tTest\n" + scanRateLine +
+                       "\nCURVE1\tTABLE\n\tPt\tT\tVf\tIm\n\t#\ts\tV vs. Ref.\tA\n";
+    for (int k = 0; k <= 20; ++k) {
+        const double e = k <= 10 ? -0.2 + 0.05 * k : 0.3 - 0.05 * (k - 10);
+        text += "\t" + std::to_string(k) + "\t" + std::to_string(k) + "\t" + std::to_string(e) +
+                "\t1e-6\n";
+    }
+    return text;
+}
+
+TEST_F(MeasuredImport, TheScanRateIsCheckedAgainstTheTimeAxis) {
+    struct Case {
+        const char *line;
+        const char *v;
+        bool said; // the header's rate was overruled
+    };
+    const Case cases[] = {
+        {"SCANRATE\tQUANT\t50\tScan Rate (mV/s)", "0.05", false},
+        {"SCANRATE\tQUANT\t50\tScan Rate", "0.05", false},         // mV/s without the unit
+        {"SCANRATE\tQUANT\t51\tScan Rate (mV/s)", "0.051", false}, // within 5 %
+        {"SCANRATE\tQUANT\t100\tScan Rate (mV/s)", "0.05", true},
+    };
+    for (const Case &c : cases) {
+        app.formResult().cls();
+        click("mnuImport", folder.withText("cv.DTA", gamryExport(c.line)));
+        ASSERT_TRUE(messages().empty()) << messages().front();
+        EXPECT_EQ(form().V.text(), c.v) << c.line;
+        bool said = false;
+        for (const std::string &line : app.formResult().lines())
+            said = said || line.rfind("v of the header (0.1 V/s) differs", 0) == 0;
+        EXPECT_EQ(said, c.said) << c.line;
+        EXPECT_EQ(form().Eend.text(), "0.3");
+        EXPECT_TRUE(form().option10.value());
+    }
+}
+
 // Ferricyanide, 10 mM in 0.1 M KCl on glassy carbon, 20 mV/s, three cycles from -0.5 V after
 // a 2 s quiet time (CH Instruments export; README of the reference folder). Its peaks lie at
 // -0.048 V and 0.093 V: midpoint 0.0225 V, which (RT/2F) ln(D_red/D_ox) = -2.0 mV turns into
