@@ -167,6 +167,60 @@ void reportProgramme(TextWindow &result, const SweepProgramme &programme, double
     result.print(ReportLine().text("Quiet time = ").number(quietTime));
 }
 
+// The curve from its steady scan on: offScan points before it were left out; startsTheFile
+// when it is the beginning of the file, to which the header's E initial and quiet time belong.
+void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
+                     ImportChoice choice, std::size_t offScan, bool startsTheFile) {
+    const bool bare = file.format.empty();
+    std::size_t every = 1;
+    MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
+    if (!hasTwoDistinctPotentials(curve.potential))
+        throw RuntimeError(kTooFew);
+    // The programme of the curve as measured; a thinned curve keeps every k-th step.
+    SweepProgramme programme = programmeOf(measured);
+    if (every > 1) {
+        programme.eStep = meantStep(programme.eStep * static_cast<double>(every));
+        programme.meanStep = false;
+    }
+    if (bare)
+        programme.eStep = bareStep(curve, programme);
+    const double quietTime = startsTheFile ? file.quietTime.value_or(0) : 0;
+    if (startsTheFile && file.initialPotential &&
+        std::fabs(*file.initialPotential - programme.eStart) <= programme.eStep)
+        programme.eStart = *file.initialPotential;
+    const double sign = choice.reverseSign ? -1 : 1;
+    const auto count = static_cast<int>(curve.potential.size());
+
+    ExperimentState &state = app.state();
+    CurveStore &store = app.store();
+    allocateCurveSlot(state, app.control<CheckBox>("formOption", "overlap").checked());
+    for (int i = 1; i <= count; ++i) {
+        store.potential(i) = curve.potential[static_cast<std::size_t>(i - 1)];
+        store.curves(i, state.simSlot) = sign * curve.current[static_cast<std::size_t>(i - 1)];
+    }
+    state.pointCount = count;
+    state.firstPoint = 1;
+    state.lastPoint = count;
+
+    TextWindow &result = app.formResult();
+    if (!bare)
+        result.print(file.format + " file: " + curve.label);
+    result.print(ReportLine().text("Number of data point = ").number(count));
+    result.print(ReportLine().text("E step = ").number(programme.eStep));
+    if (every > 1)
+        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every,
+                                  sweepCount(measured.potential)));
+    if (offScan > 0)
+        result.print(std::to_string(offScan) + (offScan == 1 ? " point" : " points") +
+                     " before the scan (a start-up or settling point) left out");
+    if (choice.reverseSign)
+        result.print("Current sign reversed: oxidation current is positive");
+    if (bare || choice.setProgramme)
+        primeParameters(app, programme, bare, quietTime);
+    if (!bare && choice.setProgramme)
+        reportProgramme(result, programme, quietTime);
+}
+
 } // namespace
 
 std::string readRegularFile(const std::string &file) {
@@ -210,55 +264,19 @@ MeasuredFile readImportFile(const std::string &file, const std::function<void(do
 void takeImportedCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
                        ImportChoice choice) {
     const bool bare = file.format.empty();
-    std::size_t every = 1;
-    MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
-    if (!hasTwoDistinctPotentials(curve.potential))
-        throw RuntimeError(kTooFew);
-    // The programme of the curve as measured; a thinned curve keeps every k-th step.
-    SweepProgramme programme = programmeOf(measured);
-    if (every > 1) {
-        programme.eStep = meantStep(programme.eStep * static_cast<double>(every));
-        programme.meanStep = false;
-    }
-    if (bare)
-        programme.eStep = bareStep(curve, programme);
+    // A start-up or settling point before the scan is no part of the programme or the curve.
+    const std::size_t offScan = bare ? 0 : pointsBeforeTheScan(measured.potential);
+    MeasuredCurve steady = measured;
+    steady.potential.erase(steady.potential.begin(),
+                           steady.potential.begin() + static_cast<std::ptrdiff_t>(offScan));
+    steady.current.erase(steady.current.begin(),
+                         steady.current.begin() + static_cast<std::ptrdiff_t>(offScan));
     // The header's E initial and quiet time belong to a curve that starts the file.
     const bool startsTheFile =
         !file.curves.empty() && !file.curves.front().potential.empty() &&
         measured.potential.front() == file.curves.front().potential.front() &&
         measured.current.front() == file.curves.front().current.front();
-    const double quietTime = startsTheFile ? file.quietTime.value_or(0) : 0;
-    if (startsTheFile && file.initialPotential &&
-        std::fabs(*file.initialPotential - programme.eStart) <= programme.eStep)
-        programme.eStart = *file.initialPotential;
-    const double sign = choice.reverseSign ? -1 : 1;
-    const auto count = static_cast<int>(curve.potential.size());
-
-    ExperimentState &state = app.state();
-    CurveStore &store = app.store();
-    allocateCurveSlot(state, app.control<CheckBox>("formOption", "overlap").checked());
-    for (int i = 1; i <= count; ++i) {
-        store.potential(i) = curve.potential[static_cast<std::size_t>(i - 1)];
-        store.curves(i, state.simSlot) = sign * curve.current[static_cast<std::size_t>(i - 1)];
-    }
-    state.pointCount = count;
-    state.firstPoint = 1;
-    state.lastPoint = count;
-
-    TextWindow &result = app.formResult();
-    if (!bare)
-        result.print(file.format + " file: " + curve.label);
-    result.print(ReportLine().text("Number of data point = ").number(count));
-    result.print(ReportLine().text("E step = ").number(programme.eStep));
-    if (every > 1)
-        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every,
-                                  sweepCount(measured.potential)));
-    if (choice.reverseSign)
-        result.print("Current sign reversed: oxidation current is positive");
-    if (bare || choice.setProgramme)
-        primeParameters(app, programme, bare, quietTime);
-    if (!bare && choice.setProgramme)
-        reportProgramme(result, programme, quietTime);
+    takeSteadyCurve(app, file, steady, choice, offScan, startsTheFile);
 }
 
 void finishImport(Application &app) {

@@ -81,6 +81,17 @@ ScanChoice scanOf(double cycles) {
 
 } // namespace
 
+std::size_t pointsBeforeTheScan(const std::vector<double> &potential) {
+    if (potential.size() < 4 || !hasTwoDistinctPotentials(potential))
+        return 0;
+    const double step = medianStep(potential);
+    std::size_t skipped = 0;
+    while (skipped + 3 < potential.size() &&
+           std::fabs(potential[skipped + 1] - potential[skipped]) > 3 * step)
+        ++skipped;
+    return skipped;
+}
+
 double programmePoints(const SweepProgramme &programme) {
     const std::vector<double> turns = turningPotentials(programme);
     double points = 0;

@@ -43,6 +43,11 @@ inline constexpr double kScanRateTolerance = 0.05;
 // span is beyond a double (-1.79e308 to 1.79e308 V) raise RuntimeError naming them.
 SweepProgramme programmeOf(const MeasuredCurve &curve);
 
+// The points before the steady scan: a start-up or settling point that lies more than three
+// staircase steps from the point after it (0.399 V where the scan starts at 0.700 V). 0 when
+// the curve starts on its scan.
+std::size_t pointsBeforeTheScan(const std::vector<double> &potential);
+
 // The points of the programme of the parameters window for this programme (each turning point
 // listed twice), as the simulation builds it.
 double programmePoints(const SweepProgramme &programme);

@@ -59,6 +59,8 @@ TEST(MeasuredProgramme, TurningPointsCyclesAndEFinalFromThePotentials) {
         {"one and a half cycles to E final", axisThrough({0.3, 0.7, 0.2, 0.7, 0.5}, 0.01), 0.3, 0.7,
          0.2, 0.5, 1.5, ScanChoice::Cycles},
         {"a repeated vertex", repeated, 0.3, -0.2, 0.3, 0.3, 1, ScanChoice::Cycle},
+        {"a full cycle starting one step past the vertex", axisThrough({-0.19, 0.3, -0.2}, 0.01),
+         -0.19, 0.3, -0.2, -0.2, 1, ScanChoice::Cycle},
     };
     for (const Case &c : cases) {
         const SweepProgramme p = programmeOf(curveOn(c.potential));
@@ -80,6 +82,16 @@ TEST(MeasuredProgramme, TurningPointsCyclesAndEFinalFromThePotentials) {
                   static_cast<double>(c.potential.size()) + listedTwice - repeats)
             << c.what;
     }
+}
+
+TEST(MeasuredProgramme, AStartUpPointBeforeTheScanIsFound) {
+    // 0.399 V before a scan from 0.700 V down in 10 mV steps: one point off the scan.
+    std::vector<double> settled = axisThrough({0.7, 0.2}, 0.01);
+    settled.insert(settled.begin(), 0.399);
+    EXPECT_EQ(pointsBeforeTheScan(settled), 1u);
+    EXPECT_EQ(pointsBeforeTheScan(axisThrough({0.7, 0.2}, 0.01)), 0u);
+    // A first step of three steps is still the scan.
+    EXPECT_EQ(pointsBeforeTheScan({0.0, 0.03, 0.04, 0.05, 0.06}), 0u);
 }
 
 TEST(MeasuredProgramme, ADacGridTakesTheMeanStepThatKeepsThePointCount) {
@@ -209,6 +221,30 @@ TEST_F(MeasuredImport, TheScanRateIsCheckedAgainstTheTimeAxis) {
         EXPECT_EQ(form().Eend.text(), "0.3");
         EXPECT_TRUE(form().option10.value());
     }
+}
+
+TEST_F(MeasuredImport, PsTraceScansAreNamedByTheirNumberAndAOneRowScanIsNamed) {
+    // Five scans whose titles line holds the time of each measurement; the fifth holds one row.
+    std::string text =
+        "Date and time:,2024-02-01 13:17:34\nNotes:,x\n,\nDate and time measurement:,"
+        "2024-02-01 13:17:34,,2024-02-01 13:17:40,,a,,b,,c\nV,uA,V,uA,V,uA,V,uA,V,uA\n";
+    for (int k = 0; k <= 8; ++k) {
+        const double e = k <= 4 ? 0.1 * k : 0.8 - 0.1 * k;
+        std::string row;
+        for (int scan = 1; scan <= 5; ++scan)
+            row += (scan > 1 ? "," : "") +
+                   (scan < 5 || k == 0 ? std::to_string(e) + ",1.5" : std::string(","));
+        text += row + "\n";
+    }
+    click("mnuImport", folder.withText("scans.csv", text));
+    ASSERT_TRUE(chooser().visible()) << (messages().empty() ? "" : messages().front());
+    const std::vector<std::string> &items = chooser().ListCurve.items();
+    ASSERT_EQ(items.size(), 5u); // four scans and all
+    EXPECT_TRUE(items[0].starts_with("1  Scan 1  9 points")) << items[0];
+    EXPECT_TRUE(items[3].starts_with("4  Scan 4  9 points")) << items[3];
+    EXPECT_NE(chooser().LabelFile.caption().find("1 curve holds fewer than two potentials"),
+              std::string::npos)
+        << chooser().LabelFile.caption();
 }
 
 // Ferricyanide, 10 mM in 0.1 M KCl on glassy carbon, 20 mV/s, three cycles from -0.5 V after
