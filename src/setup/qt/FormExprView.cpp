@@ -177,8 +177,9 @@ private:
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
-        grid->addWidget(scans, index / 2, 1, 1, 3);
-        grid->addLayout(instrumentFits(), index / 2 + 1, 0, 1, 4);
+        const int row = (index + 1) / 2; // below the last pair, whether it ends a row or not
+        grid->addWidget(scans, row, 1, 1, 3);
+        grid->addLayout(instrumentFits(), row + 1, 0, 1, 4);
         return box;
     }
 
