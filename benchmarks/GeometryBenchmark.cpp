@@ -2,6 +2,9 @@
 // electrode, by the finite-difference simulation and by the closed forms, and of a 1 um
 // microdisc sweep of 1000 points (target: well under 50 ms), and of the closed form's microdisc
 // sweep at the most points a run holds, whose kernel is solved once per run (target: a few ms).
+// The two-dimensional microdisc simulation also runs each technique's default programme (121
+// points at the default disc of 2.8 mm) and the default sweep with chemistry (target: each well
+// under a second).
 
 #include "simulation/DigitalSimulation.h"
 #include "simulation/SimulationDriver.h"
@@ -74,5 +77,29 @@ void MicrodiscSweep(benchmark::State &bench) {
     runCycle(bench, s);
 }
 BENCHMARK(MicrodiscSweep)->Args({1, 1000})->Args({0, 4000})->Unit(benchmark::kMillisecond);
+
+// range(0): technique 1..5 on the default disc, mechanism 1.
+void MicrodiscTechnique(benchmark::State &bench) {
+    ExperimentState s = kemvo::experiment(static_cast<int>(bench.range(0)), 4, 1);
+    s.area = electrodeArea(4, s.radius, s.length);
+    runCycle(bench, s);
+}
+BENCHMARK(MicrodiscTechnique)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+
+// range(0): mechanism 1 (E), 7 (EC), 8 (EC2, second order), 11 (ECE) in the default sweep at a
+// 10 um disc, with the default kf = 10/s and kb = 0.01/s.
+void MicrodiscMechanism(benchmark::State &bench) {
+    static constexpr kemvo::Int16 species[] = {0, 2, 0, 0, 0, 0, 0, 3, 3, 0, 0, 4};
+    static constexpr kemvo::Int16 steps[] = {0, 1, 0, 0, 0, 0, 0, 1, 1, 0, 0, 2};
+    const auto mechanism = static_cast<int>(bench.range(0));
+    ExperimentState s = kemvo::experiment(1, 4, 1);
+    s.mechanism = static_cast<kemvo::Int16>(mechanism);
+    s.speciesCount = species[mechanism];
+    s.chargeCount = steps[mechanism];
+    s.radius = 1e-3;
+    s.area = M_PI * 1e-6;
+    runCycle(bench, s);
+}
+BENCHMARK(MicrodiscMechanism)->Arg(1)->Arg(7)->Arg(8)->Arg(11)->Unit(benchmark::kMillisecond);
 
 } // namespace

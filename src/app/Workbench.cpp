@@ -3,6 +3,7 @@
 #include "analysis/ReportCommands.h"
 #include "analysis/TransformCommands.h"
 #include "display/DisplayCommands.h"
+#include "display/FormExportPlot.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "files/FilesCommands.h"
@@ -29,6 +30,7 @@ void Workbench::createForms() {
     addForm(std::make_unique<FormPlot>());
     addForm(std::make_unique<FormOption>(*this));
     addForm(std::make_unique<FormImport>(*this));
+    addForm(std::make_unique<FormExportPlot>());
 }
 
 void Workbench::installCommands() {

@@ -17,6 +17,7 @@ int main(int argc, char **argv) {
     kemvo::Workbench app(platform.platform());
     kemvo::qt::MainWindow window(app, kemvo::qt::allViews());
     platform.setParentWindow(&window);
+    platform.platform().runDialog = [&window](kemvo::Form &form) { window.runDialog(form); };
     window.show();
     return QApplication::exec();
 }

@@ -80,11 +80,12 @@ int main(int argc, char **argv) {
             dynamic_cast<kemvo::RecordingCanvas *>(&app.form<kemvo::FormPlot>().picture());
         if (picture == nullptr)
             throw kemvo::RuntimeError("The plot has no picture");
-        kemvo::qt::writePicture(*picture, file, kemvo::qt::kPictureFileSize);
+        kemvo::qt::writePicture(*picture, file);
     };
-    platform.platform().writePicture = [&](const std::string &file, const auto &paint) {
+    platform.platform().writePicture = [&](const std::string &file, const kemvo::PictureSize &size,
+                                           const auto &paint) {
         ensureGuiApplication(qtApp, argv[0]);
-        kemvo::qt::writePictureFile(file, paint);
+        kemvo::qt::writePictureFile(file, size, paint);
     };
     if (steps.empty()) {
         std::cout << runner.help();

@@ -33,10 +33,12 @@ std::string unitFactor(const char *unit, int halfPowers) {
     if (magnitude == 1)
         power = "^½";
     else if (magnitude % 2 == 1)
-        power = "^(" + std::to_string(magnitude) + "/2)";
+        power.append("^(").append(std::to_string(magnitude)).append("/2)");
     else if (magnitude > 2)
-        power = "^" + std::to_string(magnitude / 2);
-    return (halfPowers < 0 ? "/" : " ") + std::string(unit) + power;
+        power.append("^").append(std::to_string(magnitude / 2));
+    std::string factor(halfPowers < 0 ? "/" : " ");
+    factor.append(unit).append(power);
+    return factor;
 }
 
 // The factor in front of a caption: "" for 1, "-" for -1, else " × factor".
@@ -53,10 +55,16 @@ std::string withFactor(const std::string &expression, double factor) {
 // The derivative and the integral act on the potential, so the unit gains V^-1 or V; the
 // semi-derivative and semi-integral act in time (the scan rate turns potential into time), so
 // it gains s^-1/2 or s^1/2. A scaling keeps the unit and shows its factor.
-std::string yAxisCaption(const std::string &quantity, const CurveHistory &history) {
+std::string yAxisCaption(const std::string &quantity, const CurveHistory &history,
+                         const std::string &prefix) {
     Quantity base = quantityOf(quantity);
     if (base.symbol.empty())
         return "";
+    if (!prefix.empty()) {
+        std::string unit = prefix;
+        unit.append(base.unit == "1/Ohm" ? std::string("S") : base.unit);
+        base.unit = unit;
+    }
     std::string expression = base.symbol;
     int voltHalves = 0, secondHalves = 0;
     for (CurveOperation operation : history.operations) {
@@ -86,9 +94,14 @@ std::string yAxisCaption(const std::string &quantity, const CurveHistory &histor
     return withFactor(expression, history.factor) + " /" + unit;
 }
 
-std::string xAxisCaption(double factor) {
+std::string xAxisCaption(double factor, const std::string &prefix) {
     if (factor == 1000)
         return "E /mV";
+    if (factor == 1) {
+        std::string caption("E /");
+        caption.append(prefix).append("V");
+        return caption;
+    }
     return withFactor("E", factor) + " /V";
 }
 

@@ -1,6 +1,7 @@
 #include "display/DisplayCommands.h"
 
 #include "display/DrawPlot.h"
+#include "display/FormExportPlot.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
 #include "display/RecordingCanvas.h"
@@ -16,18 +17,34 @@ namespace {
 const char *const kPictureFilter =
     "PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf";
 
-// The plot drawn afresh onto a recording, while the window keeps the picture it shows.
-RecordingCanvas recordPlot(Application &app) {
+// The plot drawn afresh onto the canvas of a file, laid out for its size, while the window
+// keeps the picture it shows.
+void drawPlotOn(Application &app, Canvas &file) {
     FormPlot &plot = app.form<FormPlot>();
+    // Showing the window the first time lends it the view's canvas: before the file's is lent.
+    plot.show();
     struct Restore {
         FormPlot &plot;
         Canvas *shown;
         ~Restore() { plot.setPicture(shown); }
     } restore{plot, plot.lentPicture()};
-    RecordingCanvas recording;
-    plot.setPicture(&recording);
+    plot.setPicture(&file);
     DrawPlot(app);
-    return recording;
+}
+
+// The size asked for in the window "Export Plot"; nothing when the window was cancelled or
+// the size is out of range (said in a message).
+std::optional<PictureSize> askPictureSize(Application &app) {
+    FormExportPlot &form = app.form<FormExportPlot>();
+    if (app.platform().runDialog) {
+        form.ask();
+        app.platform().runDialog(form);
+        if (!form.accepted())
+            return std::nullopt;
+    }
+    std::optional<PictureSize> size;
+    runTrapped(app, "Export Plot Error: ", "", [&] { size = form.pictureSize(); });
+    return size;
 }
 
 // A name typed without a suffix is given the first format of the list.
@@ -59,12 +76,15 @@ void mnuPrint_Click(Application &app) {
     runTrapped(app, "", "", [&] { app.platform().printer.print(app.form<FormPlot>().picture()); });
 }
 
-// The plot as a picture file: PNG, SVG or PDF by the suffix of the name.
+// The plot as a picture file of the size asked for: PNG, SVG or PDF by the suffix of the name.
 void mnuExportPlot_Click(Application &app) {
     if (app.state().curveCount == 0) {
         app.showMessage("Error: No data!");
         return;
     }
+    std::optional<PictureSize> size = askPictureSize(app);
+    if (!size)
+        return;
     std::optional<std::string> chosen = app.platform().files.saveFile(kPictureFilter);
     if (!chosen)
         return;
@@ -72,9 +92,8 @@ void mnuExportPlot_Click(Application &app) {
     runTrapped(app, "Plot Error: ", "", [&] {
         if (!app.platform().writePicture)
             throw RuntimeError("No picture files can be written here");
-        RecordingCanvas picture = recordPlot(app);
-        app.platform().writePicture(withPictureSuffix(*chosen),
-                                    [&](Canvas &file) { picture.replay(file); });
+        app.platform().writePicture(withPictureSuffix(*chosen), *size,
+                                    [&](Canvas &file) { drawPlotOn(app, file); });
     });
     // Drawing the recording showed a hidden plot window, whose own picture is still empty.
     if (!wasShown)

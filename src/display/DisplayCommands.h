@@ -13,8 +13,8 @@ void mnuPlot_Click(Application &app);
 void mnuClear_Click(Application &app);
 void mnuCopyto_Click(Application &app);
 void mnuPrint_Click(Application &app);
-// Asks for a file name and writes the plot, drawn afresh, as PNG, SVG or PDF by its suffix
-// (".png" added to a name without one).
+// Asks for the picture's size (FormExportPlot) and a file name, and writes the plot, drawn
+// afresh at that size, as PNG, SVG or PDF by its suffix (".png" added to a name without one).
 void mnuExportPlot_Click(Application &app);
 
 } // namespace kemvo

@@ -1,72 +1,42 @@
 #include "display/DrawPlot.h"
 
 #include "display/AxisCaption.h"
+#include "display/AxisTicks.h"
 #include "display/ClipSegment.h"
+#include "display/CurveStyle.h"
 #include "display/FormOption.h"
 #include "display/FormPlot.h"
+#include "display/PlotLegend.h"
+#include "display/PlotPen.h"
 #include "shell/Application.h"
-#include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace kemvo {
 namespace {
 
-// Coordinates reach the canvas as single-precision numbers; a value that has none (too large,
-// infinite, not a number) is an overflow, so nothing non-finite is ever painted.
-double single(double value) {
-    if (!(std::fabs(value) <= FLT_MAX))
-        throw RuntimeError(kOverflow);
-    return static_cast<float>(value);
-}
+// The x frame of an automatic range reaches this far past the data on either side [fraction of
+// the data's span], so that markers at the ends of a sweep stay clear of the frame.
+constexpr double kAutoXPadding = 0.02;
+// Room between y labels [lines of text], and between x labels [lines] besides their width.
+constexpr double kYLabelSpacing = 1.6;
+constexpr double kXLabelGap = 1.0;
+// Potentials are shown in mV where a tick step in V would need three decimals.
+constexpr double kFinestVoltStep = 0.01; // [V]
+// A line that carries its markers too shows about this many of them.
+constexpr int kMarksOnALine = 30;
 
-// Draws on the plot window's picture as it is at each call: showing the window for the first
-// time may lend it a new canvas.
-class SinglePrecisionPen {
-public:
-    explicit SinglePrecisionPen(FormPlot &plot) : plot_(plot) {}
-
-    void scale(double left, double top, double right, double bottom) {
-        double l = single(left), t = single(top), r = single(right), b = single(bottom);
-        if (l == r || t == b)
-            throw RuntimeError("Invalid procedure call");
-        canvas().scale(l, t, r, b);
-    }
-    void clear() { canvas().clear(); }
-    void point(double x, double y) { canvas().point(single(x), single(y)); }
-    void line(double x1, double y1, double x2, double y2) {
-        canvas().line(single(x1), single(y1), single(x2), single(y2));
-    }
-    void lineTo(double x, double y) { canvas().lineTo(single(x), single(y)); }
-    void rectangle(double x1, double y1, double x2, double y2) {
-        canvas().rectangle(single(x1), single(y1), single(x2), single(y2));
-    }
-    void text(double x, double y, const std::string &text) {
-        canvas().text(single(x), single(y), text);
-    }
-    void setDashed(bool dashed) { canvas().setDashed(dashed); }
-    void setColor(int paletteIndex) { canvas().setColor(paletteIndex); }
-
-private:
-    Canvas &canvas() { return plot_.picture(); }
-    FormPlot &plot_;
+// One axis as it is drawn: its ticks, their labels and the prefix of its unit.
+struct DrawnAxis {
+    AxisTicks ticks;
+    UnitPrefix prefix;
+    std::vector<std::string> labels;
+    double widest = 0; // [px] the widest label
 };
-
-// An x label: up to six significant digits, so that 0.6000000000000001 reads 0.6.
-std::string plainNumber(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.6g", value);
-    return generalNumber(std::strtod(buffer, nullptr));
-}
-
-// Labels of one side of a grid: every line while they fit, else every n-th line.
-constexpr double kMostGridLabelsPerSide = 6;
 
 class PlotDrawing {
 public:
@@ -78,33 +48,31 @@ public:
         ReadPlotOptions(app_);
         plot_.show();
         pen_.clear();
-        pen_.setDashed(false);
+        pen_.setDash(Dash::Solid);
         pen_.setColor(kForegroundColor);
-        bool yAuto = options_.Yauto.checked();
-        if (options_.Xauto.checked())
+        const bool xAuto = options_.Xauto.checked(), yAuto = options_.Yauto.checked();
+        if (xAuto)
             findXRange();
         if (yAuto)
             findYRange();
         findDecade(yAuto);
-        squareWidth_ = 0.01 * (s_.xMax - s_.xMin);
-        squareHeight_ = 0.01 * (s_.yMax - s_.yMin);
         if (s_.xMax - s_.xMin == 0 || s_.yMax - s_.yMin == 0) {
             app_.showMessage("Error: No data!");
             return;
         }
-        setVisibleArea(yAuto);
-        drawYAxisTexts();
-        drawZeroLine();
-        if (options_.CheckXdir.checked())
-            scaleX(1.2 * s_.xMax, 1.2 * s_.xMin);
-        pen_.rectangle(s_.xMin, s_.yMin, s_.xMax, s_.yMax);
-        drawXAxisTexts();
-        for (int k = 1; k <= s_.curveCount; ++k)
-            drawCurve(k);
+        setFrameLimits(xAuto, yAuto);
+        layOut();
         if (s_.gridOn)
             drawGrid();
-        if (s_.curveCount > 1)
-            drawLegend();
+        drawZeroLine();
+        for (int k = 1; k <= s_.curveCount; ++k)
+            drawCurve(k);
+        pen_.setColor(kForegroundColor);
+        pen_.setDash(Dash::Solid);
+        pen_.rectangle(xLeft_, frameBottom_, xRight_, frameTop_);
+        drawTicks();
+        drawTexts();
+        drawCurveLegend();
     }
 
 private:
@@ -113,10 +81,8 @@ private:
         double low = store_.potential(s_.lastPoint);
         for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
             double x = store_.potential(i);
-            if (x > high)
-                high = x;
-            if (x < low)
-                low = x;
+            high = std::max(high, x);
+            low = std::min(low, x);
         }
         s_.xMax = checkedFinite(high);
         s_.xMin = checkedFinite(low);
@@ -129,10 +95,8 @@ private:
         for (int k = 1; k <= s_.curveCount; ++k)
             for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
                 double y = store_.curves(i, k);
-                if (y > high)
-                    high = y;
-                if (y < low)
-                    low = y;
+                high = std::max(high, y);
+                low = std::min(low, y);
             }
         s_.yMax = checkedFinite(high);
         s_.yMin = checkedFinite(low);
@@ -156,56 +120,140 @@ private:
         }
     }
 
-    // n of the decade 10^n <= value < 10^(n+1) of a positive value, within the doubles' range.
     static int decadeExponentOf(double value) {
         return std::max(-300, static_cast<int>(std::floor(std::log10(value))));
     }
 
-    // The margins above and below the frame hold the captions and the x labels: a decade of
-    // the data with Y auto, a fifth of the typed range without it (so that the whole frame and
-    // its labels stay visible also for limits of either sign).
-    void setVisibleArea(bool yAuto) {
-        if (yAuto) {
-            if (s_.yMax <= 0)
-                s_.yMax = decade_;
-            margin_ = decade_;
-        } else {
-            margin_ = std::fabs(s_.yMax - s_.yMin) / 5;
+    // The frame spans the y limits (with Y auto a top at or below zero is raised to one decade)
+    // and the x limits, an automatic x range a little wider than the data.
+    void setFrameLimits(bool xAuto, bool yAuto) {
+        if (yAuto && s_.yMax <= 0)
+            s_.yMax = decade_;
+        frameBottom_ = std::fmin(s_.yMin, s_.yMax);
+        frameTop_ = std::fmax(s_.yMin, s_.yMax);
+        double low = std::fmin(s_.xMin, s_.xMax), high = std::fmax(s_.xMin, s_.xMax);
+        if (xAuto) {
+            const double pad = kAutoXPadding * (high - low);
+            low -= pad;
+            high += pad;
         }
-        top_ = s_.yMax + margin_;
-        bottom_ = s_.yMin - 1.5 * margin_;
-        left_ = 1.2 * s_.xMin;
-        scaleX(left_, 1.2 * s_.xMax);
+        const bool reversed = options_.CheckXdir.checked();
+        xLeft_ = reversed ? high : low;
+        xRight_ = reversed ? low : high;
+        checkedFinite(frameTop_ - frameBottom_);
+        checkedFinite(high - low);
     }
 
-    void scaleX(double left, double right) {
-        pen_.scale(left, top_, right, bottom_);
-        scaledLeft_ = left;
-        scaledRight_ = right;
+    // The frame in pixels: below the y caption, right of the y labels, above the x labels and
+    // the x caption; the visible area is the frame's range plus these margins, in proportion.
+    void layOut() {
+        const double width = pen_.width(), height = pen_.height();
+        line_ = pen_.extent("0").height;
+        pad_ = 0.6 * line_;
+        gap_ = 0.35 * line_;
+        const double top = pad_ + 1.5 * line_;
+        const double bottom = gap_ + line_ + 0.4 * line_ + line_ + pad_;
+        const double frameHeight = std::max(height - top - bottom, line_);
+
+        const double ySpan = frameTop_ - frameBottom_;
+        y_.ticks = niceTicks(frameBottom_, frameTop_, ySpan * kYLabelSpacing * line_ / frameHeight);
+        y_.prefix = engineeringPrefix(std::fmax(std::fabs(frameBottom_), std::fabs(frameTop_)));
+        label(y_);
+        const double left = pad_ + y_.widest + gap_;
+
+        double right = pad_ + 1.5 * line_;
+        for (int pass = 0; pass < 2; ++pass) {
+            chooseXTicks(std::max(width - left - right, line_));
+            right = pad_ + std::max(x_.widest / 2, line_);
+        }
+        frame_ = {left, top, std::max(width - right, left + line_), top + frameHeight};
+
+        const double ux = (xRight_ - xLeft_) / (frame_.right - frame_.left);
+        const double uy = ySpan / (frame_.bottom - frame_.top);
+        area_ = {xLeft_ - frame_.left * ux,
+                 frameTop_ + frame_.top * uy,
+                 xRight_ + (width - frame_.right) * ux,
+                 frameBottom_ - (height - frame_.bottom) * uy,
+                 width,
+                 height};
+        pen_.scale(area_.left, area_.top, area_.right, area_.bottom);
     }
 
-    // A point of the visible area given as fractions of its width and height from the
-    // top-left corner, whichever way the x axis runs.
-    double xAt(double fraction) const {
-        return scaledLeft_ + fraction * (scaledRight_ - scaledLeft_);
+    // The finest 1-2-5 step whose labels keep a gap between them on a frame `frameWidth` wide.
+    void chooseXTicks(double frameWidth) {
+        const double span = std::fabs(xRight_ - xLeft_);
+        double least = 0;
+        for (;;) {
+            x_.ticks = niceTicks(xLeft_, xRight_, least);
+            const bool volts = s_.potentialFactor == 1;
+            x_.prefix =
+                volts && x_.ticks.step < kFinestVoltStep ? UnitPrefix{"m", 1e-3} : UnitPrefix{};
+            label(x_);
+            const double spacing = x_.ticks.step / span * frameWidth;
+            if (x_.ticks.values.size() <= 1 || spacing >= x_.widest + kXLabelGap * line_)
+                return;
+            least = nextNiceStep(x_.ticks.step);
+        }
     }
-    double yAt(double fraction) const { return top_ + fraction * (bottom_ - top_); }
 
-    void drawYAxisTexts() {
-        std::string caption = yAxisCaption(options_.ComboY.text(), currentHistory());
-        if (!caption.empty())
-            pen_.text(left_, top_, caption);
-        pen_.text(left_, 1.05 * s_.yMax, formatNumber(s_.yMax, "0.#E-0"));
-        pen_.text(left_, 0.95 * s_.yMin, formatNumber(s_.yMin, "0.#E-0"));
+    void label(DrawnAxis &axis) {
+        axis.labels.clear();
+        axis.widest = 0;
+        for (double value : axis.ticks.values) {
+            axis.labels.push_back(tickLabel(value, axis.ticks.step, axis.prefix));
+            axis.widest = std::max(axis.widest, pen_.extent(axis.labels.back()).width);
+        }
     }
 
+    // Grid lines at the ticks, under everything else.
+    void drawGrid() {
+        pen_.setColor(kGridColor);
+        for (double x : x_.ticks.values)
+            pen_.line(x, frameBottom_, x, frameTop_);
+        for (double y : y_.ticks.values)
+            pen_.line(xLeft_, y, xRight_, y);
+        pen_.setColor(kForegroundColor);
+    }
+
+    // Across the whole frame, where zero lies inside the y range.
     void drawZeroLine() {
-        if (!(s_.yMin < 0 && s_.yMax > 0))
+        if (!(frameBottom_ < 0 && frameTop_ > 0))
             return;
-        pen_.setDashed(true);
-        pen_.line(s_.xMin, 0, s_.xMax, 0);
-        pen_.setDashed(false);
-        pen_.text(left_, 0, "0");
+        pen_.setDash(Dash::Dashed);
+        pen_.line(xLeft_, 0, xRight_, 0);
+        pen_.setDash(Dash::Solid);
+    }
+
+    // Tick marks inward from all four sides of the frame.
+    void drawTicks() {
+        const double mark = 0.4 * line_;
+        for (double x : x_.ticks.values) {
+            pen_.line(x, frameBottom_, x, area_.y(frame_.bottom - mark));
+            pen_.line(x, frameTop_, x, area_.y(frame_.top + mark));
+        }
+        for (double y : y_.ticks.values) {
+            pen_.line(xLeft_, y, area_.x(frame_.left + mark), y);
+            pen_.line(xRight_, y, area_.x(frame_.right - mark), y);
+        }
+    }
+
+    void drawTexts() {
+        for (std::size_t t = 0; t < y_.labels.size(); ++t) {
+            const TextExtent size = pen_.extent(y_.labels[t]);
+            const double py = area_.py(y_.ticks.values[t]) - size.height / 2;
+            pen_.text(area_.x(frame_.left - gap_ - size.width), area_.y(py), y_.labels[t]);
+        }
+        for (std::size_t t = 0; t < x_.labels.size(); ++t) {
+            const double px = area_.px(x_.ticks.values[t]) - pen_.extent(x_.labels[t]).width / 2;
+            pen_.text(area_.x(px), area_.y(frame_.bottom + gap_), x_.labels[t]);
+        }
+        const std::string yCaption =
+            yAxisCaption(options_.ComboY.text(), currentHistory(), y_.prefix.symbol);
+        if (!yCaption.empty())
+            pen_.text(area_.x(pad_), area_.y(pad_ * 0.5), yCaption);
+        const std::string xCaption = xAxisCaption(s_.potentialFactor, x_.prefix.symbol);
+        const double centre = (frame_.left + frame_.right - pen_.extent(xCaption).width) / 2;
+        pen_.text(area_.x(centre), area_.y(frame_.bottom + gap_ + 1.4 * line_), xCaption);
     }
 
     const CurveHistory &currentHistory() const {
@@ -216,63 +264,65 @@ private:
         return s_.curveHistory[static_cast<std::size_t>(k)];
     }
 
-    double xLabelTop() const { return s_.yMin - margin_ / 8; }
-
-    void drawXAxisTexts() {
-        pen_.text(s_.xMin, xLabelTop(), plainNumber(s_.xMin));
-        pen_.text(0, xLabelTop(), "0");
-        pen_.text(s_.xMax, xLabelTop(), plainNumber(s_.xMax));
-        pen_.text((s_.xMin + s_.xMax) / 2, s_.yMin - margin_, xAxisCaption(s_.potentialFactor));
-    }
-
     Int16 lineStyleOf(int k) const {
         if (k < 0 || k >= static_cast<int>(s_.lineStyle.size()))
             throw RuntimeError(kSubscriptOutOfRange);
         return s_.lineStyle[static_cast<std::size_t>(k)];
     }
 
-    // Fixed limits may cut the curves: what lies outside the frame is not drawn, so that it
-    // cannot cover the labels and captions around it.
+    double frameLow() const { return std::fmin(xLeft_, xRight_); }
+    double frameHigh() const { return std::fmax(xLeft_, xRight_); }
+
+    // What lies outside the frame is not drawn, so that it cannot cover the labels around it.
     bool insideFrame(double x, double y) const {
-        return std::fmin(s_.xMin, s_.xMax) <= x && x <= std::fmax(s_.xMin, s_.xMax) &&
-               std::fmin(s_.yMin, s_.yMax) <= y && y <= std::fmax(s_.yMin, s_.yMax);
+        return frameLow() <= x && x <= frameHigh() && frameBottom_ <= y && y <= frameTop_;
     }
 
     bool clipToFrame(double &ax, double &ay, double &bx, double &by) const {
-        return clipSegment(ax, ay, bx, by, std::fmin(s_.xMin, s_.xMax), std::fmax(s_.xMin, s_.xMax),
-                           std::fmin(s_.yMin, s_.yMax), std::fmax(s_.yMin, s_.yMax));
+        return clipSegment(ax, ay, bx, by, frameLow(), frameHigh(), frameBottom_, frameTop_);
     }
 
     void drawCurve(int k) {
-        switch (lineStyleOf(k)) {
-        case 1:
-            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
-                if (insideFrame(store_.potential(i), store_.curves(i, k))) {
-                    // A point the fit did not weigh is grey.
-                    if (unweighted(k, i))
-                        pen_.setColor(kUnweightedColor);
-                    pen_.point(store_.potential(i), store_.curves(i, k));
-                    if (unweighted(k, i))
-                        pen_.setColor(kForegroundColor);
-                }
-            break;
-        case 2:
-            for (int i = s_.firstPoint; i <= s_.lastPoint; ++i)
-                if (insideFrame(store_.potential(i), store_.curves(i, k)))
-                    drawSquare(store_.potential(i), store_.curves(i, k));
-            break;
-        case 3:
+        const int style = lineStyleOf(k);
+        if (style != kDotsStyle && style != kSquaresStyle && style != kLineStyle)
+            return;
+        pen_.setColor(curveColor(k));
+        if (style == kLineStyle) {
+            pen_.setDash(curveDash(k));
             drawConnected(k);
-            break;
-        default:
-            break;
+            pen_.setDash(Dash::Solid);
         }
+        const int every =
+            style == kLineStyle
+                ? (markedLine(k) ? std::max(1, (s_.lastPoint - s_.firstPoint) / kMarksOnALine) : 0)
+                : 1;
+        for (int i = s_.firstPoint; i <= s_.lastPoint; ++i) {
+            const double x = store_.potential(i), y = store_.curves(i, k);
+            if (!insideFrame(x, y))
+                continue;
+            points_.push_back({area_.px(x), area_.py(y)});
+            if (every > 0 && (i - s_.firstPoint) % every == 0) {
+                // A point the fit did not weigh is grey.
+                if (unweighted(k, i))
+                    pen_.setColor(kUnweightedColor);
+                pen_.marker(x, y, curveMarker(k), style != kSquaresStyle);
+                if (unweighted(k, i))
+                    pen_.setColor(curveColor(k));
+            }
+        }
+        legend_.push_back({k, style, style == kLineStyle && markedLine(k), curveName(k)});
     }
 
-    void drawSquare(double centreX, double centreY) {
-        double x = centreX - squareWidth_ / 2;
-        double y = centreY - squareHeight_ / 2;
-        pen_.rectangle(x, y, x + squareWidth_, y + squareHeight_);
+    // Curve 1 drawn as a line beside curve 2 drawn as a line: both solid, so curve 1 carries
+    // its markers as well.
+    bool markedLine(int k) const {
+        return k == 1 && s_.curveCount >= 2 && lineStyleOf(1) == kLineStyle &&
+               lineStyleOf(2) == kLineStyle;
+    }
+
+    std::string curveName(int k) const {
+        const std::string &label = s_.curveLabel[static_cast<std::size_t>(k)];
+        return label.empty() ? "curve " + std::to_string(k) : label;
     }
 
     bool unweighted(int k, int i) const {
@@ -292,15 +342,19 @@ private:
             double ax = x0, ay = y0, bx = x1, by = y1;
             bool shown = clipToFrame(ax, ay, bx, by);
             if (shown) {
-                // The part of a measured curve that the fit did not weigh is drawn dashed.
-                const bool dashed = unweighted(k, i - 1) || unweighted(k, i);
-                if (dashed)
-                    pen_.setDashed(true);
-                if (!penAtPoint || ax != x0 || ay != y0 || dashed)
+                // The part of a measured curve that the fit did not weigh is grey and dotted.
+                const bool left = unweighted(k, i - 1) || unweighted(k, i);
+                if (left) {
+                    pen_.setColor(kUnweightedColor);
+                    pen_.setDash(Dash::Dotted);
+                }
+                if (!penAtPoint || ax != x0 || ay != y0 || left)
                     pen_.point(ax, ay);
                 pen_.lineTo(bx, by);
-                if (dashed)
-                    pen_.setDashed(false);
+                if (left) {
+                    pen_.setColor(curveColor(k));
+                    pen_.setDash(curveDash(k));
+                }
             }
             penAtPoint = shown && bx == x1 && by == y1;
             x0 = x1;
@@ -308,94 +362,12 @@ private:
         }
     }
 
-    // Spacing close to 0.1 V (vertical lines) or to the decade (horizontal lines) that divides
-    // the limit evenly. A limit that rounds to no whole number of spacings stops the grid; on
-    // a range that would need more than kMaxGridLines lines, ten spacings divide it, so that
-    // the grid never paints the plot solid.
-    static double gridSpacing(double limit, double spacings) {
-        constexpr int kMaxGridLines = 20;
-        const int count = std::fabs(spacings) > kMaxGridLines ? (spacings > 0 ? 10 : -10)
-                                                              : roundToInt16(spacings);
-        return checkedDivide(limit, count);
-    }
-
-    // Right of zero, left of zero, below zero, above zero: a spacing that cannot be formed
-    // leaves out its own lines and those of every later loop.
-    void drawGrid() {
-        pen_.setColor(kDarkRed);
-        pen_.setDashed(true);
-        double right = gridSpacing(s_.xMax, 10 * s_.xMax);
-        for (int j = 0; j * right < s_.xMax; ++j) {
-            pen_.line(j * right, s_.yMin, j * right, s_.yMax);
-            labelVerticalLine(j, right, s_.xMax);
-        }
-        double left = gridSpacing(s_.xMin, 10 * s_.xMin);
-        for (int j = 0; - j * left > s_.xMin; ++j) {
-            pen_.line(-j * left, s_.yMin, -j * left, s_.yMax);
-            labelVerticalLine(-j, left, s_.xMin);
-        }
-        double below = gridSpacing(s_.yMin, s_.yMin / decade_);
-        for (int j = 0; - j * below > s_.yMin; ++j) {
-            pen_.line(s_.xMin, -j * below, s_.xMax, -j * below);
-            labelHorizontalLine(-j, below, s_.yMin);
-        }
-        double above = gridSpacing(s_.yMax, s_.yMax / decade_);
-        for (int j = 0; j * above < s_.yMax; ++j) {
-            pen_.line(s_.xMin, j * above, s_.xMax, j * above);
-            labelHorizontalLine(j, above, s_.yMax);
-        }
-        pen_.setDashed(false);
-        pen_.setColor(kForegroundColor);
-    }
-
-    // Which lines of a grid side carry their value: all while at most a handful fit between
-    // zero and the limit, else every n-th, so that the labels never run into each other.
-    // Zero is labelled with the axes already.
-    static bool labelled(int j, double spacing, double limit) {
-        int every =
-            static_cast<int>(std::ceil(std::fabs(limit / spacing) / kMostGridLabelsPerSide));
-        return j != 0 && j % std::max(every, 1) == 0;
-    }
-
-    // The value of a vertical grid line, in the row of the x labels.
-    void labelVerticalLine(int j, double spacing, double limit) {
-        if (labelled(j, spacing, limit))
-            pen_.text(j * std::fabs(spacing), xLabelTop(), plainNumber(j * std::fabs(spacing)));
-    }
-
-    // The value of a horizontal grid line, at the left edge with the other y labels.
-    void labelHorizontalLine(int j, double spacing, double limit) {
-        if (labelled(j, spacing, limit))
-            pen_.text(xAt(0), j * std::fabs(spacing),
-                      formatNumber(j * std::fabs(spacing), "0.#E-0"));
-    }
-
-    // Overlapped curves: along the top edge, each curve's number beside a sample of its style.
-    void drawLegend() {
-        constexpr double kFirst = 0.6, kWidth = 0.08; // [fraction of the visible width]
-        for (int k = 1; k <= s_.curveCount; ++k) {
-            double at = kFirst + (k - 1) * kWidth;
-            pen_.text(xAt(at), yAt(0), std::to_string(k));
-            drawStyleSample(lineStyleOf(k), xAt(at + 0.02), xAt(at + 0.065), yAt(0.025));
-        }
-    }
-
-    void drawStyleSample(int style, double from, double to, double y) {
-        switch (style) {
-        case 1:
-            for (int i = 0; i <= 4; ++i)
-                pen_.point(from + i * (to - from) / 4, y);
-            break;
-        case 2:
-            for (int i = 0; i <= 2; ++i)
-                drawSquare(from + i * (to - from) / 2, y);
-            break;
-        case 3:
-            pen_.line(from, y, to, y);
-            break;
-        default:
-            break;
-        }
+    // Overlapped curves, or a single one with a name of its own.
+    void drawCurveLegend() {
+        if (legend_.empty() ||
+            (legend_.size() == 1 && s_.curveCount == 1 && s_.curveLabel[1].empty()))
+            return;
+        drawLegend(pen_, area_, frame_, legend_, points_);
     }
 
     Application &app_;
@@ -403,16 +375,17 @@ private:
     CurveStore &store_;
     FormOption &options_;
     FormPlot &plot_;
-    SinglePrecisionPen pen_;
+    PlotPen pen_;
     double decade_ = 1;
-    double squareWidth_ = 0;
-    double squareHeight_ = 0;
-    double margin_ = 1;
-    double left_ = 0;
-    double scaledLeft_ = 0;
-    double scaledRight_ = 1;
-    double top_ = 0;
-    double bottom_ = 0;
+    // The frame in axis units: the x values at its left and right edges (reversed when x
+    // decreases to the right), its bottom and top.
+    double xLeft_ = 0, xRight_ = 1, frameBottom_ = 0, frameTop_ = 1;
+    double line_ = 12, pad_ = 6, gap_ = 4; // [px]
+    DrawnAxis x_, y_;
+    PixelBox frame_;
+    PlotArea area_;
+    std::vector<PixelPoint> points_;
+    std::vector<LegendEntry> legend_;
 };
 
 } // namespace

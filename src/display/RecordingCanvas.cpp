@@ -1,10 +1,12 @@
 #include "display/RecordingCanvas.h"
 
+#include <algorithm>
+
 namespace kemvo {
 
 void RecordingCanvas::record(Stroke::Kind kind, double x1, double y1, double x2, double y2,
                              int value, std::string text) {
-    strokes_.push_back(Stroke{kind, x1, y1, x2, y2, value, std::move(text)});
+    strokes_.push_back(Stroke{kind, x1, y1, x2, y2, value, std::move(text), false});
 }
 
 void RecordingCanvas::scale(double left, double top, double right, double bottom) {
@@ -17,8 +19,8 @@ void RecordingCanvas::clear() {
     record(Stroke::Kind::Clear);
     if (lastScale_)
         strokes_.push_back(*lastScale_);
-    if (dashed_)
-        record(Stroke::Kind::Dashed, 0, 0, 0, 0, 1);
+    if (dash_ != Dash::Solid)
+        record(Stroke::Kind::Dashed, 0, 0, 0, 0, static_cast<int>(dash_));
     if (color_ != kForegroundColor)
         record(Stroke::Kind::Color, 0, 0, 0, 0, color_);
 }
@@ -39,9 +41,14 @@ void RecordingCanvas::rectangle(double x1, double y1, double x2, double y2) {
     record(Stroke::Kind::Rectangle, x1, y1, x2, y2);
 }
 
-void RecordingCanvas::setDashed(bool dashed) {
-    dashed_ = dashed;
-    record(Stroke::Kind::Dashed, 0, 0, 0, 0, dashed ? 1 : 0);
+void RecordingCanvas::marker(double x, double y, Marker shape, bool filled) {
+    record(Stroke::Kind::Marker, x, y, 0, 0, static_cast<int>(shape));
+    strokes_.back().filled = filled;
+}
+
+void RecordingCanvas::setDash(Dash dash) {
+    dash_ = dash;
+    record(Stroke::Kind::Dashed, 0, 0, 0, 0, static_cast<int>(dash));
 }
 
 void RecordingCanvas::setColor(int paletteIndex) {
@@ -51,6 +58,16 @@ void RecordingCanvas::setColor(int paletteIndex) {
 
 void RecordingCanvas::text(double x, double y, const std::string &text) {
     record(Stroke::Kind::Text, x, y, 0, 0, 0, text);
+}
+
+// The widest characters of a sans-serif font's digits and capitals take about 0.64 em and a
+// line about 1.17 em; a little more is assumed. Each character of UTF-8 text counts once.
+TextExtent RecordingCanvas::textExtent(const std::string &text) const {
+    const double em = plotFontPixels(width_, height_);
+    auto characters = static_cast<double>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+    return {0.68 * em * characters, 1.2 * em};
 }
 
 void RecordingCanvas::replay(Canvas &target) const {
@@ -74,8 +91,11 @@ void RecordingCanvas::replay(Canvas &target) const {
         case Stroke::Kind::Rectangle:
             target.rectangle(s.x1, s.y1, s.x2, s.y2);
             break;
+        case Stroke::Kind::Marker:
+            target.marker(s.x1, s.y1, static_cast<Marker>(s.value), s.filled);
+            break;
         case Stroke::Kind::Dashed:
-            target.setDashed(s.value != 0);
+            target.setDash(static_cast<Dash>(s.value));
             break;
         case Stroke::Kind::Color:
             target.setColor(s.value);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <istream>
 #include <memory>
 #include <streambuf>
@@ -117,6 +118,14 @@ std::string scanName(const SweepProgramme &programme) {
     return generalNumber(programme.cycles) + " Cycles";
 }
 
+// The legend's name of an imported curve: its own label ("cycle 2", "measured"), or the
+// file's name where it has none of its own.
+std::string curveLabelOf(const MeasuredFile &file, const MeasuredCurve &curve) {
+    const bool own =
+        !curve.label.empty() && curve.label != "all" && curve.label != "all, concatenated";
+    return own ? curve.label : file.source;
+}
+
 // The bare format's step is the spacing of its first two points, as its import has always
 // reported it; where they coincide the median spacing stands in.
 double bareStep(const MeasuredCurve &curve, const SweepProgramme &programme) {
@@ -184,6 +193,7 @@ void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredC
     }
     if (bare)
         programme.eStep = bareStep(curve, programme);
+    programme = roundedProgramme(programme, potentialDecimals(curve.potential));
     const double quietTime = startsTheFile ? file.quietTime.value_or(0) : 0;
     if (startsTheFile && file.initialPotential &&
         std::fabs(*file.initialPotential - programme.eStart) <= programme.eStep)
@@ -201,6 +211,7 @@ void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredC
     state.pointCount = count;
     state.firstPoint = 1;
     state.lastPoint = count;
+    state.curveLabel[static_cast<std::size_t>(state.simSlot)] = curveLabelOf(file, curve);
 
     TextWindow &result = app.formResult();
     if (!bare)
@@ -258,6 +269,7 @@ MeasuredFile readImportFile(const std::string &file, const std::function<void(do
     std::optional<MeasuredFile> measured = readInstrumentExport(bytes, poll);
     MeasuredFile read = measured ? std::move(*measured) : readBareFile(bytes);
     keepUsableCurves(read);
+    read.source = std::filesystem::path(file).filename().string();
     return read;
 }
 

@@ -1,6 +1,7 @@
 #include "files/FilesCommands.h"
 
 #include "files/CurveImport.h"
+#include "files/CurveTable.h"
 #include "files/DataFileWriter.h"
 #include "files/FileReplacement.h"
 #include "files/FormImport.h"
@@ -122,6 +123,20 @@ void exportCurrentCurve(Application &app) {
     });
 }
 
+void exportAllCurves(Application &app) {
+    if (!holdsACurve(app.state())) {
+        app.showMessage("Export Data Error: there is no curve to export; simulate or import one "
+                        "first");
+        return;
+    }
+    std::optional<std::string> file = chosenName(app.platform().files.saveFile(kCsvFilter));
+    if (!file)
+        return;
+    const std::string quantity = app.control<ComboBox>("formOption", "ComboY").text();
+    saveFile(app, "Export Data Error: ", withExtension(*file, ".csv"),
+             [&](std::ostream &out) { writeCurveTable(out, app.state(), app.store(), quantity); });
+}
+
 void mnuImport_Click(Application &app) {
     if (ReadData(app))
         finishImport(app);
@@ -132,6 +147,7 @@ void installFilesCommands(Application &app) {
     window.menu("mnuSave").onClick = [&app] { SaveParameters(app); };
     window.menu("mnuImport").onClick = [&app] { mnuImport_Click(app); };
     window.menu("mnuExport").onClick = [&app] { exportCurrentCurve(app); };
+    window.menu("mnuExportAll").onClick = [&app] { exportAllCurves(app); };
 }
 
 } // namespace kemvo

@@ -1,5 +1,6 @@
 #pragma once
-// The File menu's file commands: Save (the parameter report), Import Data and Export Data.
+// The File menu's file commands: Save (the parameter report), Import Data, Export Data and
+// Export All Curves.
 
 #include <string>
 
@@ -34,6 +35,10 @@ void SaveParameters(Application &app);
 // Writes the current curve's points firstPoint..lastPoint to the file chosen in the save dialog
 // (".csv" added to a name without an extension).
 void exportCurrentCurve(Application &app);
+
+// Export All Curves: every curve on the plot, with a header row, to the file chosen in the
+// save dialog (".csv" added to a name without an extension).
+void exportAllCurves(Application &app);
 
 void mnuImport_Click(Application &app);
 

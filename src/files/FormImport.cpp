@@ -79,6 +79,14 @@ void FormImport::offer(MeasuredFile file) {
 
 void FormImport::listCurves() {
     offered_ = file_->curves;
+    if (!file_->concatenable) { // the columns of a curve table: no cycles, no "all"
+        std::vector<std::string> entries;
+        for (std::size_t k = 0; k < offered_.size(); ++k)
+            entries.push_back(curveEntry(k + 1, offered_[k]));
+        ListCurve.setItems(std::move(entries));
+        ListCurve.setListIndex(0);
+        return;
+    }
     const MeasuredCurve all = concatenated();
     const std::vector<AxisSweep> cycles = cyclesOf(all.potential, 0.5 * programmeOf(all).eStep);
     // Where the file's curves are sweeps or segments, its cycles are offered as well.

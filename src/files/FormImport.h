@@ -18,8 +18,9 @@ public:
 
     // Lists the curves of a file read and checked whole, presets the check boxes and shows the
     // window. The list's entries are numbered from 1: the file's curves (sweeps, segments,
-    // scans), each full cycle of the file when it has two or more, and last "all,
-    // concatenated". The
+    // scans), each full cycle of the file when its curves are sweeps, and last "all,
+    // concatenated" where the curves follow each other in time (not for the columns of a
+    // curve table). The
     // caption says how many curves past the most listed (kMaxCurves) the file left out.
     void offer(MeasuredFile file);
 

@@ -44,6 +44,52 @@ double meantStep(double difference) {
     return std::strtod(text, nullptr);
 }
 
+namespace {
+
+constexpr int kMostDecimals = 12;
+constexpr int kScanRateFigures = 4;
+
+double roundedToDecimals(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+double significantFigures(double value, int figures) {
+    if (value == 0 || !std::isfinite(value))
+        return value;
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const double scale = std::pow(10.0, figures - 1 - exponent);
+    return std::round(value * scale) / scale;
+}
+
+} // namespace
+
+int potentialDecimals(const std::vector<double> &potential) {
+    for (int d = 0; d < kMostDecimals; ++d) {
+        const double scale = std::pow(10.0, d);
+        const bool whole = std::all_of(potential.begin(), potential.end(), [scale](double e) {
+            const double scaled = e * scale;
+            return std::fabs(scaled - std::round(scaled)) <=
+                   1e-11 * std::fmax(1, std::fabs(scaled));
+        });
+        if (whole)
+            return d;
+    }
+    return kMostDecimals;
+}
+
+SweepProgramme roundedProgramme(SweepProgramme programme, int decimals) {
+    programme.eStart = roundedToDecimals(programme.eStart, decimals);
+    programme.eEnd = roundedToDecimals(programme.eEnd, decimals);
+    programme.eVertex2 = roundedToDecimals(programme.eVertex2, decimals);
+    programme.eFinal = roundedToDecimals(programme.eFinal, decimals);
+    const double step = roundedToDecimals(programme.eStep, decimals);
+    programme.eStep = step > 0 ? step : significantFigures(programme.eStep, kScanRateFigures);
+    if (programme.scanRate)
+        programme.scanRate = significantFigures(*programme.scanRate, kScanRateFigures);
+    return programme;
+}
+
 bool hasTwoDistinctPotentials(const std::vector<double> &potential) {
     return std::any_of(potential.begin(), potential.end(),
                        [&potential](double e) { return e != potential.front(); });

@@ -56,6 +56,16 @@ double programmePoints(const SweepProgramme &programme);
 // double's general format shows it, 0.3 - 0.295 reads 0.005, not 0.0050000000000000044.
 double meantStep(double difference);
 
+// The decimal places the potentials are written to: the least d (0..12) at which each is a
+// whole multiple of 10^-d, up to the rounding of a double read from text or converted from mV.
+int potentialDecimals(const std::vector<double> &potential);
+
+// The programme as the measured data can state it: E start, E end, E vertex 2, E final and
+// E step rounded to
+// `decimals` places (a step finer than that keeps four significant figures), v to four
+// significant figures. These are the values the parameters window shows and the state takes.
+SweepProgramme roundedProgramme(SweepProgramme programme, int decimals);
+
 // The fewest points a sweep keeps when a curve is thinned (all of a shorter sweep).
 inline constexpr std::size_t kThinnedSweepPoints = 20;
 

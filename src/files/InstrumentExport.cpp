@@ -1,5 +1,6 @@
 #include "files/InstrumentExport.h"
 
+#include "files/CurveTable.h"
 #include "files/InstrumentFormats.h"
 #include "files/TextDecoding.h"
 
@@ -13,7 +14,8 @@ constexpr std::size_t kRecognitionBytes = 16 * 1024;
 
 // NOVA's title line is recognised by column names that another format could also carry in its
 // data titles, so the formats with a first-line signature are asked first.
-constexpr std::array<InstrumentFormat, 6> kFormats = {{
+constexpr std::array<InstrumentFormat, 7> kFormats = {{
+    {"Kemvo curve table", isCurveTable, readCurveTable},
     {"EC-Lab", isEcLab, readEcLab},
     {"Gamry", isGamry, readGamry},
     {"PSTrace", isPsTrace, readPsTrace},

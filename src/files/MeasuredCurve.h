@@ -33,6 +33,9 @@ struct MeasuredFile {
     // What the header states of the programme, where it does.
     std::optional<double> initialPotential{}; // [V] E initial
     std::optional<double> quietTime{};        // [s] hold at E initial before the scan
+    // The curves follow each other in time (cycles, scans), so they may be taken as one.
+    bool concatenable = true;
+    std::string source{}; // the file's name without its folder, which names a curve of no label
 };
 
 } // namespace kemvo

@@ -3,9 +3,11 @@
 #include "fitting/FitDriver.h"
 #include "fitting/MeasuredAxis.h"
 #include "fitting/SimulationObjective.h"
+#include "setup/Catalogue.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
+#include "shell/NumberText.h"
 #include "simulation/DisplayedQuantity.h"
 #include "simulation/SimulationCommands.h"
 
@@ -59,6 +61,26 @@ void fitTrapped(Application &app, FitWorkspace &workspace, const std::vector<dou
     });
 }
 
+// The legend's names of the measured curve and of the simulation beside it.
+void nameFitCurves(ExperimentState &state) {
+    state.curveLabel[1] = "measured";
+    if (state.curveCount >= 2)
+        state.curveLabel[2] = "fit";
+}
+
+// "component 2 (B+2e=C)": charge-transfer step r of the mechanism with its electron number.
+std::string componentName(const ExperimentState &state, int r) {
+    std::string name = "component " + std::to_string(r);
+    const MechanismEntry *mechanism = findMechanism(state.mechanism);
+    if (mechanism == nullptr || r > mechanism->chargeCount())
+        return name;
+    std::string step(mechanism->chargeSteps[static_cast<std::size_t>(r - 1)]);
+    const double n = state.electrons[static_cast<std::size_t>(r)];
+    if (auto at = step.find("ne"); at != std::string::npos)
+        step = step.substr(0, at) + (n == 1 ? "" : generalNumber(n)) + step.substr(at + 1);
+    return name + " (" + step + ")";
+}
+
 // Each charge-transfer step's current of the last simulation beside the measured curve and the
 // sum. The refresh keeps them: the fit's simulations derived the displayed quantity already.
 void showComponents(Application &app) {
@@ -69,6 +91,7 @@ void showComponents(Application &app) {
         ++state.curveCount;
         for (int i = 1; i <= std::min<int>(state.pointCount, kMaxPoints); ++i)
             store.curves(i, state.curveCount) = store.reactionCurrent(i, r);
+        state.curveLabel[static_cast<std::size_t>(state.curveCount)] = componentName(state, r);
     }
     app.refreshPlot();
 }
@@ -101,6 +124,7 @@ void mnuManualFit_Click(Application &app) {
         potentialsOf(app.store(), std::min<int>(app.state().pointCount, kMaxPoints));
     if (Simulate(app))
         alignWithMeasuredCurve(app, measured);
+    nameFitCurves(app.state());
     app.refreshPlot();
 }
 
@@ -109,6 +133,7 @@ void mnuAutoFit_Click(Application &app, FitWorkspace &workspace) {
     if (!prepareFit(app))
         return;
     fitTrapped(app, workspace, measuredCurve(app));
+    nameFitCurves(app.state());
     app.refreshPlot();
 }
 

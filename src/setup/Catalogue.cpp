@@ -104,4 +104,8 @@ const MechanismEntry *findMechanism(int code) {
     return &kMechanisms[static_cast<std::size_t>(code - 1)];
 }
 
+bool resistanceInUse(const ExperimentState &state) {
+    return state.digital != 0 || state.technique != static_cast<Int16>(Technique::LinearSweep);
+}
+
 } // namespace kemvo

@@ -54,4 +54,9 @@ std::string_view electrodeCaption(int code);
 // Mechanism 1..17; nullptr for a code outside the catalogue.
 const MechanismEntry *findMechanism(int code);
 
+// Whether a run uses the uncompensated resistance: the digital simulation solves every step
+// under the ohmic drop, and the closed forms of DC and the pulse techniques charge the double
+// layer through it after each potential step (a sweep charges it at C dl A v).
+bool resistanceInUse(const ExperimentState &state);
+
 } // namespace kemvo

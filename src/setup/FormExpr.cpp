@@ -43,7 +43,7 @@ FormExpr::FormExpr(Application &app)
       LabelArea(label(Frame7, "LabelArea", "Area (cm \u00B2)")), ARE(box(Frame7, "ARE", "1")),
       LabelDis(label(Frame7, "LabelDis", "Dis (cm)")), TextDis(box(Frame7, "TextDis", "1")),
       LabelRrate(label(Frame7, "LabelRrate", "Rotation (rpm):")),
-      TextRrate(box(Frame7, "TextRrate", "100")),
+      TextRrate(box(Frame7, "TextRrate", "100")), LabelAreaNote(label(Frame7, "LabelAreaNote", "")),
       LabelElectrolyteC(label(Frame1, "LabelElectrolyteC", "C (M)")),
       TextElectrolyteC(box(Frame1, "TextElectrolyteC", "0.01")),
       LabelElectrolyteCond(
@@ -173,6 +173,7 @@ void FormExpr::createElectrodes() {
             in(Frame7, addTo(optElectrode, "optElectrode", k, std::string(electrodeCaption(k)))));
     }
     optElectrode(1).select();
+    LabelAreaNote.setVisible(false);
     // Digital simulation starts ticked: the thin film and the rotating disk are not offered.
     optElectrode(static_cast<int>(Electrode::ThinFilm)).setEnabled(false);
     optElectrode(static_cast<int>(Electrode::RotatingDisk)).setEnabled(false);

@@ -161,6 +161,9 @@ public:
     TextBox &TextDis; // [cm]
     Label &LabelRrate;
     TextBox &TextRrate; // [rpm]
+    // Says when choosing another electrode changed the area, or kept the area of the one
+    // before where this one's is typed.
+    Label &LabelAreaNote;
 
     // Electrolyte.
     Label &LabelElectrolyteC;
@@ -279,6 +282,7 @@ private:
     void applyChemicalRows();
     void setStepCaptions();
     void applyElectrodeRows();
+    void noteAreaChange(int before, const std::string &areaBefore);
 
     OptionGroup electrodes_;
     OptionGroup scans_;

@@ -9,15 +9,50 @@
 #include "shell/Constants.h"
 
 #include <optional>
+#include <string>
 
 namespace kemvo {
 
 using namespace derived;
 
+namespace {
+
+// The area of a plane and of a thin film is typed; every other follows from its radius.
+bool areaComputed(int electrode) {
+    const auto kind = static_cast<Electrode>(electrode);
+    return kind != Electrode::Planar && kind != Electrode::ThinFilm;
+}
+
+// "Microdisc" of "4)  Microdisc".
+std::string electrodeName(int electrode) {
+    std::string caption(electrodeCaption(electrode));
+    const auto gap = caption.find("  ");
+    return gap == std::string::npos ? caption : caption.substr(gap + 2);
+}
+
+} // namespace
+
 void FormExpr::optElectrode_Click(int index) {
+    const int before = app_.state().electrode;
+    const std::string areaBefore = ARE.text();
     app_.state().electrode = static_cast<Int16>(index);
     applyElectrodeRows();
     radius_Change();
+    noteAreaChange(before, areaBefore);
+}
+
+// A computed area that differs from the one shown before is named with the one it replaces; a
+// typed area that a computed one left in the box is named as the other electrode's, so that
+// nobody simulates a plane of 7.85e-7 cm² unawares.
+void FormExpr::noteAreaChange(int before, const std::string &areaBefore) {
+    const int now = app_.state().electrode;
+    std::string note;
+    if (now != before && areaComputed(now) && ARE.text() != areaBefore)
+        note = "Area from the radius (was " + areaBefore + " cm\u00B2)";
+    else if (now != before && !areaComputed(now) && areaComputed(before))
+        note = "Area of the " + electrodeName(before) + " kept: retype it";
+    LabelAreaNote.setCaption(note);
+    LabelAreaNote.setVisible(!note.empty());
 }
 
 void FormExpr::radius_Change() {

@@ -112,7 +112,7 @@ void FormExpr::describeBoxes() {
     Noise.setToolTip("noise added to the current [%]");
     Cdl.setToolTip("double-layer capacitance [F]");
     Ru.setToolTip(std::string("uncompensated resistance [Ω]") +
-                  (Ru.enabled() ? "" : "; needs the digital simulation"));
+                  (Ru.enabled() ? "" : "; a sweep uses it in the digital simulation only"));
     for (Electrode closedFormOnly : {Electrode::ThinFilm, Electrode::RotatingDisk}) {
         OptionButton &option = optElectrode(static_cast<int>(closedFormOnly));
         option.setToolTip(

@@ -181,9 +181,9 @@ void ReadParameters(Application &app) {
     state.viscosity = scalar(w.TextVis, w.LabelVis, rotating, Allowed::Positive);
     state.rotationRate =
         scalar(w.TextRrate, w.LabelRrate, rotating, Allowed::Positive) * kPi / 30; // rpm -> rad/s
-    // The finite-difference simulation reads the resistance itself; it is checked here with
-    // every other box, before anything is computed.
-    scalar(w.Ru, w.LabelRu, state.digital != 0, Allowed::NonNegative);
+    // The simulation reads the resistance itself; it is checked here with every other box,
+    // before anything is computed.
+    scalar(w.Ru, w.LabelRu, resistanceInUse(state), Allowed::NonNegative);
     state.supportConc =
         strictValueOf(w.TextElectrolyteC, w.LabelElectrolyteC, Allowed::NonNegative);
     state.supportCond =

@@ -15,6 +15,7 @@ void allocateCurveSlot(ExperimentState &state, bool overlapTicked) {
     state.simSlot = slot;
     // The new curve holds the quantity as it comes, against potentials as written.
     state.curveHistory[static_cast<std::size_t>(slot)] = {};
+    state.curveLabel[static_cast<std::size_t>(slot)].clear();
     state.potentialFactor = 1;
 }
 

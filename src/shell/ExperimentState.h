@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace kemvo {
@@ -114,6 +115,9 @@ struct ExperimentState {
     // potentials were scaled by since a simulation or an import wrote them.
     std::array<CurveHistory, 6> curveHistory{};
     double potentialFactor = 1;
+    // The name of each curve 1..5 in the plot's legend and in Export All Curves ("measured",
+    // "fit", "component 1 (A+e=B)", an imported file's curve); empty: "curve k".
+    std::array<std::string, 6> curveLabel{};
 
     // The points of the measured curve (column 1) that the last fit did not weigh, drawn
     // dashed: unweighted[i - 1] for point i. Empty when the fit weighed every point; cleared

@@ -52,6 +52,7 @@ HeadlessPlatform::HeadlessPlatform()
                                                     clock,
                                                     progress,
                                                     [this] { quitRequested = true; },
+                                                    {},
                                                     {}})) {}
 
 } // namespace kemvo

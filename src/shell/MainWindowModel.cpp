@@ -10,6 +10,7 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(file, "mnuBar1", "-");
     entry(file, "mnuImport", "&Import Data...");
     entry(file, "mnuExport", "&Export Data...");
+    entry(file, "mnuExportAll", "Export &All Curves…");
     entry(file, "mnuBar2", "-");
     entry(file, "mnuCopyto", "&Copy to Clipboard");
     entry(file, "mnuPrint", "&Print");

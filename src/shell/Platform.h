@@ -12,6 +12,16 @@
 namespace kemvo {
 
 class Canvas;
+class Form;
+
+// The size of a picture file: its pixels, and the resolution that gives them a size on paper.
+// Text and lines are sized for 96 logical pixels to the inch, so a picture in millimetres
+// looks the same at any resolution.
+struct PictureSize {
+    int widthPx = 900;
+    int heightPx = 600;
+    double dpi = 96; // [pixels per inch]
+};
 
 class MessageBox {
 public:
@@ -57,11 +67,15 @@ struct Platform {
     Clock &clock;
     Progress &progress;
     std::function<void()> quit; // ends the application at once
-    // Writes a picture file in the format its suffix names (".png", ".svg", ".pdf"): `paint`
-    // draws the picture on the canvas of the file. Raises RuntimeError when the file cannot
-    // be written. Left empty where no picture files can be made.
-    std::function<void(const std::string &fileName, const std::function<void(Canvas &)> &paint)>
+    // Writes a picture file of that size in the format its suffix names (".png", ".svg",
+    // ".pdf"): `paint` draws the picture on the canvas of the file. Raises RuntimeError when
+    // the file cannot be written. Left empty where no picture files can be made.
+    std::function<void(const std::string &fileName, const PictureSize &size,
+                       const std::function<void(Canvas &)> &paint)>
         writePicture;
+    // Shows a window as a modal dialog and returns when it is hidden again. Left empty where
+    // no windows are shown: the window's controls are then taken as they stand.
+    std::function<void(Form &)> runDialog;
 };
 
 } // namespace kemvo

@@ -13,7 +13,8 @@ namespace kemvo {
 namespace {
 
 // Menu entries whose command opens a file dialog; their value answers it.
-const std::set<std::string> kFileMenus = {"mnuSave", "mnuImport", "mnuExport", "mnuExportPlot"};
+const std::set<std::string> kFileMenus = {"mnuSave", "mnuImport", "mnuExport", "mnuExportAll",
+                                          "mnuExportPlot"};
 
 std::string kindName(ControlKind kind) {
     switch (kind) {
@@ -253,10 +254,12 @@ std::string ScriptRunner::help() const {
             "               choose a combo entry or a list entry (its text or number),\n"
             "               or answer a menu's file dialog\n"
             "               (mnuSave=FILE, mnuImport=FILE, mnuExport=FILE,\n"
-            "               mnuExportPlot=FILE.png|.svg|.pdf)\n"
+            "               mnuExportAll=FILE.csv, mnuExportPlot=FILE.png|.svg|.pdf,\n"
+            "               its size typed before: PlotWidthMm=160 PlotHeightMm=100\n"
+            "               PlotDpi=300, or PlotWidthPx=900 PlotHeightPx=600)\n"
             "  NAME         click a menu entry, button, option button or check box\n"
             "  show=NAME    print NAME=VALUE of a control or of state.FIELD\n"
-            "  plot=FILE    write the plot picture (.png, .svg or .pdf)\n"
+            "  plot=FILE    write the plot window's picture, 900 x 600 px (.png, .svg or .pdf)\n"
             "NAME may carry its window (FormExpr.OK) and an array index (ks(1)).\n"
             "A step outside a modal window (FormImport) cancels it, as does the end.\n"
             "Ctrl+C stops the running command as its Stop button does and ends the run.\n"

@@ -91,6 +91,17 @@ Formula formulaFor(int caseCode) {
     }
 }
 
+// The current per area of a rod (cylinder or hemicylinder) whose side carries `side` and whose
+// exposed end carries `end`, both per area.
+double withRodEnd(const ExperimentState &state, double side, double end) {
+    const double share = cylinderEndShare(state.radius, state.length);
+    return checkedFinite((1 - share) * side + share * end);
+}
+
+bool rodElectrode(const ExperimentState &state) {
+    return state.electrode == 5 || state.electrode == 6;
+}
+
 // One charge-transfer step's parameters in the closed forms' terms.
 struct StepParameters {
     double ks = 0, alpha = 0, n = 0;
@@ -164,9 +175,13 @@ double closedFormCurrent(const ExperimentState &state, const TransportConditions
     case Formula::StepMicrodisc:
         return StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                     td, td, p.Cred, p.Dred, pulse);
-    case Formula::StepCylindrical:
-        return StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
-                                      td, td, p.Cred, p.Dred, pulse);
+    case Formula::StepCylindrical: {
+        const double side = StepCurrentCylindrical(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent,
+                                                   p.Cox, p.Dox, td, td, p.Cred, p.Dred, pulse);
+        const double end = StepCurrentMicrodisc(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent,
+                                                p.Cox, p.Dox, td, td, p.Cred, p.Dred, pulse);
+        return withRodEnd(state, side, end);
+    }
     case Formula::StepThinFilm:
         return StepCurrentThinFilm(conditions, E, p.ks, p.alpha, p.n, p.e0Apparent, p.Cox, p.Dox,
                                    td, td, p.Cred, p.Dred, pulse);
@@ -220,8 +235,20 @@ void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, 
     conditions.quietTime = state.technique == 1 ? state.quietTime : 0;
     const std::vector<double> current =
         sweepCurrents(couple, conditions, store.potential, state.pointCount);
-    for (int i = 1; i <= state.pointCount; ++i)
-        store.reactionCurrent(i, r) = current[static_cast<std::size_t>(i)];
+    // A rod's end sweeps as a disc (not under catalysis, whose thin reaction layer makes every
+    // electrode a plane).
+    std::vector<double> end;
+    if (rodElectrode(state) && state.mechanism != 9) {
+        SweepConditions disc = conditions;
+        disc.radius = 0;
+        disc.discRadius = state.radius;
+        end = sweepCurrents(couple, disc, store.potential, state.pointCount);
+    }
+    for (int i = 1; i <= state.pointCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        store.reactionCurrent(i, r) =
+            end.empty() ? current[k] : withRodEnd(state, current[k], end[k]);
+    }
 }
 
 // Catalytic EC' with k' = kf(1) in DC voltammetry: the step current at the drop time.

@@ -463,17 +463,7 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
                           const std::function<void(const std::string &)> &message, bool fineGrid,
                           const std::function<void(int)> &pointDone) {
     if (state.electrode == 4) {
-        if (microdiscSimulatesMechanism(state.mechanism)) {
-            runMicrodiscSimulation(state, store, uncompensatedResistance, pointDone);
-            return;
-        }
-        // Chemistry at a microdisc runs at the hemisphere of the disc's area with its steady
-        // current 4 n F D C r, radius pi r / 4: exact at short times and in the steady state.
-        ExperimentState hemisphere = state;
-        hemisphere.electrode = 3;
-        hemisphere.radius = kPi * state.radius / 4;
-        runDigitalSimulation(hemisphere, store, uncompensatedResistance, message, fineGrid,
-                             pointDone);
+        runMicrodiscSimulation(state, store, uncompensatedResistance, pointDone);
         return;
     }
     const RunSetup run = setUpRun(state, fineGrid);

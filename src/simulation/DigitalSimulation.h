@@ -27,8 +27,7 @@ namespace kemvo {
 //  - store.surfaceConc(p, s) [mol/L] for species s = 1..speciesCount.
 // uncompensatedResistance [ohm] is the number in the parameters window's Ru box; the electrode
 // sees E - Ru I with the current I of the same time step. fineGrid selects the fine grid.
-// A microdisc is simulated in two dimensions (MicrodiscSimulation.h) for a single couple, and
-// with chemistry as the hemisphere of the disc's area and steady current.
+// A microdisc is simulated in two dimensions (MicrodiscSimulation.h), on its own grid.
 // A singular block calls `message` with "Error: inverse matrix" (at most once per run) and the
 // run goes on. A diffusion coefficient that is not positive, an overflow or any non-finite
 // value raises RuntimeError. `pointDone(p)` is called after each data point p; it may end the

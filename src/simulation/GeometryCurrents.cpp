@@ -99,6 +99,10 @@ double StepCurrentThinFilm(const TransportConditions &c, double E, double ks, do
                        Cred, Dred);
 }
 
+double cylinderEndShare(double radius, double length) {
+    return checkedDivide(radius, radius + 2 * length);
+}
+
 double steadyCurrentFactor(int electrode) {
     return electrode == 4 ? 4 / kPi : 1.0;
 }

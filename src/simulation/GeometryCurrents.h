@@ -51,6 +51,13 @@ double StepCurrentThinFilm(const TransportConditions &c, double E, double ks, do
                            double n, double E0, double Cox, double Dox, double t, double td,
                            double Cred, double Dred, double X);
 
+// The share of a rod's area in its exposed end: r / (r + 2 l) for a cylinder of radius r and
+// length l (an end disc pi r^2 beside the side 2 pi r l), and for a hemicylinder on a plane
+// (half of each). The end carries the current of a disc in an insulating plane (Shoup and
+// Szabo's, or the disc's sweep kernel): an approximation, since the rod's side, not a plane,
+// surrounds it; the side carries the cylinder's own current.
+double cylinderEndShare(double radius, double length);
+
 // The steady current of a reversible wave at a curved electrode is this factor times
 // n F A D C / r0: 1 at a sphere or a hemisphere, 4/pi at a microdisc (4 n F D C r0 with
 // A = pi r0^2, Saito 1968).

@@ -1,5 +1,6 @@
 #include "simulation/SimulationCommands.h"
 
+#include "setup/Catalogue.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
 #include "shell/BoxValue.h"
@@ -36,10 +37,7 @@ std::function<void(int, int)> progressPoll(Application &app) {
 
 double resistanceBoxValue(Application &app) {
     const std::string &text = app.control<TextBox>("FormExpr", "Ru").text();
-    // The closed forms take the resistance only for the charging of the stepped techniques.
-    const ExperimentState &state = app.state();
-    const bool inUse = state.digital || (state.cdl > 0 && state.technique != 1);
-    if (!inUse)
+    if (!resistanceInUse(app.state()))
         return isNumber(text) ? leadingValue(text) : 0;
     return strictBoxValue(text, app.control<Label>("FormExpr", "LabelRu").caption(),
                           Allowed::NonNegative);

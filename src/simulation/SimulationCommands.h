@@ -22,9 +22,8 @@ bool Simulate(Application &app);
 void mnuSimulate_Click(Application &app);
 
 // The uncompensated resistance [ohm] of the parameters window's box Ru, read strictly where a
-// run uses it: the finite-difference simulation, and the closed forms' charging of the double
-// layer in DC and the pulse techniques (a failure raises BoxValueError naming the box); as 0
-// when it is no number elsewhere.
+// run uses it (resistanceInUse; a failure raises BoxValueError naming the box); as 0 when it is
+// no number elsewhere.
 double resistanceBoxValue(Application &app);
 
 // Wires mnuSimulate and the displayed-quantity step of the plot refresh.

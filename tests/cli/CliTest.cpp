@@ -133,26 +133,61 @@ TEST_F(Cli, ImportChoosesTheCurveAtOkAndALeftWindowImportsNothing) {
     EXPECT_EQ(run.err, "refused: FormImport.OK: FormImport is not open\n");
 }
 
-// plot=FILE and Export Plot write the plot's picture, 900 x 600, in the format of the suffix.
+// plot=FILE writes the plot window's picture, 900 x 600; Export Plot draws the plot at the size
+// typed before it, 160 x 100 mm at 300 dpi unless told otherwise, in the format of the suffix.
 TEST_F(Cli, PlotFilesHoldThePictureInTheFormatOfTheirSuffix) {
     // Fixed limits and the grid: a frame, labels and grid lines without any curve.
-    CliRun run =
-        cli({"Xauto=0", "Yauto=0", "CheckGrid=1", "formOption.OK", "plot=" + file("a.png"),
-             "mnuSimulate", "mnuExportPlot=" + file("b.svg"), "mnuExportPlot=" + file("c.pdf")});
+    CliRun run = cli(
+        {"Xauto=0", "Yauto=0", "CheckGrid=1", "formOption.OK", "plot=" + file("a.png"),
+         "mnuSimulate", "mnuExportPlot=" + file("b.svg"), "mnuExportPlot=" + file("c.pdf"),
+         "mnuExportPlot=" + file("d.png"), "PlotWidthMm=85", "PlotHeightMm=60", "PlotDpi=600",
+         "mnuExportPlot=" + file("e.png"), "PlotWidthPx=1200", "mnuExportPlot=" + file("f.png")});
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(cli({"plot=" + file("blank.png")}).status, 0);
-    std::string png = contentOf(file("a.png"));
-    ASSERT_GT(png.size(), 24u);
-    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    // The header chunk: width and height as 32-bit big-endian numbers, 900 = 0x384 and
-    // 600 = 0x258.
-    EXPECT_EQ(png.substr(12, 12), std::string("IHDR\0\0\x03\x84\0\0\x02\x58", 12));
+    // The header chunk: width and height as 32-bit big-endian numbers. 900 x 600 = 0x384 x
+    // 0x258; 160 x 100 mm at 300 dpi = 1890 x 1181 px (mm / 25.4 * dpi) = 0x762 x 0x49d;
+    // 85 x 60 mm at 600 dpi = 2008 x 1417 = 0x7d8 x 0x589; 1200 x 600 px = 0x4b0 x 0x258.
+    for (const auto &[name, header] :
+         {std::pair{"a.png", std::string("IHDR\0\0\x03\x84\0\0\x02\x58", 12)},
+          {"d.png", std::string("IHDR\0\0\x07\x62\0\0\x04\x9d", 12)},
+          {"e.png", std::string("IHDR\0\0\x07\xd8\0\0\x05\x89", 12)},
+          {"f.png", std::string("IHDR\0\0\x04\xb0\0\0\x02\x58", 12)}}) {
+        std::string png = contentOf(file(name));
+        ASSERT_GT(png.size(), 24u) << name;
+        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
+        EXPECT_EQ(png.substr(12, 12), header) << name;
+    }
     // A picture never drawn is one flat colour and compresses to far less.
-    EXPECT_GT(png.size(), 2 * contentOf(file("blank.png")).size());
-    EXPECT_NE(contentOf(file("b.svg")).find("I /A"), std::string::npos);
+    EXPECT_GT(contentOf(file("a.png")).size(), 2 * contentOf(file("blank.png")).size());
+    // Real text in the vector formats: the caption (fixed limits of 1 mA) is a text element of
+    // the SVG, 160 mm wide.
+    const std::string svg = contentOf(file("b.svg"));
+    EXPECT_NE(svg.find(">I /mA</text>"), std::string::npos);
+    EXPECT_NE(svg.find("width=\"160."), std::string::npos);
     const std::string pdf = contentOf(file("c.pdf"));
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
-    EXPECT_NE(pdf.find("/MediaBox [0 0 900"), std::string::npos); // one page of the plot's size
+    // One page of the picture's size in points: 160 x 100 mm = 453.5 x 283.5 pt.
+    EXPECT_NE(pdf.find("/MediaBox [0 0 454"), std::string::npos);
+}
+
+// After a separation Export All Curves holds the measured curve, the fit and the component
+// under their names, one E column and a row per point; the table imports back, a curve chosen
+// among its columns. File > Export keeps its two columns without a header.
+TEST_F(Cli, ExportAllCurvesAfterAFitHoldsEveryCurveAndImportsBack) {
+    CliRun run = cli({"option10=1", "mnuSimulate", "mnuExport=" + file("measured.csv"),
+                      "mnuImport=" + file("measured.csv"), "mnuManualSeparate",
+                      "mnuExportAll=" + file("all.csv"), "mnuExport=" + file("fit.csv"),
+                      "mnuImport=" + file("all.csv"), "FormImport.ListCurve=2", "FormImport.OK",
+                      "show=state.pointCount", "show=state.curveCount"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.ends_with("state.pointCount=242\nstate.curveCount=1\n")) << run.out;
+    const std::string table = contentOf(file("all.csv"));
+    EXPECT_TRUE(table.starts_with("E /V,measured /A,fit /A,component 1 (A+e=B) /A\n")) << table;
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 242);
+    // The cycle 0.3 -> -0.3 -> 0.3 V in 5 mV steps: 242 points, the first at 0.3 V written with
+    // 17 significant digits (the double nearest 0.3 is 0.299999999999999988898).
+    EXPECT_NE(table.find("\n0.29999999999999999,"), std::string::npos);
+    EXPECT_TRUE(contentOf(file("fit.csv")).starts_with(" 0.3 ,")) << contentOf(file("fit.csv"));
 }
 
 // A name that is no picture's keeps what it holds; a folder that does not exist is named.

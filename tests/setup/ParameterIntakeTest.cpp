@@ -44,7 +44,8 @@ TEST_F(IntakeTest, TypedTextsAreReadAsTheyAreMeant) {
 
 // Each box in use refuses what the physics does not allow, with one message that names the box
 // as the window shows it and says what it may hold; the refused box asks for the focus, and
-// the fields written before it are restored.
+// the fields written before it are restored. Under the default mechanism (one step, species A
+// and B: every row the cases name is in use) and under mechanism 13 (two steps, four species).
 TEST(Intake, EveryBoxInUseIsReadStrictlyAndABadOneChangesNothing) {
     struct Case {
         const char *box;
@@ -76,31 +77,32 @@ TEST(Intake, EveryBoxInUseIsReadStrictlyAndABadOneChangesNothing) {
         {"Ru", -1, "2k", "R (\u03A9): \"2k\" is not a number; it must be a number of 0 or more"},
         {"Ru", -1, "-500", "R (\u03A9): must be a number of 0 or more, not \"-500\""},
     };
-    for (const Case &bad : cases) {
-        SCOPED_TRACE(bad.message);
-        SetupBench w;
-        ASSERT_TRUE(takeParameters(w.app));
-        const ExperimentState before = w.state;
-        w.mech.mech(13).select();
-        w.expr.option10.select();
-        w.expr.Estart.setText("0.4");
-        auto type = [&bad](auto &control) -> Control * {
-            control.setText(bad.text);
-            return &control;
-        }; // n is a combo box the user may type into
-        Control *box = std::string(bad.box) == "NEL"
-                           ? type(w.expr.NEL(bad.index))
-                           : type(w.app.control<TextBox>("FormExpr", bad.box, bad.index));
-        int focused = 0;
-        box->focusRequested.connect([&focused] { ++focused; });
-        EXPECT_FALSE(takeParameters(w.app));
-        EXPECT_EQ(w.platform.messages.shown, std::vector<std::string>{bad.message});
-        EXPECT_EQ(focused, 1);
-        EXPECT_EQ(w.state.mechanism, before.mechanism);
-        EXPECT_EQ(w.state.cycles, before.cycles);
-        EXPECT_EQ(w.state.eStart, before.eStart);
-        EXPECT_EQ(w.state.eStep, before.eStep);
-    }
+    for (int mechanism : {1, 13})
+        for (const Case &bad : cases) {
+            SCOPED_TRACE(testing::Message() << "mechanism " << mechanism << ": " << bad.message);
+            SetupBench w;
+            ASSERT_TRUE(takeParameters(w.app));
+            const ExperimentState before = w.state;
+            w.mech.mech(mechanism).select();
+            w.expr.option10.select();
+            w.expr.Estart.setText("0.4");
+            auto type = [&bad](auto &control) -> Control * {
+                control.setText(bad.text);
+                return &control;
+            }; // n is a combo box the user may type into
+            Control *box = std::string(bad.box) == "NEL"
+                               ? type(w.expr.NEL(bad.index))
+                               : type(w.app.control<TextBox>("FormExpr", bad.box, bad.index));
+            int focused = 0;
+            box->focusRequested.connect([&focused] { ++focused; });
+            EXPECT_FALSE(takeParameters(w.app));
+            EXPECT_EQ(w.platform.messages.shown, std::vector<std::string>{bad.message});
+            EXPECT_EQ(focused, 1);
+            EXPECT_EQ(w.state.mechanism, before.mechanism);
+            EXPECT_EQ(w.state.cycles, before.cycles);
+            EXPECT_EQ(w.state.eStart, before.eStart);
+            EXPECT_EQ(w.state.eStep, before.eStep);
+        }
 }
 
 // The state takes the derived values themselves, not their rounded labels: A pre-equilibrated
@@ -139,7 +141,8 @@ TEST_F(IntakeTest, PulseLongerThanTheDropIsRefused) {
 }
 
 // The closed forms exist for mechanisms 1, 4 and 9 only and for the thin film and the rotating
-// disk only; the solution resistance and the fine grid count in the digital simulation only.
+// disk only; the fine grid counts in the digital simulation only, and so does the solution
+// resistance of a sweep (DC and the pulse techniques charge the double layer through it).
 // What is disabled stays selected and is what the intake reads.
 TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
     EXPECT_FALSE(expr.optElectrode(7).enabled() || expr.optElectrode(8).enabled()); // at start
@@ -153,6 +156,13 @@ TEST_F(IntakeTest, DigitalBoxSetsWhatIsAvailableNotWhatIsSelected) {
                 << code;
         EXPECT_EQ(expr.optElectrode(7).enabled() || expr.optElectrode(8).enabled(), !digital);
         EXPECT_EQ(expr.Ru.enabled() && tech.CheckFine.enabled(), digital == 1);
+        tech.optTech(2).select();
+        tech.CmdOK.click();
+        tech.CheckDigital.click();
+        tech.CheckDigital.click(); // back as it was, now for DC
+        EXPECT_TRUE(expr.Ru.enabled());
+        tech.optTech(1).select();
+        tech.CmdOK.click();
         if (digital == 0) {
             ReadChoices(app);
             EXPECT_EQ(state.mechanism, 7);

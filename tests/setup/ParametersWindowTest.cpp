@@ -117,6 +117,30 @@ TEST(Electrode, RowsAreaAndVolumeFollowTheGeometry) {
     }
 }
 
+// Choosing another electrode says when it changed the area, and when a plane would keep the
+// area a disk left in the box. Radius 0.005 cm: pi r^2 = 7.854e-5 cm^2, shown "7.85e-5".
+TEST(Electrode, ChoosingAnotherOneSaysWhenTheAreaChanges) {
+    SetupBench w;
+    w.expr.radius.setText("0.005");
+    ASSERT_TRUE(takeParameters(w.app));
+    struct Step {
+        int electrode;
+        const char *note;
+    };
+    for (const Step &step : {
+             Step{4, "Area from the radius (was 1 cm\u00B2)"},
+             Step{8, ""}, // the rotating disk has the microdisc's area: nothing changed
+             Step{1, "Area of the Rotating disk kept: retype it"},
+             Step{7, ""}, // from one typed area to another
+         }) {
+        SCOPED_TRACE(step.electrode);
+        w.expr.optElectrode(step.electrode).select();
+        EXPECT_EQ(w.expr.ARE.text(), "7.85e-5");
+        EXPECT_EQ(w.expr.LabelAreaNote.caption(), step.note);
+    }
+    EXPECT_EQ(w.state.area, 7.85e-5); // the state takes the area the box shows
+}
+
 TEST_F(WindowTest, DerivedQuantitiesFollowTheTypingAndIgnoreBadTexts) {
     struct Keq {
         const char *kf, *kb, *shown;

@@ -125,5 +125,105 @@ TEST(DigitalChemistry, StiffDimerisationLeavesTheDiffusionLimitedEndOfEveryTechn
     EXPECT_LT(std::fabs(wave.last()), 0.01 * peak);
 }
 
+// A sweep of 6 s (1 mV steps at 0.1 V/s) on the fine grid, whose point i lies at i td,
+// with the electrode all but inert (ks = 1e-12 cm/s) and only `species` present at 1 mM: the
+// solution stays uniform and its surface follows the homogeneous kinetics alone.
+ExperimentState homogeneous(int mechanism, int species) {
+    ExperimentState s = experiment(1, 1, 1);
+    setMechanism(s, mechanism);
+    s.eStep = 0.001;
+    s.scanRate = 0.1;
+    s.dropTime = 0.01;
+    s.ks[1] = 1e-12;
+    s.cInit = {};
+    s.cInit[species] = 1e-3;
+    return s;
+}
+
+TEST(BackReactions, DimerSettlesAtTheRatioItsConstantsPrescribe) {
+    // 2B = C from 1 mM of B with kf = 1e3 /(M s), kb = 1 /s: C/B^2 = kf/kb = 1e3 /M with
+    // B + 2C = 1 mM gives B = 0.5 mM, C = 0.25 mM. On the way u = B obeys
+    // du/dt = -2 kf u^2 + kb (B0 - u) = -2 kf (u - u1)(u - u2), u1 = 0.5 mM, u2 = -1 mM, so
+    // (u - u1)/(u - u2) = 0.25 exp(-3 t). Every point within 0.02 % of B0 (the sub-steps' error is
+    // 0.005 %); B + 2C to 1e-6.
+    ExperimentState s = homogeneous(8, 2);
+    s.kf[1] = 1e3;
+    s.kb[1] = 1;
+    const Simulation run = simulated(s, true);
+    const double u1 = 5e-4, u2 = -1e-3;
+    for (int i = 1; i <= run.state.pointCount; ++i) {
+        const double r = 0.25 * std::exp(-3 * i * s.dropTime);
+        const double B = run.store->surfaceConc(i, 2), C = run.store->surfaceConc(i, 3);
+        ASSERT_NEAR(B, (u1 - r * u2) / (1 - r), 2e-7) << i;
+        ASSERT_NEAR(B + 2 * C, 1e-3, 1e-9) << i;
+    }
+    const double B = run.store->surfaceConc(run.state.pointCount, 2);
+    EXPECT_NEAR(run.store->surfaceConc(run.state.pointCount, 3) / (B * B), 1e3, 1);
+}
+
+TEST(BackReactions, DimerisationAtAWorkingElectrodeKeepsAPlusBPlus2C) {
+    // With equal D the electrode turns each A into one B and the dimer holds two B, so
+    // A + B + 2C solves the diffusion equation with no flux at the electrode and stays 1 mM
+    // everywhere, whatever kf and kb (a lost or doubled B in either direction of 2B = C
+    // breaks it). The surface of every point of a cycle and of a DC run, to 1e-4 of 1 mM.
+    for (int technique : {1, 2})
+        for (double kb : {1.0, 1e3}) {
+            ExperimentState s = experiment(technique, 1, 1);
+            setMechanism(s, 8);
+            s.cycles = 1;
+            s.kf[1] = 1e6;
+            s.kb[1] = kb;
+            const Simulation run = simulated(s);
+            for (int i = 1; i <= run.state.pointCount; ++i) {
+                const CurveStore &c = *run.store;
+                ASSERT_NEAR(c.surfaceConc(i, 1) + c.surfaceConc(i, 2) + 2 * c.surfaceConc(i, 3),
+                            1e-3, 1e-7)
+                    << "technique " << technique << " kb " << kb << " point " << i;
+            }
+        }
+}
+
+TEST(BackReactions, CatalystsBackStepSettlesAtKfOverKb) {
+    // B + C = A + D with C and D in excess at 0.1 M: B -> A at kf C(C) = 2 /s and A -> B at
+    // kb C(D) = 1 /s from 1 mM of B, so B = B0 (1 + 2 exp(-3 t))/3 and A/B -> kf/kb = 2.
+    // Every point within 0.02 % of B0.
+    ExperimentState s = homogeneous(16, 2);
+    s.cInit[3] = s.cInit[4] = 0.1;
+    s.kf[1] = 20;
+    s.kb[1] = 10;
+    const Simulation run = simulated(s, true);
+    for (int i = 1; i <= run.state.pointCount; ++i) {
+        const double t = i * s.dropTime;
+        ASSERT_NEAR(run.store->surfaceConc(i, 2), 1e-3 * (1 + 2 * std::exp(-3 * t)) / 3, 2e-7) << i;
+    }
+    const int last = run.state.pointCount;
+    EXPECT_NEAR(run.store->surfaceConc(last, 1) / run.store->surfaceConc(last, 2), 2, 0.002);
+}
+
+TEST(Mirror, OnlyBPresentGivesTheMirrorImageOfOnlyA) {
+    // A + e = B from only B, swept or pulsed through the potentials mirrored about E0 (2 E0 - E)
+    // with 1 - alpha, is the run from only A turned inside out: the same current of opposite
+    // sign at every point. Quasi-reversible (ks = 1e-3 cm/s, alpha 0.3), so the kinetics and
+    // both directions count; the grids are the same, so 1e-6 of the peak.
+    for (int technique : {1, 2, 5}) {
+        ExperimentState a = experiment(technique, 1, 1);
+        a.cycles = 1;
+        a.ks[1] = 1e-3;
+        a.alpha[1] = 0.3;
+        ExperimentState b = a;
+        b.cInit = {0, 0, 1e-3, 0, 0, 0};
+        b.alpha[1] = 0.7;
+        b.eStart = 0.2 - a.eStart;
+        b.eEnd = 0.2 - a.eEnd;
+        b.pulseAmplitude = -a.pulseAmplitude;
+        const Simulation fromA = simulated(a), fromB = simulated(b);
+        const double peak = std::fabs(fromA.total(fromA.peak()));
+        ASSERT_EQ(fromA.state.pointCount, fromB.state.pointCount);
+        for (int i = 1; i <= fromA.state.pointCount; ++i)
+            ASSERT_NEAR(fromB.total(i), -fromA.total(i), 1e-6 * peak)
+                << "technique " << technique << " point " << i;
+    }
+}
+
 } // namespace
 } // namespace kemvo

@@ -202,8 +202,9 @@ TEST(Resistance, EveryResistanceRunsAndThePeakFollowsItSmoothly) {
         run.resistance = ru;
         ASSERT_NO_THROW(run.simulate()) << "Ru " << ru;
         const double peak = -run.parabolaPeak().i;
-        if (ru > 0)
+        if (ru > 0) {
             EXPECT_NEAR(peak / previous, 1.0, 0.005) << "Ru " << ru;
+        }
         previous = peak;
     }
     const double reference =

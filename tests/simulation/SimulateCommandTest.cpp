@@ -115,17 +115,16 @@ TEST(SimulateCommand, RunsBeyondTheEnginesReachAreRefusedBeforeTheyCompute) {
          },
          "Digital simulation Error: the digital simulation has no thin film electrode: untick "
          "\"digital simulation\" to use the closed form, or choose another electrode"},
-        // The microdisc takes 32 time steps to each of the t drop / t pulse pulses of a point:
-        // a hidden, tiny t pulse would take hours (0.5 / 3.1e-5 -> 16130 pulses at each of 121
-        // points).
+        // The microdisc takes 3 time steps to each 5 mV of a sweep: E end typed in mV, 3000 V
+        // in 1 V steps, is 3001 points of 200 steps each.
         {[](Bench &b) {
-             b.app.control<OptionButton>("FormTech", "optTech", 2).select();
              b.app.control<OptionButton>("FormExpr", "optElectrode", 4).select();
-             b.type("FormExpr", "tp", "3.1e-5");
+             b.type("FormExpr", "Eend", "-3000");
+             b.type("FormExpr", "Estep", "1");
          },
-         "Digital simulation Error: the run needs 62455360 time steps (32 to each of the t drop "
-         "/ t pulse pulses of a point), more than 500000: make t pulse (s) longer or t drop (s) "
-         "shorter"},
+         "Digital simulation Error: the run needs 1800015 time steps (15 to each interval at one "
+         "potential, 3 to each 5 mV of a sweep), more than 1000000: make the range from E start "
+         "to E end narrower or choose fewer cycles"},
     };
     for (const Case &c : cases) {
         Bench bench;

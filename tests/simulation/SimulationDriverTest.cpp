@@ -92,11 +92,11 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
         bool rising; // sweep from -0.3 V up to 0.3 V instead of down
         int point;
         double expected;
-    } cases[] = {{1, 0.5, false, 50, -CdlAv},        {1, 0.5, true, 50, CdlAv},
+    } cases[] = {{1, 0.5, false, 50, -CdlAv}, {1, 0.5, true, 50, CdlAv},
                  {1, 1, false, 121, -CdlAv}, // the switching point ends the falling sweep
-                 {1, 1, false, 122, CdlAv},          {1, 1, true, 200, -CdlAv},
-                 {1, 2, false, 300, -CdlAv},         {1, 2, false, 400, CdlAv},
-                 {2, 0.5, false, 121, 0.0},          {2, 0.5, true, 121, 0.0}};
+                 {1, 1, false, 122, CdlAv},   {1, 1, true, 200, -CdlAv},
+                 {1, 2, false, 300, -CdlAv},  {1, 2, false, 400, CdlAv},
+                 {2, 0.5, false, 121, 0.0},   {2, 0.5, true, 121, 0.0}};
     for (const Case &c : cases)
         for (int digital : {0, 1}) {
             ExperimentState s = experiment(c.technique, 1, digital);
@@ -129,7 +129,8 @@ TEST(Charging, EachPotentialStepChargesTheLayerThroughTheResistance) {
                                0,
                                -0.3 / ru * std::exp(-0.2 / rc),
                                -0.35 / ru * std::exp(-0.05 / rc),
-                               -0.05 / ru * std::exp(-0.05 / rc) - 0.045 / ru * std::exp(-0.15 / rc),
+                               -0.05 / ru * std::exp(-0.05 / rc) -
+                                   0.045 / ru * std::exp(-0.15 / rc),
                                (-0.105 - 0.1) / ru * std::exp(-0.05 / rc)};
     for (int technique = 2; technique <= 5; ++technique)
         for (int digital : {0, 1})
@@ -150,34 +151,43 @@ TEST(Charging, EachPotentialStepChargesTheLayerThroughTheResistance) {
 }
 
 TEST(Noise, GaussianOfTheStatedShareOfTheLargestSignalAndReproducible) {
-    // A charging current of -1e-7 A is the signal; 10 % noise adds noisePercent g A 0.0025
-    // with g standard normal, a standard deviation of 2.5e-9 A. Over 121 points the sample
-    // deviation lies within 30 % of it (4.6 times its own spread of 1/sqrt(240)) and the mean
-    // within 4 standard errors of -1e-7. The extremes are taken before the noise.
+    // A reversible cycle on 1 mV steps, 1202 points, whose largest signal A is the forward
+    // peak (the return peak is 30 % lower). With Noise = 10 % each point gains Noise x 0.25 %
+    // of A times a standard normal deviate, so (noisy - clean)/(A x 0.025) has a sample
+    // standard deviation of 1 within 3 of its sampling errors, 3/sqrt(2 x 1201) = 0.061, and
+    // a mean of 0 within 3/sqrt(1202) = 0.087. The same programme gives the same noise, and
+    // the extremes are those of the clean curve.
     ExperimentState s = experiment();
-    s.cInit = {};
-    s.cdl = 1e-5;
+    s.eStep = 0.001;
+    s.cycles = 1;
+    const Simulation clean = simulated(s);
     s.noisePercent = 10;
     const Simulation first = simulated(s), second = simulated(s);
+    const int n = clean.state.pointCount;
+    ASSERT_EQ(n, 1202); // the vertex twice
+    const double A = -clean.state.yMin;
+    ASSERT_GT(A, std::fabs(clean.state.yMax) * 1.2);
     double sum = 0, squares = 0;
-    for (int i = 1; i <= 121; ++i) {
-        EXPECT_EQ(first.total(i), second.total(i));
-        sum += first.total(i) + 1e-7;
-        squares += (first.total(i) + 1e-7) * (first.total(i) + 1e-7);
+    for (int i = 1; i <= n; ++i) {
+        ASSERT_EQ(first.total(i), second.total(i));
+        const double g = (first.total(i) - clean.total(i)) / (A * 10 * 0.0025);
+        sum += g;
+        squares += g * g;
     }
-    const double sigma = 10 * 1e-7 * 0.0025;
-    EXPECT_NEAR(std::sqrt(squares / 121 - sum * sum / (121.0 * 121)) / sigma, 1.0, 0.3);
-    EXPECT_NEAR(sum / 121, 0.0, 4 * sigma / 11);
-    EXPECT_EQ(first.state.yMax, 0);
-    EXPECT_DOUBLE_EQ(first.state.yMin, -1e-7);
+    const double mean = sum / n;
+    EXPECT_NEAR(std::sqrt((squares - n * mean * mean) / (n - 1)), 1.0,
+                3 / std::sqrt(2.0 * (n - 1)));
+    EXPECT_NEAR(mean, 0.0, 3 / std::sqrt(n));
+    EXPECT_EQ(first.state.yMin, clean.state.yMin);
+    EXPECT_EQ(first.state.yMax, clean.state.yMax);
 
     // A fit (which always writes column 2) receives none.
     ExperimentState fitting = experiment();
     fitting.noisePercent = 50;
     fitting.fitMode = true;
-    const Simulation fit = simulated(fitting), clean = simulated(experiment());
+    const Simulation fit = simulated(fitting), plain = simulated(experiment());
     for (int i = 1; i <= 121; ++i)
-        EXPECT_EQ(fit.total(i), clean.total(i));
+        EXPECT_EQ(fit.total(i), plain.total(i));
     EXPECT_EQ(fit.state.simSlot, 2);
 }
 

@@ -3,9 +3,10 @@
 // steps, by superposition: with equal diffusion coefficients and only A in the bulk, the
 // surface holds the fraction Q(E) = 1/(1 + exp(n f (E - E1/2))) of B as soon as the potential
 // is E, and each step at t_k from Q_{k-1} to Q_k adds the Cottrell current of its change,
-// n F A C sqrt(D/pi) (Q_k - Q_{k-1})/sqrt(t - t_k) (Bard and Faulkner, 5.2.11 and 7.3); at a
-// sphere of radius r0 the change also adds its steady current n F A C D (Q_k - Q_{k-1})/r0
-// (5.2.18). Reduction counts positive here.
+// n F A C sqrt(D/pi) (Q_k - Q_{k-1})/sqrt(t - t_k) (Bard and Faulkner, 5.2.11 and 7.3). With
+// unequal D at a plane, sqrt(DA) C_A + sqrt(DB) C_B keeps its bulk value at the surface, so the
+// same holds with D of A and E1/2 = E0 + (RT/2nF) ln(DB/DA) (5.4.22). Reduction counts
+// positive here.
 
 #include <cmath>
 #include <vector>
@@ -14,11 +15,9 @@ namespace kemvo {
 
 class SuperpositionReference {
 public:
-    // nFAC [C/cm], D [cm^2/s], nf = n F/(R T) [1/V], Ehalf [V]; radius [cm] of a sphere, 0
-    // for a plane.
-    SuperpositionReference(double nFAC, double D, double nf, double Ehalf, double radius = 0)
-        : scale_(nFAC * std::sqrt(D / M_PI)), steady_(radius > 0 ? nFAC * D / radius : 0), nf_(nf),
-          Ehalf_(Ehalf) {}
+    // nFAC [C/cm], D [cm^2/s] of A, nf = n F/(R T) [1/V], Ehalf [V].
+    SuperpositionReference(double nFAC, double D, double nf, double Ehalf)
+        : scale_(nFAC * std::sqrt(D / M_PI)), nf_(nf), Ehalf_(Ehalf) {}
 
     // The potential is E from time t [s] on (times in increasing order).
     void step(double t, double E) {
@@ -31,7 +30,7 @@ public:
     double current(double t) const {
         double sum = 0;
         for (const Step &s : steps_)
-            sum += s.change * (scale_ / std::sqrt(t - s.time) + steady_);
+            sum += s.change * scale_ / std::sqrt(t - s.time);
         return sum;
     }
 
@@ -44,7 +43,7 @@ private:
     struct Step {
         double time, change;
     };
-    double scale_, steady_, nf_, Ehalf_;
+    double scale_, nf_, Ehalf_;
     double lastQ_ = 0; // at rest only A: no B at the surface
     std::vector<Step> steps_;
 };

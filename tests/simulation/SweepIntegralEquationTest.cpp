@@ -143,5 +143,25 @@ TEST(Catalytic, StepCurrentIsTheCatalyticChronoamperogramAtTd) {
     }
 }
 
+TEST(Catalytic, ClosedFormAgreesWithTheEngineFromSlowToFastCatalysis) {
+    // EC' over lambda = k' RT/(F v) from 0.01 (a peak hardly touched, where the kernel is taken
+    // by its series) to 100 (the S-shaped plateau), forward and back: the integral equation and
+    // the finite-difference engine on its fine grid, two methods sharing nothing but the
+    // chemistry, agree at every point within 0.1 % of the largest current: 0.4 %.
+    for (double lambda : {0.01, 0.1, 1.0, 10.0, 100.0}) {
+        ExperimentState s = catalytic(1, lambda * kf * 0.01);
+        s.cycles = 1;
+        const Simulation closed = simulated(s);
+        s.digital = 1;
+        const Simulation digital = simulated(s, true);
+        double largest = 0, worst = 0;
+        for (int i = 1; i <= closed.state.pointCount; ++i)
+            largest = std::max(largest, std::fabs(closed.total(i)));
+        for (int i = 1; i <= closed.state.pointCount; ++i)
+            worst = std::max(worst, std::fabs(closed.total(i) - digital.total(i)));
+        EXPECT_LT(worst, 0.004 * largest) << "lambda " << lambda;
+    }
+}
+
 } // namespace
 } // namespace kemvo

@@ -1,5 +1,6 @@
 #include "display/qt/DisplayViews.h"
 
+#include "display/qt/ExportPlotView.h"
 #include "display/qt/OptionView.h"
 #include "display/qt/PlotView.h"
 
@@ -12,6 +13,10 @@ void registerDisplayViews(ViewRegistry &views) {
     views.add("formOption", {Placement::ToolWindow, [](Application &app, Form &form) -> QWidget * {
                                  return new OptionView(app, static_cast<FormOption &>(form));
                              }});
+    views.add("FormExportPlot",
+              {Placement::Dialog, [](Application &app, Form &form) -> QWidget * {
+                   return createExportPlotView(app, static_cast<FormExportPlot &>(form));
+               }});
 }
 
 } // namespace kemvo::qt

@@ -11,17 +11,29 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <cmath>
+
 namespace kemvo::qt {
 namespace {
 
+// Logical pixels of a picture file to the inch: text and lines are sized in them.
+constexpr double kLogicalDpi = 96;
+
+QSizeF logicalSize(const PictureSize &size) {
+    return QSizeF(size.widthPx, size.heightPx) * (kLogicalDpi / size.dpi);
+}
+
 class SvgCanvas : public QtCanvas {
 public:
-    SvgCanvas(QIODevice *output, QSize size) : QtCanvas(Qt::white, Qt::black) {
+    SvgCanvas(QIODevice *output, const PictureSize &size) : QtCanvas(Qt::white, Qt::black) {
+        const QSizeF logical = logicalSize(size);
         generator_.setOutputDevice(output);
-        generator_.setSize(size);
-        generator_.setViewBox(QRect(QPoint(0, 0), size));
+        generator_.setResolution(static_cast<int>(kLogicalDpi));
+        generator_.setSize(logical.toSize());
+        generator_.setViewBox(QRectF(QPointF(0, 0), logical));
         generator_.setTitle("Plot");
-        attach(&generator_, size);
+        setPrinted(true);
+        attach(&generator_, logical);
     }
     ~SvgCanvas() override { finish(); }
     SvgCanvas(const SvgCanvas &) = delete;
@@ -31,17 +43,20 @@ private:
     QSvgGenerator generator_;
 };
 
-// One page exactly the picture's size, one logical pixel to the point.
+// One page exactly the picture's size.
 class PdfCanvas : public QtCanvas {
 public:
-    PdfCanvas(QIODevice *device, QSize size) : QtCanvas(Qt::white, Qt::black), writer_(device) {
-        writer_.setResolution(72);
-        writer_.setPageSize(
-            QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
+    PdfCanvas(QIODevice *device, const PictureSize &size)
+        : QtCanvas(Qt::white, Qt::black), writer_(device) {
+        const QSizeF logical = logicalSize(size);
+        writer_.setResolution(static_cast<int>(kLogicalDpi));
+        writer_.setPageSize(QPageSize(logical * (72 / kLogicalDpi), QPageSize::Point, QString(),
+                                      QPageSize::ExactMatch));
         writer_.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer_.setTitle("Plot");
         writer_.setCreator("Kemvo");
-        attach(&writer_, size);
+        setPrinted(true);
+        attach(&writer_, logical);
     }
     ~PdfCanvas() override { finish(); }
     PdfCanvas(const PdfCanvas &) = delete;
@@ -56,37 +71,39 @@ RuntimeError cannotWrite(const std::string &fileName, const std::string &reason)
 }
 
 // The picture written by a canvas that paints into a device: SVG or PDF.
-template <typename DeviceCanvas> QByteArray writtenBy(const RecordingCanvas &picture, QSize size) {
+template <typename DeviceCanvas>
+QByteArray writtenBy(const PictureSize &size, const std::function<void(Canvas &)> &paint) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     {
         DeviceCanvas canvas(&buffer, size);
         canvas.clear();
-        picture.replay(canvas);
+        paint(canvas);
     }
     return bytes;
 }
 
-QByteArray pngOf(const RecordingCanvas &picture, QSize size) {
-    ImageCanvas canvas(size);
-    picture.replay(canvas);
+QByteArray pngOf(const PictureSize &size, const std::function<void(Canvas &)> &paint) {
+    auto canvas = ImageCanvas::ofPixels(QSize(size.widthPx, size.heightPx), size.dpi / kLogicalDpi);
+    paint(*canvas);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    canvas.image().save(&buffer, "PNG");
+    canvas->image().save(&buffer, "PNG");
     return bytes;
 }
 
 } // namespace
 
-void writePicture(const RecordingCanvas &picture, const std::string &fileName, QSize size) {
+void writePictureFile(const std::string &fileName, const PictureSize &size,
+                      const std::function<void(Canvas &)> &paint) {
     const QString suffix = QFileInfo(toQt(fileName)).suffix().toLower();
     if (suffix != "svg" && suffix != "png" && suffix != "pdf")
         throw cannotWrite(fileName, "a picture is written only as .png, .svg or .pdf");
-    QByteArray bytes = suffix == "svg"   ? writtenBy<SvgCanvas>(picture, size)
-                       : suffix == "pdf" ? writtenBy<PdfCanvas>(picture, size)
-                                         : pngOf(picture, size);
+    QByteArray bytes = suffix == "svg"   ? writtenBy<SvgCanvas>(size, paint)
+                       : suffix == "pdf" ? writtenBy<PdfCanvas>(size, paint)
+                                         : pngOf(size, paint);
     if (bytes.isEmpty())
         throw cannotWrite(fileName, "the picture could not be painted");
     try {
@@ -96,10 +113,10 @@ void writePicture(const RecordingCanvas &picture, const std::string &fileName, Q
     }
 }
 
-void writePictureFile(const std::string &fileName, const std::function<void(Canvas &)> &paint) {
-    RecordingCanvas picture;
-    paint(picture);
-    writePicture(picture, fileName, kPictureFileSize);
+void writePicture(const RecordingCanvas &picture, const std::string &fileName) {
+    const PictureSize size{static_cast<int>(std::lround(picture.width())),
+                           static_cast<int>(std::lround(picture.height())), kLogicalDpi};
+    writePictureFile(fileName, size, [&](Canvas &file) { picture.replay(file); });
 }
 
 } // namespace kemvo::qt

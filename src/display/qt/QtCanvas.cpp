@@ -14,17 +14,41 @@
 namespace kemvo::qt {
 namespace {
 
-// The 16-colour palette: black, dark blue, dark green, dark cyan, dark red, ... white.
-const std::array<QColor, 16> kPalette = {
-    QColor(0, 0, 0),       QColor(0, 0, 128),   QColor(0, 128, 0),   QColor(0, 128, 128),
-    QColor(128, 0, 0),     QColor(128, 0, 128), QColor(128, 128, 0), QColor(192, 192, 192),
-    QColor(128, 128, 128), QColor(0, 0, 255),   QColor(0, 255, 0),   QColor(0, 255, 255),
-    QColor(255, 0, 0),     QColor(255, 0, 255), QColor(255, 255, 0), QColor(255, 255, 255)};
+// The 16-colour palette (black, dark blue, dark green, dark cyan, dark red, ... white); then the
+// curve colours blue, vermillion, bluish green, reddish purple and orange, which readers with
+// any common colour-vision deficiency tell apart (Okabe and Ito, "Color Universal Design",
+// 2008); then the light grey of the grid.
+const std::array<QColor, 22> kPalette = {
+    QColor(0, 0, 0),       QColor(0, 0, 128),    QColor(0, 128, 0),   QColor(0, 128, 128),
+    QColor(128, 0, 0),     QColor(128, 0, 128),  QColor(128, 128, 0), QColor(192, 192, 192),
+    QColor(128, 128, 128), QColor(0, 0, 255),    QColor(0, 255, 0),   QColor(0, 255, 255),
+    QColor(255, 0, 0),     QColor(255, 0, 255),  QColor(255, 255, 0), QColor(255, 255, 255),
+    QColor(0, 114, 178),   QColor(213, 94, 0),   QColor(0, 158, 115), QColor(204, 121, 167),
+    QColor(230, 159, 0),   QColor(217, 217, 217)};
 
-// Lines are one device pixel wide on every screen: the painter's fast path, which keeps a
-// redraw of thousands of segments quick also on dense screens.
-constexpr qreal kLineWidth = 1.0; // [device px]
+// On the screen lines are one device pixel wide: the painter's fast path, which keeps a redraw
+// of thousands of segments quick also on dense screens. In a picture for print they are a
+// logical pixel wide.
+constexpr qreal kLineWidth = 1.0; // [device px, or logical px in print]
 constexpr qreal kDotWidth = 2.4;  // [logical px] a point must stay visible on dense screens
+// Marker sizes [em of the plot's font]: a filled marker's width, an open one's.
+constexpr double kFilledMarker = 0.4;
+constexpr double kOpenMarker = 0.62;
+
+// Dash patterns [line widths]: dashes long enough to read at one pixel.
+QVector<qreal> dashPattern(Dash dash) {
+    switch (dash) {
+    case Dash::Dashed:
+        return {6, 4};
+    case Dash::DashDot:
+        return {8, 3, 1.5, 3};
+    case Dash::Dotted:
+        return {1.5, 2.5};
+    case Dash::Solid:
+        break;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -81,21 +105,29 @@ QPainter &QtCanvas::painter() const {
     if (!painter_.isActive()) {
         painter_.begin(device_);
         painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        QFont font = QGuiApplication::font();
-        // Readable on a small window, not shouting on a large one.
-        double side = std::min(size_.width(), size_.height());
-        font.setPixelSize(static_cast<int>(std::clamp(side / 40, 11.0, 16.0)));
-        painter_.setFont(font);
+        painter_.setFont(font());
     }
     if (onPaint)
         onPaint();
     return painter_;
 }
 
+QFont QtCanvas::font() const {
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(static_cast<int>(plotFontPixels(size_.width(), size_.height())));
+    return font;
+}
+
+TextExtent QtCanvas::textExtent(const std::string &text) const {
+    QFontMetricsF metrics(font());
+    return {metrics.horizontalAdvance(toQt(text)), metrics.height()};
+}
+
 QPen QtCanvas::pen(bool forPoints) const {
     QPen result(color_, forPoints ? kDotWidth : kLineWidth);
-    result.setCosmetic(!forPoints);
-    result.setStyle(dashed_ && !forPoints ? Qt::DashLine : Qt::SolidLine);
+    result.setCosmetic(!forPoints && !printed_);
+    if (dash_ != Dash::Solid && !forPoints)
+        result.setDashPattern(dashPattern(dash_));
     result.setCapStyle(Qt::FlatCap);
     result.setJoinStyle(Qt::BevelJoin);
     return result;
@@ -125,11 +157,82 @@ void QtCanvas::flush() const {
             painter().drawRects(rectangles_.constData(), static_cast<int>(rectangles_.size()));
             painter().setRenderHint(QPainter::Antialiasing, true);
         }
+        paintMarkers();
     }
     points_.clear();
     polyline_.clear();
     rectangles_.clear();
+    markers_.clear();
     run_ = Run::None;
+}
+
+// A marker of radius r [logical px] centred on c.
+void QtCanvas::drawMarker(QPainter &p, QPointF c, Marker shape, bool filled, double r) const {
+    if (filled) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(color_);
+    } else {
+        QPen outline = pen(false);
+        outline.setStyle(Qt::SolidLine);
+        p.setPen(outline);
+        p.setBrush(Qt::NoBrush);
+    }
+    switch (shape) {
+    case Marker::Circle:
+        p.drawEllipse(c, r, r);
+        break;
+    case Marker::Square:
+        p.drawRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+        break;
+    case Marker::TriangleUp:
+        p.drawPolygon(QPolygonF{c + QPointF(0, -1.15 * r), c + QPointF(1.1 * r, 0.85 * r),
+                                c + QPointF(-1.1 * r, 0.85 * r)});
+        break;
+    case Marker::TriangleDown:
+        p.drawPolygon(QPolygonF{c + QPointF(0, 1.15 * r), c + QPointF(1.1 * r, -0.85 * r),
+                                c + QPointF(-1.1 * r, -0.85 * r)});
+        break;
+    case Marker::Diamond:
+        p.drawPolygon(QPolygonF{c + QPointF(0, -1.25 * r), c + QPointF(1.25 * r, 0),
+                                c + QPointF(0, 1.25 * r), c + QPointF(-1.25 * r, 0)});
+        break;
+    }
+    p.setBrush(Qt::NoBrush);
+}
+
+// Filled markers are solid shapes, open ones outlines: shapes, not pixels, so that they stay
+// visible in a vector file at any zoom. On the screen each kind of marker is painted once and
+// then copied to every point, which keeps a redraw of thousands of them quick.
+void QtCanvas::paintMarkers() const {
+    if (markers_.isEmpty())
+        return;
+    const double em = plotFontPixels(size_.width(), size_.height());
+    QPainter &p = painter();
+    const double ratio = p.device()->devicePixelRatioF();
+    QImage sprite;
+    Marker spriteShape = Marker::Circle;
+    bool spriteFilled = false;
+    double half = 0;
+    for (const PendingMarker &m : markers_) {
+        const double r = (m.filled ? kFilledMarker : kOpenMarker) * em / 2;
+        if (printed_) {
+            drawMarker(p, m.at, m.shape, m.filled, r);
+            continue;
+        }
+        if (sprite.isNull() || m.shape != spriteShape || m.filled != spriteFilled) {
+            half = std::ceil(1.3 * r + 1);
+            const int side = static_cast<int>(std::ceil(2 * half * ratio));
+            sprite = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+            sprite.setDevicePixelRatio(ratio);
+            sprite.fill(Qt::transparent);
+            QPainter draw(&sprite);
+            draw.setRenderHint(QPainter::Antialiasing);
+            drawMarker(draw, QPointF(half, half), m.shape, m.filled, r);
+            spriteShape = m.shape;
+            spriteFilled = m.filled;
+        }
+        p.drawImage(m.at - QPointF(half, half), sprite);
+    }
 }
 
 void QtCanvas::finish() const {
@@ -187,9 +290,16 @@ void QtCanvas::rectangle(double x1, double y1, double x2, double y2) {
         rectangles_.append(QRectF(clamped(a), clamped(b)).normalized());
 }
 
-void QtCanvas::setDashed(bool dashed) {
+void QtCanvas::marker(double x, double y, Marker shape, bool filled) {
+    startRun(Run::Markers);
+    QPointF at;
+    if (mapped(x, y, at) && clamped(at) == at)
+        markers_.append({at, shape, filled});
+}
+
+void QtCanvas::setDash(Dash dash) {
     flush();
-    dashed_ = dashed;
+    dash_ = dash;
 }
 
 void QtCanvas::setColor(int paletteIndex) {
@@ -224,16 +334,30 @@ ImageCanvas::ImageCanvas(QSize size, qreal devicePixelRatio, QColor background, 
     resize(size, devicePixelRatio);
 }
 
+std::unique_ptr<ImageCanvas> ImageCanvas::ofPixels(QSize pixels, qreal devicePixelRatio) {
+    auto canvas = std::make_unique<ImageCanvas>(QSize(1, 1));
+    canvas->finish();
+    canvas->image_ = QImage(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    canvas->image_.setDevicePixelRatio(devicePixelRatio);
+    canvas->image_.setDotsPerMeterX(qRound(devicePixelRatio * 96 / 0.0254));
+    canvas->image_.setDotsPerMeterY(qRound(devicePixelRatio * 96 / 0.0254));
+    canvas->logical_ = pixels / devicePixelRatio;
+    canvas->attach(&canvas->image_, QSizeF(pixels) / devicePixelRatio);
+    canvas->setPrinted(true);
+    canvas->clear();
+    return canvas;
+}
+
 ImageCanvas::~ImageCanvas() {
     finish();
 }
 
 void ImageCanvas::resize(QSize size, qreal devicePixelRatio) {
     finish();
-    size_ = size.expandedTo(QSize(1, 1));
-    image_ = QImage(size_ * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    logical_ = size.expandedTo(QSize(1, 1));
+    image_ = QImage(logical_ * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image_.setDevicePixelRatio(devicePixelRatio);
-    attach(&image_, size_);
+    attach(&image_, logical_);
     clear();
 }
 

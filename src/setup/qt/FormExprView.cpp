@@ -21,7 +21,12 @@ namespace kemvo::qt {
 namespace {
 
 // Width of the step equations, so that the columns of both kinds of step line up.
-constexpr int kStepColumn = 70;
+constexpr int kStepColumn = 60;
+// Widths of a fit limit's box and of a step's value box [px]: "1e-12" and "-0.125" with a
+// little room; narrow, so that a step's row with its three fit entries fits a 1280 px screen.
+constexpr int kFitLimitWidth = 44;
+constexpr int kStepValueWidth = 54;
+constexpr int kStepSpacing = 4; // between the columns of a step's row [px]
 
 class FormExprLayout {
 public:
@@ -34,15 +39,15 @@ public:
         reaction->addWidget(species());
         reaction->addWidget(chargeSteps());
         reaction->addWidget(chemicalSteps());
+        reaction->addWidget(fitWindow());
+        reaction->addWidget(electrolyte());
         reaction->addStretch();
         columns->addLayout(reaction);
 
         auto *cell = new QVBoxLayout;
         cell->addWidget(instrument());
         cell->addWidget(scan());
-        cell->addWidget(fitWindow());
         cell->addWidget(electrode());
-        cell->addWidget(electrolyte());
         auto *boxes = new QHBoxLayout;
         boxes->addWidget(w_.check(f_.CheckPreEqu));
         boxes->addWidget(w_.check(f_.CheckPreCon));
@@ -50,7 +55,9 @@ public:
         cell->addLayout(boxes);
         cell->addWidget(preconcentration());
         cell->addStretch();
+        // The note of a changed area stands beside OK, where it is read before the window closes.
         auto *ok = new QHBoxLayout;
+        ok->addWidget(w_.caption(f_.LabelAreaNote));
         ok->addStretch();
         QPushButton *button = w_.button(f_.OK);
         button->setDefault(true);
@@ -63,9 +70,9 @@ public:
 private:
     // A fit entry beside the value it bounds: tick box, then min and max.
     void fitCells(QGridLayout *grid, int row, int column, int entry) {
-        SetupWidgets::place(grid, w_.check(f_.CheckFitted(entry)), row, column);
-        SetupWidgets::place(grid, w_.edit(f_.TextCmin(entry), 56), row, column + 1);
-        SetupWidgets::place(grid, w_.edit(f_.TextCmax(entry), 56), row, column + 2);
+        SetupWidgets::place(grid, w_.fitCheck(f_.CheckFitted(entry)), row, column);
+        SetupWidgets::place(grid, w_.edit(f_.TextCmin(entry), kFitLimitWidth), row, column + 1);
+        SetupWidgets::place(grid, w_.edit(f_.TextCmax(entry), kFitLimitWidth), row, column + 2);
     }
     void fitHint(QGridLayout *grid, int column) {
         grid->addWidget(w_.hint(QStringLiteral("fit: min \u2013 max")), 0, column, 1, 3);
@@ -103,15 +110,16 @@ private:
         for (int r = 1; r <= 3; ++r) {
             SetupWidgets::place(grid, w_.caption(f_.heter(r)), r, 0);
             SetupWidgets::place(grid, w_.combo(f_.NEL(r)), r, 1);
-            SetupWidgets::place(grid, w_.edit(f_.ks(r), 60), r, 2);
+            SetupWidgets::place(grid, w_.edit(f_.ks(r), kStepValueWidth), r, 2);
             fitCells(grid, r, 3, fitKs(r));
-            SetupWidgets::place(grid, w_.edit(f_.alph(r), 60), r, 6);
+            SetupWidgets::place(grid, w_.edit(f_.alph(r), kStepValueWidth), r, 6);
             fitCells(grid, r, 7, fitAlpha(r));
-            SetupWidgets::place(grid, w_.edit(f_.Eze(r), 60), r, 10);
+            SetupWidgets::place(grid, w_.edit(f_.Eze(r), kStepValueWidth), r, 10);
             fitCells(grid, r, 11, fitE0(r));
         }
         grid->setColumnMinimumWidth(0, kStepColumn);
         grid->setColumnStretch(14, 1);
+        grid->setHorizontalSpacing(kStepSpacing);
         return box;
     }
 
@@ -127,14 +135,15 @@ private:
         for (int r = 1; r <= 3; ++r) {
             SetupWidgets::place(grid, w_.caption(f_.homo(r)), r, 0);
             SetupWidgets::place(grid, w_.combo(f_.pl(r)), r, 1);
-            SetupWidgets::place(grid, w_.edit(f_.kf(r), 60), r, 2);
+            SetupWidgets::place(grid, w_.edit(f_.kf(r), kStepValueWidth), r, 2);
             fitCells(grid, r, 3, fitKf(r));
-            SetupWidgets::place(grid, w_.edit(f_.kb(r), 60), r, 6);
+            SetupWidgets::place(grid, w_.edit(f_.kb(r), kStepValueWidth), r, 6);
             fitCells(grid, r, 7, fitKb(r));
             SetupWidgets::place(grid, w_.readout(f_.LabelKeq(r)), r, 10);
         }
         grid->setColumnMinimumWidth(0, kStepColumn);
         grid->setColumnStretch(14, 1);
+        grid->setHorizontalSpacing(kStepSpacing);
         return box;
     }
 
@@ -177,8 +186,9 @@ private:
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
-        const int row = (index + 1) / 2; // below the last pair, whether it ends a row or not
-        grid->addWidget(scans, row, 1, 1, 3);
+        // Beside the last pair (the quiet time), or on a row of its own after a full row.
+        const int row = index / 2;
+        grid->addWidget(scans, row, index % 2 == 1 ? 2 : 1, 1, index % 2 == 1 ? 2 : 3);
         grid->addLayout(instrumentFits(), row + 1, 0, 1, 4);
         return box;
     }

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -60,6 +62,19 @@ QLabel *SetupWidgets::readout(Label &label) const {
 QCheckBox *SetupWidgets::check(CheckBox &box) const {
     auto *widget = named(new QCheckBox(owner_), box);
     bind(widget, box, app_);
+    return widget;
+}
+
+QCheckBox *SetupWidgets::fitCheck(CheckBox &box) const {
+    auto *widget = named(new QCheckBox(owner_), box);
+    // Room for a fitted value as a fit writes it ("2.345e-3") from the start, so that the window
+    // keeps its width when the values arrive; a longer caption is elided and shown whole in its
+    // tip.
+    const int text = QFontMetrics(widget->font()).horizontalAdvance("2.345e-3");
+    const QStyle *style = widget->style();
+    widget->setMinimumWidth(style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                            style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + text);
+    bind(widget, box, app_, text);
     return widget;
 }
 

@@ -25,11 +25,14 @@ public:
     // its own before the view lays it out.
     SetupWidgets(Application &app, QWidget *owner) : app_(app), owner_(owner) {}
 
-    QLineEdit *edit(TextBox &box, int width = 76) const;
+    QLineEdit *edit(TextBox &box, int width = 68) const;
     QLabel *caption(Label &label) const;
     // A derived value the user reads but cannot type: drawn sunken, like a display.
     QLabel *readout(Label &label) const;
     QCheckBox *check(CheckBox &box) const;
+    // A fit entry's tick box, whose caption shows the fitted value: never wider than a value
+    // in the fit's format needs.
+    QCheckBox *fitCheck(CheckBox &box) const;
     QRadioButton *radio(OptionButton &option) const;
     QComboBox *combo(ComboBox &box) const;
     QListWidget *list(ComboBox &box) const;

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,8 +61,12 @@ void bindState(QWidget *widget, Control &control) {
 void bind(QLineEdit *edit, TextBox &box, Application &app) {
     bindState(edit, box);
     mirror(edit, box, [&box](QLineEdit *e) {
-        if (e->text() != toQt(box.text()))
+        if (e->text() != toQt(box.text())) {
             e->setText(toQt(box.text()));
+            // A value set from elsewhere shows its leading digits, not the tail of a long one.
+            if (!e->hasFocus())
+                e->setCursorPosition(0);
+        }
         e->setReadOnly(box.locked());
     });
     QObject::connect(edit, &QLineEdit::textEdited, edit, [&box, &app](const QString &text) {
@@ -82,6 +87,17 @@ void bind(QCheckBox *check, CheckBox &box, Application &app) {
     });
     QObject::connect(check, &QCheckBox::clicked, check, [&box, &app](bool checked) {
         runUserAction(app, [&] { box.setValue(checked ? 1 : 0); });
+    });
+}
+
+void bind(QCheckBox *check, CheckBox &box, Application &app, int mostTextWidth) {
+    bind(check, box, app);
+    mirror(check, box, [&box, mostTextWidth](QCheckBox *c) {
+        const QString full = toQt(box.caption());
+        const QString shown =
+            QFontMetrics(c->font()).elidedText(full, Qt::ElideRight, mostTextWidth);
+        c->setText(shown);
+        c->setToolTip(shown == full ? toQt(box.toolTip()) : full);
     });
 }
 

@@ -27,6 +27,10 @@ void bindState(QWidget *widget, Control &control);
 void bind(QLineEdit *edit, TextBox &box, Application &app);
 void bind(QLabel *label, Label &model);
 void bind(QCheckBox *check, CheckBox &box, Application &app);
+// A check box whose caption changes with computed values (a fitted value): a caption wider
+// than mostTextWidth [px] is elided and shown whole in the tool tip, so the window keeps its
+// width.
+void bind(QCheckBox *check, CheckBox &box, Application &app, int mostTextWidth);
 void bind(QRadioButton *radio, OptionButton &option, Application &app);
 void bind(QComboBox *combo, ComboBox &box, Application &app);
 void bind(QListWidget *list, ComboBox &box, Application &app);

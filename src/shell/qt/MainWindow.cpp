@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace kemvo::qt {
@@ -82,18 +84,47 @@ QRect availableArea(const QWidget *widget) {
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-// Places a window wholly on the screen, no larger than the screen's free area less a margin
-// for its frame (which is known only once it is shown): where it is if it fits, else centred.
+// Room a window manager's frame takes around a window: a title bar and borders [px].
+const QMargins kFrameRoom(8, 32, 8, 8);
+
+// Places a window wholly on the screen with room for its frame (which is known only once it is
+// shown), no larger than the screen's free area allows: where it is if it fits, else centred.
 void fitOnScreen(QWidget *window, QSize wanted) {
-    QRect area = availableArea(window);
-    QSize size = wanted.boundedTo(area.size() * 0.95);
-    window->resize(size);
-    QRect placed(window->pos(), size);
-    if (!area.adjusted(8, 32, -8, -8).contains(placed)) {
+    QRect area = availableArea(window).marginsRemoved(kFrameRoom);
+    QSize size = wanted.boundedTo(area.size());
+    QRect placed(window->geometry().topLeft(), size);
+    if (!area.contains(placed))
         placed.moveCenter(area.center());
-        window->move(placed.topLeft());
-    }
+    window->setGeometry(placed);
 }
+
+// Moves a window back wholly onto the screen, shrunk to the screen's free area if need be.
+void keepOnScreen(QWidget *window) {
+    const QRect area = availableArea(window).marginsRemoved(kFrameRoom);
+    QRect placed = window->geometry();
+    if (area.contains(placed))
+        return;
+    placed.setSize(placed.size().boundedTo(area.size()));
+    placed.moveLeft(std::clamp(placed.left(), area.left(),
+                               std::max(area.left(), area.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), area.top(),
+                              std::max(area.top(), area.bottom() - placed.height() + 1)));
+    window->setGeometry(placed);
+}
+
+// A window that grows after it was placed (its content laid out anew, a caption longer) stays
+// on the screen.
+class OnScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *window = static_cast<QWidget *>(watched);
+        if ((event->type() == QEvent::Resize || event->type() == QEvent::Show) &&
+            window->isVisible())
+            keepOnScreen(window);
+        return false;
+    }
+};
 
 // A new child window goes where it covers no other shown one: at the top left, beside or
 // below another, shrunk to the room there if need be but not below a readable size; where
@@ -147,6 +178,20 @@ MainWindow::MainWindow(Application &app, ViewRegistry views, QWidget *parent)
                 runUserAction(app_, [f = const_cast<Form *>(form)] { f->activate(); });
     });
     fitOnScreen(this, QSize(1100, 760));
+}
+
+void MainWindow::runDialog(Form &form) {
+    if (dialogs_.insert(&form).second)
+        form.visibilityChanged.connect([this, &form] {
+            if (!form.visible() && dialogLoop_ != nullptr)
+                dialogLoop_->quit();
+        });
+    QEventLoop loop;
+    QEventLoop *outer = std::exchange(dialogLoop_, &loop);
+    form.show();
+    if (form.visible())
+        loop.exec();
+    dialogLoop_ = outer;
 }
 
 QWidget *MainWindow::viewOf(const Form &form) const {
@@ -241,6 +286,8 @@ void MainWindow::showView(Form &form) {
     if (first) {
         if (auto *child = qobject_cast<QMdiSubWindow *>(frame))
             placeChild(mdi_, child);
+        else if (qobject_cast<QScrollArea *>(frame) != nullptr)
+            fitOnScreen(frame, frame->size()); // sized to its content when it was made
         else
             fitOnScreen(frame, frame->sizeHint());
     }
@@ -264,7 +311,7 @@ QWidget *MainWindow::createView(Form &form) {
     if (entry->placement == Placement::MdiChild) {
         frame = mdi_->addSubWindow(content);
     } else {
-        frame = toolWindow(form, content);
+        frame = toolWindow(form, content, entry->placement == Placement::Dialog);
     }
     frame->installEventFilter(new HidingFilter(form, frame));
     frames_[&form] = frame;
@@ -272,9 +319,9 @@ QWidget *MainWindow::createView(Form &form) {
 }
 
 // A tool window of its own; content larger than the screen scrolls inside it.
-QWidget *MainWindow::toolWindow(Form &form, QWidget *content) {
+QWidget *MainWindow::toolWindow(Form &form, QWidget *content, bool dialog) {
     QWidget *window = content;
-    QSize room = availableArea(this).size() * 0.95;
+    QSize room = availableArea(this).marginsRemoved(kFrameRoom).size();
     QSize wanted = content->sizeHint();
     if (wanted.width() > room.width() || wanted.height() > room.height()) {
         auto *scroll = new QScrollArea;
@@ -284,10 +331,12 @@ QWidget *MainWindow::toolWindow(Form &form, QWidget *content) {
         scroll->resize(wanted.boundedTo(room));
         window = scroll;
     }
-    window->setParent(this, form.modal() ? Qt::Dialog : Qt::Tool);
-    if (form.modal())
+    const bool modal = form.modal() || dialog;
+    window->setParent(this, modal ? Qt::Dialog : Qt::Tool);
+    if (modal)
         window->setWindowModality(Qt::ApplicationModal);
     window->installEventFilter(new ToolKeys(form, window));
+    window->installEventFilter(new OnScreenKeeper(window));
     return window;
 }
 

@@ -8,7 +8,9 @@
 #include <QMainWindow>
 
 #include <map>
+#include <set>
 
+class QEventLoop;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -22,6 +24,9 @@ public:
     QMdiArea *mdiArea() const { return mdi_; }
     // The view of a window model, or nullptr before it was first shown.
     QWidget *viewOf(const Form &form) const;
+    // Shows the window as a modal dialog and returns when it is hidden again (OK, Cancel,
+    // Esc or closing it).
+    void runDialog(Form &form);
 
 private:
     void buildMenuBar();
@@ -30,7 +35,7 @@ private:
     void followVisibility(Form &form);
     void showView(Form &form);
     QWidget *createView(Form &form);
-    QWidget *toolWindow(Form &form, QWidget *content);
+    QWidget *toolWindow(Form &form, QWidget *content, bool dialog);
 
     Application &app_;
     ViewRegistry views_;
@@ -38,6 +43,8 @@ private:
     std::map<const Form *, QWidget *> frames_; // the sub-window or tool window of each model
     std::map<const Form *, QWidget *> contents_;
     bool showing_ = false;
+    std::set<const Form *> dialogs_;   // windows whose hiding ends a dialog
+    QEventLoop *dialogLoop_ = nullptr; // the loop of the dialog that is running
 };
 
 } // namespace kemvo::qt

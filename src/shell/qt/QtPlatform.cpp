@@ -111,6 +111,7 @@ QtPlatform::QtPlatform()
                                                     services_->clock,
                                                     services_->progress,
                                                     [] { QApplication::exit(0); },
+                                                    {},
                                                     {}})) {}
 
 QtPlatform::~QtPlatform() = default;

@@ -15,6 +15,7 @@ namespace kemvo::qt {
 enum class Placement {
     MdiChild,   // a child window inside the main window (plot, results)
     ToolWindow, // a free-standing modeless window (choosers, parameters, options)
+    Dialog,     // a window shown modally by Platform::runDialog (the size of Export Plot)
 };
 
 struct ViewEntry {

@@ -44,8 +44,9 @@ private slots:
         QCOMPARE(captions(window->menuBar()),
                  QString("&File|&Input|&Run|&Display|&Analysis|&Window|&Help"));
         for (auto [menu, entries] : {
-                 std::pair{"mnuFile", "&Save...|-|&Import Data...|&Export Data...|-|"
-                                      "&Copy to Clipboard|&Print|Export P&lot...|-|E&xit"},
+                 std::pair{"mnuFile",
+                           "&Save...|-|&Import Data...|&Export Data...|Export &All Curves…|-|"
+                           "&Copy to Clipboard|&Print|Export P&lot...|-|E&xit"},
                  {"mnuInput", "&Techniques...|&Mechamism...|&Experimental..."},
                  {"mnuRun", "&Simulate|-|&Manual Fit|&Auto Fit|-|M&anual Seprarte|Auto S&eparate"},
                  {"mnuDisplay", "&Option...|&Plot|&Next Curve|&Clear"},
