@@ -69,6 +69,9 @@ void FormImport::offer(MeasuredFile file) {
         caption += "; " + std::to_string(file_->omittedCurves) +
                    " more are left out, since at most " + std::to_string(kMaxCurves) +
                    " are listed";
+    if (differentScanRates())
+        caption += "; the curves were run at different scan rates (each is fitted on its own; "
+                   "together they belong to a global fit)";
     LabelFile.setCaption(caption);
     // Real exports do not keep to their software's stated sign convention: nothing is reversed
     // unless the user asks.
@@ -107,6 +110,19 @@ void FormImport::listCurves() {
         entries.push_back(curveEntry(k + 1, offered_[k]));
     ListCurve.setItems(std::move(entries));
     ListCurve.setListIndex(0);
+}
+
+bool FormImport::differentScanRates() const {
+    std::optional<double> first;
+    for (const MeasuredCurve &curve : file_->curves) {
+        if (!curve.scanRate)
+            continue;
+        if (!first)
+            first = curve.scanRate;
+        else if (std::fabs(*curve.scanRate - *first) > kSameRate * *first)
+            return true;
+    }
+    return false;
 }
 
 MeasuredCurve FormImport::concatenated() const {

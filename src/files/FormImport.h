@@ -38,6 +38,8 @@ public:
 
 private:
     MeasuredCurve concatenated() const;
+    // Whether the file's curves state scan rates more than 2 % apart.
+    bool differentScanRates() const;
     // The file's curves, then each full cycle of the whole (when it has two or more), then all.
     void listCurves();
 

@@ -247,6 +247,23 @@ TEST_F(MeasuredImport, PsTraceScansAreNamedByTheirNumberAndAOneRowScanIsNamed) {
         << chooser().LabelFile.caption();
 }
 
+TEST_F(MeasuredImport, CurvesOfDifferentScanRatesAreNamedAsSuch) {
+    // Two Gamry curves one second a step: 50 mV steps (0.05 V/s) and 100 mV steps (0.1 V/s).
+    std::string text = "EXPLAIN\nTAG\tCV\nTITLE\tLABEL\tCyclic Voltammetry\tTest\n";
+    for (int c = 1; c <= 2; ++c) {
+        text += "CURVE" + std::to_string(c) + "\tTABLE\n\tPt\tT\tVf\tIm\n\t#\ts\tV vs. Ref.\tA\n";
+        for (int k = 0; k <= 8; ++k) {
+            const double e = (k <= 4 ? k : 8 - k) * 0.05 * c;
+            text += "\t" + std::to_string(k) + "\t" + std::to_string(k) + "\t" + std::to_string(e) +
+                    "\t1e-6\n";
+        }
+    }
+    click("mnuImport", folder.withText("rates.DTA", text));
+    ASSERT_TRUE(chooser().visible()) << (messages().empty() ? "" : messages().front());
+    EXPECT_NE(chooser().LabelFile.caption().find("different scan rates"), std::string::npos)
+        << chooser().LabelFile.caption();
+}
+
 // Ferricyanide, 10 mM in 0.1 M KCl on glassy carbon, 20 mV/s, three cycles from -0.5 V after
 // a 2 s quiet time (CH Instruments export; README of the reference folder). Its peaks lie at
 // -0.048 V and 0.093 V: midpoint 0.0225 V, which (RT/2F) ln(D_red/D_ox) = -2.0 mV turns into
