@@ -301,8 +301,14 @@ private:
             if (!insideFrame(x, y))
                 continue;
             points_.push_back({area_.px(x), area_.py(y)});
-            if (every > 0 && (i - s_.firstPoint) % every == 0)
+            if (every > 0 && (i - s_.firstPoint) % every == 0) {
+                // A point the fit did not weigh is grey.
+                if (unweighted(k, i))
+                    pen_.setColor(kUnweightedColor);
                 pen_.marker(x, y, curveMarker(k), style != kSquaresStyle);
+                if (unweighted(k, i))
+                    pen_.setColor(curveColor(k));
+            }
         }
         legend_.push_back({k, style, style == kLineStyle && markedLine(k), curveName(k)});
     }
@@ -319,6 +325,11 @@ private:
         return label.empty() ? "curve " + std::to_string(k) : label;
     }
 
+    bool unweighted(int k, int i) const {
+        return k == 1 && i >= 1 && static_cast<std::size_t>(i) <= s_.unweighted.size() &&
+               s_.unweighted[static_cast<std::size_t>(i - 1)];
+    }
+
     // A point at the first point of the range, then a segment to each next point, each cut
     // to the frame; a segment that re-enters the frame starts afresh where it enters.
     void drawConnected(int k) {
@@ -331,9 +342,19 @@ private:
             double ax = x0, ay = y0, bx = x1, by = y1;
             bool shown = clipToFrame(ax, ay, bx, by);
             if (shown) {
-                if (!penAtPoint || ax != x0 || ay != y0)
+                // The part of a measured curve that the fit did not weigh is grey and dotted.
+                const bool left = unweighted(k, i - 1) || unweighted(k, i);
+                if (left) {
+                    pen_.setColor(kUnweightedColor);
+                    pen_.setDash(Dash::Dotted);
+                }
+                if (!penAtPoint || ax != x0 || ay != y0 || left)
                     pen_.point(ax, ay);
                 pen_.lineTo(bx, by);
+                if (left) {
+                    pen_.setColor(curveColor(k));
+                    pen_.setDash(curveDash(k));
+                }
             }
             penAtPoint = shown && bx == x1 && by == y1;
             x0 = x1;

@@ -41,6 +41,20 @@ std::optional<double> statedScanRate(const TextLines &lines, std::size_t end) {
     return std::nullopt;
 }
 
+// "Init E (V) = -0.5", "Quiet Time (sec) = 2": a number stated in the header.
+std::optional<double> statedValue(const TextLines &lines, std::size_t end, std::string_view label) {
+    for (std::size_t i = 0; i < end; ++i) {
+        std::string_view line = trimmed(lines[i]);
+        std::size_t equals = line.find('=');
+        if (!line.starts_with(label) || equals == std::string_view::npos)
+            continue;
+        double value = fieldNumber(trimmed(line.substr(equals + 1)), false, i + 1, label);
+        if (std::isfinite(value))
+            return value;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool isChInstruments(const TextLines &lines) {
@@ -73,6 +87,8 @@ MeasuredFile readChInstruments(const TextLines &lines) {
     MeasuredCurve whole{"all", std::move(values[0]), std::move(values[1]),
                         statedScanRate(lines, title)};
     file.curves = splitIntoSweeps(whole, "segment");
+    file.initialPotential = statedValue(lines, title, "Init E");
+    file.quietTime = statedValue(lines, title, "Quiet Time");
     return file;
 }
 

@@ -9,6 +9,7 @@
 #include "shell/RuntimeError.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -80,7 +81,7 @@ MeasuredFile readBareFile(std::string &bytes) {
 // Keeps the curves that have a potential axis; says why when none has.
 void keepUsableCurves(MeasuredFile &file) {
     bool anyPoint = false;
-    std::erase_if(file.curves, [&anyPoint](const MeasuredCurve &curve) {
+    file.droppedCurves = std::erase_if(file.curves, [&anyPoint](const MeasuredCurve &curve) {
         anyPoint = anyPoint || !curve.potential.empty();
         return !hasTwoDistinctPotentials(curve.potential);
     });
@@ -90,13 +91,31 @@ void keepUsableCurves(MeasuredFile &file) {
 
 // The name of the scan option of the parameters window.
 const char *scanOption(ScanChoice scan) {
-    return scan == ScanChoice::Single  ? "option9"
-           : scan == ScanChoice::Cycle ? "option10"
-                                       : "Option11";
+    switch (scan) {
+    case ScanChoice::Single:
+        return "option9";
+    case ScanChoice::Cycle:
+        return "option10";
+    case ScanChoice::TwoCycles:
+        return "Option11";
+    case ScanChoice::Cycles:
+        break;
+    }
+    return "Option12";
 }
 
-const char *scanName(ScanChoice scan) {
-    return scan == ScanChoice::Single ? "Single" : scan == ScanChoice::Cycle ? "Cycle" : "2 Cycles";
+std::string scanName(const SweepProgramme &programme) {
+    switch (programme.scan) {
+    case ScanChoice::Single:
+        return "Single";
+    case ScanChoice::Cycle:
+        return "Cycle";
+    case ScanChoice::TwoCycles:
+        return "2 Cycles";
+    case ScanChoice::Cycles:
+        break;
+    }
+    return generalNumber(programme.cycles) + " Cycles";
 }
 
 // The legend's name of an imported curve: its own label ("cycle 2", "measured"), or the
@@ -115,7 +134,8 @@ double bareStep(const MeasuredCurve &curve, const SweepProgramme &programme) {
 }
 
 // Their change handlers recompute what depends on the potential programme.
-void primeParameters(Application &app, const SweepProgramme &programme, bool bare) {
+void primeParameters(Application &app, const SweepProgramme &programme, bool bare,
+                     double quietTime) {
     auto box = [&app](const char *name) -> TextBox & {
         return app.control<TextBox>("FormExpr", name);
     };
@@ -125,17 +145,91 @@ void primeParameters(Application &app, const SweepProgramme &programme, bool bar
     box("Estart").setText(generalNumber(programme.eStart));
     box("Estep").setText(generalNumber(programme.eStep));
     box("Eend").setText(generalNumber(programme.eEnd));
+    // Typed by the import, they no longer follow E start.
+    box("Evertex2").setText(generalNumber(programme.eVertex2));
+    box("Efinal").setText(generalNumber(programme.eFinal));
+    box("TextQuiet").setText(generalNumber(quietTime));
+    if (programme.scan == ScanChoice::Cycles)
+        box("TextCycles").setText(generalNumber(programme.cycles));
     app.control<OptionButton>("FormExpr", scanOption(programme.scan)).select();
 }
 
-void reportProgramme(TextWindow &result, const SweepProgramme &programme) {
+void reportProgramme(TextWindow &result, const SweepProgramme &programme, double quietTime) {
     result.print(ReportLine().text("E start = ").number(programme.eStart));
     result.print(ReportLine().text("E end = ").number(programme.eEnd));
+    if (programme.sweeps >= 2) {
+        result.print(ReportLine().text("E vertex 2 = ").number(programme.eVertex2));
+        result.print(ReportLine().text("E final = ").number(programme.eFinal));
+    }
+    if (programme.meanStep)
+        result.print("E step is the mean step: the potentials sit on an uneven grid");
+    if (programme.statedRate)
+        result.print("v of the header (" + generalNumber(*programme.statedRate) +
+                     " V/s) differs from dE/dt of the time axis by more than 5 %: "
+                     "the measured one is taken");
     if (programme.scanRate)
         result.print(ReportLine().text("v = ").number(*programme.scanRate));
     else
         result.print("v is not in the file and stays as it was");
-    result.print(std::string("Scan = ") + scanName(programme.scan));
+    result.print("Scan = " + scanName(programme) + " (" + std::to_string(programme.sweeps) +
+                 (programme.sweeps == 1 ? " sweep)" : " sweeps)"));
+    result.print(ReportLine().text("Quiet time = ").number(quietTime));
+}
+
+// The curve from its steady scan on: offScan points before it were left out; startsTheFile
+// when it is the beginning of the file, to which the header's E initial and quiet time belong.
+void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
+                     ImportChoice choice, std::size_t offScan, bool startsTheFile) {
+    const bool bare = file.format.empty();
+    std::size_t every = 1;
+    MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
+    if (!hasTwoDistinctPotentials(curve.potential))
+        throw RuntimeError(kTooFew);
+    // The programme of the curve as measured; a thinned curve keeps every k-th step.
+    SweepProgramme programme = programmeOf(measured);
+    if (every > 1) {
+        programme.eStep = meantStep(programme.eStep * static_cast<double>(every));
+        programme.meanStep = false;
+    }
+    if (bare)
+        programme.eStep = bareStep(curve, programme);
+    programme = roundedProgramme(programme, potentialDecimals(curve.potential));
+    const double quietTime = startsTheFile ? file.quietTime.value_or(0) : 0;
+    if (startsTheFile && file.initialPotential &&
+        std::fabs(*file.initialPotential - programme.eStart) <= programme.eStep)
+        programme.eStart = *file.initialPotential;
+    const double sign = choice.reverseSign ? -1 : 1;
+    const auto count = static_cast<int>(curve.potential.size());
+
+    ExperimentState &state = app.state();
+    CurveStore &store = app.store();
+    allocateCurveSlot(state, app.control<CheckBox>("formOption", "overlap").checked());
+    for (int i = 1; i <= count; ++i) {
+        store.potential(i) = curve.potential[static_cast<std::size_t>(i - 1)];
+        store.curves(i, state.simSlot) = sign * curve.current[static_cast<std::size_t>(i - 1)];
+    }
+    state.pointCount = count;
+    state.firstPoint = 1;
+    state.lastPoint = count;
+    state.curveLabel[static_cast<std::size_t>(state.simSlot)] = curveLabelOf(file, curve);
+
+    TextWindow &result = app.formResult();
+    if (!bare)
+        result.print(file.format + " file: " + curve.label);
+    result.print(ReportLine().text("Number of data point = ").number(count));
+    result.print(ReportLine().text("E step = ").number(programme.eStep));
+    if (every > 1)
+        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every,
+                                  sweepCount(measured.potential)));
+    if (offScan > 0)
+        result.print(std::to_string(offScan) + (offScan == 1 ? " point" : " points") +
+                     " before the scan (a start-up or settling point) left out");
+    if (choice.reverseSign)
+        result.print("Current sign reversed: oxidation current is positive");
+    if (bare || choice.setProgramme)
+        primeParameters(app, programme, bare, quietTime);
+    if (!bare && choice.setProgramme)
+        reportProgramme(result, programme, quietTime);
 }
 
 } // namespace
@@ -182,43 +276,19 @@ MeasuredFile readImportFile(const std::string &file, const std::function<void(do
 void takeImportedCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
                        ImportChoice choice) {
     const bool bare = file.format.empty();
-    std::size_t every = 1;
-    MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
-    if (!hasTwoDistinctPotentials(curve.potential))
-        throw RuntimeError(kTooFew);
-    SweepProgramme programme = programmeOf(curve);
-    if (bare)
-        programme.eStep = bareStep(curve, programme);
-    programme = roundedProgramme(programme, potentialDecimals(curve.potential));
-    const double sign = choice.reverseSign ? -1 : 1;
-    const auto count = static_cast<int>(curve.potential.size());
-
-    ExperimentState &state = app.state();
-    CurveStore &store = app.store();
-    allocateCurveSlot(state, app.control<CheckBox>("formOption", "overlap").checked());
-    for (int i = 1; i <= count; ++i) {
-        store.potential(i) = curve.potential[static_cast<std::size_t>(i - 1)];
-        store.curves(i, state.simSlot) = sign * curve.current[static_cast<std::size_t>(i - 1)];
-    }
-    state.pointCount = count;
-    state.firstPoint = 1;
-    state.lastPoint = count;
-    state.curveLabel[static_cast<std::size_t>(state.simSlot)] = curveLabelOf(file, curve);
-
-    TextWindow &result = app.formResult();
-    if (!bare)
-        result.print(file.format + " file: " + curve.label);
-    result.print(ReportLine().text("Number of data point = ").number(count));
-    result.print(ReportLine().text("E step = ").number(programme.eStep));
-    if (every > 1)
-        result.print(thinningNote(measured.potential.size(), curve.potential.size(), every,
-                                  sweepCount(measured.potential)));
-    if (choice.reverseSign)
-        result.print("Current sign reversed: oxidation current is positive");
-    if (bare || choice.setProgramme)
-        primeParameters(app, programme, bare);
-    if (!bare && choice.setProgramme)
-        reportProgramme(result, programme);
+    // A start-up or settling point before the scan is no part of the programme or the curve.
+    const std::size_t offScan = bare ? 0 : pointsBeforeTheScan(measured.potential);
+    MeasuredCurve steady = measured;
+    steady.potential.erase(steady.potential.begin(),
+                           steady.potential.begin() + static_cast<std::ptrdiff_t>(offScan));
+    steady.current.erase(steady.current.begin(),
+                         steady.current.begin() + static_cast<std::ptrdiff_t>(offScan));
+    // The header's E initial and quiet time belong to a curve that starts the file.
+    const bool startsTheFile =
+        !file.curves.empty() && !file.curves.front().potential.empty() &&
+        measured.potential.front() == file.curves.front().potential.front() &&
+        measured.current.front() == file.curves.front().current.front();
+    takeSteadyCurve(app, file, steady, choice, offScan, startsTheFile);
 }
 
 void finishImport(Application &app) {

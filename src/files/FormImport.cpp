@@ -3,6 +3,7 @@
 #include "files/CurveImport.h"
 #include "files/ImportProgramme.h"
 #include "files/TextTable.h"
+#include "numerics/Sweeps.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
 #include "shell/RuntimeError.h"
@@ -55,30 +56,81 @@ std::string curveEntry(std::size_t number, const MeasuredCurve &curve) {
 }
 
 void FormImport::offer(MeasuredFile file) {
-    std::vector<std::string> entries;
-    for (std::size_t k = 0; k < file.curves.size(); ++k)
-        entries.push_back(curveEntry(k + 1, file.curves[k]));
     file_ = std::move(file);
-    if (file_->concatenable)
-        entries.push_back(curveEntry(entries.size() + 1, concatenated()));
-    ListCurve.setItems(std::move(entries));
-    ListCurve.setListIndex(0);
+    listCurves();
     std::string technique = file_->technique.empty() ? "" : ", " + file_->technique;
     std::string caption = file_->format + " file" + technique + ": " +
                           std::to_string(file_->curves.size()) + " curves";
+    if (file_->droppedCurves > 0)
+        caption += "; " + std::to_string(file_->droppedCurves) +
+                   (file_->droppedCurves == 1 ? " curve holds" : " curves hold") +
+                   " fewer than two potentials and is left out";
     if (file_->omittedCurves > 0)
         caption += "; " + std::to_string(file_->omittedCurves) +
                    " more are left out, since at most " + std::to_string(kMaxCurves) +
                    " are listed";
+    if (differentScanRates())
+        caption += "; the curves were run at different scan rates (each is fitted on its own; "
+                   "together they belong to a global fit)";
     LabelFile.setCaption(caption);
-    CheckReverseSign.setValue(file_->reductionPositive ? 1 : 0);
+    // Real exports do not keep to their software's stated sign convention: nothing is reversed
+    // unless the user asks.
+    CheckReverseSign.setValue(0);
     CheckProgramme.setValue(1);
     show();
 }
 
-MeasuredCurve FormImport::concatenated() const {
-    MeasuredCurve all{kAll, {}, {}, file_->curves.front().scanRate};
+void FormImport::listCurves() {
+    offered_ = file_->curves;
+    if (!file_->concatenable) { // the columns of a curve table: no cycles, no "all"
+        std::vector<std::string> entries;
+        for (std::size_t k = 0; k < offered_.size(); ++k)
+            entries.push_back(curveEntry(k + 1, offered_[k]));
+        ListCurve.setItems(std::move(entries));
+        ListCurve.setListIndex(0);
+        return;
+    }
+    const MeasuredCurve all = concatenated();
+    const std::vector<AxisSweep> cycles = cyclesOf(all.potential, 0.5 * programmeOf(all).eStep);
+    // Where the file's curves are sweeps or segments, its cycles are offered as well.
+    if (cycles.size() >= 2 && cycles.size() < offered_.size() &&
+        offered_.size() + cycles.size() <= kMaxCurves)
+        for (std::size_t c = 0; c < cycles.size(); ++c) {
+            MeasuredCurve cycle{
+                "cycle " + std::to_string(c + 1), {}, {}, all.scanRate, all.timeRate};
+            for (int i = cycles[c].first; i <= cycles[c].last; ++i) {
+                cycle.potential.push_back(all.potential[static_cast<std::size_t>(i - 1)]);
+                cycle.current.push_back(all.current[static_cast<std::size_t>(i - 1)]);
+            }
+            offered_.push_back(std::move(cycle));
+        }
+    offered_.push_back(all);
+    std::vector<std::string> entries;
+    for (std::size_t k = 0; k < offered_.size(); ++k)
+        entries.push_back(curveEntry(k + 1, offered_[k]));
+    ListCurve.setItems(std::move(entries));
+    ListCurve.setListIndex(0);
+}
+
+bool FormImport::differentScanRates() const {
+    std::optional<double> first;
     for (const MeasuredCurve &curve : file_->curves) {
+        if (!curve.scanRate)
+            continue;
+        if (!first)
+            first = curve.scanRate;
+        else if (std::fabs(*curve.scanRate - *first) > kSameRate * *first)
+            return true;
+    }
+    return false;
+}
+
+MeasuredCurve FormImport::concatenated() const {
+    MeasuredCurve all{kAll, {}, {}, file_->curves.front().scanRate, file_->curves.front().timeRate};
+    for (const MeasuredCurve &curve : file_->curves) {
+        if (all.timeRate && (!curve.timeRate || std::fabs(*curve.timeRate - *all.timeRate) >
+                                                    kSameRate * *all.timeRate))
+            all.timeRate.reset();
         all.potential.insert(all.potential.end(), curve.potential.begin(), curve.potential.end());
         all.current.insert(all.current.end(), curve.current.begin(), curve.current.end());
         if (all.scanRate && (!curve.scanRate || std::fabs(*curve.scanRate - *all.scanRate) >
@@ -95,7 +147,9 @@ void FormImport::OK_Click() {
     if (chosen < 0)
         throw RuntimeError("ReadData Error: no curve is chosen");
     auto index = static_cast<std::size_t>(chosen);
-    MeasuredCurve curve = index < file_->curves.size() ? file_->curves[index] : concatenated();
+    if (index >= offered_.size())
+        throw RuntimeError("ReadData Error: no curve is chosen");
+    MeasuredCurve curve = offered_[index];
     // A curve that cannot be thinned to the store's size is refused with the window still open,
     // so that the user can choose a cycle instead.
     std::size_t every = 1;

@@ -51,14 +51,13 @@ std::optional<TableColumn> column(const std::vector<std::string_view> &names,
     return std::nullopt;
 }
 
-// "SCANRATE<TAB>QUANT<TAB>100<TAB>Scan Rate (mV/s)" [V/s].
+// "SCANRATE<TAB>QUANT<TAB>100<TAB>Scan Rate (mV/s)" [V/s]. The quantity is in mV/s whether or
+// not its description says so.
 std::optional<double> headerScanRate(const std::vector<std::string_view> &fields,
                                      std::size_t line) {
     if (fields.size() < 3 || fields[0] != "SCANRATE")
         return std::nullopt;
-    double factor =
-        fields.size() > 3 && fields[3].find("mV/s") != std::string_view::npos ? 1e-3 : 1;
-    double rate = fieldNumber(fields[2], true, line, "SCANRATE") * factor;
+    double rate = fieldNumber(fields[2], true, line, "SCANRATE") / 1000;
     return std::isfinite(rate) && rate > 0 ? std::optional<double>(rate) : std::nullopt;
 }
 
@@ -124,8 +123,10 @@ MeasuredFile readGamry(const TextLines &lines) {
     if (file.curves.empty())
         throw RuntimeError("the Gamry file holds no CURVE table");
     for (MeasuredCurve &curve : file.curves)
-        if (statedRate)
+        if (statedRate) {
+            curve.timeRate = curve.scanRate;
             curve.scanRate = statedRate;
+        }
     return file;
 }
 

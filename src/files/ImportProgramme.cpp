@@ -1,6 +1,7 @@
 #include "files/ImportProgramme.h"
 
 #include "files/TextTable.h"
+#include "numerics/Sweeps.h"
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
@@ -80,6 +81,8 @@ int potentialDecimals(const std::vector<double> &potential) {
 SweepProgramme roundedProgramme(SweepProgramme programme, int decimals) {
     programme.eStart = roundedToDecimals(programme.eStart, decimals);
     programme.eEnd = roundedToDecimals(programme.eEnd, decimals);
+    programme.eVertex2 = roundedToDecimals(programme.eVertex2, decimals);
+    programme.eFinal = roundedToDecimals(programme.eFinal, decimals);
     const double step = roundedToDecimals(programme.eStep, decimals);
     programme.eStep = step > 0 ? step : significantFigures(programme.eStep, kScanRateFigures);
     if (programme.scanRate)
@@ -92,6 +95,59 @@ bool hasTwoDistinctPotentials(const std::vector<double> &potential) {
                        [&potential](double e) { return e != potential.front(); });
 }
 
+namespace {
+
+// Whole steps from a to b, rounded half to even as the programme rounds them.
+double stepsBetween(double a, double b, double step) {
+    return std::nearbyint(std::fabs(b - a) / step);
+}
+
+// The place of a potential on the staircase from E start, in signed whole steps.
+double staircaseIndex(const SweepProgramme &p, double v) {
+    return (v > p.eStart ? 1 : -1) * stepsBetween(p.eStart, v, p.eStep);
+}
+
+// The turning points of the programme, E start first.
+std::vector<double> turningPotentials(const SweepProgramme &p) {
+    std::vector<double> turns{p.eStart};
+    const int vertices = std::max(1, static_cast<int>(std::nearbyint(2 * p.cycles)));
+    for (int v = 1; v <= vertices; ++v)
+        turns.push_back(v % 2 == 1 ? p.eEnd : p.eVertex2);
+    if (p.cycles >= 1 && staircaseIndex(p, turns.back()) != staircaseIndex(p, p.eFinal))
+        turns.push_back(p.eFinal);
+    return turns;
+}
+
+ScanChoice scanOf(double cycles) {
+    return cycles == 0.5 ? ScanChoice::Single
+           : cycles == 1 ? ScanChoice::Cycle
+           : cycles == 2 ? ScanChoice::TwoCycles
+                         : ScanChoice::Cycles;
+}
+
+} // namespace
+
+std::size_t pointsBeforeTheScan(const std::vector<double> &potential) {
+    if (potential.size() < 4 || !hasTwoDistinctPotentials(potential))
+        return 0;
+    const double step = medianStep(potential);
+    std::size_t skipped = 0;
+    while (skipped + 3 < potential.size() &&
+           std::fabs(potential[skipped + 1] - potential[skipped]) > 3 * step)
+        ++skipped;
+    return skipped;
+}
+
+double programmePoints(const SweepProgramme &programme) {
+    const std::vector<double> turns = turningPotentials(programme);
+    double points = 0;
+    for (std::size_t s = 1; s < turns.size(); ++s)
+        points += std::fabs(staircaseIndex(programme, turns[s]) -
+                            staircaseIndex(programme, turns[s - 1])) +
+                  1;
+    return points;
+}
+
 SweepProgramme programmeOf(const MeasuredCurve &curve) {
     const std::vector<double> &e = curve.potential;
     auto [low, high] = std::minmax_element(e.begin(), e.end());
@@ -101,16 +157,46 @@ SweepProgramme programmeOf(const MeasuredCurve &curve) {
                            " V, farther apart than any number can say: no potential programme "
                            "spans them");
     SweepProgramme programme;
-    programme.eStart = e.front();
-    programme.eEnd = *std::max_element(e.begin(), e.end(), [&e](double a, double b) {
-        return std::fabs(a - e.front()) < std::fabs(b - e.front());
-    });
     programme.eStep = meantStep(medianStep(e));
-    std::size_t vertices = sweepStarts(e).size() - 1;
-    programme.scan = vertices == 0   ? ScanChoice::Single
-                     : vertices <= 2 ? ScanChoice::Cycle
-                                     : ScanChoice::TwoCycles;
+    const std::vector<AxisSweep> sweeps = sweepsOf(e, 0.5 * programme.eStep);
+    auto at = [&e](int i) { return e[static_cast<std::size_t>(i - 1)]; };
+    programme.sweeps = sweeps.size();
+    programme.eStart = e.front();
+    programme.eEnd = at(sweeps.front().last);
+    programme.eVertex2 = programme.eStart;
+    programme.eFinal = programme.eStart;
+    const std::size_t m = sweeps.size();
+    if (m >= 2) {
+        programme.eVertex2 = at(sweeps[1].last);
+        // The last point continues the alternation of the vertices, or it is E final.
+        const double expected = m % 2 == 1 ? programme.eEnd : programme.eVertex2;
+        const bool lastIsVertex = std::fabs(e.back() - expected) <= 2 * programme.eStep;
+        programme.cycles = static_cast<double>(lastIsVertex ? m : m - 1) / 2;
+        programme.eFinal = lastIsVertex ? expected : e.back();
+    }
+    programme.scan = scanOf(programme.cycles);
+    // A measured axis lists each vertex once, the programme twice.
+    const double measuredPoints = static_cast<double>(e.size() + m - 1);
+    if (programmePoints(programme) != measuredPoints && e.size() > m) {
+        double path = 0;
+        for (const AxisSweep &sweep : sweeps)
+            path += std::fabs(at(sweep.last) - at(sweep.first));
+        const double mean = meantStep(path / static_cast<double>(e.size() - 1));
+        SweepProgramme trial = programme;
+        trial.eStep = mean;
+        if (std::fabs(programmePoints(trial) - measuredPoints) <
+            std::fabs(programmePoints(programme) - measuredPoints)) {
+            programme.eStep = mean;
+            programme.meanStep = true;
+        }
+    }
     programme.scanRate = curve.scanRate;
+    // A stated rate that the time axis contradicts by more than 5 % gives way to dE/dt.
+    if (curve.timeRate && (!curve.scanRate || std::fabs(*curve.scanRate - *curve.timeRate) >
+                                                  kScanRateTolerance * *curve.timeRate)) {
+        programme.statedRate = curve.scanRate;
+        programme.scanRate = curve.timeRate;
+    }
     return programme;
 }
 
@@ -165,7 +251,7 @@ MeasuredCurve thinned(const MeasuredCurve &curve, std::size_t limit, std::size_t
                            std::to_string(kThinnedSweepPoints) +
                            " points, so that its peaks would be lost. Choose one cycle or a "
                            "few of them instead");
-    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate};
+    MeasuredCurve kept{curve.label, {}, {}, curve.scanRate, curve.timeRate};
     for (std::size_t s = 0; s + 1 < starts.size(); ++s)
         for (std::size_t i = starts[s]; i < starts[s + 1]; ++i)
             if ((i - starts[s]) % every == 0 || (i + 1 == starts[s + 1] && i + 1 < total)) {

@@ -13,16 +13,26 @@ struct MeasuredCurve {
     std::vector<double> potential;  // [V]
     std::vector<double> current;    // [A] with the file's own sign
     std::optional<double> scanRate; // [V/s] where the file states it or its time axis gives it
+    // [V/s] dE/dt on the file's time axis (median over sweeps) where the file also states a
+    // rate, so that the import can check the one against the other.
+    std::optional<double> timeRate{};
 };
 
 struct MeasuredFile {
     std::string format;    // "EC-Lab", "CH Instruments", ...
     std::string technique; // as the file names it; empty where the format states none
     std::vector<MeasuredCurve> curves;
-    // Preset of CheckReverseSign: the file writes reduction (cathodic) current positive.
+    // The software's convention as far as it is known: reduction (cathodic) current positive.
+    // Informative only: real exports differ from their software's documented convention, so
+    // the import never reverses a sign unless the user asks.
     bool reductionPositive = false;
     // Curves past the most a file may offer (kMaxCurves), whose rows were read and left out.
     std::size_t omittedCurves = 0;
+    // Curves of fewer than two distinct potentials (a one-row scan), left out with a word.
+    std::size_t droppedCurves = 0;
+    // What the header states of the programme, where it does.
+    std::optional<double> initialPotential{}; // [V] E initial
+    std::optional<double> quietTime{};        // [s] hold at E initial before the scan
     // The curves follow each other in time (cycles, scans), so they may be taken as one.
     bool concatenable = true;
     std::string source{}; // the file's name without its folder, which names a curve of no label

@@ -88,6 +88,14 @@ void writeParameterReport(std::ostream &out, const ExperimentState &state) {
         pair(out, "n :", state.electrons[k]);
         pair(out, "E' :", state.e0[k]);
     }
+
+    // The programme as a potentiostat states it, after the species so that every line above
+    // keeps its place.
+    pair(out, "E vertex 2 :", state.eVertex2.value_or(state.eStart));
+    pair(out, "E final :", state.eFinal.value_or(state.eStart));
+    pair(out, "Cycles :", state.cycles);
+    pair(out, "Scan rate :", state.scanRate);
+    pair(out, "Quiet time :", state.quietTime);
 }
 
 } // namespace kemvo

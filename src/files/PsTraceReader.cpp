@@ -40,9 +40,12 @@ std::vector<Pair> columnPairs(const std::vector<std::string_view> &units,
         auto toAmpere = currentUnitFactor(units[c + 1]);
         if (!toVolt || !toAmpere)
             continue;
-        std::string title = c < titles.size() && !titles[c].empty()
-                                ? std::string(titles[c])
-                                : "curve " + std::to_string(pairs.size() + 1);
+        // A scan's title, or where the file gives none (newer exports put the time of each
+        // measurement there), its number.
+        const bool titled =
+            c < titles.size() && !titles[c].empty() && !titles[c].starts_with("Date and time");
+        std::string title =
+            titled ? std::string(titles[c]) : "Scan " + std::to_string(pairs.size() + 1);
         pairs.push_back({{c, title, *toVolt}, {c + 1, title, *toAmpere}, {title, {}, {}, {}}});
         ++c;
     }
@@ -99,7 +102,11 @@ MeasuredFile readPsTrace(const TextLines &lines) {
     if (unitsAt == lines.size())
         throw RuntimeError("the PSTrace file has no units line such as \"V,\xC2\xB5"
                            "A\"");
-    std::vector<std::string_view> titles = splitFields(lines[unitsAt - 1], separator);
+    // The curve titles stand above the units, or above a line of the measurements' times.
+    std::size_t titlesAt = unitsAt - 1;
+    if (titlesAt > 1 && lines[titlesAt].starts_with("Date and time measurement"))
+        --titlesAt;
+    std::vector<std::string_view> titles = splitFields(lines[titlesAt], separator);
     std::vector<Pair> pairs = columnPairs(units, titles);
     if (pairs.empty())
         refuseColumns(units);

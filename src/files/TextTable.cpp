@@ -188,6 +188,7 @@ std::vector<MeasuredCurve> splitIntoSweeps(const MeasuredCurve &curve, const std
         sweep.potential.assign(curve.potential.begin() + from, curve.potential.begin() + to);
         sweep.current.assign(curve.current.begin() + from, curve.current.begin() + to);
         sweep.scanRate = curve.scanRate;
+        sweep.timeRate = curve.timeRate;
         sweeps.push_back(std::move(sweep));
     }
     return sweeps;

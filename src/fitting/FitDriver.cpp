@@ -1,6 +1,7 @@
 #include "fitting/FitDriver.h"
 
 #include "fitting/FitReport.h"
+#include "fitting/FitWindow.h"
 #include "fitting/MultiStart.h"
 #include "fitting/SimulationObjective.h"
 #include "setup/FormExpr.h"
@@ -22,6 +23,9 @@ namespace {
 // Share of the 1 % difference step given to a candidate whose value is 0 and whose unit is not
 // that of the curve (Cdl, Ru): a hundredth of its upper bound.
 constexpr double kZeroStepOfRange = 0.01;
+
+// The fewest points a fit window may hold.
+constexpr std::size_t kMinimumWindowPoints = 3;
 
 std::vector<int> selectedCandidates(FormExpr &form) {
     std::vector<int> fitIndex;
@@ -197,11 +201,12 @@ private:
     void setUp() {
         const std::size_t np = summary_.fitIndex.size();
         problem_.free.assign(np, true);
-        setStatistics(problem_);
-        setDifferenceSteps(app_.state(), summary_.fitIndex, problem_);
         std::vector<double> potentials;
         for (std::size_t i = 1; i <= problem_.ymeas.size(); ++i)
             potentials.push_back(app_.store().potential(static_cast<int>(i)));
+        weighPointsInWindow(potentials);
+        setStatistics(problem_);
+        setDifferenceSteps(app_.state(), summary_.fitIndex, problem_);
         setup_ = objectiveSetup(app_, summary_.fitIndex, std::move(potentials));
         for (std::size_t m = 0; m < np; ++m) {
             const int k = summary_.fitIndex[m];
@@ -224,9 +229,52 @@ private:
         problem_.model = modelOf(*mainObjective_);
     }
 
-    static FitModel modelOf(SimulationObjective &objective) {
-        return
-            [&objective](const std::vector<double> &x, std::vector<double> &y) { objective(x, y); };
+    // The model of one worker: its objective's simulation at the measured points inside the
+    // fit window, each worker with a buffer of its own for the whole curve.
+    FitModel modelOf(SimulationObjective &objective) const {
+        if (!windowed())
+            return [&objective](const std::vector<double> &x, std::vector<double> &y) {
+                objective(x, y);
+            };
+        auto whole = std::make_shared<std::vector<double>>(measuredCount_);
+        return [&objective, whole, weighed = weighed_](const std::vector<double> &x,
+                                                       std::vector<double> &y) {
+            objective(x, *whole);
+            y.resize(weighed.size());
+            for (std::size_t m = 0; m < weighed.size(); ++m)
+                y[m] = (*whole)[weighed[m]];
+        };
+    }
+
+    // The fit window: the engine sees only the points inside it, so that the least square,
+    // the degrees of freedom and the standard errors count those alone.
+    void weighPointsInWindow(const std::vector<double> &potentials) {
+        window_ = readFitWindow(form_);
+        measuredCount_ = potentials.size();
+        weighed_ = fitWindowPoints(potentials, window_, measuredAxisTolerance(app_.state()));
+        if (weighed_.size() < kMinimumWindowPoints && weighed_.size() < potentials.size())
+            throw FitRefusal("Fit Error: the fit window holds " + std::to_string(weighed_.size()) +
+                             " points; widen it to at least " +
+                             std::to_string(kMinimumWindowPoints) + ".");
+        if (!windowed())
+            return;
+        std::vector<double> inside;
+        for (std::size_t i : weighed_)
+            inside.push_back(problem_.ymeas[i]);
+        problem_.ymeas = std::move(inside);
+    }
+
+    bool windowed() const { return weighed_.size() < measuredCount_; }
+
+    // The measured curve (column 1) shows which points the fit did not weigh.
+    void markUnweightedPoints() {
+        ExperimentState &state = app_.state();
+        state.unweighted.clear();
+        if (!windowed())
+            return;
+        state.unweighted.assign(measuredCount_, true);
+        for (std::size_t i : weighed_)
+            state.unweighted[i] = false;
     }
 
     // One problem per worker: worker 0 the window thread's, each other its own objective on its
@@ -419,7 +467,9 @@ private:
         summary_.seconds = static_cast<float>(app_.platform().clock.secondsSinceMidnight()) - t0_;
         if (!matrixMessage_.empty())
             app_.showMessage(matrixMessage_);
+        app_.formResult().print(fitWindowLine(weighed_.size(), measuredCount_, window_));
         printFitReport(app_.formResult(), summary_);
+        markUnweightedPoints();
         app_.formResult().show();
         for (std::size_t m = 0; m < summary_.fitted.size(); ++m)
             form_.CheckFitted(summary_.fitIndex[m])
@@ -454,6 +504,9 @@ private:
     std::vector<std::unique_ptr<CurveStore>> workerStores_;
     std::vector<std::unique_ptr<SimulationObjective>> workerObjectives_;
     std::vector<bool> scale_;
+    FitWindow window_;
+    std::vector<std::size_t> weighed_; // the measured points inside the fit window (0-based)
+    std::size_t measuredCount_ = 0;
     FitSummary summary_;
     int further_ = kDefaultFurtherStarts;
     int stage_ = 0;

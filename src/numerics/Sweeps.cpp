@@ -40,4 +40,24 @@ std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise) {
     return sweeps;
 }
 
+std::vector<AxisSweep> cyclesOf(const std::vector<double> &axis, double noise) {
+    const int n = static_cast<int>(axis.size());
+    const std::vector<AxisSweep> sweeps = sweepsOf(axis, noise);
+    std::vector<AxisSweep> cycles{{1, n}};
+    if (n < 2 || sweeps.size() < 3)
+        return cycles;
+    const double start = at1(axis, 1);
+    const int direction = directionOf(at1(axis, sweeps[0].last) - start);
+    for (std::size_t s = 2; s < sweeps.size(); s += 2)
+        for (int i = sweeps[s].first; i <= sweeps[s].last; ++i)
+            if ((at1(axis, i) - start) * direction >= -noise) {
+                if (i < n && i > cycles.back().first) {
+                    cycles.back().last = i;
+                    cycles.push_back({i, n});
+                }
+                break;
+            }
+    return cycles;
+}
+
 } // namespace kemvo

@@ -15,4 +15,11 @@ struct AxisSweep {
 };
 std::vector<AxisSweep> sweepsOf(const std::vector<double> &axis, double noise);
 
+// The cycles of an axis (points 1..n), as a potentiostat counts them: a cycle ends where the
+// potential, after both vertices, comes back to the first point's potential (to noise [V])
+// running the way the first sweep ran; the next cycle starts on that point. What follows the
+// last such return belongs to the last cycle (a last sweep to E final); an axis that never
+// returns is one cycle.
+std::vector<AxisSweep> cyclesOf(const std::vector<double> &axis, double noise);
+
 } // namespace kemvo

@@ -67,9 +67,26 @@ FormExpr::FormExpr(Application &app)
       txttemp(box(Frame3, "txttemp", "25")),
       ListScan(in(Frame3, add<ComboBox>("ListScan", -1, std::vector<std::string>{"0.5", "1", "2"},
                                         "", ControlKind::ListBox))),
+      LabelEvertex2(label(Frame3, "LabelEvertex2", "E vertex 2 (V)")),
+      Evertex2(box(Frame3, "Evertex2", "0.3")),
+      LabelEfinal(label(Frame3, "LabelEfinal", "E final (V)")),
+      Efinal(box(Frame3, "Efinal", "0.3")),
+      LabelQuiet(label(Frame3, "LabelQuiet", "Quiet time (s)")),
+      TextQuiet(box(Frame3, "TextQuiet", "0")),
       option9(in(Frame5, add<OptionButton>("option9", -1, "Single"))),
       option10(in(Frame5, add<OptionButton>("option10", -1, "Cycle"))),
       Option11(in(Frame5, add<OptionButton>("Option11", -1, "2 Cycles"))),
+      Option12(in(Frame5, add<OptionButton>("Option12", -1, "Cycles:"))),
+      TextCycles(box(Frame5, "TextCycles", "3")),
+      FrameFit(add<Frame>("FrameFit", -1, "Fit window")),
+      LabelFitFrom(label(FrameFit, "LabelFitFrom", "Fit from E (V)")),
+      TextFitFrom(box(FrameFit, "TextFitFrom", "")),
+      LabelFitTo(label(FrameFit, "LabelFitTo", "to E (V)")),
+      TextFitTo(box(FrameFit, "TextFitTo", "")),
+      LabelFitCycleFrom(label(FrameFit, "LabelFitCycleFrom", "cycles from")),
+      TextFitCycleFrom(box(FrameFit, "TextFitCycleFrom", "")),
+      LabelFitCycleTo(label(FrameFit, "LabelFitCycleTo", "to")),
+      TextFitCycleTo(box(FrameFit, "TextFitCycleTo", "")),
       CheckPreEqu(add<CheckBox>("CheckPreEqu", -1, "pre-equilibration", 1)),
       CheckPreCon(add<CheckBox>("CheckPreCon", -1, "Preconcentration", 0)),
       LabelEPre(label(FramePre, "LabelEPre", "E pre (V)")),
@@ -171,6 +188,7 @@ void FormExpr::createScan() {
     scans_.add(option9);
     scans_.add(option10);
     scans_.add(Option11);
+    scans_.add(Option12);
     option9.select();
 }
 
@@ -192,6 +210,9 @@ void FormExpr::connectHandlers() {
     radius.onChange = [this] { radius_Change(); };
     leng.onChange = [this] { leng_Change(); };
     Estart.onChange = [this] { Estart_Change(); };
+    Evertex2.onChange = [this] { vertex2Typed_ = vertex2Typed_ || !following_; };
+    Efinal.onChange = [this] { finalTyped_ = finalTyped_ || !following_; };
+    TextQuiet.onChange = [this] { TextQuiet_Change(); };
     Estep.onChange = [this] { Estep_Change(); };
     V.onChange = [this] { V_Change(); };
     TextF.onChange = [this] { TextF_Change(); };
@@ -224,6 +245,26 @@ void FormExpr::Form_Activate() {
     applyChemicalRows();
     setStepCaptions();
     describeBoxes();
+}
+
+void FormExpr::Estart_Change() {
+    following_ = true;
+    if (!vertex2Typed_)
+        Evertex2.setText(Estart.text());
+    if (!finalTyped_)
+        Efinal.setText(Estart.text());
+    following_ = false;
+    recomputeAllConcentrations();
+}
+
+void FormExpr::setProgrammeVertices(const std::string &vertex2, const std::string &final) {
+    Evertex2.setText(vertex2);
+    Efinal.setText(final);
+    vertex2Typed_ = finalTyped_ = true;
+}
+
+bool FormExpr::quietTimeSet() const {
+    return app_.state().technique == 1 && numberIn(TextQuiet.text()) > 0;
 }
 
 void FormExpr::Estep_Change() {

@@ -64,7 +64,14 @@ public:
     // when their boxes are ticked.
     void C_Change(int index);
     void LabelKeq_Change(int) { recomputeAllConcentrations(); }
-    void Estart_Change() { recomputeAllConcentrations(); }
+    // Recomputes the initial concentrations; E vertex 2 and E final follow until typed.
+    void Estart_Change();
+    // A quiet time > 0 replaces pre-equilibration: the concentrations are recomputed.
+    void TextQuiet_Change() { recomputeAllConcentrations(); }
+    // Whether the quiet time holds a number > 0 and the technique is a sweep.
+    bool quietTimeSet() const;
+    // E vertex 2 and E final as the user, or an import, set them: they no longer follow.
+    void setProgrammeVertices(const std::string &vertex2, const std::string &final);
     void pl_Change(int) {
         recomputeAllConcentrations();
         describeBoxes();
@@ -193,11 +200,32 @@ public:
     Label &Labeltemp;
     TextBox &txttemp; // [degrees Celsius]
     ComboBox &ListScan;
+    // The cyclic programme of a potentiostat: E start -> E end -> E vertex 2 -> E end ... ->
+    // E final. Both follow E start until the user types them.
+    Label &LabelEvertex2;
+    TextBox &Evertex2; // [V]
+    Label &LabelEfinal;
+    TextBox &Efinal; // [V]
+    Label &LabelQuiet;
+    TextBox &TextQuiet; // [s] hold at E start before the scan
 
     // Scan.
     OptionButton &option9;  // "Single"
     OptionButton &option10; // "Cycle"
     OptionButton &Option11; // "2 Cycles"
+    OptionButton &Option12; // "Cycles:" as many as TextCycles says
+    TextBox &TextCycles;    // a multiple of 0.5
+
+    // The fit window: the points of the measured curve that the fit weighs (empty: no limit).
+    Frame &FrameFit;
+    Label &LabelFitFrom;
+    TextBox &TextFitFrom; // [V]
+    Label &LabelFitTo;
+    TextBox &TextFitTo; // [V]
+    Label &LabelFitCycleFrom;
+    TextBox &TextFitCycleFrom; // cycle k
+    Label &LabelFitCycleTo;
+    TextBox &TextFitCycleTo; // to cycle m
 
     CheckBox &CheckPreEqu;
     CheckBox &CheckPreCon;
@@ -275,6 +303,9 @@ private:
     std::array<std::string, kFitEntryCount + 1> windowMax_;
     OptionGroup electrodes_;
     OptionGroup scans_;
+    bool vertex2Typed_ = false;
+    bool finalTyped_ = false;
+    bool following_ = false; // E start is writing E vertex 2 and E final
     Application &app_;
 };
 

@@ -57,7 +57,8 @@ void FormExpr::C_Change(int index) {
     ExperimentState &state = app_.state();
     attempt([&] { state.fOverRT = checkedDivide(kFaraday, kGasConstant * state.temperatureK); });
     attempt([&] { setInitialConcentration(index, numberIn(C(index).text())); });
-    if (CheckPreEqu.checked())
+    // A quiet time is a hold of known length: it replaces the infinitely long one.
+    if (CheckPreEqu.checked() && !quietTimeSet())
         attempt([&] { preEquilibrate(); });
     if (CheckPreCon.checked())
         attempt([&] { preconcentrate(); });

@@ -54,6 +54,10 @@ void FormExpr::applyTechniqueRows() {
         {{&tp}, Sets::Enabled, pulseTimed},
         {{&V}, Sets::Visible, !squareWave},
         {{&Ru}, Sets::Enabled, resistanceInUse(state)},
+        // The sweep runs a potentiostat's programme; the pulse techniques go out and back.
+        {{&LabelEvertex2, &Evertex2, &LabelEfinal, &Efinal, &LabelQuiet, &TextQuiet},
+         Sets::Visible,
+         technique == Technique::LinearSweep},
     });
 }
 

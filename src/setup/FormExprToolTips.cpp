@@ -90,7 +90,19 @@ void FormExpr::describeBoxes() {
     TextElectrolyteCond.setToolTip("molar conductivity of the supporting electrolyte [/M/Ω]");
     TextVis.setToolTip("kinematic viscosity of the solution [cm²/s]");
     Estart.setToolTip("start potential [V]");
-    Eend.setToolTip("end potential, where the scan turns [V]");
+    Eend.setToolTip("end potential, where the scan turns: the first vertex [V]");
+    Evertex2.setToolTip("second vertex of a cycle; follows E start until typed [V]");
+    Efinal.setToolTip("where the last cycle ends after its last vertex; follows E start until "
+                      "typed [V]");
+    TextQuiet.setToolTip("time held at E start before the scan [s]; above 0 it replaces "
+                         "pre-equilibration (an infinitely long hold) for the run");
+    CheckPreEqu.setToolTip("start from equilibrium with E start (an infinitely long hold); a "
+                           "quiet time above 0 replaces it");
+    TextCycles.setToolTip("number of cycles, a multiple of 0.5 (two vertices to a cycle)");
+    TextFitFrom.setToolTip("the fit weighs only points from this potential on [V]; empty: all");
+    TextFitTo.setToolTip("the fit weighs only points up to this potential [V]; empty: all");
+    TextFitCycleFrom.setToolTip("the first cycle of the measured curve the fit weighs; empty: all");
+    TextFitCycleTo.setToolTip("the last cycle of the measured curve the fit weighs; empty: all");
     Estep.setToolTip("potential step between two points [V]");
     V.setToolTip("scan rate [V/s]");
     td.setToolTip("drop time: E step / scan rate [s]");

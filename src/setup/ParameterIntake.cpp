@@ -100,6 +100,17 @@ void readSpecies(FormExpr &w, ExperimentState &state) {
     }
 }
 
+// The cycle count of "Cycles:": a positive multiple of 0.5 (two vertices to a cycle).
+constexpr const char *kCycles = "Cycles";
+double cyclesOf(FormExpr &w) {
+    const double cycles = strictValueOf(w.TextCycles, kCycles, Allowed::Positive);
+    if (std::nearbyint(2 * cycles) != 2 * cycles)
+        throw FieldError(FieldError(kCycles, "the number of cycles (" + w.TextCycles.text() +
+                                                 ") must be a multiple of 0.5"),
+                         w.TextCycles);
+    return cycles;
+}
+
 } // namespace
 
 void ReadChoices(Application &app) {
@@ -138,9 +149,19 @@ void ReadParameters(Application &app) {
         return used ? strictValueOf(box, caption, allowed) : unusedValueOf(box.text());
     };
 
-    state.cycles = w.option9.value() ? 0.5 : w.option10.value() ? 1 : 2;
+    const bool sweep = technique == Technique::LinearSweep;
+    state.cycles = w.option9.value()    ? 0.5
+                   : w.option10.value() ? 1
+                   : w.Option11.value() ? 2
+                                        : cyclesOf(w);
     state.eStart = strictValueOf(w.Estart, w.LabelEstart, Allowed::AnyNumber);
     state.eEnd = strictValueOf(w.Eend, w.LabelEend, Allowed::AnyNumber);
+    // The pulse techniques run E start -> E end and back: their vertex 2 and end are E start.
+    state.eVertex2 =
+        sweep ? strictValueOf(w.Evertex2, w.LabelEvertex2, Allowed::AnyNumber) : state.eStart;
+    state.eFinal =
+        sweep ? strictValueOf(w.Efinal, w.LabelEfinal, Allowed::AnyNumber) : state.eStart;
+    state.quietTime = sweep ? strictValueOf(w.TextQuiet, w.LabelQuiet, Allowed::NonNegative) : 0;
     state.eStep = std::fabs(strictValueOf(w.Estep, w.LabelEstep, Allowed::NonZero));
     state.area = scalar(w.ARE, w.LabelArea, areaTyped, Allowed::Positive);
     state.cdl = strictValueOf(w.Cdl, w.LabelCdl, Allowed::NonNegative);

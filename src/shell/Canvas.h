@@ -12,7 +12,8 @@ namespace kemvo {
 // Colours of the palette: 0..15 the 16-colour palette, 16..20 the curve colours (a palette
 // that colour-blind readers can tell apart), 21 the light grey of the grid.
 inline constexpr int kForegroundColor = -1;
-inline constexpr int kDarkRed = 4; // RGB 128, 0, 0
+inline constexpr int kDarkRed = 4;         // RGB 128, 0, 0
+inline constexpr int kUnweightedColor = 8; // RGB 128, 128, 128: points a fit did not weigh
 inline constexpr int kFirstCurveColor = 16;
 inline constexpr int kGridColor = 21;
 // The colour of curve k = 1..5.

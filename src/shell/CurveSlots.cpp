@@ -8,6 +8,8 @@ void allocateCurveSlot(ExperimentState &state, bool overlapTicked) {
         slot = 2;
     else if (overlapTicked && state.curveCount < 5)
         slot = static_cast<Int16>(state.curveCount + 1);
+    if (slot == 1)
+        state.unweighted.clear();
     state.curveCount = slot;
     state.currentCurve = slot;
     state.simSlot = slot;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,14 @@ using StepTable = std::array<double, 6>;
 
 // A transform of a curve with respect to the potential, as the Analysis menu applies it.
 enum class CurveOperation : std::int8_t { Derivative, Integral, SemiDerivative, SemiIntegral };
+
+// One sweep of the potential programme: points first..last [1-based], a turning point at each
+// end (listed again as the first point of the next sweep), and the sign of dE/dt on it.
+struct ProgrammeSweep {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    Int16 direction = 0; // +1 towards positive potentials, -1 towards negative
+};
 
 // What a curve holds beyond the quantity chosen for the y axis: the transforms applied to it
 // in order and the product of the factors it was scaled by. Empty for a curve as simulated
@@ -39,25 +48,28 @@ struct ExperimentState {
     Int16 caseCode = 0;     // electrode + 10 * technique, written only when digital is off
 
     // Scalar parameters.
-    double eStart = 0;          // [V]
-    double eEnd = 0;            // [V] ending (vertex) potential
-    double eStep = 0;           // [V] absolute potential step
-    double scanRate = 0;        // [V/s] absolute scan rate
-    double dropTime = 0;        // [s]
-    double pulseTime = 0;       // [s]
-    double pulseAmplitude = 0;  // [V]
-    double noisePercent = 0;    // [%] noise relative to the largest signal
-    double cdl = 0;             // [F/cm^2] double-layer capacitance
-    double temperatureK = 0;    // [K]
-    double area = 0;            // [cm^2]
-    double radius = 0;          // [cm]
-    double length = 0;          // [cm] electrode length or film thickness
-    double electrodeVolume = 0; // [cm^3]
-    double viscosity = 0;       // [cm^2/s] kinematic viscosity
-    double rotationRate = 0;    // [rad/s]
-    double cycles = 0;          // 0.5 single sweep, 1 one cycle, 2 two cycles
-    double supportConc = 0;     // [mol/L] supporting electrolyte
-    double supportCond = 0;     // molar conductivity of the supporting electrolyte
+    double eStart = 0;              // [V]
+    double eEnd = 0;                // [V] ending (vertex) potential; the first vertex of a cycle
+    std::optional<double> eVertex2; // [V] second vertex of a cycle; none: eStart
+    std::optional<double> eFinal;   // [V] where a cycle ends after its last vertex; none: eStart
+    double quietTime = 0;           // [s] hold at eStart before the scan; 0: none
+    double eStep = 0;               // [V] absolute potential step
+    double scanRate = 0;            // [V/s] absolute scan rate
+    double dropTime = 0;            // [s]
+    double pulseTime = 0;           // [s]
+    double pulseAmplitude = 0;      // [V]
+    double noisePercent = 0;        // [%] noise relative to the largest signal
+    double cdl = 0;                 // [F/cm^2] double-layer capacitance
+    double temperatureK = 0;        // [K]
+    double area = 0;                // [cm^2]
+    double radius = 0;              // [cm]
+    double length = 0;              // [cm] electrode length or film thickness
+    double electrodeVolume = 0;     // [cm^3]
+    double viscosity = 0;           // [cm^2/s] kinematic viscosity
+    double rotationRate = 0;        // [rad/s]
+    double cycles = 0;              // 0.5 single sweep, 1 one cycle, 2, 2.5, 3 ... cycles
+    double supportConc = 0;         // [mol/L] supporting electrolyte
+    double supportCond = 0;         // molar conductivity of the supporting electrolyte
 
     // Per charge-transfer step r = 1..3.
     StepTable electrons{}; // n
@@ -77,8 +89,9 @@ struct ExperimentState {
     // Programme fields derived by the simulation driver.
     double fOverRT = 0;          // [1/V] F/(R T)
     Int16 scanSign = 0;          // +1 when eEnd > eStart, else -1
-    Int16 pointsPerSweep = 0;    // CInt(|eEnd - eStart| / eStep) + 1
-    std::int32_t pointCount = 0; // 2 * pointsPerSweep * cycles
+    Int16 pointsPerSweep = 0;    // points of the first sweep, CInt(|eEnd - eStart| / eStep) + 1
+    std::int32_t pointCount = 0; // points of the whole programme
+    std::vector<ProgrammeSweep> sweeps; // the programme's sweeps, turning point to turning point
 
     // Curve indices and counts.
     std::int32_t firstPoint = 0;
@@ -105,6 +118,11 @@ struct ExperimentState {
     // The name of each curve 1..5 in the plot's legend and in Export All Curves ("measured",
     // "fit", "component 1 (A+e=B)", an imported file's curve); empty: "curve k".
     std::array<std::string, 6> curveLabel{};
+
+    // The points of the measured curve (column 1) that the last fit did not weigh, drawn
+    // dashed: unweighted[i - 1] for point i. Empty when the fit weighed every point; cleared
+    // when a new curve takes column 1.
+    std::vector<bool> unweighted;
 };
 
 } // namespace kemvo

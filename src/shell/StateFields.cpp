@@ -18,6 +18,14 @@ template <typename T> Field scalar(T ExperimentState::*member) {
     return {0, [member](Application &app, int, int) { return double(app.state().*member); }};
 }
 
+// A potential of the programme that follows E start while it is not set.
+Field followingStart(std::optional<double> ExperimentState::*member) {
+    return {0, [member](Application &app, int, int) {
+                const ExperimentState &state = app.state();
+                return (state.*member).value_or(state.eStart);
+            }};
+}
+
 Field table(StepTable ExperimentState::*member) {
     return {1, [member](Application &app, int i, int) { return (app.state().*member).at(i); }};
 }
@@ -35,6 +43,9 @@ const std::map<std::string, Field> &fields() {
         {"caseCode", scalar(&S::caseCode)},
         {"eStart", scalar(&S::eStart)},
         {"eEnd", scalar(&S::eEnd)},
+        {"eVertex2", followingStart(&S::eVertex2)},
+        {"eFinal", followingStart(&S::eFinal)},
+        {"quietTime", scalar(&S::quietTime)},
         {"eStep", scalar(&S::eStep)},
         {"scanRate", scalar(&S::scanRate)},
         {"dropTime", scalar(&S::dropTime)},

@@ -96,6 +96,19 @@ struct GridShape {
     int gridBoxes;    // boxes with geometry factors
 };
 
+// [s] How long the run lasts: diffusion must not reach the far end.
+double runDuration(const ExperimentState &state, const RunSetup &run) {
+    switch (run.technique) {
+    case 1:
+        return state.quietTime > 0 ? run.points * state.dropTime + state.quietTime
+                                   : run.points * state.dropTime;
+    case 5:
+        return run.points * 2.0 * state.pulseTime;
+    default: // every drop starts afresh
+        return larger(state.dropTime, state.pulseTime);
+    }
+}
+
 // The standard grid: the first box holds D dt / h^2 = 10 for the time step dt = td (or, when
 // a chemical step relaxes faster, for its lifetime), the boxes grow by e, and the extent is
 // Mr = 2 + ln(1 + 6 (e - 1) L / h) with L = sqrt(N D td) the diffusion length of the run.
@@ -104,8 +117,9 @@ GridShape standardShape(const ExperimentState &state, const RunSetup &run) {
     const double time = smaller(state.dropTime, shortestLifetime(*run.mechanism, run.chemistry));
     const double diffusion = smallestDiffusion(run);
     const double h = checkedFinite(std::sqrt(checkedDivide(diffusion * time, kModelDiffusion)));
-    const double length =
-        checkedFinite(std::sqrt(run.points * largestDiffusion(run) * state.dropTime));
+    double length = checkedFinite(std::sqrt(run.points * largestDiffusion(run) * state.dropTime));
+    if (run.technique == 1 && state.quietTime > 0) // the quiet time lengthens the run
+        length = checkedFinite(std::sqrt(runDuration(state, run) * largestDiffusion(run)));
     const double extent = checkedFinite(
         2.0 + std::log(1.0 + kExtentFactor * (std::exp(1.0) - 1.0) * checkedDivide(length, h)));
     return {kModelDiffusion,
@@ -129,18 +143,6 @@ double resolvedTime(const ExperimentState &state, const RunSetup &run) {
     }
     const double shortest = run.technique == 2 ? state.dropTime : state.pulseTime;
     return smaller(shortest, shortestLifetime(*run.mechanism, run.chemistry));
-}
-
-// [s] How long the run lasts: diffusion must not reach the far end.
-double runDuration(const ExperimentState &state, const RunSetup &run) {
-    switch (run.technique) {
-    case 1:
-        return run.points * state.dropTime;
-    case 5:
-        return run.points * 2.0 * state.pulseTime;
-    default: // every drop starts afresh
-        return larger(state.dropTime, state.pulseTime);
-    }
 }
 
 // The accurate grid: the first box a small fraction of the shortest diffusion or reaction

@@ -354,7 +354,8 @@ private:
     }
 
     // Technique 1. The standard grid holds each point's potential for one implicit step of td;
-    // the fine grid starts from rest at the first point's potential and then follows the true
+    // the fine grid starts from rest at the first point's potential (held for the quiet time
+    // where one is set, on either grid) and then follows the true
     // linear ramp from point to point, each point's current taken as the ramp reaches it. A
     // potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
     // there without a pause, so the second copy carries the current of the first.
@@ -371,6 +372,9 @@ private:
     Currents sweepTo(const CurveStore &store, int p) {
         const double td = state_.dropTime;
         const double ep = store.potential(p);
+        // A quiet time holds E start from rest for that long; the scan starts at its end.
+        if (p == 1 && state_.quietTime > 0)
+            return hold(state_.quietTime, ep);
         if (!run_.fineGrid)
             return implicitStep(profile_, td, ep);
         if (p == 1)

@@ -261,7 +261,8 @@ private:
             pointDone_(p);
     }
 
-    // Technique 1: from rest at the first potential, then the linear ramp from point to point.
+    // Technique 1: from rest at the first potential (held for the quiet time where one is set),
+    // then the linear ramp from point to point.
     // A potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
     // there without a pause, so the second copy carries the current of the first.
     void sweep(CurveStore &store) {
@@ -269,8 +270,8 @@ private:
         Currents currents{};
         for (int p = 1; p <= state_.pointCount; ++p) {
             const double ep = store.potential(p);
-            if (p == 1)
-                currents = hold(td, ep);
+            if (p == 1) // from rest, held for the quiet time where one is set
+                currents = hold(state_.quietTime > 0 ? state_.quietTime : td, ep);
             else if (ep != store.potential(p - 1))
                 currents = ramp(td, store.potential(p - 1), ep);
             record(store, p, currents);

@@ -2,6 +2,7 @@
 
 #include "numerics/ConvolutionWeights.h"
 #include "shell/Constants.h"
+#include "shell/NumberText.h"
 #include "simulation/CheckedMath.h"
 #include "simulation/SweepInstants.h"
 
@@ -11,6 +12,9 @@
 
 namespace kemvo {
 namespace {
+
+// The longest quiet time the sweep solves, in time steps: the hold costs as much as a scan.
+constexpr int kMaxQuietSteps = 20000;
 
 // exp(x^2) erfc(x) for x >= 0 to the precision of the library's erfc; the asymptotic series
 // where erfc leaves the doubles.
@@ -223,6 +227,19 @@ double fluxAt(const SweepCouple &c, double phi, const SurfaceTerms &ox, const Su
     return checkedFinite(driving / (slowness + kf * ox.self + kb * red.self));
 }
 
+// Time steps of the quiet time: exact when it is a whole number of them (2 s at 50 ms), else
+// the nearest whole number, at least one.
+int quietSteps(const SweepConditions &conditions) {
+    if (!(conditions.quietTime > 0))
+        return 0;
+    const double steps = std::nearbyint(checkedDivide(conditions.quietTime, conditions.timeStep));
+    if (!(steps < kMaxQuietSteps))
+        throw RuntimeError("the quiet time of " + generalNumber(conditions.quietTime) +
+                           " s holds more than " + std::to_string(kMaxQuietSteps) +
+                           " time steps of E step / v: make it shorter");
+    return std::max(1, static_cast<int>(steps));
+}
+
 } // namespace
 
 std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditions &conditions,
@@ -231,10 +248,13 @@ std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditio
     if (count < 1 || couple.ks == 0)
         return current;
     const SweepInstants instants = sweepInstants(potential, count);
-    const int nodes = instants.count;
-    std::vector<double> nodePotential(static_cast<std::size_t>(nodes), 0.0);
+    // A quiet time holds the first potential for whole time steps before the scan: the nodes
+    // of the hold come first, and the scan's instants follow them.
+    const int held = quietSteps(conditions);
+    const int nodes = instants.count + held;
+    std::vector<double> nodePotential(static_cast<std::size_t>(nodes), potential(1));
     for (int i = count; i >= 1; --i)
-        nodePotential[static_cast<std::size_t>(instants.instantOf[i])] = potential(i);
+        nodePotential[static_cast<std::size_t>(instants.instantOf[i] + held)] = potential(i);
     const double rootDox = checkedSqrt(couple.Dox);
     const double rootDred = checkedSqrt(conditions.catalysis != 0 ? couple.Dox : couple.Dred);
     const bool catalytic = conditions.catalysis != 0;
@@ -269,7 +289,7 @@ std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditio
     }
     for (int i = 1; i <= count; ++i)
         current[static_cast<std::size_t>(i)] =
-            checkedFinite(couple.n * J[static_cast<std::size_t>(instants.instantOf[i])]);
+            checkedFinite(couple.n * J[static_cast<std::size_t>(instants.instantOf[i] + held)]);
     return current;
 }
 

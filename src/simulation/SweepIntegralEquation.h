@@ -44,12 +44,15 @@ struct SweepConditions {
     double radius = 0;     // [cm] of a spherical electrode; 0 for a plane
     double discRadius = 0; // [cm] of a microdisc, in place of `radius`; 0 for none
     double catalysis = 0;  // [1/s] k' of a catalytic regeneration of A at a plane; 0 for none
+    double quietTime = 0;  // [s] hold at the first potential before the scan, from rest
 };
 
 // The current n J at points 1..count of the potential programme, per F A 1e-3 like the other
 // closed forms (reduction positive). The sweep starts at point 1 (t = 0) from the bulk
 // concentrations, and the flux over the first interval is taken as constant. Consecutive
-// points of equal potential (the vertex of a cycle, listed twice) are the same instant.
+// points of equal potential (the vertex of a cycle, listed twice) are the same instant. A quiet
+// time > 0 holds the first potential that long from rest before point 1 (in whole time steps,
+// the nearest number of them); the jump to it is then the singular start.
 // An overflow raises RuntimeError.
 std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditions &conditions,
                                   const PointArray &potential, int count);

@@ -189,7 +189,7 @@ TEST(PeakSearch, RealFerricyanideCyclesGiveOnePeakEachWay) {
         session.run({"mnuImport=" + std::string(KEMVO_TEST_DATA) +
                          "/../../../shared/reference/instruments/"
                          "chi-ferricyanide-6seg.csv",
-                     "FormImport.ListCurve=7", "FormImport.CheckReverseSign=0", "FormImport.OK"}),
+                     "FormImport.ListCurve=10", "FormImport.CheckReverseSign=0", "FormImport.OK"}),
         0);
     const ExperimentState &s = session.app.state();
     const CurvePeaks found =

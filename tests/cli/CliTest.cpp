@@ -102,6 +102,19 @@ TEST_F(Cli, FileStepsWriteAndReadTheNamedFiles) {
     EXPECT_EQ(contentOf(file("fine.par")), contentOf(file("standard.par")));
 }
 
+// A potentiostat's programme typed as steps: 0.3 -> 0.7 -> 0.2 -> 0.3 V at 5 mV is 81 + 101
+// + 21 points a cycle; three cycles of it end at 0.2 V and then run to E final, 0.3 V:
+// 81 + 5 x 101 + 21 = 607 points. A cycle count that is no multiple of 0.5 is refused.
+TEST_F(Cli, TheCyclicProgrammeOfAPotentiostat) {
+    CliRun run =
+        cli({"Eend=0.7", "Evertex2=0.2", "option10=1", "mnuSimulate", "show=state.pointCount",
+             "Option12=1", "TextCycles=3", "mnuSimulate", "show=state.pointCount",
+             "show=state.eFinal", "TextCycles=1.2", "mnuSimulate"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "state.pointCount=203\nstate.pointCount=607\nstate.eFinal=0.3\n");
+    EXPECT_EQ(run.err, "message: Cycles: the number of cycles (1.2) must be a multiple of 0.5\n");
+}
+
 // The curve is chosen in FormImport and taken at its OK; a run that leaves the window for
 // another step imports nothing.
 TEST_F(Cli, ImportChoosesTheCurveAtOkAndALeftWindowImportsNothing) {

@@ -118,8 +118,12 @@ TEST(ImportProgramme, ValuesAreRoundedToWhatTheDataCarries) {
                           Case{{0.12345678912345678}, 12}}) // finer than 12 places: 12
         EXPECT_EQ(potentialDecimals(c.potential), c.decimals) << c.potential[0];
 
-    SweepProgramme programme{0.30009531000000004, -0.20000000000000001, 0.00665516999999999,
-                             ScanChoice::Cycle, 0.04998764};
+    SweepProgramme programme;
+    programme.eStart = 0.30009531000000004;
+    programme.eEnd = -0.20000000000000001;
+    programme.eStep = 0.00665516999999999;
+    programme.scan = ScanChoice::Cycle;
+    programme.scanRate = 0.04998764;
     SweepProgramme rounded = roundedProgramme(programme, 8);
     EXPECT_EQ(rounded.eStart, 0.30009531);
     EXPECT_EQ(rounded.eEnd, -0.2);

@@ -112,7 +112,7 @@ TEST_F(Import, RefusedFilesLeaveTheCurvesAndTheParametersWindowAsTheyWere) {
 }
 
 // The chooser changes nothing before OK; the chosen curve comes with its programme unless the
-// user unticks it, and a file written reduction-positive is stored oxidation-positive.
+// user unticks it, and the sign is reversed only when the user ticks the box.
 TEST_F(Import, FormImportTakesTheChosenCurveOnlyAtOk) {
     holdAnImportedCurve();
     click("mnuImport", sample("ec-lab-cv.mpt"));
@@ -127,10 +127,13 @@ TEST_F(Import, FormImportTakesTheChosenCurveOnlyAtOk) {
     expectTheHeldCurveUntouched();
 
     click("mnuImport", sample("chi-cv.txt"));
-    EXPECT_TRUE(chooser().CheckReverseSign.checked()); // the software writes reduction positive
+    // Real CH Instruments exports write oxidation positive whatever the software's manual
+    // says: the sign is never reversed unless the user asks.
+    EXPECT_FALSE(chooser().CheckReverseSign.checked());
+    chooser().CheckReverseSign.setValue(1);
     chooser().CheckProgramme.setValue(0);
     chooser().OK.click(); // the first segment
-    // Line 27 of the file: "0.450, -7.999e-06", stored oxidation-positive.
+    // Line 27 of the file: "0.450, -7.999e-06", reversed as the user asked.
     EXPECT_DOUBLE_EQ(app.store().curves(2, 2), 7.999e-6);
     EXPECT_EQ(text("Estart"), "0.25"); // the programme was left alone
     EXPECT_EQ(app.formResult().lines().back(),

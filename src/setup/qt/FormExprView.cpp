@@ -39,6 +39,8 @@ public:
         reaction->addWidget(species());
         reaction->addWidget(chargeSteps());
         reaction->addWidget(chemicalSteps());
+        reaction->addWidget(fitWindow());
+        reaction->addWidget(electrolyte());
         reaction->addStretch();
         columns->addLayout(reaction);
 
@@ -46,7 +48,6 @@ public:
         cell->addWidget(instrument());
         cell->addWidget(scan());
         cell->addWidget(electrode());
-        cell->addWidget(electrolyte());
         auto *boxes = new QHBoxLayout;
         boxes->addWidget(w_.check(f_.CheckPreEqu));
         boxes->addWidget(w_.check(f_.CheckPreCon));
@@ -179,12 +180,17 @@ private:
                                       {&f_.LabelCdl, &f_.Cdl},
                                       {&f_.LabelRu, &f_.Ru},
                                       {&f_.Labeltemp, &f_.txttemp},
+                                      {&f_.LabelEvertex2, &f_.Evertex2},
+                                      {&f_.LabelEfinal, &f_.Efinal},
+                                      {&f_.LabelQuiet, &f_.TextQuiet},
                                       {&f_.LabelStarts, &f_.TextStarts}});
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);
         scans->setFixedSize(120, 26);
-        grid->addWidget(scans, index / 2, 1, 1, 3);
-        grid->addLayout(instrumentFits(), index / 2 + 1, 0, 1, 4);
+        // Beside the last pair (the quiet time), or on a row of its own after a full row.
+        const int row = index / 2;
+        grid->addWidget(scans, row, index % 2 == 1 ? 2 : 1, 1, index % 2 == 1 ? 2 : 3);
+        grid->addLayout(instrumentFits(), row + 1, 0, 1, 4);
         return box;
     }
 
@@ -206,6 +212,18 @@ private:
         grid->addWidget(w_.radio(f_.option9), 0, 0);
         grid->addWidget(w_.radio(f_.option10), 0, 1);
         grid->addWidget(w_.radio(f_.Option11), 0, 2);
+        grid->addWidget(w_.radio(f_.Option12), 0, 3);
+        grid->addWidget(w_.edit(f_.TextCycles, 40), 0, 4);
+        return box;
+    }
+
+    QGroupBox *fitWindow() {
+        QGridLayout *grid = nullptr;
+        QGroupBox *box = w_.group(f_.FrameFit, grid);
+        fieldPairs(grid, {{&f_.LabelFitFrom, &f_.TextFitFrom},
+                          {&f_.LabelFitTo, &f_.TextFitTo},
+                          {&f_.LabelFitCycleFrom, &f_.TextFitCycleFrom},
+                          {&f_.LabelFitCycleTo, &f_.TextFitCycleTo}});
         return box;
     }
 

@@ -93,6 +93,18 @@ private slots:
         QVERIFY(!app_->form<FormExpr>().visible());
         QCOMPARE(app_->state().eStep, 0.01);
     }
+
+    // E vertex 2 and E final follow E start as the user types it, until the user types them.
+    void programmeVerticesFollowEStartUntilTyped() {
+        QVERIFY(shown(edit("Evertex2")) && shown(edit("Efinal")) && shown(edit("TextQuiet")));
+        retype("Estart", "-0.5");
+        QCOMPARE(edit("Evertex2")->text(), QStringLiteral("-0.5"));
+        QCOMPARE(edit("Efinal")->text(), QStringLiteral("-0.5"));
+        retype("Evertex2", "0.2");
+        retype("Estart", "0.3");
+        QCOMPARE(edit("Evertex2")->text(), QStringLiteral("0.2"));
+        QCOMPARE(edit("Efinal")->text(), QStringLiteral("0.3"));
+    }
 };
 
 QTEST_MAIN(FormExprViewTest)
