@@ -114,16 +114,25 @@ bool holdsACurve(const ExperimentState &state) {
     return state.currentCurve >= 1 && state.firstPoint >= 1 && state.lastPoint >= state.firstPoint;
 }
 
-void exportCurrentCurve(Application &app) {
+// The CSV file a curve export writes to, with ".csv" added to a plain new name; none when
+// there is no curve (said) or the user cancels the dialog.
+std::optional<std::string> curveExportFile(Application &app) {
     if (!holdsACurve(app.state())) {
         app.showMessage("Export Data Error: there is no curve to export; simulate or import one "
                         "first");
-        return;
+        return std::nullopt;
     }
     std::optional<std::string> file = chosenName(app.platform().files.saveFile(kCsvFilter));
     if (!file)
+        return std::nullopt;
+    return withExtension(*file, ".csv");
+}
+
+void exportCurrentCurve(Application &app) {
+    std::optional<std::string> file = curveExportFile(app);
+    if (!file)
         return;
-    saveFile(app, "Export Data Error: ", withExtension(*file, ".csv"), [&app](std::ostream &out) {
+    saveFile(app, "Export Data Error: ", *file, [&app](std::ostream &out) {
         const ExperimentState &state = app.state();
         const CurveStore &store = app.store();
         ExportCurve(out, state.firstPoint, state.lastPoint, store.potential, store.curves,
@@ -132,16 +141,11 @@ void exportCurrentCurve(Application &app) {
 }
 
 void exportAllCurves(Application &app) {
-    if (!holdsACurve(app.state())) {
-        app.showMessage("Export Data Error: there is no curve to export; simulate or import one "
-                        "first");
-        return;
-    }
-    std::optional<std::string> file = chosenName(app.platform().files.saveFile(kCsvFilter));
+    std::optional<std::string> file = curveExportFile(app);
     if (!file)
         return;
     const std::string quantity = app.control<ComboBox>("formOption", "ComboY").text();
-    saveFile(app, "Export Data Error: ", withExtension(*file, ".csv"),
+    saveFile(app, "Export Data Error: ", *file,
              [&](std::ostream &out) { writeCurveTable(out, app.state(), app.store(), quantity); });
 }
 
