@@ -147,24 +147,27 @@ int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, in
 }
 
 std::string shownText(std::string_view text, std::size_t maxBytes) {
-    std::size_t shown = text.size();
-    if (shown > maxBytes) {
-        shown = maxBytes;
-        while (shown > 0 && isUtf8Continuation(text[shown]))
-            --shown;
-    }
     std::string out;
-    for (std::size_t i = 0; i < shown; ++i) {
-        auto byte = static_cast<unsigned char>(text[i]);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // A character is shown whole or not at all: a lead byte with its continuation bytes, or
+        // a control byte escaped as \xHH.
+        std::size_t end = i + 1;
+        while (end < text.size() && isUtf8Continuation(text[end]))
+            ++end;
+        const auto byte = static_cast<unsigned char>(text[i]);
+        std::string piece(text.substr(i, end - i));
         if (byte < 0x20 || byte == 0x7F) {
             char escaped[5];
             std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
-        } else {
-            out += text[i];
+            piece = escaped;
         }
+        if (out.size() + piece.size() > maxBytes)
+            break;
+        out += piece;
+        i = end;
     }
-    return shown < text.size() ? out + "..." : out;
+    return i < text.size() ? out + "..." : out;
 }
 
 std::string quoteItem(const std::string &item) {

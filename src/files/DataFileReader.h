@@ -68,8 +68,8 @@ private:
 int readPairs(std::istream &in, PointArray &potential, PointTable<6> &curves, int slot,
               std::size_t chunkSize = DataItemReader::kChunkSize);
 
-// Text of a file as a message shows it: control bytes escaped, cut short with "..." after at
-// most maxBytes bytes, never inside a character.
+// Text of a file as a message shows it: control bytes escaped as \xHH, cut short with "..."
+// once the shown text would pass maxBytes bytes (its escapes counted), never inside a character.
 std::string shownText(std::string_view text, std::size_t maxBytes);
 
 // The text of an item as a message quotes it: control bytes escaped, long items cut short.

@@ -118,6 +118,9 @@ TEST(QuoteItem, EscapesControlBytesAndCutsLongItemsBetweenCharacters) {
     const std::string twenty = twelve + twelve.substr(0, 16);
     EXPECT_EQ(quoteItem(twenty), "\"" + twelve + "...\"");
     EXPECT_EQ(quoteItem("x" + twenty), "\"x" + twelve.substr(0, 22) + "...\"");
+    // Escapes count against the limit, so a title of control bytes cannot swell a message to
+    // four times its share (the import fuzzer found a 407-byte message of such titles).
+    EXPECT_EQ(shownText(std::string(40, '\0'), 12), "\\x00\\x00\\x00...");
 }
 
 } // namespace
