@@ -8,6 +8,7 @@
 #include "simulation/MechanismBlocks.h"
 #include "simulation/MicrodiscSimulation.h"
 #include "simulation/PotentialProgramme.h"
+#include "simulation/SteppedTechniques.h"
 
 #include <algorithm>
 #include <cmath>
@@ -382,51 +383,19 @@ private:
         return ramp(td, store.potential(p - 1), ep);
     }
 
-    // Techniques 2-4: every point is a new drop from rest. DC samples the end of the drop;
-    // normal pulse holds eStart for td - tp and samples the end of the pulse to Ep + Epulse;
-    // differential pulse holds Ep for td - tp and stores the end of the pulse (against the scan
-    // on the return sweep) less the end of the hold.
+    // Techniques 2-4 and 5, by the programmes of SteppedTechniques.h.
     void drops(CurveStore &store) {
-        const double td = state_.dropTime;
-        const double tp = state_.pulseTime;
-        const double pulse = state_.pulseAmplitude;
-        for (int p = 1; p <= run_.points; ++p) {
-            const double ep = store.potential(p);
-            resetProfile();
-            if (run_.technique == 2) {
-                record(store, p, hold(td, ep));
-                continue;
-            }
-            const double base = run_.technique == 3 ? state_.eStart : ep;
-            Currents before{};
-            if (td > tp)
-                before = hold(td - tp, base);
-            if (run_.technique == 3) {
-                record(store, p, hold(tp, ep + pulse));
-                continue;
-            }
-            const Currents after = hold(tp, ep + pulseWithScan(state_, p));
-            Currents difference{};
-            for (int j = 0; j < run_.chargeSteps; ++j)
-                difference[j] = after[j] - before[j];
-            record(store, p, difference);
-        }
+        runDrops<Currents>(
+            state_, store, run_.chargeSteps, [this] { resetProfile(); },
+            [this](double duration, double e) { return hold(duration, e); },
+            [this, &store](int p, const Currents &currents) { record(store, p, currents); });
     }
 
-    // Technique 5, run on from point to point: the forward half-period Ep + Epulse, then the
-    // reverse one Ep - Epulse, each sampled at its end; the net current is forward less reverse.
     void squareWave(CurveStore &store) {
-        const double tp = state_.pulseTime;
-        for (int p = 1; p <= run_.points; ++p) {
-            const double ep = store.potential(p);
-            const double pulse = pulseWithScan(state_, p);
-            const Currents forward = hold(tp, ep + pulse);
-            const Currents reverse = hold(tp, ep - pulse);
-            Currents net{};
-            for (int j = 0; j < run_.chargeSteps; ++j)
-                net[j] = forward[j] - reverse[j];
-            record(store, p, net);
-        }
+        runSquareWave<Currents>(
+            state_, store, run_.chargeSteps,
+            [this](double duration, double e) { return hold(duration, e); },
+            [this, &store](int p, const Currents &currents) { record(store, p, currents); });
     }
 
     const ExperimentState &state_;

@@ -5,6 +5,7 @@
 #include "simulation/MicrodiscOperator.h"
 #include "simulation/OhmicDrop.h"
 #include "simulation/PotentialProgramme.h"
+#include "simulation/SteppedTechniques.h"
 
 #include <algorithm>
 #include <cmath>
@@ -278,49 +279,19 @@ private:
         }
     }
 
-    // Techniques 2-4, every point a new drop from rest: DC samples the end of the drop, normal
-    // pulse the end of the pulse from E start, differential pulse the end of the pulse less the
-    // end of the hold before it.
+    // Techniques 2-4 and 5, by the programmes of SteppedTechniques.h.
     void drops(CurveStore &store) {
-        const double td = state_.dropTime;
-        const double tp = state_.pulseTime;
-        for (int p = 1; p <= state_.pointCount; ++p) {
-            const double ep = store.potential(p);
-            reset();
-            if (state_.technique == 2) {
-                record(store, p, hold(td, ep));
-                continue;
-            }
-            const double base = state_.technique == 3 ? state_.eStart : ep;
-            Currents before{};
-            if (td > tp)
-                before = hold(td - tp, base);
-            if (state_.technique == 3) {
-                record(store, p, hold(tp, ep + state_.pulseAmplitude));
-                continue;
-            }
-            const Currents after = hold(tp, ep + pulseWithScan(state_, p));
-            Currents difference{};
-            for (int m = 0; m < model_.chargeSteps; ++m)
-                difference[m] = after[m] - before[m];
-            record(store, p, difference);
-        }
+        runDrops<Currents>(
+            state_, store, model_.chargeSteps, [this] { reset(); },
+            [this](double duration, double e) { return hold(duration, e); },
+            [this, &store](int p, const Currents &currents) { record(store, p, currents); });
     }
 
-    // Technique 5, run on from point to point: the forward half period Ep + Epulse, then the
-    // reverse one, each sampled at its end; the net current is forward less reverse.
     void squareWave(CurveStore &store) {
-        const double tp = state_.pulseTime;
-        for (int p = 1; p <= state_.pointCount; ++p) {
-            const double ep = store.potential(p);
-            const double pulse = pulseWithScan(state_, p);
-            const Currents forward = hold(tp, ep + pulse);
-            const Currents reverse = hold(tp, ep - pulse);
-            Currents net{};
-            for (int m = 0; m < model_.chargeSteps; ++m)
-                net[m] = forward[m] - reverse[m];
-            record(store, p, net);
-        }
+        runSquareWave<Currents>(
+            state_, store, model_.chargeSteps,
+            [this](double duration, double e) { return hold(duration, e); },
+            [this, &store](int p, const Currents &currents) { record(store, p, currents); });
     }
 
     const ExperimentState &state_;
