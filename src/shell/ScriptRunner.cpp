@@ -238,12 +238,12 @@ void ScriptRunner::show(const std::string &name) {
         auto value = stateFieldValue(app_, name.substr(6));
         if (!value)
             throw Refusal{"no such state field or index (see --help)"};
-        out_ << name << '=' << *value << '\n';
+        out_ << name << '=' << *value << '\n' << std::flush;
         return;
     }
     Control &control = resolve(name);
     closeModalWindows(&control);
-    out_ << name << '=' << control.displayValue() << '\n';
+    out_ << name << '=' << control.displayValue() << '\n' << std::flush;
 }
 
 std::string ScriptRunner::help() const {
