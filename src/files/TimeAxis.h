@@ -30,9 +30,10 @@ struct TimeHold {
 };
 
 // A stay at one potential is a hold when it lasts longer than this many of the scan's steps
-// (the median time between changes of the potential): a vertex written twice a step apart, or
-// the several points an instrument writes on each step, are no hold.
-inline constexpr double kHoldTimeSteps = 1.5;
+// (the median time between changes of the potential): a vertex written twice a step apart (two
+// steps where the time column is rounded), or the several points an instrument writes on each
+// step, are no hold.
+inline constexpr double kHoldTimeSteps = 2.5;
 
 struct CurveHolds {
     std::optional<TimeHold> atStart;

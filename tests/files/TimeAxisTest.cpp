@@ -95,7 +95,7 @@ TEST(TimeAxis, HoldsAtTheStartAndAtTurningPoints) {
         if (vertexHold > 0)
             a.holdFor(vertexHold, 10);
         if (vertexTwice)
-            a.add(0.7, a.t.back() + 0.05); // a step's time apart: no hold
+            a.add(0.7, a.t.back() + 0.1); // two steps apart (a rounded time column): no hold
         a.sweepTo(0.2, 0.005, 0.1);
         return a;
     };
@@ -124,8 +124,8 @@ TEST(TimeAxis, HoldsAtTheStartAndAtTurningPoints) {
         ASSERT_EQ(holds.atTurns.size(), c.turnFirst > 0 ? 1u : 0u);
         if (c.turnFirst > 0) {
             EXPECT_EQ(holds.atTurns[0].first, c.turnFirst);
-            // The hold's 10 points, and the vertex written twice 50 ms after them.
-            EXPECT_NEAR(holds.atTurns[0].seconds, c.vertexHold + (c.vertexTwice ? 0.05 : 0), 1e-12);
+            // The hold's 10 points, and the vertex written again 0.1 s after them.
+            EXPECT_NEAR(holds.atTurns[0].seconds, c.vertexHold + (c.vertexTwice ? 0.1 : 0), 1e-12);
             EXPECT_DOUBLE_EQ(holds.atTurns[0].potential, 0.7);
         }
         // Without its holds the curve lists the points the programme simulates.
