@@ -291,6 +291,9 @@ TEST(ManualFit, FindPeakSplitsACycleFittedOnAnotherGridWhereTheMeasuredPotential
     b.click("mnuFindPeak");
     ASSERT_TRUE(b.messages().empty()) << b.messages().front();
     EXPECT_NEAR(b.reported("Ep2 - Ep1 = "), 0.087, 0.005);
+    // What show=pointsPerSweep tells a script: the measured sweep from 0.3 to -0.3 V in 2 mV
+    // steps, 301 points and the vertex written twice by the export, not the programme's 121.
+    EXPECT_EQ(b.app.state().pointsPerSweep, 302);
 }
 
 // Programme: 0, 0.1, 0.2, 0.2, 0.1, 0 V (out and back, the vertex twice); the simulated
