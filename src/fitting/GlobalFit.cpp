@@ -1,0 +1,326 @@
+#include "fitting/GlobalFit.h"
+
+#include "fitting/FitCandidates.h"
+#include "fitting/FitProblem.h"
+#include "fitting/MeasuredAxis.h"
+#include "fitting/MultiStart.h"
+#include "numerics/LocalPolynomial.h"
+#include "numerics/Sweeps.h"
+#include "shell/CurveStore.h"
+#include "shell/Progress.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <thread>
+
+namespace kemvo {
+namespace {
+
+// The noise: residuals of local quartics through 7 points, as the peak search measures it.
+constexpr int kNoiseHalfWidth = 3;
+constexpr int kNoiseDegree = 4;
+constexpr std::size_t kMinimumWindowPoints = 3;
+
+std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
+
+// One curve of the fit: its objective on its own copy of the experiment and its own store.
+struct CurveModel {
+    ObjectiveSetup setup;
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    std::unique_ptr<SimulationObjective> objective;
+    std::vector<std::size_t> weighed; // points inside the window, 0-based
+    std::vector<int> slot;            // per candidate: its index in the parameter vector
+    double weight = 1;                // 1/sigma^2
+    double scale = 1;                 // sqrt(weight), applied to each residual
+    double noise = 0;
+    std::size_t offset = 0; // of its points in the stacked vector
+    std::vector<double> whole;
+    std::exception_ptr failure;
+};
+
+class GlobalFitRun {
+public:
+    GlobalFitRun(const GlobalFitSetup &setup, std::atomic<bool> *stop)
+        : setup_(setup), stop_(stop) {}
+
+    GlobalFitResult run(MarquardtMemory &memory,
+                        const std::function<bool(int, double)> &afterIteration) {
+        refuseImpossible();
+        layOut();
+        buildCurves();
+        buildProblem();
+        const MarquardtProblem engine = inEngineCoordinates(problem_, logStepped_);
+        MarquardtRun fit(toEngine(start_, logStepped_));
+        runMarquardtFit(engine, memory, fit, [&](const MarquardtRun &now, int iteration) {
+            return !afterIteration || afterIteration(iteration, now.phi);
+        });
+        if (!fit.bestX.empty() && fit.bestPhi < fit.phi) {
+            fit.x = fit.bestX;
+            fit.phi = fit.bestPhi;
+        }
+        result_.flag = fit.flag;
+        result_.evaluations = fit.evaluations;
+        result_.simulations = fit.modelRuns * static_cast<int>(curves_.size());
+        std::vector<double> ycalc(problem_.ymeas.size());
+        engine.model(fit.x, ycalc);
+        result_.simulations += static_cast<int>(curves_.size());
+        result_.leastSquare = fit.phi;
+        const std::vector<double> x = fromEngine(fit.x, logStepped_);
+        FitUncertainty uncertainty;
+        const bool stopped = stop_ != nullptr && stop_->load();
+        if (!stopped) {
+            uncertainty = uncertaintyInParameterUnits(engine, fit.x, ycalc, fit.phi, logStepped_);
+            result_.simulations += uncertainty.modelRuns * static_cast<int>(curves_.size());
+            result_.correlation = uncertainty.correlation;
+        }
+        report(x, uncertainty, stopped);
+        return result_;
+    }
+
+private:
+    void refuseImpossible() const {
+        const std::size_t count = setup_.curves.size();
+        if (count == 0)
+            throw FitRefusal("Global Fit Error: there is no measured curve; add one (Add) after "
+                             "importing it.");
+        if (count > static_cast<std::size_t>(kMaxGlobalCurves))
+            throw FitRefusal("Global Fit Error: at most " + std::to_string(kMaxGlobalCurves) +
+                             " curves are fitted together, not " + std::to_string(count) + ".");
+        if (setup_.base.fitIndex.empty())
+            throw FitRefusal("Global Fit Error: no parameter is ticked. Tick the box beside each "
+                             "parameter to fit in the parameters window.");
+    }
+
+    // The parameter vector: each shared candidate once, then each curve's own candidates.
+    void layOut() {
+        const std::vector<int> &fitIndex = setup_.base.fitIndex;
+        const std::size_t nc = setup_.curves.size();
+        slots_.assign(nc, std::vector<int>(fitIndex.size(), -1));
+        auto add = [&](std::size_t m, int curve) {
+            GlobalParameter p;
+            p.entry = fitIndex[m];
+            p.curve = curve;
+            p.start = setup_.start[m];
+            result_.parameters.push_back(p);
+            entryOf_.push_back(m);
+            start_.push_back(std::clamp(setup_.start[m], setup_.lower[m], setup_.upper[m]));
+            return static_cast<int>(result_.parameters.size()) - 1;
+        };
+        for (std::size_t m = 0; m < fitIndex.size(); ++m)
+            if (!setup_.perCurve[m]) {
+                const int j = add(m, -1);
+                for (std::size_t c = 0; c < nc; ++c)
+                    slots_[c][m] = j;
+            }
+        for (std::size_t c = 0; c < nc; ++c)
+            for (std::size_t m = 0; m < fitIndex.size(); ++m)
+                if (setup_.perCurve[m])
+                    slots_[c][m] = add(m, static_cast<int>(c));
+    }
+
+    void buildCurves() {
+        const std::size_t nc = setup_.curves.size();
+        curves_.resize(nc);
+        std::size_t offset = 0;
+        for (std::size_t c = 0; c < nc; ++c) {
+            const GlobalCurve &curve = setup_.curves[c];
+            CurveModel &model = curves_[c];
+            model.setup = setup_.base;
+            takeProgramme(model.setup.state, curve.programme);
+            model.setup.state.fitMode = true;
+            model.setup.measured = curve.potential;
+            model.objective = std::make_unique<SimulationObjective>(model.setup, *model.store);
+            if (stop_ != nullptr)
+                model.objective->pointPoll = [stop = stop_] {
+                    if (stop->load())
+                        throw StopRequested();
+                };
+            model.slot = slots_[c];
+            model.weighed = fitWindowPoints(curve.potential, curve.window,
+                                            measuredAxisTolerance(model.setup.state));
+            if (model.weighed.size() < kMinimumWindowPoints)
+                throw FitRefusal("Global Fit Error: the fit window of " + curve.label + " holds " +
+                                 std::to_string(model.weighed.size()) +
+                                 " points; widen it to at least " +
+                                 std::to_string(kMinimumWindowPoints) + ".");
+            model.noise = curveNoise(curve.potential, curve.value, curve.programme.eStep);
+            if (!setup_.equalWeights && !(model.noise > 0))
+                throw FitRefusal("Global Fit Error: the noise of " + curve.label +
+                                 " cannot be estimated from its points; tick Equal weights.");
+            model.weight = setup_.equalWeights ? 1.0 : 1.0 / (model.noise * model.noise);
+            model.scale = setup_.equalWeights ? 1.0 : 1.0 / model.noise;
+            model.offset = offset;
+            offset += model.weighed.size();
+            model.whole.assign(curve.potential.size(), 0.0);
+        }
+    }
+
+    void buildProblem() {
+        for (std::size_t c = 0; c < curves_.size(); ++c)
+            for (std::size_t i : curves_[c].weighed)
+                problem_.ymeas.push_back(curves_[c].scale * setup_.curves[c].value[i]);
+        const std::size_t np = result_.parameters.size();
+        problem_.free.assign(np, true);
+        std::vector<bool> scale(np);
+        for (std::size_t j = 0; j < np; ++j) {
+            const std::size_t m = entryOf_[j];
+            problem_.lower.push_back(setup_.lower[m]);
+            problem_.upper.push_back(setup_.upper[m]);
+            scale[j] = isScaleParameter(result_.parameters[j].entry);
+        }
+        setStatistics(problem_);
+        MarquardtProblem perEntry;
+        perEntry.lower = setup_.lower;
+        perEntry.upper = setup_.upper;
+        perEntry.derivStep0 = problem_.derivStep0;
+        setDifferenceSteps(setup_.base.state, setup_.base.fitIndex, perEntry);
+        for (std::size_t j = 0; j < np; ++j) {
+            problem_.fixedStep.push_back(perEntry.fixedStep[entryOf_[j]]);
+            problem_.zeroStep.push_back(perEntry.zeroStep[entryOf_[j]]);
+        }
+        logStepped_ = logSteppedParameters(scale, problem_.lower);
+        for (std::size_t j = 0; j < np; ++j)
+            result_.parameters[j].logStepped = logStepped_[j];
+        problem_.model = [this](const std::vector<double> &x, std::vector<double> &y) {
+            evaluate(x, y);
+        };
+    }
+
+    void simulateCurve(CurveModel &model, const std::vector<double> &x) {
+        try {
+            std::vector<double> own(model.slot.size());
+            for (std::size_t m = 0; m < model.slot.size(); ++m)
+                own[m] = x[at(model.slot[m])];
+            (*model.objective)(own, model.whole);
+        } catch (...) {
+            model.failure = std::current_exception();
+        }
+    }
+
+    // Every curve at x, side by side: worker w simulates the curves w, w + T, w + 2T ...
+    void evaluate(const std::vector<double> &x, std::vector<double> &y) {
+        const int count = static_cast<int>(curves_.size());
+        const int threads = std::clamp(setup_.threads > 0 ? setup_.threads : coreCount(), 1, count);
+        result_.threads = threads;
+        for (CurveModel &model : curves_)
+            model.failure = nullptr;
+        auto work = [&](int w) {
+            for (int c = w; c < count; c += threads)
+                simulateCurve(curves_[at(c)], x);
+        };
+        std::vector<std::thread> workers;
+        for (int w = 1; w < threads; ++w)
+            workers.emplace_back(work, w);
+        work(0);
+        for (std::thread &t : workers)
+            t.join();
+        for (CurveModel &model : curves_)
+            if (model.failure)
+                std::rethrow_exception(model.failure);
+        y.resize(problem_.ymeas.size());
+        for (CurveModel &model : curves_)
+            for (std::size_t m = 0; m < model.weighed.size(); ++m)
+                y[model.offset + m] = model.scale * model.whole[model.weighed[m]];
+    }
+
+    void report(const std::vector<double> &x, const FitUncertainty &uncertainty, bool stopped) {
+        for (std::size_t j = 0; j < x.size(); ++j) {
+            GlobalParameter &p = result_.parameters[j];
+            p.value = x[j];
+            if (!stopped)
+                p.standardError = uncertainty.standardError[j];
+            const double near = 1e-6 * (problem_.upper[j] - problem_.lower[j]);
+            std::string remark;
+            if (x[j] <= problem_.lower[j] + near)
+                remark = "at lower bound";
+            else if (x[j] >= problem_.upper[j] - near)
+                remark = "at upper bound";
+            auto add = [&remark](const char *text) {
+                remark += (remark.empty() ? "" : ", ") + std::string(text);
+            };
+            if (!stopped && !p.standardError)
+                add("not determined");
+            else if (p.standardError && !isStandardPotential(p.entry) &&
+                     *p.standardError > kPoorlyDeterminedShare * std::fabs(x[j]))
+                add("poorly determined");
+            p.remark = remark;
+        }
+        result_.equalWeights = setup_.equalWeights;
+        for (std::size_t c = 0; c < curves_.size(); ++c) {
+            const CurveModel &model = curves_[c];
+            const GlobalCurve &curve = setup_.curves[c];
+            GlobalCurveResult r;
+            r.label = curve.label;
+            r.points = static_cast<int>(model.weighed.size());
+            r.noise = model.noise;
+            r.weight = model.weight;
+            for (std::size_t i : model.weighed) {
+                const double residual = model.whole[i] - curve.value[i];
+                r.leastSquare += residual * residual;
+            }
+            r.rmsResidual = std::sqrt(r.leastSquare / r.points);
+            r.potential = curve.potential;
+            r.measured = curve.value;
+            r.fitted = model.whole;
+            result_.curves.push_back(std::move(r));
+        }
+    }
+
+    static constexpr double kPoorlyDeterminedShare = 0.5;
+
+    const GlobalFitSetup &setup_;
+    std::atomic<bool> *stop_;
+    std::vector<std::vector<int>> slots_; // [curve][candidate] -> parameter
+    std::vector<std::size_t> entryOf_;    // parameter -> candidate
+    std::vector<double> start_;           // parameter units, inside the bounds
+    std::vector<bool> logStepped_;
+    std::vector<CurveModel> curves_;
+    MarquardtProblem problem_;
+    GlobalFitResult result_;
+};
+
+} // namespace
+
+void takeProgramme(ExperimentState &to, const ExperimentState &from) {
+    to.eStart = from.eStart;
+    to.eEnd = from.eEnd;
+    to.eVertex2 = from.eVertex2;
+    to.eFinal = from.eFinal;
+    to.quietTime = from.quietTime;
+    to.eStep = from.eStep;
+    to.scanRate = from.scanRate;
+    to.dropTime = from.dropTime;
+    to.pulseTime = from.pulseTime;
+    to.pulseAmplitude = from.pulseAmplitude;
+    to.cycles = from.cycles;
+}
+
+double curveNoise(const std::vector<double> &potential, const std::vector<double> &value,
+                  double eStep) {
+    std::vector<double> residuals;
+    for (const AxisSweep &sweep : sweepsOf(potential, 0.5 * std::fabs(eStep))) {
+        std::vector<double> y(value.begin() + sweep.first - 1, value.begin() + sweep.last);
+        const std::vector<double> r = localFitResiduals(y, kNoiseHalfWidth, kNoiseDegree);
+        residuals.insert(residuals.end(), r.begin(), r.end());
+    }
+    return robustDeviation(std::move(residuals));
+}
+
+GlobalFitResult runGlobalFit(const GlobalFitSetup &setup, MarquardtMemory &memory,
+                             const std::function<bool(int, double)> &afterIteration,
+                             std::atomic<bool> *stop) {
+    GlobalFitRun run(setup, stop);
+    int iterations = 0;
+    GlobalFitResult result = run.run(memory, [&](int iteration, double phi) {
+        iterations = iteration;
+        return !afterIteration || afterIteration(iteration, phi);
+    });
+    result.iterations = iterations;
+    return result;
+}
+
+} // namespace kemvo
