@@ -131,20 +131,26 @@ std::string table(const std::vector<Row> &rows) {
             for (const FittedParameter &p : row.fit->parameters)
                 if (std::find(names.begin(), names.end(), p.name) == names.end())
                     names.push_back(p.name);
+    // The outcome comes before the parameters, so that a failed file's short row lines up
+    // with the header of any run of the same steps.
     std::ostringstream out;
-    out << "file,curve";
+    out << "file,curve,status,least square,rms residual (A)";
     for (const std::string &name : names)
         out << ',' << csvField(name) << ',' << csvField(name + " std. error") << ','
             << csvField(name + " flag");
-    out << ",least square,rms residual (A),status\n";
+    out << '\n';
     for (const Row &row : rows) {
-        out << csvField(row.file) << ',' << csvField(row.curve);
+        out << csvField(row.file) << ',' << csvField(row.curve) << ',' << csvField(row.status);
+        if (!row.fit) {
+            out << '\n';
+            continue;
+        }
+        out << ',' << number(row.fit->leastSquare) << ',' << number(row.fit->rmsResidual);
         for (const std::string &name : names) {
             const FittedParameter *found = nullptr;
-            if (row.fit)
-                for (const FittedParameter &p : row.fit->parameters)
-                    if (p.name == name)
-                        found = &p;
+            for (const FittedParameter &p : row.fit->parameters)
+                if (p.name == name)
+                    found = &p;
             if (found == nullptr) {
                 out << ",,,";
                 continue;
@@ -153,11 +159,7 @@ std::string table(const std::vector<Row> &rows) {
                 << (found->standardError ? number(*found->standardError) : "") << ','
                 << csvField(found->remark);
         }
-        if (row.fit)
-            out << ',' << number(row.fit->leastSquare) << ',' << number(row.fit->rmsResidual);
-        else
-            out << ",,";
-        out << ',' << csvField(row.status) << '\n';
+        out << '\n';
     }
     return out.str();
 }

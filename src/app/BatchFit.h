@@ -1,9 +1,9 @@
 #pragma once
 // kemvo-cli --batch: the same steps run on each of a list of files, each file (or each of its
 // cycles) in a workbench of its own, as if the user had imported it and worked the windows;
-// one CSV row per file and curve with every fitted parameter, its standard error and remark,
-// the least square, the rms residual and the outcome. A file that cannot be imported or
-// fitted gives its row with the message, and the rest go on.
+// one CSV row per file and curve: the file, the curve, the outcome, the least square, the rms
+// residual, then every fitted parameter with its standard error and remark. A file that cannot
+// be imported or fitted gives its row (file, curve, message) and the rest go on.
 
 #include <iosfwd>
 #include <string>

@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace kemvo {
@@ -42,6 +44,66 @@ struct CurveModel {
     std::exception_ptr failure;
 };
 
+// Workers that live for one fit: run() has worker w = 0 .. count - 1 do work(w), worker 0 on
+// the calling thread, and returns when all are done. Starting threads once per fit rather than
+// once per evaluation keeps the fit's own work small beside simulations of a millisecond.
+class CurveWorkers {
+public:
+    CurveWorkers(int count, std::function<void(int)> work) : work_(std::move(work)) {
+        for (int w = 1; w < count; ++w)
+            threads_.emplace_back([this, w] { serve(w); });
+    }
+    ~CurveWorkers() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ending_ = true;
+        }
+        start_.notify_all();
+        for (std::thread &t : threads_)
+            t.join();
+    }
+    CurveWorkers(const CurveWorkers &) = delete;
+    CurveWorkers &operator=(const CurveWorkers &) = delete;
+
+    void run() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++round_;
+            pending_ = static_cast<int>(threads_.size());
+        }
+        start_.notify_all();
+        work_(0);
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return pending_ == 0; });
+    }
+
+private:
+    void serve(int w) {
+        long seen = 0;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                start_.wait(lock, [&] { return ending_ || round_ != seen; });
+                if (ending_)
+                    return;
+                seen = round_;
+            }
+            work_(w);
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (--pending_ == 0)
+                done_.notify_one();
+        }
+    }
+
+    std::function<void(int)> work_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable start_, done_;
+    long round_ = 0;
+    int pending_ = 0;
+    bool ending_ = false;
+};
+
 class GlobalFitRun {
 public:
     GlobalFitRun(const GlobalFitSetup &setup, std::atomic<bool> *stop)
@@ -53,6 +115,14 @@ public:
         layOut();
         buildCurves();
         buildProblem();
+        const int count = static_cast<int>(curves_.size());
+        threads_ = std::clamp(setup_.threads > 0 ? setup_.threads : coreCount(), 1, count);
+        result_.threads = threads_;
+        CurveWorkers workers(threads_, [this, count](int w) {
+            for (int c = w; c < count; c += threads_)
+                simulateCurve(curves_[at(c)], *trial_);
+        });
+        workers_ = &workers;
         const MarquardtProblem engine = inEngineCoordinates(problem_, logStepped_);
         MarquardtRun fit(toEngine(start_, logStepped_));
         runMarquardtFit(engine, memory, fit, [&](const MarquardtRun &now, int iteration) {
@@ -203,21 +273,10 @@ private:
 
     // Every curve at x, side by side: worker w simulates the curves w, w + T, w + 2T ...
     void evaluate(const std::vector<double> &x, std::vector<double> &y) {
-        const int count = static_cast<int>(curves_.size());
-        const int threads = std::clamp(setup_.threads > 0 ? setup_.threads : coreCount(), 1, count);
-        result_.threads = threads;
         for (CurveModel &model : curves_)
             model.failure = nullptr;
-        auto work = [&](int w) {
-            for (int c = w; c < count; c += threads)
-                simulateCurve(curves_[at(c)], x);
-        };
-        std::vector<std::thread> workers;
-        for (int w = 1; w < threads; ++w)
-            workers.emplace_back(work, w);
-        work(0);
-        for (std::thread &t : workers)
-            t.join();
+        trial_ = &x;
+        workers_->run();
         for (CurveModel &model : curves_)
             if (model.failure)
                 std::rethrow_exception(model.failure);
@@ -255,6 +314,7 @@ private:
             const GlobalCurve &curve = setup_.curves[c];
             GlobalCurveResult r;
             r.label = curve.label;
+            r.scanRate = curve.programme.scanRate;
             r.points = static_cast<int>(model.weighed.size());
             r.noise = model.noise;
             r.weight = model.weight;
@@ -281,6 +341,9 @@ private:
     std::vector<CurveModel> curves_;
     MarquardtProblem problem_;
     GlobalFitResult result_;
+    int threads_ = 1;
+    CurveWorkers *workers_ = nullptr;            // while the fit runs
+    const std::vector<double> *trial_ = nullptr; // the parameters being evaluated
 };
 
 } // namespace

@@ -67,6 +67,7 @@ struct GlobalParameter {
 
 struct GlobalCurveResult {
     std::string label;
+    double scanRate = 0;    // [V/s] of its programme
     int points = 0;         // fitted, inside the curve's window
     double noise = 0;       // [A] sigma as estimated from the data
     double weight = 1;      // of each squared residual: 1/sigma^2, or 1 for equal weights

@@ -96,12 +96,15 @@ void drawGlobalFit(Canvas &canvas, const GlobalFitResult &r) {
         }
     if (!(xHigh > xLow) || !(yHigh > yLow))
         return;
+    const double margin = 0.04 * (yHigh - yLow); // the peaks clear of the frame
+    yLow -= margin;
+    yHigh += margin;
     const UnitPrefix prefix = engineeringPrefix(std::max(std::fabs(yLow), std::fabs(yHigh)));
     const double w = canvas.width();
     const double h = canvas.height();
     const TextExtent digits = canvas.textExtent("-000.00");
     const double left = digits.width + 2 * digits.height, right = 24;
-    const double top = 12 + digits.height * (1.2 * static_cast<double>(r.curves.size()) + 0.5);
+    const double top = 12 + digits.height * (1.2 * static_cast<double>(r.curves.size()) + 1.2);
     const double bottom = 3 * digits.height;
     const double dx = (xHigh - xLow) / (w - left - right);
     const double dy = (yHigh - yLow) / (h - top - bottom);
@@ -157,7 +160,10 @@ void drawGlobalFit(Canvas &canvas, const GlobalFitResult &r) {
         canvas.line(lx + 20 * dx, ly - 0.5 * digits.height * dy, lx + 44 * dx,
                     ly - 0.5 * digits.height * dy);
         canvas.setColor(kForegroundColor);
-        canvas.text(lx + 50 * dx, ly, curve.label + " (measured, fit)");
+        std::string legend = curve.label;
+        if (curve.scanRate > 0)
+            legend += ", " + printed("%.4g", curve.scanRate) + " V/s";
+        canvas.text(lx + 50 * dx, ly, legend + ": measured (markers), fit (line)");
     }
     canvas.setDash(Dash::Solid);
 }
