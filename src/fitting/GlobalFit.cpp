@@ -29,19 +29,25 @@ std::size_t at(int i) {
     return static_cast<std::size_t>(i);
 }
 
-// One curve of the fit: its objective on its own copy of the experiment and its own store.
+// The most workers of one fit: each holds an objective for every curve.
+constexpr int kMostWorkers = 16;
+
+// One curve of the fit: the experiment that recorded it and how its residuals count.
 struct CurveModel {
     ObjectiveSetup setup;
-    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
-    std::unique_ptr<SimulationObjective> objective;
     std::vector<std::size_t> weighed; // points inside the window, 0-based
     std::vector<int> slot;            // per candidate: its index in the parameter vector
     double weight = 1;                // 1/sigma^2
     double scale = 1;                 // sqrt(weight), applied to each residual
     double noise = 0;
-    std::size_t offset = 0; // of its points in the stacked vector
-    std::vector<double> whole;
-    std::exception_ptr failure;
+    std::size_t offset = 0;    // of its points in the stacked vector
+    std::vector<double> whole; // the last single evaluation, every measured point
+};
+
+// A worker's objective for one curve, on its own copy of the experiment and its own store.
+struct CurveCopy {
+    std::unique_ptr<CurveStore> store = std::make_unique<CurveStore>();
+    std::unique_ptr<SimulationObjective> objective;
 };
 
 // Workers that live for one fit: run() has worker w = 0 .. count - 1 do work(w), worker 0 on
@@ -116,12 +122,13 @@ public:
         buildCurves();
         buildProblem();
         const int count = static_cast<int>(curves_.size());
-        threads_ = std::clamp(setup_.threads > 0 ? setup_.threads : coreCount(), 1, count);
+        const int np = static_cast<int>(start_.size());
+        // Enough workers for every curve of both sides of every Jacobian column.
+        threads_ = std::clamp(setup_.threads > 0 ? setup_.threads : coreCount(), 1,
+                              std::min(kMostWorkers, 2 * np * count));
         result_.threads = threads_;
-        CurveWorkers workers(threads_, [this, count](int w) {
-            for (int c = w; c < count; c += threads_)
-                simulateCurve(curves_[at(c)], *trial_);
-        });
+        buildCopies();
+        CurveWorkers workers(threads_, [this](int w) { work(w); });
         workers_ = &workers;
         const MarquardtProblem engine = inEngineCoordinates(problem_, logStepped_);
         MarquardtRun fit(toEngine(start_, logStepped_));
@@ -203,12 +210,6 @@ private:
             takeProgramme(model.setup.state, curve.programme);
             model.setup.state.fitMode = true;
             model.setup.measured = curve.potential;
-            model.objective = std::make_unique<SimulationObjective>(model.setup, *model.store);
-            if (stop_ != nullptr)
-                model.objective->pointPoll = [stop = stop_] {
-                    if (stop->load())
-                        throw StopRequested();
-                };
             model.slot = slots_[c];
             model.weighed = fitWindowPoints(curve.potential, curve.window,
                                             measuredAxisTolerance(model.setup.state));
@@ -258,32 +259,86 @@ private:
         problem_.model = [this](const std::vector<double> &x, std::vector<double> &y) {
             evaluate(x, y);
         };
+        problem_.models = [this](const std::vector<std::vector<double>> &xs,
+                                 std::vector<std::vector<double>> &ys) {
+            evaluateAll(xs, ys, true);
+        };
     }
 
-    void simulateCurve(CurveModel &model, const std::vector<double> &x) {
-        try {
-            std::vector<double> own(model.slot.size());
-            for (std::size_t m = 0; m < model.slot.size(); ++m)
-                own[m] = x[at(model.slot[m])];
-            (*model.objective)(own, model.whole);
-        } catch (...) {
-            model.failure = std::current_exception();
+    // Every worker's objectives, one per curve, polling the stop flag between points.
+    void buildCopies() {
+        copies_.resize(at(threads_));
+        for (std::vector<CurveCopy> &own : copies_)
+            for (const CurveModel &model : curves_) {
+                CurveCopy copy;
+                copy.objective = std::make_unique<SimulationObjective>(model.setup, *copy.store);
+                if (stop_ != nullptr)
+                    copy.objective->pointPoll = [stop = stop_] {
+                        if (stop->load())
+                            throw StopRequested();
+                    };
+                own.push_back(std::move(copy));
+            }
+    }
+
+    // Worker w simulates the tasks w, w + T, w + 2T ... of the batch: task t is curve t % C at
+    // point t / C, always with the worker's own objective of that curve.
+    void work(int w) {
+        const int count = static_cast<int>(curves_.size());
+        const int tasks = static_cast<int>(batch_->size()) * count;
+        for (int t = w; t < tasks; t += threads_) {
+            const std::size_t p = at(t / count);
+            const std::size_t c = at(t % count);
+            const CurveModel &model = curves_[c];
+            try {
+                std::vector<double> own(model.slot.size());
+                for (std::size_t m = 0; m < model.slot.size(); ++m)
+                    own[m] = (*batch_)[p][at(model.slot[m])];
+                wholes_[p][c].resize(model.whole.size());
+                (*copies_[at(w)][c].objective)(own, wholes_[p][c]);
+            } catch (...) {
+                failures_[p][c] = std::current_exception();
+            }
         }
     }
 
-    // Every curve at x, side by side: worker w simulates the curves w, w + T, w + 2T ...
-    void evaluate(const std::vector<double> &x, std::vector<double> &y) {
-        for (CurveModel &model : curves_)
-            model.failure = nullptr;
-        trial_ = &x;
+    // The stacked, weighted curves at each point, simulated side by side. A point whose
+    // simulation raised RuntimeError is left empty when `forgiving`, else the error is raised
+    // again; any other error (the user's stop) is raised again.
+    void evaluateAll(const std::vector<std::vector<double>> &xs,
+                     std::vector<std::vector<double>> &ys, bool forgiving) {
+        const std::size_t count = curves_.size();
+        wholes_.assign(xs.size(), std::vector<std::vector<double>>(count));
+        failures_.assign(xs.size(), std::vector<std::exception_ptr>(count));
+        batch_ = &xs;
         workers_->run();
-        for (CurveModel &model : curves_)
-            if (model.failure)
-                std::rethrow_exception(model.failure);
-        y.resize(problem_.ymeas.size());
-        for (CurveModel &model : curves_)
-            for (std::size_t m = 0; m < model.weighed.size(); ++m)
-                y[model.offset + m] = model.scale * model.whole[model.weighed[m]];
+        ys.resize(xs.size());
+        for (std::size_t p = 0; p < xs.size(); ++p) {
+            ys[p].assign(problem_.ymeas.size(), 0.0);
+            for (std::size_t c = 0; c < count; ++c) {
+                if (failures_[p][c]) {
+                    try {
+                        std::rethrow_exception(failures_[p][c]);
+                    } catch (const RuntimeError &) {
+                        if (!forgiving)
+                            throw;
+                        ys[p].clear();
+                        break;
+                    }
+                }
+                const CurveModel &model = curves_[c];
+                for (std::size_t m = 0; m < model.weighed.size(); ++m)
+                    ys[p][model.offset + m] = model.scale * wholes_[p][c][model.weighed[m]];
+            }
+        }
+    }
+
+    void evaluate(const std::vector<double> &x, std::vector<double> &y) {
+        std::vector<std::vector<double>> ys;
+        evaluateAll({x}, ys, false);
+        y = std::move(ys[0]);
+        for (std::size_t c = 0; c < curves_.size(); ++c)
+            curves_[c].whole = wholes_[0][c];
     }
 
     void report(const std::vector<double> &x, const FitUncertainty &uncertainty, bool stopped) {
@@ -342,8 +397,11 @@ private:
     MarquardtProblem problem_;
     GlobalFitResult result_;
     int threads_ = 1;
-    CurveWorkers *workers_ = nullptr;            // while the fit runs
-    const std::vector<double> *trial_ = nullptr; // the parameters being evaluated
+    std::vector<std::vector<CurveCopy>> copies_;              // [worker][curve]
+    CurveWorkers *workers_ = nullptr;                         // while the fit runs
+    const std::vector<std::vector<double>> *batch_ = nullptr; // the points being evaluated
+    std::vector<std::vector<std::vector<double>>> wholes_;    // [point][curve] whole curves
+    std::vector<std::vector<std::exception_ptr>> failures_;   // [point][curve]
 };
 
 } // namespace
