@@ -73,6 +73,7 @@ void FormGlobalFit::listCurves() {
         ListCurves.setListIndex(static_cast<int>(curves_.size()) - 1);
     LabelCurves.setCaption(std::to_string(curves_.size()) + " of at most " +
                            std::to_string(kMaxGlobalCurves) + " curves");
+    changed.send();
 }
 
 void FormGlobalFit::Add_Click() {
@@ -183,6 +184,7 @@ void FormGlobalFit::AutoFit_Click() {
 void FormGlobalFit::draw() {
     if (result_)
         drawGlobalFit(picture_, *result_);
+    changed.send();
 }
 
 void installGlobalFitCommands(Application &app) {

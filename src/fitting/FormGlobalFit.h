@@ -46,6 +46,9 @@ public:
     TextBox &TextThreads; // curves simulated side by side; empty: every core
     Button &AutoFit;
 
+    // After each fit and each change of the list: a view redraws its plot.
+    Signal<> changed;
+
 private:
     void listCurves();
     void draw();

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -96,8 +97,12 @@ QWidget *createFormGlobalFitView(Application &app, FormGlobalFit &form) {
 
     auto *plot = new GlobalFitPlot(form);
     layout->addWidget(plot, 1);
-    // The plot follows every fit: the list changes with it (the fit leaves its curves listed).
-    QObject::connect(fit, &QPushButton::clicked, plot, [plot] { plot->update(); });
+    // The plot follows every fit, however it was started.
+    QPointer<QWidget> shown(plot);
+    form.changed.connect([shown] {
+        if (shown)
+            shown->update();
+    });
     return view;
 }
 
