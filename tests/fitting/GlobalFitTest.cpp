@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -176,6 +177,33 @@ TEST(GlobalFit, CdlPerCurveRecoversEachCurvesOwn) {
     expectWithinTwoErrors(parameter(r, fitCdl(), 0), 1e-5);
     expectWithinTwoErrors(parameter(r, fitCdl(), 1), 4e-5);
     expectWithinTwoErrors(parameter(r, fitE0(1)), 0.1);
+}
+
+TEST(GlobalFit, EachCurveKeepsItsFitWindowAndEqualWeightsWeighAlike) {
+    // The second curve is added with the fit window 0.3 V to -0.1 V: it weighs only the points
+    // of its axis inside, the first curve every point; equal weights give each curve weight 1.
+    Series s(1);
+    s.form.ks(1).setText("0.01");
+    s.addCurve("0.1", 71);
+    s.form.TextFitFrom.setText("0.3");
+    s.form.TextFitTo.setText("-0.1");
+    s.addCurve("1", 72);
+    s.form.TextFitFrom.setText("");
+    s.form.TextFitTo.setText("");
+    s.form.ks(1).setText("0.02");
+    s.tick(fitKs(1), "1e-4", "1");
+    s.global.CheckEqualWeights.setValue(1);
+    const GlobalFitResult &r = s.fit();
+    ASSERT_EQ(r.curves.size(), 2u);
+    const std::vector<double> &second = s.global.curves()[1].potential;
+    const auto inside = std::count_if(second.begin(), second.end(),
+                                      [](double e) { return e >= -0.1 - 1e-9 && e <= 0.3 + 1e-9; });
+    EXPECT_EQ(r.curves[0].points, static_cast<int>(s.global.curves()[0].potential.size()));
+    EXPECT_EQ(r.curves[1].points, static_cast<int>(inside));
+    EXPECT_LT(r.curves[1].points, static_cast<int>(second.size()));
+    EXPECT_EQ(r.curves[0].weight, 1.0);
+    EXPECT_EQ(r.curves[1].weight, 1.0);
+    expectWithinTwoErrors(parameter(r, fitKs(1)), 0.01);
 }
 
 TEST(GlobalFit, OneThreadAndSeveralGiveTheSameResults) {
