@@ -4,7 +4,9 @@
 #include "fitting/FitDriver.h"
 #include "fitting/FitProblem.h"
 #include "fitting/GlobalFitReport.h"
+#include "setup/Catalogue.h"
 #include "setup/FormExpr.h"
+#include "setup/FormMech.h"
 #include "setup/ParameterIntake.h"
 #include "shell/Application.h"
 #include "shell/CommandGuard.h"
@@ -187,8 +189,32 @@ void FormGlobalFit::draw() {
     changed.send();
 }
 
+void FormGlobalFit::showCandidatesOfTheMechanism() {
+    int chosen = 0;
+    for (const auto &[code, option] : app_.form<FormMech>().mech.elements())
+        if (option->value())
+            chosen = code;
+    const MechanismEntry *mechanism = findMechanism(chosen);
+    if (mechanism == nullptr)
+        return;
+    auto within = [](int k, int first, int count) { return k >= first && k < first + count; };
+    for (const auto &[k, box] : CheckPerCurve.elements()) {
+        const bool exists = within(k, fitConcentration(1), mechanism->speciesCount) ||
+                            within(k, fitKs(1), mechanism->chargeCount()) ||
+                            within(k, fitAlpha(1), mechanism->chargeCount()) ||
+                            within(k, fitE0(1), mechanism->chargeCount()) ||
+                            within(k, fitKf(1), mechanism->chemCount()) ||
+                            within(k, fitKb(1), mechanism->chemCount()) || isCellParameter(k);
+        box->setVisible(exists);
+    }
+}
+
 void installGlobalFitCommands(Application &app) {
-    app.mainWindow().menu("mnuGlobalFit").onClick = [&app] { app.form<FormGlobalFit>().show(); };
+    app.mainWindow().menu("mnuGlobalFit").onClick = [&app] {
+        FormGlobalFit &window = app.form<FormGlobalFit>();
+        window.showCandidatesOfTheMechanism();
+        window.show();
+    };
 }
 
 } // namespace kemvo

@@ -46,6 +46,10 @@ public:
     TextBox &TextThreads; // curves simulated side by side; empty: every core
     Button &AutoFit;
 
+    // Shows the "per curve" boxes of the candidates the mechanism has, as the parameters window
+    // shows their tick boxes.
+    void showCandidatesOfTheMechanism();
+
     // After each fit and each change of the list: a view redraws its plot.
     Signal<> changed;
 

@@ -104,7 +104,7 @@ void drawGlobalFit(Canvas &canvas, const GlobalFitResult &r) {
     const double h = canvas.height();
     const TextExtent digits = canvas.textExtent("-000.00");
     const double left = digits.width + 2 * digits.height, right = 24;
-    const double top = 12 + digits.height * (1.2 * static_cast<double>(r.curves.size()) + 1.2);
+    const double top = 12 + digits.height * (1.2 * static_cast<double>(r.curves.size() + 1) + 1.2);
     const double bottom = 3 * digits.height;
     const double dx = (xHigh - xLow) / (w - left - right);
     const double dy = (yHigh - yLow) / (h - top - bottom);
@@ -130,6 +130,9 @@ void drawGlobalFit(Canvas &canvas, const GlobalFitResult &r) {
     canvas.text(0.5 * (xLow + xHigh) - 0.5 * canvas.textExtent(xCaption).width * dx,
                 yLow - (4 + 1.3 * digits.height) * dy, xCaption);
     canvas.text(xLow - left * dx + 4 * dx, yHigh + (top - 4) * dy, "I / " + prefix.symbol + "A");
+    const double keyY =
+        yHigh + (top - 6 - digits.height * 1.2 * static_cast<double>(r.curves.size() + 1)) * dy;
+    canvas.text(xLow + 8 * dx, keyY, "markers: measured, lines: fit");
     for (std::size_t c = 0; c < r.curves.size(); ++c) {
         const GlobalCurveResult &curve = r.curves[c];
         const int colour = curveColor(static_cast<int>(c % 5) + 1);
@@ -163,7 +166,7 @@ void drawGlobalFit(Canvas &canvas, const GlobalFitResult &r) {
         std::string legend = curve.label;
         if (curve.scanRate > 0)
             legend += ", " + printed("%.4g", curve.scanRate) + " V/s";
-        canvas.text(lx + 50 * dx, ly, legend + ": measured (markers), fit (line)");
+        canvas.text(lx + 50 * dx, ly, legend);
     }
     canvas.setDash(Dash::Solid);
 }
