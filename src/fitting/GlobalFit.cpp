@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -319,6 +320,11 @@ private:
                 if (failures_[p][c]) {
                     try {
                         std::rethrow_exception(failures_[p][c]);
+                    } catch (const FitRefusal &refusal) {
+                        if (!forgiving)
+                            throw FitRefusal(namingCurve(refusal.what(), c));
+                        ys[p].clear();
+                        break;
                     } catch (const RuntimeError &) {
                         if (!forgiving)
                             throw;
@@ -331,6 +337,19 @@ private:
                     ys[p][model.offset + m] = model.scale * wholes_[p][c][model.weighed[m]];
             }
         }
+    }
+
+    // "Fit Error: the measured curve has ..." as "Global Fit Error: curve 2, 1 V/s: the measured
+    // curve has ...".
+    std::string namingCurve(const std::string &message, std::size_t c) const {
+        const std::string prefix = "Fit Error: ";
+        const std::string text =
+            message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "%.4g", setup_.curves[c].programme.scanRate);
+        return "Global Fit Error: " + setup_.curves[c].label + ", " + rate + " V/s: " + text +
+               " In the Global Fit window, Remove the curve and Add it again once the parameters "
+               "window states its programme.";
     }
 
     void evaluate(const std::vector<double> &x, std::vector<double> &y) {

@@ -254,6 +254,25 @@ TEST(GlobalFit, NoiseEstimateAndRefusals) {
     s.global.ListCurves.setListIndex(0);
     s.global.Remove.click();
     EXPECT_EQ(s.global.curves().size(), static_cast<std::size_t>(kMaxGlobalCurves) - 1);
+
+    // A curve added with a programme that does not reach its potentials (E end -0.1 V typed
+    // after a simulation to -0.3 V) is refused by name before the fit moves.
+    Series t(1);
+    t.form.ks(1).setText("0.01");
+    t.addCurve("0.1", 80);
+    t.form.Estep.setText("0.002");
+    t.addCurve("1", 81); // another grid, read at the measured potentials: it fits
+    t.form.Estep.setText("0.005");
+    t.form.V.setText("10");
+    t.app.mainWindow().menu("mnuSimulate").click();
+    t.form.Eend.setText("-0.1");
+    t.global.Add.click();
+    t.tick(fitKs(1), "1e-4", "1");
+    t.global.AutoFit.click();
+    ASSERT_EQ(t.platform.messages.shown.size(), 1u);
+    EXPECT_TRUE(t.platform.messages.shown[0].starts_with("Global Fit Error: curve 3, 10 V/s: "
+                                                         "the measured curve has"))
+        << t.platform.messages.shown[0];
 }
 
 } // namespace
