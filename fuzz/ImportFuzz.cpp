@@ -4,6 +4,7 @@
 
 #include "files/ImportProgramme.h"
 #include "files/InstrumentExport.h"
+#include "files/TimeAxis.h"
 #include "shell/RuntimeError.h"
 
 #include <cmath>
@@ -30,7 +31,17 @@ void checkCurve(const MeasuredCurve &curve) {
     require(!curve.scanRate || (std::isfinite(*curve.scanRate) && *curve.scanRate > 0));
     if (!hasTwoDistinctPotentials(curve.potential))
         return;
+    require(curve.time.empty() || curve.time.size() == curve.potential.size());
+    // The holds of a time column leave a curve of at least two potentials, times alongside.
+    const CurveHolds holds = holdsOf(curve.potential, curve.time);
+    require(!holds.atStart ||
+            (std::isfinite(holds.atStart->seconds) && holds.atStart->seconds > 0));
+    const MeasuredCurve held = withoutHolds(curve, holds);
+    require(held.current.size() == held.potential.size() &&
+            hasTwoDistinctPotentials(held.potential));
+    require(held.time.empty() || held.time.size() == held.potential.size());
     SweepProgramme programme = programmeOf(curve);
+    require(!programme.scanRate || (std::isfinite(*programme.scanRate) && *programme.scanRate > 0));
     require(std::isfinite(programme.eEnd) && std::isfinite(programme.eStep));
     require(programme.eStep > 0);
     std::size_t every = 0;

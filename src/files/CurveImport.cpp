@@ -3,6 +3,7 @@
 #include "files/DataFileReader.h"
 #include "files/ImportProgramme.h"
 #include "files/InstrumentExport.h"
+#include "files/TimeAxis.h"
 #include "shell/Application.h"
 #include "shell/CurveSlots.h"
 #include "shell/NumberText.h"
@@ -176,10 +177,39 @@ void reportProgramme(TextWindow &result, const SweepProgramme &programme, double
     result.print(ReportLine().text("Quiet time = ").number(quietTime));
 }
 
+// A hold's length as the parameters window takes it: to the millisecond.
+double wholeMilliseconds(double seconds) {
+    return std::round(seconds * 1e3) / 1e3;
+}
+
+std::string pointsText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " point" : " points");
+}
+
+// What the time column showed of holds, and what became of them.
+void reportHolds(TextWindow &result, const CurveHolds &holds, bool headerQuiet) {
+    auto held = [](const TimeHold &hold, const std::string &where) {
+        return "The time column shows a hold of " + generalNumber(wholeMilliseconds(hold.seconds)) +
+               " s at " + where + " (" + pointsText(hold.last - hold.first + 1);
+    };
+    if (holds.atStart)
+        result.print(
+            held(*holds.atStart, "E start") + ", the last kept): " +
+            (headerQuiet ? "the header's quiet time is taken" : "it is taken as the quiet time"));
+    // The programme cannot hold at a turning point: the curve after the hold is simulated as if
+    // the scan had turned at once, which the user must know before fitting it.
+    for (const TimeHold &hold : holds.atTurns)
+        result.print(held(hold, "the turning point " + generalNumber(hold.potential) + " V") +
+                     ", the first kept): the programme turns without a hold, so the curve "
+                     "after it is not simulated as measured; fit the part before it (Fit from "
+                     "E ... to E ..., cycles)");
+}
+
 // The curve from its steady scan on: offScan points before it were left out; startsTheFile
 // when it is the beginning of the file, to which the header's E initial and quiet time belong.
 void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
-                     ImportChoice choice, std::size_t offScan, bool startsTheFile) {
+                     ImportChoice choice, std::size_t offScan, bool startsTheFile,
+                     const CurveHolds &holds) {
     const bool bare = file.format.empty();
     std::size_t every = 1;
     MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
@@ -194,7 +224,11 @@ void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredC
     if (bare)
         programme.eStep = bareStep(curve, programme);
     programme = roundedProgramme(programme, potentialDecimals(curve.potential));
-    const double quietTime = startsTheFile ? file.quietTime.value_or(0) : 0;
+    // The header's quiet time, else the hold at the start that the time column shows.
+    const std::optional<double> statedQuiet = startsTheFile ? file.quietTime : std::nullopt;
+    const double quietTime = statedQuiet     ? *statedQuiet
+                             : holds.atStart ? wholeMilliseconds(holds.atStart->seconds)
+                                             : 0;
     if (startsTheFile && file.initialPotential &&
         std::fabs(*file.initialPotential - programme.eStart) <= programme.eStep)
         programme.eStart = *file.initialPotential;
@@ -224,6 +258,7 @@ void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredC
     if (offScan > 0)
         result.print(std::to_string(offScan) + (offScan == 1 ? " point" : " points") +
                      " before the scan (a start-up or settling point) left out");
+    reportHolds(result, holds, statedQuiet.has_value());
     if (choice.reverseSign)
         result.print("Current sign reversed: oxidation current is positive");
     if (bare || choice.setProgramme)
@@ -279,16 +314,26 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     // A start-up or settling point before the scan is no part of the programme or the curve.
     const std::size_t offScan = bare ? 0 : pointsBeforeTheScan(measured.potential);
     MeasuredCurve steady = measured;
-    steady.potential.erase(steady.potential.begin(),
-                           steady.potential.begin() + static_cast<std::ptrdiff_t>(offScan));
-    steady.current.erase(steady.current.begin(),
-                         steady.current.begin() + static_cast<std::ptrdiff_t>(offScan));
+    auto cut = [offScan](std::vector<double> &values) {
+        if (values.size() >= offScan)
+            values.erase(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(offScan));
+    };
+    cut(steady.potential);
+    cut(steady.current);
+    if (steady.time.size() != measured.potential.size())
+        steady.time.clear();
+    cut(steady.time);
+    // A hold the time column shows is one point of the curve: at the start the quiet time, at
+    // a turning point an instant of the programme (and said).
+    const CurveHolds holds = bare ? CurveHolds{} : holdsOf(steady.potential, steady.time);
+    if (holds.atStart || !holds.atTurns.empty())
+        steady = withoutHolds(steady, holds);
     // The header's E initial and quiet time belong to a curve that starts the file.
     const bool startsTheFile =
         !file.curves.empty() && !file.curves.front().potential.empty() &&
         measured.potential.front() == file.curves.front().potential.front() &&
         measured.current.front() == file.curves.front().current.front();
-    takeSteadyCurve(app, file, steady, choice, offScan, startsTheFile);
+    takeSteadyCurve(app, file, steady, choice, offScan, startsTheFile, holds);
 }
 
 void finishImport(Application &app) {

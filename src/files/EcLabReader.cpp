@@ -1,10 +1,14 @@
 // EC-Lab text export (.mpt): "EC-Lab ASCII FILE", then "Nb header lines : N" where N counts
 // every header line and line N holds the column titles; the technique on line 4; TAB-separated
 // data whose current is in mA; cycles numbered by "cycle number", sequences started where
-// "Ns changes" is 1.
+// "Ns changes" is 1. The settings in the header stand one to a line, the name padded to a
+// column and the value (one per sequence) after it: "dE/dt               20,000",
+// "dE/dt unit          mV/s", "Ei (V)              0,300" followed by "vs.  Ref" (or "Eoc",
+// relative to the open circuit potential, which the file does not state).
 
 #include "files/InstrumentFormats.h"
 #include "files/TextTable.h"
+#include "files/TimeAxis.h"
 #include "shell/RuntimeError.h"
 
 #include <charconv>
@@ -66,6 +70,58 @@ std::vector<double> cycleKeys(std::size_t rows, const std::vector<double> &cycle
     return keys;
 }
 
+// The first value of a setting line "name   value ...", if the line names that setting.
+std::optional<std::string_view> settingValue(std::string_view line, std::string_view name) {
+    line = trimmed(line);
+    if (!line.starts_with(name) || line.size() == name.size() ||
+        (line[name.size()] != ' ' && line[name.size()] != '\t'))
+        return std::nullopt;
+    std::string_view rest = trimmed(line.substr(name.size()));
+    return rest.substr(0, rest.find_first_of(" \t"));
+}
+
+// A setting's number; nothing where it is no number (a header is read leniently).
+std::optional<double> settingNumber(std::string_view value, std::size_t line) {
+    try {
+        double number = fieldNumber(value, true, line, "header");
+        return std::isfinite(number) ? std::optional<double>(number) : std::nullopt;
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
+}
+
+// The scan rate and E initial the header states [V/s, V]; E initial only where it is given
+// against the reference electrode.
+struct EcLabSettings {
+    std::optional<double> scanRate;
+    std::optional<double> initialPotential;
+};
+
+EcLabSettings settingsOf(const TextLines &lines, std::size_t headerLines) {
+    EcLabSettings settings;
+    std::optional<double> rate;
+    double rateFactor = 0;
+    for (std::size_t i = 0; i + 1 < headerLines; ++i) {
+        if (auto value = settingValue(lines[i], "dE/dt"); value && !rate)
+            rate = settingNumber(*value, i + 1);
+        if (auto unit = settingValue(lines[i], "dE/dt unit"); unit && rateFactor == 0)
+            rateFactor = *unit == "mV/s"     ? 1e-3
+                         : *unit == "V/s"    ? 1
+                         : *unit == "mV/min" ? 1e-3 / 60
+                         : *unit == "V/min"  ? 1.0 / 60
+                                             : -1;
+        auto initial = settingValue(lines[i], "Ei (V)");
+        if (!initial || settings.initialPotential)
+            continue;
+        auto against = settingValue(lines[i + 1], "vs.");
+        if (!against || *against == "Ref")
+            settings.initialPotential = settingNumber(*initial, i + 1);
+    }
+    if (rate && *rate > 0 && rateFactor > 0)
+        settings.scanRate = *rate * rateFactor;
+    return settings;
+}
+
 } // namespace
 
 bool isEcLab(const TextLines &lines) {
@@ -113,6 +169,9 @@ MeasuredFile readEcLab(const TextLines &lines) {
             return "sequence " + keyText(std::floor(key / kSequenceKey) + 1) + ", " + label;
         },
         file.omittedCurves);
+    const EcLabSettings settings = settingsOf(lines, headerLines);
+    stateScanRate(file.curves, settings.scanRate);
+    file.initialPotential = settings.initialPotential;
     return file;
 }
 

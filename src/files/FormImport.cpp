@@ -22,7 +22,7 @@ constexpr double kSameRate = 0.02;
 
 std::string shortNumber(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
+    std::snprintf(text, sizeof text, "%.4g", value + 0.0); // -0 (a file's "-0.0000") reads 0
     return text;
 }
 
@@ -101,6 +101,8 @@ void FormImport::listCurves() {
             for (int i = cycles[c].first; i <= cycles[c].last; ++i) {
                 cycle.potential.push_back(all.potential[static_cast<std::size_t>(i - 1)]);
                 cycle.current.push_back(all.current[static_cast<std::size_t>(i - 1)]);
+                if (!all.time.empty())
+                    cycle.time.push_back(all.time[static_cast<std::size_t>(i - 1)]);
             }
             offered_.push_back(std::move(cycle));
         }
@@ -127,16 +129,24 @@ bool FormImport::differentScanRates() const {
 
 MeasuredCurve FormImport::concatenated() const {
     MeasuredCurve all{kAll, {}, {}, file_->curves.front().scanRate, file_->curves.front().timeRate};
+    bool timed = true; // the time column of every curve, one after the other
     for (const MeasuredCurve &curve : file_->curves) {
         if (all.timeRate && (!curve.timeRate || std::fabs(*curve.timeRate - *all.timeRate) >
                                                     kSameRate * *all.timeRate))
             all.timeRate.reset();
         all.potential.insert(all.potential.end(), curve.potential.begin(), curve.potential.end());
         all.current.insert(all.current.end(), curve.current.begin(), curve.current.end());
+        // A time column that starts again with each curve gives no time to the whole.
+        timed = timed && curve.time.size() == curve.potential.size() &&
+                (all.time.empty() || curve.time.empty() || curve.time.front() >= all.time.back());
+        if (timed)
+            all.time.insert(all.time.end(), curve.time.begin(), curve.time.end());
         if (all.scanRate && (!curve.scanRate || std::fabs(*curve.scanRate - *all.scanRate) >
                                                     kSameRate * *all.scanRate))
             all.scanRate.reset();
     }
+    if (!timed)
+        all.time.clear();
     return all;
 }
 

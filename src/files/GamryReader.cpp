@@ -7,6 +7,7 @@
 
 #include "files/InstrumentFormats.h"
 #include "files/TextTable.h"
+#include "files/TimeAxis.h"
 #include "shell/RuntimeError.h"
 
 #include <algorithm>
@@ -85,8 +86,10 @@ std::size_t readTable(const TextLines &lines, std::size_t at, MeasuredFile &file
     auto values = readColumns(lines, at + 3, end, '\t', columns);
     MeasuredCurve curve{std::string(name), std::move(values[0]), std::move(values[1]),
                         std::nullopt};
-    if (time)
+    if (time) {
         curve.scanRate = scanRateFromTime(curve.potential, values[2]);
+        curve.time = std::move(values[2]);
+    }
     file.curves.push_back(std::move(curve));
     return end;
 }
@@ -122,11 +125,7 @@ MeasuredFile readGamry(const TextLines &lines) {
     }
     if (file.curves.empty())
         throw RuntimeError("the Gamry file holds no CURVE table");
-    for (MeasuredCurve &curve : file.curves)
-        if (statedRate) {
-            curve.timeRate = curve.scanRate;
-            curve.scanRate = statedRate;
-        }
+    stateScanRate(file.curves, statedRate);
     return file;
 }
 

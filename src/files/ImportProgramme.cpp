@@ -1,6 +1,7 @@
 #include "files/ImportProgramme.h"
 
 #include "files/TextTable.h"
+#include "files/TimeAxis.h"
 #include "numerics/Sweeps.h"
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
@@ -51,7 +52,7 @@ constexpr int kScanRateFigures = 4;
 
 double roundedToDecimals(double value, int decimals) {
     const double scale = std::pow(10.0, decimals);
-    return std::round(value * scale) / scale;
+    return std::round(value * scale) / scale + 0.0; // -0 (a file's "-0.0000") reads 0
 }
 
 double significantFigures(double value, int figures) {
@@ -191,11 +192,20 @@ SweepProgramme programmeOf(const MeasuredCurve &curve) {
         }
     }
     programme.scanRate = curve.scanRate;
+    // dE/dt of this very curve where it has its time column; a rate the file states is in
+    // timeRate's company (the reader set timeRate beside it).
+    const bool stated = curve.timeRate.has_value();
+    std::optional<double> measured = curve.timeRate;
+    if (auto rate = scanRateFromTime(e, curve.time))
+        measured = rate;
+    if (!stated && measured)
+        programme.scanRate = measured;
     // A stated rate that the time axis contradicts by more than 5 % gives way to dE/dt.
-    if (curve.timeRate && (!curve.scanRate || std::fabs(*curve.scanRate - *curve.timeRate) >
-                                                  kScanRateTolerance * *curve.timeRate)) {
+    if (stated && measured &&
+        (!curve.scanRate ||
+         std::fabs(*curve.scanRate - *measured) > kScanRateTolerance * *measured)) {
         programme.statedRate = curve.scanRate;
-        programme.scanRate = curve.timeRate;
+        programme.scanRate = measured;
     }
     return programme;
 }

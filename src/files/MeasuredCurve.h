@@ -16,6 +16,9 @@ struct MeasuredCurve {
     // [V/s] dE/dt on the file's time axis (median over sweeps) where the file also states a
     // rate, so that the import can check the one against the other.
     std::optional<double> timeRate{};
+    // [s] the time of each point where the file has a time column, else empty: it shows a
+    // hold at the start or at a turning point that the potentials alone cannot.
+    std::vector<double> time{};
 };
 
 struct MeasuredFile {

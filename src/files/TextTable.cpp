@@ -1,6 +1,7 @@
 #include "files/TextTable.h"
 
 #include "files/DataFileReader.h"
+#include "files/TimeAxis.h"
 #include "shell/NumberText.h"
 #include "shell/RuntimeError.h"
 
@@ -28,12 +29,6 @@ std::optional<double> unitFactor(std::string_view unit,
 
 char lowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-double median(std::vector<double> values) {
-    auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
 }
 
 } // namespace
@@ -187,31 +182,13 @@ std::vector<MeasuredCurve> splitIntoSweeps(const MeasuredCurve &curve, const std
         auto to = static_cast<std::ptrdiff_t>(starts[s + 1]);
         sweep.potential.assign(curve.potential.begin() + from, curve.potential.begin() + to);
         sweep.current.assign(curve.current.begin() + from, curve.current.begin() + to);
+        if (curve.time.size() == curve.potential.size())
+            sweep.time.assign(curve.time.begin() + from, curve.time.begin() + to);
         sweep.scanRate = curve.scanRate;
         sweep.timeRate = curve.timeRate;
         sweeps.push_back(std::move(sweep));
     }
     return sweeps;
-}
-
-std::optional<double> scanRateFromTime(const std::vector<double> &potential,
-                                       const std::vector<double> &time) {
-    if (time.size() != potential.size())
-        return std::nullopt;
-    std::vector<std::size_t> starts = sweepStarts(potential);
-    starts.push_back(potential.size());
-    std::vector<double> rates;
-    for (std::size_t s = 0; s + 1 < starts.size(); ++s) {
-        std::size_t first = starts[s];
-        std::size_t last = starts[s + 1] - 1;
-        double taken = time[last] - time[first];
-        double rate = std::fabs(potential[last] - potential[first]) / taken;
-        if (last > first && taken > 0 && std::isfinite(rate) && rate > 0)
-            rates.push_back(rate);
-    }
-    if (rates.empty())
-        return std::nullopt;
-    return median(rates);
 }
 
 bool containsNoCase(std::string_view text, std::string_view word) {
@@ -292,8 +269,10 @@ curvesByKey(const std::vector<double> &potential, const std::vector<double> &cur
     std::vector<double> curveTime;
     more = 0;
     auto close = [&] {
-        if (!curves.empty() && !time.empty())
+        if (!curves.empty() && !time.empty()) {
             curves.back().scanRate = scanRateFromTime(curves.back().potential, curveTime);
+            curves.back().time = std::move(curveTime);
+        }
         curveTime.clear();
     };
     for (std::size_t i = 0; i < potential.size(); ++i) {

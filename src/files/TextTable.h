@@ -51,11 +51,6 @@ std::vector<std::size_t> sweepStarts(const std::vector<double> &potential);
 // Splits a curve at its vertices into sweeps labelled "<name> 1", "<name> 2", ...
 std::vector<MeasuredCurve> splitIntoSweeps(const MeasuredCurve &curve, const std::string &name);
 
-// The scan rate [V/s] of a curve with a time axis [s]: the median over its sweeps of the
-// potential travelled over the time taken; nothing where no sweep took time.
-std::optional<double> scanRateFromTime(const std::vector<double> &potential,
-                                       const std::vector<double> &time);
-
 // The unit of a column title: "mA" of "<I>/mA", "A" of "WE(1).Current (A)".
 std::string_view unitOf(std::string_view title);
 

@@ -27,7 +27,9 @@ namespace kemvo {
 //  - store.surfaceConc(p, s) [mol/L] for species s = 1..speciesCount.
 // uncompensatedResistance [ohm] is the number in the parameters window's Ru box; the electrode
 // sees E - Ru I with the current I of the same time step. fineGrid selects the fine grid.
-// A microdisc is simulated in two dimensions (MicrodiscSimulation.h), on its own grid.
+// A microdisc is simulated in two dimensions (MicrodiscSimulation.h), on its own grid; so is
+// the exposed end of a cylinder or hemicylinder, which carries the current of a disc of the
+// rod's radius over its share r/(r + 2l) of the area (GeometryCurrents.h).
 // A singular block calls `message` with "Error: inverse matrix" (at most once per run) and the
 // run goes on. A diffusion coefficient that is not positive, an overflow or any non-finite
 // value raises RuntimeError. `pointDone(p)` is called after each data point p; it may end the

@@ -41,8 +41,9 @@ void requireDigitalElectrode(const ExperimentState &state) {
 // would keep the window busy for minutes.
 constexpr double kMaxMicrodiscTimeSteps = 1e6;
 
+// A rod's exposed end is run as such a disc too.
 void requireBearableCost(const ExperimentState &state) {
-    if (state.electrode != 4)
+    if (state.electrode != 4 && state.electrode != 5 && state.electrode != 6)
         return;
     const double steps = microdiscTimeSteps(state);
     if (steps > kMaxMicrodiscTimeSteps)

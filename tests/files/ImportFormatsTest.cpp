@@ -57,7 +57,8 @@ const SampleCase kSamples[] = {
     // UTF-16LE: scan 2, third row "0.200,5.00000" in µA; scan 2 ends after six rows.
     {"pstrace-cv.csv", "PSTrace", 2, 9, 1, 2, 0.2, 5e-6, 0, false},
     // Line 8: "2.0  0.1000  2.001510e-07"; a stray byte-order mark on line 2, no last line end.
-    {"ec4-cv.txt", "EC4", 1, 13, 0, 1, 0.1, 2.00151e-7, 0.05, false},
+    // The cycle's two sweeps, 0 -> 0.6 V in 7 points and back, are split.
+    {"ec4-cv.txt", "EC4", 2, 7, 0, 1, 0.1, 2.00151e-7, 0.05, false},
 };
 
 TEST(InstrumentExports, SamplesReadInVoltsAndAmperesWithTheirCurves) {
