@@ -8,6 +8,7 @@
 #include "display/FormPlot.h"
 #include "files/FilesCommands.h"
 #include "files/FormImport.h"
+#include "fitting/FormGlobalFit.h"
 #include "fitting/FittingCommands.h"
 #include "setup/FormExpr.h"
 #include "setup/FormMech.h"
@@ -31,6 +32,7 @@ void Workbench::createForms() {
     addForm(std::make_unique<FormOption>(*this));
     addForm(std::make_unique<FormImport>(*this));
     addForm(std::make_unique<FormExportPlot>());
+    addForm(std::make_unique<FormGlobalFit>(*this));
 }
 
 void Workbench::installCommands() {
@@ -41,6 +43,7 @@ void Workbench::installCommands() {
     installAnalysisReports(*this);
     installFilesCommands(*this);
     installFittingCommands(*this);
+    installGlobalFitCommands(*this);
 }
 
 // The start-up of the main window: the digital-simulation flag from its check box, the

@@ -1,10 +1,12 @@
 // kemvo-cli: the workbench without a window. Each argument is one step, run as a user acts
 // in the windows; see ScriptRunner.h or `kemvo-cli --help`.
 
+#include "app/BatchFit.h"
 #include "app/Workbench.h"
 #include "display/FormPlot.h"
 #include "display/RecordingCanvas.h"
 #include "display/qt/PlotFile.h"
+#include "fitting/FormGlobalFit.h"
 #include "shell/Application.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/RuntimeError.h"
@@ -16,6 +18,8 @@
 #include <csignal>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +58,17 @@ extern "C" void onInterrupt(int) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // kemvo-cli --batch RESULTS.csv FILE... -- STEP...: the steps on each file, one CSV row each.
+    if (argc > 1 && std::string(argv[1]) == "--batch") {
+        kemvo::BatchRequest request;
+        const std::string refusal =
+            kemvo::readBatchRequest(std::vector<std::string>(argv + 1, argv + argc), request);
+        if (!refusal.empty()) {
+            std::cerr << "refused: " << refusal << '\n';
+            return 2;
+        }
+        return kemvo::runBatch(request, std::cout);
+    }
     CLI::App cli{"Kemvo without a window"};
     cli.set_help_flag(); // --help is a step: it lists the windows and controls too
     cli.allow_extras();
@@ -81,6 +96,11 @@ int main(int argc, char **argv) {
         if (picture == nullptr)
             throw kemvo::RuntimeError("The plot has no picture");
         kemvo::qt::writePicture(*picture, file);
+    };
+    // globalplot=FILE writes the Global Fit window's plot of its last fit.
+    runner.pictureWriters["globalplot"] = [&](const std::string &file) {
+        ensureGuiApplication(qtApp, argv[0]);
+        kemvo::qt::writePicture(app.form<kemvo::FormGlobalFit>().picture(), file);
     };
     platform.platform().writePicture = [&](const std::string &file, const kemvo::PictureSize &size,
                                            const auto &paint) {

@@ -389,11 +389,67 @@ double MarquardtProblem::measuredSquares() const {
     return sum;
 }
 
+namespace {
+
+// The column j from its two sides (either may have failed: a one-sided difference from ycalc).
+void differenceColumn(const std::vector<double> *plus, const std::vector<double> *minus,
+                      const std::vector<double> &ycalc, double delta, double *column, int n) {
+    const std::vector<double> &upper = plus != nullptr ? *plus : ycalc;
+    const std::vector<double> &lower = minus != nullptr ? *minus : ycalc;
+    const double span = (plus != nullptr && minus != nullptr) ? 2 * delta : delta;
+    for (int i = 0; i < n; ++i)
+        column[i] = (upper[at(i)] - lower[at(i)]) / span;
+}
+
+bool allFinite(const std::vector<double> &y, int n) {
+    return static_cast<int>(y.size()) == n &&
+           std::all_of(y.begin(), y.end(), [](double v) { return std::isfinite(v); });
+}
+
+// Every column's two sides handed to the model at once, which may run them side by side.
+int batchedJacobian(const MarquardtProblem &problem, const std::vector<double> &x,
+                    const std::vector<double> &ycalc, std::vector<double> &jacobian) {
+    const int np = problem.parameterCount();
+    const int n = problem.pointCount();
+    std::vector<std::vector<double>> points;
+    std::vector<int> columns;
+    std::vector<double> deltas;
+    for (int j = 0; j < np; ++j) {
+        const double delta = problem.differenceStep(j, x[at(j)]);
+        if (!problem.free[at(j)] || !(delta > 0))
+            continue;
+        for (double side : {delta, -delta}) {
+            points.push_back(x);
+            points.back()[at(j)] += side;
+        }
+        columns.push_back(j);
+        deltas.push_back(delta);
+    }
+    std::vector<std::vector<double>> ys(points.size());
+    if (!points.empty())
+        problem.models(points, ys);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const std::vector<double> &plus = ys[2 * c];
+        const std::vector<double> &minus = ys[2 * c + 1];
+        const bool plusRan = allFinite(plus, n);
+        const bool minusRan = allFinite(minus, n);
+        if (!plusRan && !minusRan)
+            continue;
+        differenceColumn(plusRan ? &plus : nullptr, minusRan ? &minus : nullptr, ycalc, deltas[c],
+                         &jacobian[at(columns[c]) * at(n)], n);
+    }
+    return static_cast<int>(points.size());
+}
+
+} // namespace
+
 int centralJacobian(const MarquardtProblem &problem, std::vector<double> x,
                     const std::vector<double> &ycalc, std::vector<double> &jacobian) {
     const int np = problem.parameterCount();
     const int n = problem.pointCount();
     jacobian.assign(at(np * n), 0.0);
+    if (problem.models)
+        return batchedJacobian(problem, x, ycalc, jacobian);
     std::vector<double> plus(at(n));
     std::vector<double> minus(at(n));
     int runs = 0;
@@ -411,12 +467,8 @@ int centralJacobian(const MarquardtProblem &problem, std::vector<double> x,
         runs += 2;
         if (!plusRan && !minusRan)
             continue;
-        const std::vector<double> &upper = plusRan ? plus : ycalc;
-        const std::vector<double> &lower = minusRan ? minus : ycalc;
-        const double span = (plusRan && minusRan) ? 2 * delta : delta;
-        double *column = &jacobian[J * at(n)];
-        for (int i = 0; i < n; ++i)
-            column[i] = (upper[at(i)] - lower[at(i)]) / span;
+        differenceColumn(plusRan ? &plus : nullptr, minusRan ? &minus : nullptr, ycalc, delta,
+                         &jacobian[J * at(n)], n);
     }
     return runs;
 }

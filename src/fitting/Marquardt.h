@@ -16,9 +16,15 @@ inline constexpr int kMaxFitParameters = 21;
 // when it cannot be evaluated (an overflow, a failed simulation).
 using FitModel = std::function<void(const std::vector<double> &x, std::vector<double> &ycalc)>;
 
+// The model at several parameter vectors, which it may evaluate side by side: ys[p] for xs[p],
+// left empty where the model raised RuntimeError for xs[p].
+using FitModels = std::function<void(const std::vector<std::vector<double>> &xs,
+                                     std::vector<std::vector<double>> &ys)>;
+
 // What stays fixed through one fit.
 struct MarquardtProblem {
     FitModel model;
+    FitModels models;          // optional: the Jacobian's columns evaluated together when given
     std::vector<double> ymeas; // measured curve, n points
     std::vector<double> lower; // bounds of each parameter
     std::vector<double> upper;

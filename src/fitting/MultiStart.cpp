@@ -71,6 +71,14 @@ MarquardtProblem inEngineCoordinates(const MarquardtProblem &problem,
     engine.model = [model, logStepped](const std::vector<double> &u, std::vector<double> &y) {
         model(fromEngine(u, logStepped), y);
     };
+    if (FitModels models = problem.models)
+        engine.models = [models, logStepped](const std::vector<std::vector<double>> &us,
+                                             std::vector<std::vector<double>> &ys) {
+            std::vector<std::vector<double>> xs;
+            for (const std::vector<double> &u : us)
+                xs.push_back(fromEngine(u, logStepped));
+            models(xs, ys);
+        };
     return engine;
 }
 

@@ -30,6 +30,7 @@ MainWindowModel::MainWindowModel() : Form("MDIForm1", "Kemvo 3.1 for Windows") {
     entry(run, "mnuAutoFit", "&Auto Fit");
     entry(run, "mnuUseAsMeasured", "Use Current Curve as Measured");
     entry(run, "mnuTakeFitted", "Take Fitted Values");
+    entry(run, "mnuGlobalFit", "Global Fit…");
     entry(run, "mnuBar32", "-");
     entry(run, "mnuManualSeparate", "M&anual Seprarte");
     entry(run, "mnuAutoSeparate", "Auto S&eparate");

@@ -108,6 +108,9 @@ void ScriptRunner::runStep(const std::string &step) {
         if (!plotWriter)
             throw Refusal{"this program cannot draw"};
         runTrapped(app_, "Plot Error: ", "", [&] { plotWriter(value); });
+    } else if (auto writer = pictureWriters.find(name); writer != pictureWriters.end()) {
+        closeModalWindows(nullptr);
+        runTrapped(app_, "Plot Error: ", "", [&] { writer->second(value); });
     } else {
         setControl(name, value);
     }
@@ -249,7 +252,10 @@ void ScriptRunner::show(const std::string &name) {
 std::string ScriptRunner::help() const {
     std::ostringstream text;
     text << "Usage: kemvo-cli STEP...\n"
-            "Runs the steps in order, as a user acts in the windows.\n"
+            "       kemvo-cli --batch RESULTS.csv [--curves=cycles] FILE... -- STEP...\n"
+            "Runs the steps in order, as a user acts in the windows. With --batch, each\n"
+            "FILE is imported (its \"all\" entry, or each cycle on a row of its own), the\n"
+            "steps run, and RESULTS.csv gets one row per file and curve.\n"
             "  NAME=VALUE   type a text, set a check box (0/1), select an option (=1),\n"
             "               choose a combo entry or a list entry (its text or number),\n"
             "               or answer a menu's file dialog\n"
@@ -260,6 +266,7 @@ std::string ScriptRunner::help() const {
             "  NAME         click a menu entry, button, option button or check box\n"
             "  show=NAME    print NAME=VALUE of a control or of state.FIELD\n"
             "  plot=FILE    write the plot window's picture, 900 x 600 px (.png, .svg or .pdf)\n"
+            "  globalplot=FILE  write the Global Fit window's plot of its last fit\n"
             "NAME may carry its window (FormExpr.OK) and an array index (ks(1)).\n"
             "A step outside a modal window (FormImport) cancels it, as does the end.\n"
             "Ctrl+C stops the running command as its Stop button does and ends the run.\n"

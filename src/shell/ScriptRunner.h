@@ -6,6 +6,7 @@
 //   NAME         click a menu entry, button, option button or check box
 //   show=NAME    print NAME=VALUE of a control or of a state field (state.pointCount)
 //   plot=FILE    write the plot picture
+//   globalplot=FILE  write the Global Fit window's plot
 // NAME may carry its window (FormExpr.OK) and a control-array index (ks(1)). A step outside an
 // open modal window (FormImport) cancels that window first, and so does the end of the run.
 
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,9 @@ public:
 
     // Writes the plot picture to a file; raises RuntimeError when it cannot.
     std::function<void(const std::string &file)> plotWriter;
+    // Further pictures written by a step NAME=FILE (globalplot=FILE); each raises RuntimeError
+    // when it cannot write.
+    std::map<std::string, std::function<void(const std::string &file)>> pictureWriters;
 
 private:
     struct Refusal {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -251,9 +252,9 @@ TEST_F(Cli, FitResultsAreTakenIntoTheBoxesAndSaved) {
 // answered its first step, so a slow start on a busy machine cannot outrun the handler.
 TEST_F(Cli, CtrlCStopsTheRunningCommandAndEndsTheRun) {
     std::string program = std::string(KEMVO_CLI);
-    for (const char *step : {"show=state.pointCount", "optTech(5)", "FormTech.CmdOK",
-                             "optElectrode(4)", "FormExpr.Estep=0.000151", "mnuSimulate",
-                             "show=state.pointCount"})
+    for (const char *step :
+         {"show=state.pointCount", "optTech(5)", "FormTech.CmdOK", "optElectrode(4)",
+          "FormExpr.Estep=0.000151", "mnuSimulate", "show=state.pointCount"})
         program.append(" ").append(quoted(step));
     const std::string out = quoted(file("out.txt"));
     const std::string script = program + " >" + out + " 2>" + quoted(file("err.txt")) +
@@ -272,3 +273,120 @@ TEST_F(Cli, CtrlCStopsTheRunningCommandAndEndsTheRun) {
 }
 
 } // namespace
+
+namespace batch {
+
+std::vector<std::string> csvLines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+std::vector<std::string> fields(const std::string &line) {
+    std::vector<std::string> out(1);
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            out.emplace_back();
+        else
+            out.back() += c;
+    }
+    return out;
+}
+
+// The value of `name` in the table of a fit report printed by Auto Fit.
+double reportedValue(const std::string &report, const std::string &name) {
+    for (const std::string &line : csvLines(report))
+        if (line.starts_with(name + " "))
+            return std::stod(line.substr(name.size()));
+    ADD_FAILURE() << name << " not reported in\n" << report;
+    return 0;
+}
+
+} // namespace batch
+
+// --batch: three files, one broken. Each good file gives the row that Auto Fit gives on it in
+// the window; the broken one a row with its message; the first row is the header.
+TEST_F(Cli, BatchFitsEachFileAndReportsABrokenOneInItsRow) {
+    for (const char *ks : {"0.01", "0.02"}) {
+        const std::string name = file(std::string("cv-") + ks + ".csv");
+        CliRun made = cli({"option10=1", "V=0.1", std::string("ks(1)=") + ks, "Noise=1",
+                           "mnuSimulate", "mnuExport=" + name});
+        ASSERT_EQ(made.status, 0) << made.err;
+    }
+    std::ofstream(file("broken.csv")) << "potential,current\nnot a number,at all\n";
+    const std::vector<std::string> steps = {
+        "V=0.1",        "ks(1)=0.03", "CheckFitted(1)=0", "CheckFitted(5)=1", "CheckFitted(11)=1",
+        "TextStarts=0", "mnuAutoFit"};
+    std::vector<std::string> args = {"--batch",          file("results.csv"), file("cv-0.01.csv"),
+                                     file("broken.csv"), file("cv-0.02.csv"), "--"};
+    args.insert(args.end(), steps.begin(), steps.end());
+    CliRun run = cli(args);
+    EXPECT_EQ(run.status, 1) << run.err; // a row holds a failure
+    const std::vector<std::string> lines = batch::csvLines(contentOf(file("results.csv")));
+    ASSERT_EQ(lines.size(), 4u) << contentOf(file("results.csv"));
+    const std::vector<std::string> header = batch::fields(lines[0]);
+    const std::vector<std::string> expected = {"file",
+                                               "curve",
+                                               "status",
+                                               "least square",
+                                               "rms residual (A)",
+                                               "ks(1)",
+                                               "ks(1) std. error",
+                                               "ks(1) flag",
+                                               "E0(1)",
+                                               "E0(1) std. error",
+                                               "E0(1) flag"};
+    EXPECT_EQ(header, expected);
+    const std::vector<std::string> broken = batch::fields(lines[2]);
+    ASSERT_EQ(broken.size(), 3u);
+    EXPECT_EQ(broken[0], "broken.csv");
+    EXPECT_TRUE(broken[2].starts_with("ReadData Error: ")) << broken[2];
+    for (int row : {1, 3}) {
+        const std::vector<std::string> got = batch::fields(lines[static_cast<std::size_t>(row)]);
+        ASSERT_EQ(got.size(), header.size());
+        SCOPED_TRACE(got[0]);
+        EXPECT_EQ(got[2], "converged");
+        // The window's Auto Fit on the same file.
+        std::vector<std::string> window = {"mnuImport=" + file(got[0])};
+        window.insert(window.end(), steps.begin(), steps.end());
+        CliRun alone = cli(window);
+        ASSERT_EQ(alone.status, 0) << alone.err;
+        for (std::size_t column : {5u, 8u}) {
+            const double shown = batch::reportedValue(alone.out, header[column]);
+            EXPECT_NEAR(std::stod(got[column]), shown, 1e-6 * std::fabs(shown)) << header[column];
+        }
+    }
+    EXPECT_NEAR(std::stod(batch::fields(lines[1])[5]), 0.01, 0.001);
+    EXPECT_NEAR(std::stod(batch::fields(lines[3])[5]), 0.02, 0.002);
+
+    // Each cycle of an instrument's file on a row of its own.
+    const std::string mpt = std::string(KEMVO_TEST_DATA) + "/import/ec-lab-cv.mpt";
+    run = cli({"--batch", file("cycles.csv"), "--curves=cycles", mpt, "--", "CheckFitted(1)=0",
+               "CheckFitted(11)=1", "TextStarts=0", "mnuAutoFit"});
+    const std::vector<std::string> cycles = batch::csvLines(contentOf(file("cycles.csv")));
+    ASSERT_EQ(cycles.size(), 3u) << contentOf(file("cycles.csv")) << run.err;
+    EXPECT_EQ(batch::fields(cycles[1])[1], "cycle 1");
+    EXPECT_EQ(batch::fields(cycles[2])[1], "cycle 2");
+
+    run = cli({"--batch", file("none.csv"), file("cv-0.01.csv")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "refused: --batch needs -- and the steps after the files\n");
+}
+
+// Global Fit from the command line: curves added from the current curve, fitted by the window's
+// Auto Fit, the report on standard output and the plot of the window written by globalplot=.
+TEST_F(Cli, GlobalFitStepsAndItsPlot) {
+    CliRun run = cli({"option10=1", "ks(1)=0.01", "Noise=1", "V=0.1", "mnuSimulate", "mnuGlobalFit",
+                      "FormGlobalFit.Add", "V=1", "mnuSimulate", "FormGlobalFit.Add", "Noise=0",
+                      "ks(1)=0.03", "CheckFitted(1)=0", "CheckFitted(5)=1", "FormGlobalFit.AutoFit",
+                      "globalplot=" + file("g.png"), "show=FormGlobalFit.LabelCurves"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Global fit of 2 curves"), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.ends_with("FormGlobalFit.LabelCurves=2 of at most 8 curves\n")) << run.out;
+    EXPECT_TRUE(contentOf(file("g.png")).starts_with("\x89PNG"));
+}

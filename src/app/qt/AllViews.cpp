@@ -2,6 +2,7 @@
 
 #include "display/qt/DisplayViews.h"
 #include "files/qt/FilesViews.h"
+#include "fitting/qt/FittingViews.h"
 #include "setup/qt/SetupViews.h"
 
 namespace kemvo::qt {
@@ -12,6 +13,7 @@ ViewRegistry allViews() {
     registerSetupViews(views);
     registerDisplayViews(views);
     registerFilesViews(views);
+    registerFittingViews(views);
     return views;
 }
 

@@ -48,8 +48,9 @@ private slots:
                            "&Save...|-|&Import Data...|&Export Data...|Export &All Curves…|-|"
                            "&Copy to Clipboard|&Print|Export P&lot...|-|E&xit"},
                  {"mnuInput", "&Techniques...|&Mechamism...|&Experimental..."},
-                 {"mnuRun", "&Simulate|-|&Manual Fit|&Auto Fit|Use Current Curve as Measured|"
-                            "Take Fitted Values|-|M&anual Seprarte|Auto S&eparate"},
+                 {"mnuRun",
+                  "&Simulate|-|&Manual Fit|&Auto Fit|Use Current Curve as Measured|"
+                  "Take Fitted Values|Global Fit\u2026|-|M&anual Seprarte|Auto S&eparate"},
                  {"mnuDisplay", "&Option...|&Plot|&Next Curve|&Clear"},
                  {"mnuData", "&Find Peak|Find &Halfwave E|&Theoretical Peak|-|&Semi-differentiate|"
                              "S&emi-intergrate|&Differentiate|&Integrate|-|&X Data|&Y Data"},
