@@ -135,6 +135,7 @@ TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
 #else
     constexpr int kSteps = 1000;
 #endif
+    constexpr int kPollsPerStep = 4000;
     for (int n = 0; n < kSteps; ++n) {
         const std::string step = randomStep();
         std::vector<std::string> steps{step};
@@ -144,6 +145,11 @@ TEST_P(Robustness, HostileStepsLoseNothingAndPaintNothingNonFinite) {
                 steps.push_back(box + "=" + text);
         }
         const std::size_t messagesBefore = headless.messages.shown.size();
+        // A user stops a command that runs too long: a fit of several starts over
+        // two-dimensional disc runs takes minutes. Stopping after a budget of progress polls
+        // (one a point of a simulation) keeps every step within seconds and walks the stopped
+        // paths too.
+        headless.progress.stopAtPoll = headless.progress.polls + kPollsPerStep;
         for (const std::string &one : steps)
             runner.run({one});
         expectAllFinite(app, step);
