@@ -72,6 +72,8 @@ public:
     bool quietTimeSet() const;
     // E vertex 2 and E final as the user, or an import, set them: they no longer follow.
     void setProgrammeVertices(const std::string &vertex2, const std::string &final);
+    // Every Cinit from its C box, pre-equilibrated or preconcentrated as ticked.
+    void recomputeAllConcentrations();
     void pl_Change(int) {
         recomputeAllConcentrations();
         describeBoxes();
@@ -284,7 +286,6 @@ private:
     void keqChange(int index);
     void setInitialConcentration(int species, double value);
     bool frozenStep(int index) const;
-    void recomputeAllConcentrations();
     void preconcentrationClick(bool reportFailure);
     void preEquilibrate();
     void preconcentrate();

@@ -196,6 +196,10 @@ void ReadParameters(Application &app) {
     w.radius_Change();
 
     readSteps(w, state);
+    // The initial concentrations follow from the boxes as they stand (pre-equilibrated when
+    // that is ticked), as the fit derives them at every trial, also when the window was never
+    // opened or the mechanism changed since.
+    w.recomputeAllConcentrations();
     readSpecies(w, state);
     if (state.digital == 0)
         state.caseCode = static_cast<Int16>(state.electrode + 10 * state.technique);

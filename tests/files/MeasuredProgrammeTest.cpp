@@ -58,6 +58,12 @@ TEST(MeasuredProgramme, TurningPointsCyclesAndEFinalFromThePotentials) {
          0.7, 0.2, 0.3, 2, ScanChoice::TwoCycles},
         {"one and a half cycles to E final", axisThrough({0.3, 0.7, 0.2, 0.7, 0.5}, 0.01), 0.3, 0.7,
          0.2, 0.5, 1.5, ScanChoice::Cycles},
+        // Exactly two turns from a vertex: ending on the first vertex again is one and a half
+        // cycles; stopping three steps short of it, one cycle to E final.
+        {"two turns ending on the vertex", axisThrough({0.7, 0.2, 0.7, 0.2}, 0.01), 0.7, 0.2, 0.7,
+         0.2, 1.5, ScanChoice::Cycles},
+        {"two turns ending short of the vertex", axisThrough({0.7, 0.2, 0.7, 0.23}, 0.01), 0.7, 0.2,
+         0.7, 0.23, 1, ScanChoice::Cycle},
         {"a repeated vertex", repeated, 0.3, -0.2, 0.3, 0.3, 1, ScanChoice::Cycle},
         {"a full cycle starting one step past the vertex", axisThrough({-0.19, 0.3, -0.2}, 0.01),
          -0.19, 0.3, -0.2, -0.2, 1, ScanChoice::Cycle},

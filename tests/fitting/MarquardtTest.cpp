@@ -3,8 +3,11 @@
 // nonlinear regression problems of NIST.
 
 #include "fitting/Marquardt.h"
+#include "fitting/FitCandidates.h"
+#include "fitting/FitReport.h"
 #include "fitting/FitUncertainty.h"
 #include "fitting/MultiStart.h"
+#include "setup/FormExpr.h"
 #include "shell/RuntimeError.h"
 
 #include <gtest/gtest.h>
@@ -48,13 +51,10 @@ std::vector<double> scatteredLine() {
     return {2.9, 5.2, 6.8, 9.3, 10.9, 13.2, 14.8, 17.1};
 }
 
-TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrorsBesideAnIdleParameter) {
-    // By hand, in exact fractions, for t = 1..8: tbar = 4.5, Stt = sum (t - tbar)^2 = 42, mean
-    // t^2 = 204/8; b = Sty / Stt = 841/420, a = ybar - b tbar = 71/70, RSS = 577/2100. Then
-    // s^2 = RSS / (n - 2), SE(b) = s / sqrt(Stt), SE(a) = s sqrt(1/n + tbar^2 / Stt) and
-    // corr(a, b) = -tbar / sqrt(mean t^2).
-    const double a = 71.0 / 70, b = 841.0 / 420, rss = 577.0 / 2100, Stt = 42, tbar = 4.5;
-    const double s = std::sqrt(rss / (8 - 2));
+TEST(Marquardt, OneCallReachesTheLeastSquaresLineBesideAnIdleParameter) {
+    // By hand, in exact fractions, for t = 1..8: tbar = 4.5, Stt = sum (t - tbar)^2 = 42,
+    // b = Sty / Stt = 841/420, a = ybar - b tbar = 71/70, RSS = 577/2100.
+    const double a = 71.0 / 70, b = 841.0 / 420, rss = 577.0 / 2100;
 
     // A third parameter enters nowhere: it is frozen, keeps its value and has no standard
     // error, and the line fits as without it.
@@ -71,13 +71,83 @@ TEST(Marquardt, OneCallReachesTheLeastSquaresLineAndItsStandardErrorsBesideAnIdl
     EXPECT_NEAR(run.phi, rss, 1e-9 * rss);
     EXPECT_EQ(run.flag, 1);
     EXPECT_EQ(run.evaluations, 2); // the start and one trial
+}
 
-    FitUncertainty u = estimateUncertainty(p, run.x, run.ycalc, run.phi);
-    ASSERT_TRUE(u.standardError[0] && u.standardError[1]);
-    EXPECT_NEAR(*u.standardError[1], s / std::sqrt(Stt), 1e-7 * s);
-    EXPECT_NEAR(*u.standardError[0], s * std::sqrt(1.0 / 8 + tbar * tbar / Stt), 1e-7 * s);
-    EXPECT_NEAR(u.correlation[0][1], -tbar / std::sqrt(204.0 / 8), 1e-9);
-    EXPECT_FALSE(u.standardError[2]);
+// The standard errors and the report's table read as the user reads it, for the line fitted
+// about three centres of t: y = a + b (t - c). The slope, the residuals and Stt = 42 stay those
+// above; with u = t - c, ubar = 4.5 - c, s^2 = RSS / (n - 2), a = ybar - b ubar, SE(b) =
+// s / sqrt(Stt), SE(a) = s sqrt(1/n + ubar^2 / Stt) and corr(a, b) = -ubar / sqrt(Stt / n +
+// ubar^2) (the straight-line formulas, Draper and Smith ch. 1).
+TEST(FitReport, RelativeErrorsAndStrongCorrelationsOfEitherSignAreThoseOfTheLine) {
+    struct Case {
+        double c;               // the centre of t
+        int intercept;          // its fit candidate
+        const char *correlated; // the line that reports the pair, or nullptr
+    };
+    for (const Case &k : {Case{-5.5, fitKs(1), "strongly correlated: ks(1), alpha(1): -0.97"},
+                          Case{14.5, fitKs(1), "strongly correlated: ks(1), alpha(1): 0.97"},
+                          Case{0, fitE0(1), nullptr}}) {
+        SCOPED_TRACE(k.c);
+        const double b = 841.0 / 420, rss = 577.0 / 2100, Stt = 42, ubar = 4.5 - k.c;
+        const double s = std::sqrt(rss / (8 - 2)), a = 80.2 / 8 - b * ubar;
+        const double seA = s * std::sqrt(1.0 / 8 + ubar * ubar / Stt), seB = s / std::sqrt(Stt);
+        // ubar = 10 gives -10 / sqrt(105.25) = -0.975, ubar = -10 +0.975, ubar = 4.5 -0.891.
+        FitModel shifted = [c = k.c](const std::vector<double> &x, std::vector<double> &y) {
+            for (int i = 0; i < 8; ++i)
+                y[std::size_t(i)] = x[0] + x[1] * (i + 1 - c);
+        };
+        // A third parameter enters nowhere: the curve does not determine it.
+        MarquardtProblem p = problemFor(scatteredLine(), shifted, 3);
+        FitSummary summary;
+        summary.fitIndex = {k.intercept, fitAlpha(1), fitKs(2)};
+        summary.fitted = summary.start = {a, b, 0.5};
+        std::vector<double> ycalc(8);
+        shifted(summary.fitted, ycalc);
+        summary.uncertainty = estimateUncertainty(p, summary.fitted, ycalc, rss);
+        const FitUncertainty &u = summary.uncertainty;
+        ASSERT_TRUE(u.standardError[0] && u.standardError[1]);
+        EXPECT_NEAR(*u.standardError[0], seA, 1e-7 * seA);
+        EXPECT_NEAR(*u.standardError[1], seB, 1e-7 * seB);
+        EXPECT_NEAR(u.correlation[0][1], -ubar / std::sqrt(Stt / 8 + ubar * ubar), 1e-9);
+        summary.logStepped.assign(3, false);
+        TextWindow window("FormResult", "Result");
+        printFitReport(window, summary);
+
+        // Each row split into its fields: name, value, standard error, relative error (%).
+        auto row = [&window](const std::string &name) {
+            std::vector<std::string> fields;
+            for (const std::string &line : window.lines())
+                if (line.rfind(name + " ", 0) == 0) {
+                    std::istringstream in(line);
+                    for (std::string f; in >> f;)
+                        fields.push_back(f);
+                }
+            return fields;
+        };
+        const std::vector<std::string> intercept = row(fitCandidateName(k.intercept));
+        const std::vector<std::string> slope = row("alpha(1)");
+        ASSERT_EQ(slope.size(), 4u);
+        EXPECT_NEAR(std::stod(slope[1]), b, 1e-6 * b);
+        EXPECT_NEAR(std::stod(slope[2]), seB, 5e-3 * seB); // three digits
+        EXPECT_NEAR(std::stod(slope[3]), 100 * seB / b, 5e-3 * 100 * seB / b);
+        if (k.intercept == fitE0(1)) { // a potential has no relative error
+            ASSERT_EQ(intercept.size(), 3u);
+        } else {
+            ASSERT_EQ(intercept.size(), 4u);
+            const double relative = 100 * seA / std::fabs(a);
+            EXPECT_NEAR(std::stod(intercept[3]), relative, 5e-3 * relative);
+        }
+        EXPECT_NEAR(std::stod(intercept[1]), a, 1e-6 * std::fabs(a));
+        EXPECT_NEAR(std::stod(intercept[2]), seA, 5e-3 * seA);
+        EXPECT_EQ(row("ks(2)"), (std::vector<std::string>{"ks(2)", "0.5", "not", "determined"}));
+
+        std::vector<std::string> pairs;
+        for (const std::string &line : window.lines())
+            if (line.rfind("strongly correlated", 0) == 0)
+                pairs.push_back(line);
+        EXPECT_EQ(pairs, k.correlated ? std::vector<std::string>{k.correlated}
+                                      : std::vector<std::string>{});
+    }
 }
 
 TEST(Marquardt, FitLoopRecoversAnExponentialDecayInPicoamperesAsInAmperes) {

@@ -10,6 +10,7 @@
 #include "setup/FormMech.h"
 #include "setup/FormTech.h"
 #include "shell/Application.h"
+#include "shell/Constants.h"
 #include "shell/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +128,25 @@ TEST(TrustedFit, NoiseFreeSelfFitsLandOnTheValuesThatMadeTheCurve) {
             EXPECT_NEAR(b.value(v.entry), v.truth, tolerance) << v.box;
         }
     }
+}
+
+TEST(TrustedFit, AWindowNeverOpenedSimulatesThePreEquilibratedSolutionTheFitAssumes) {
+    // Pre-equilibration is ticked by default: before the scan the solution is at Nernst's ratio
+    // at E start, B/A = exp(-F (0.3 - 0.1) / RT) = 4.16e-4 at 25 C. A script that simulates
+    // without ever opening the parameters window must start there too, or a self-fit of C
+    // (which derives the initial concentrations from C at every trial) misses by that ratio.
+    HeadlessPlatform platform;
+    Workbench app{platform.platform()};
+    FormExpr &form = app.form<FormExpr>();
+    form.option10.select();
+    app.mainWindow().menu("mnuSimulate").click();
+    const double ratio = std::exp(-kFaraday * (0.3 - 0.1) / (kGasConstant * 298.15));
+    EXPECT_NEAR(app.state().cInit[2] / app.state().cInit[1], ratio, 1e-3 * ratio);
+    EXPECT_NEAR(app.state().cInit[1] + app.state().cInit[2], 1e-3, 1e-15);
+    form.TextStarts.setText("0");
+    app.mainWindow().menu("mnuAutoFit").click();
+    ASSERT_TRUE(app.lastFit.has_value());
+    EXPECT_NEAR(app.lastFit->parameters.front().value, 1e-3, 1e-9);
 }
 
 TEST(TrustedFit, AFitAfterAFitComparesWithTheMeasuredCurve) {

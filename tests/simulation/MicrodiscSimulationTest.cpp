@@ -13,8 +13,8 @@ namespace kemvo {
 namespace {
 
 // A microdisc of radius r [cm] with the area pi r^2 the parameters window derives.
-ExperimentState disc(int technique, double r) {
-    ExperimentState s = experiment(technique, 4, 1);
+ExperimentState disc(int technique, double r, int digital = 1) {
+    ExperimentState s = experiment(technique, 4, digital);
     s.radius = r;
     s.area = M_PI * r * r;
     return s;
@@ -27,23 +27,29 @@ double steadyCurrent(double r) { // 4 n F D C r (Saito 1968)
 TEST(MicrodiscSimulation, StepCurrentFollowsTheExactSeries) {
     // A diffusion-limited step, 0.6 V past E0, held for t = tau r^2/(4 D): at the end of a DC
     // drop and at the end of a normal pulse from 0.4 V past E0 (where nothing reacts), against
-    // 4 n F D C r f(tau) of DiscStepResponse.h, within 0.3 %. The values of tau lie where the
-    // series are exact (see there), from the planar start (the edge adds 0.4 % at 1e-4) to the
-    // steady state; the two radii check that only tau counts.
-    for (int technique : {2, 3})
-        for (double r : {1e-4, 0.05})
-            for (double tau : {1e-4, 3e-3, 0.03, 3.0, 30.0, 800.0}) {
-                ExperimentState s = disc(technique, r);
-                const double t = tau * r * r / (4 * kD);
-                s.dropTime = technique == 2 ? t : 10 * t;
-                s.pulseTime = technique == 2 ? t / 10 : t;
-                s.eStart = technique == 2 ? -0.5 : 0.5;
-                s.eEnd = -0.5;
-                s.eStep = 0.5;
-                EXPECT_NEAR(-simulated(s).last() / (steadyCurrent(r) * discStepResponse(tau)), 1.0,
-                            3e-3)
-                    << "technique " << technique << " r " << r << " tau " << tau;
-            }
+    // 4 n F D C r f(tau) of DiscStepResponse.h: the Cottrell current of the disc's area at the
+    // start, 4 n F D C r at the end. The values of tau lie where the series are exact (see
+    // there), from the planar start (the edge adds 0.4 % at 1e-4) to the steady state; the two
+    // radii check that only tau counts. The simulation within 0.3 %; the closed form of DC, Shoup
+    // and Szabo's expression, within the 0.6 % they state for it.
+    for (int digital : {0, 1})
+        for (int technique : {2, 3})
+            for (double r : {1e-4, 0.05})
+                for (double tau : {1e-4, 3e-3, 0.03, 3.0, 30.0, 800.0}) {
+                    if (!digital && technique == 3)
+                        continue; // a pulse at a disc has no closed form of its own
+                    ExperimentState s = disc(technique, r, digital);
+                    const double t = tau * r * r / (4 * kD);
+                    s.dropTime = technique == 2 ? t : 10 * t;
+                    s.pulseTime = technique == 2 ? t / 10 : t;
+                    s.eStart = technique == 2 ? -0.5 : 0.5;
+                    s.eEnd = -0.5;
+                    s.eStep = 0.5;
+                    const double exact = steadyCurrent(r) * discStepResponse(tau);
+                    EXPECT_NEAR(-simulated(s).last() / exact, 1.0, digital ? 3e-3 : 6e-3)
+                        << "digital " << digital << " technique " << technique << " r " << r
+                        << " tau " << tau;
+                }
 }
 
 TEST(MicrodiscSimulation, SquareWaveIsTheSuperpositionOfStepResponses) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 
 namespace kemvo {
@@ -92,15 +93,23 @@ TEST(Charging, SignFollowsTheDirectionOfTheScan) {
         bool rising; // sweep from -0.3 V up to 0.3 V instead of down
         int point;
         double expected;
-    } cases[] = {{1, 0.5, false, 50, -CdlAv}, {1, 0.5, true, 50, CdlAv},
+        std::optional<double> vertex2; // E vertex 2 and E final; none: E start
+    } cases[] = {{1, 0.5, false, 50, -CdlAv},
+                 {1, 0.5, true, 50, CdlAv},
                  {1, 1, false, 121, -CdlAv}, // the switching point ends the falling sweep
-                 {1, 1, false, 122, CdlAv},   {1, 1, true, 200, -CdlAv},
-                 {1, 2, false, 300, -CdlAv},  {1, 2, false, 400, CdlAv},
-                 {2, 0.5, false, 121, 0.0},   {2, 0.5, true, 121, 0.0}};
+                 {1, 1, false, 122, CdlAv},
+                 {1, 1, true, 200, -CdlAv},
+                 {1, 2, false, 300, -CdlAv},
+                 {1, 2, false, 400, CdlAv},
+                 {2, 0.5, false, 121, 0.0},
+                 {2, 0.5, true, 121, 0.0},
+                 // 0.3 -> -0.3 -> 0.4 V: 121 + 141 points, the last still rising.
+                 {1, 1, false, 262, CdlAv, 0.4}};
     for (const Case &c : cases)
         for (int digital : {0, 1}) {
             ExperimentState s = experiment(c.technique, 1, digital);
             s.cycles = c.cycles;
+            s.eVertex2 = s.eFinal = c.vertex2;
             if (c.rising)
                 std::swap(s.eStart, s.eEnd);
             s.cdl = 1e-5;
