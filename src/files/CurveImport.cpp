@@ -135,8 +135,8 @@ double bareStep(const MeasuredCurve &curve, const SweepProgramme &programme) {
 }
 
 // Their change handlers recompute what depends on the potential programme.
-void primeParameters(Application &app, const SweepProgramme &programme, bool bare,
-                     double quietTime) {
+void primeParameters(Application &app, const SweepProgramme &programme, bool bare, double quietTime,
+                     double vertexHold) {
     auto box = [&app](const char *name) -> TextBox & {
         return app.control<TextBox>("FormExpr", name);
     };
@@ -150,12 +150,14 @@ void primeParameters(Application &app, const SweepProgramme &programme, bool bar
     box("Evertex2").setText(generalNumber(programme.eVertex2));
     box("Efinal").setText(generalNumber(programme.eFinal));
     box("TextQuiet").setText(generalNumber(quietTime));
+    box("TextVertexHold").setText(generalNumber(vertexHold));
     if (programme.scan == ScanChoice::Cycles)
         box("TextCycles").setText(generalNumber(programme.cycles));
     app.control<OptionButton>("FormExpr", scanOption(programme.scan)).select();
 }
 
-void reportProgramme(TextWindow &result, const SweepProgramme &programme, double quietTime) {
+void reportProgramme(TextWindow &result, const SweepProgramme &programme, double quietTime,
+                     double vertexHold) {
     result.print(ReportLine().text("E start = ").number(programme.eStart));
     result.print(ReportLine().text("E end = ").number(programme.eEnd));
     if (programme.sweeps >= 2) {
@@ -175,6 +177,8 @@ void reportProgramme(TextWindow &result, const SweepProgramme &programme, double
     result.print("Scan = " + scanName(programme) + " (" + std::to_string(programme.sweeps) +
                  (programme.sweeps == 1 ? " sweep)" : " sweeps)"));
     result.print(ReportLine().text("Quiet time = ").number(quietTime));
+    if (vertexHold > 0)
+        result.print(ReportLine().text("Vertex hold = ").number(vertexHold));
 }
 
 // A hold's length as the parameters window takes it: to the millisecond.
@@ -187,7 +191,8 @@ std::string pointsText(std::size_t count) {
 }
 
 // What the time column showed of holds, and what became of them.
-void reportHolds(TextWindow &result, const CurveHolds &holds, bool headerQuiet) {
+void reportHolds(TextWindow &result, const CurveHolds &holds, bool headerQuiet, bool oneHold,
+                 bool vertexHeld) {
     auto held = [](const TimeHold &hold, const std::string &where) {
         return "The time column shows a hold of " + generalNumber(wholeMilliseconds(hold.seconds)) +
                " s at " + where + " (" + pointsText(hold.last - hold.first + 1);
@@ -196,20 +201,27 @@ void reportHolds(TextWindow &result, const CurveHolds &holds, bool headerQuiet) 
         result.print(
             held(*holds.atStart, "E start") + ", the last kept): " +
             (headerQuiet ? "the header's quiet time is taken" : "it is taken as the quiet time"));
-    // The programme cannot hold at a turning point: the curve after the hold is simulated as if
-    // the scan had turned at once, which the user must know before fitting it.
+    // Holds of one length at every turning point are the programme's vertex hold. Otherwise
+    // the programme cannot hold as measured: the curve after the hold is simulated as if the
+    // scan had turned at once, which the user must know before fitting it.
+    const std::string why = oneHold ? "the programme is not set from the curve"
+                                    : "the holds at the turning points differ (or a turning "
+                                      "point has none), and the vertex hold is one for all";
     for (const TimeHold &hold : holds.atTurns)
         result.print(held(hold, "the turning point " + generalNumber(hold.potential) + " V") +
-                     ", the first kept): the programme turns without a hold, so the curve "
-                     "after it is not simulated as measured; fit the part before it (Fit from "
-                     "E ... to E ..., cycles)");
+                     (vertexHeld ? ", the first and the last kept): it is taken as the vertex hold"
+                                 : ", the first kept): " + why +
+                                       ", so the programme turns without a hold and the curve "
+                                       "after it is not simulated as measured; fit the part "
+                                       "before it (Fit from E ... to E ..., cycles)"));
 }
 
 // The curve from its steady scan on: offScan points before it were left out; startsTheFile
 // when it is the beginning of the file, to which the header's E initial and quiet time belong.
 void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredCurve &measured,
                      ImportChoice choice, std::size_t offScan, bool startsTheFile,
-                     const CurveHolds &holds) {
+                     const CurveHolds &holds, std::optional<double> vertexHold) {
+    const bool oneHold = commonVertexHold(holds).has_value();
     const bool bare = file.format.empty();
     std::size_t every = 1;
     MeasuredCurve curve = thinned(measured, static_cast<std::size_t>(kMaxPoints), every);
@@ -258,13 +270,13 @@ void takeSteadyCurve(Application &app, const MeasuredFile &file, const MeasuredC
     if (offScan > 0)
         result.print(std::to_string(offScan) + (offScan == 1 ? " point" : " points") +
                      " before the scan (a start-up or settling point) left out");
-    reportHolds(result, holds, statedQuiet.has_value());
+    reportHolds(result, holds, statedQuiet.has_value(), oneHold, vertexHold.has_value());
     if (choice.reverseSign)
         result.print("Current sign reversed: oxidation current is positive");
     if (bare || choice.setProgramme)
-        primeParameters(app, programme, bare, quietTime);
+        primeParameters(app, programme, bare, quietTime, vertexHold.value_or(0));
     if (!bare && choice.setProgramme)
-        reportProgramme(result, programme, quietTime);
+        reportProgramme(result, programme, quietTime, vertexHold.value_or(0));
 }
 
 } // namespace
@@ -323,17 +335,23 @@ void takeImportedCurve(Application &app, const MeasuredFile &file, const Measure
     if (steady.time.size() != measured.potential.size())
         steady.time.clear();
     cut(steady.time);
-    // A hold the time column shows is one point of the curve: at the start the quiet time, at
-    // a turning point an instant of the programme (and said).
+    // A hold the time column shows is one point of the curve at the start (the quiet time).
+    // Holds of one length at every turning point are the programme's vertex hold, taken where
+    // the import sets the programme: the hold's first and last points are the turning point's
+    // two listings. Other holds at turning points are an instant of the programme (and said).
     const CurveHolds holds = bare ? CurveHolds{} : holdsOf(steady.potential, steady.time);
+    const std::optional<double> common = commonVertexHold(holds);
+    const std::optional<double> vertexHold = common && choice.setProgramme
+                                                 ? std::optional<double>(wholeMilliseconds(*common))
+                                                 : std::nullopt;
     if (holds.atStart || !holds.atTurns.empty())
-        steady = withoutHolds(steady, holds);
+        steady = withoutHolds(steady, holds, vertexHold.has_value());
     // The header's E initial and quiet time belong to a curve that starts the file.
     const bool startsTheFile =
         !file.curves.empty() && !file.curves.front().potential.empty() &&
         measured.potential.front() == file.curves.front().potential.front() &&
         measured.current.front() == file.curves.front().current.front();
-    takeSteadyCurve(app, file, steady, choice, offScan, startsTheFile, holds);
+    takeSteadyCurve(app, file, steady, choice, offScan, startsTheFile, holds, vertexHold);
 }
 
 void finishImport(Application &app) {

@@ -176,8 +176,17 @@ SweepProgramme programmeOf(const MeasuredCurve &curve) {
         programme.eFinal = lastIsVertex ? expected : e.back();
     }
     programme.scan = scanOf(programme.cycles);
-    // A measured axis lists each vertex once, the programme twice.
-    const double measuredPoints = static_cast<double>(e.size() + m - 1);
+    // A measured axis lists each vertex once, the programme twice; a vertex held (the first and
+    // the last point of its hold kept) is listed twice already.
+    std::size_t twice = 0;
+    for (std::size_t k = 0; k + 1 < m; ++k) {
+        const int v = sweeps[k].last;
+        const bool again = static_cast<std::size_t>(v) < e.size() &&
+                           std::fabs(at(v + 1) - at(v)) <= 0.5 * programme.eStep;
+        const bool before = v > 1 && std::fabs(at(v - 1) - at(v)) <= 0.5 * programme.eStep;
+        twice += again || before ? 1 : 0;
+    }
+    const double measuredPoints = static_cast<double>(e.size() + m - 1 - twice);
     if (programmePoints(programme) != measuredPoints && e.size() > m) {
         double path = 0;
         for (const AxisSweep &sweep : sweeps)

@@ -96,6 +96,7 @@ void writeParameterReport(std::ostream &out, const ExperimentState &state) {
     pair(out, "Cycles :", state.cycles);
     pair(out, "Scan rate :", state.scanRate);
     pair(out, "Quiet time :", state.quietTime);
+    pair(out, "Vertex hold :", state.vertexHold);
 }
 
 } // namespace kemvo

@@ -96,6 +96,7 @@ CurveHolds holdsOf(const std::vector<double> &potential, const std::vector<doubl
     const double dt = stepDuration(potential, time, tolerance);
     if (!(dt > 0))
         return holds;
+    holds.stepTime = dt;
     // The stay around point v at its potential.
     auto stayAround = [&](std::size_t v) {
         TimeHold stay{v, v, 0, potential[v]};
@@ -113,6 +114,7 @@ CurveHolds holdsOf(const std::vector<double> &potential, const std::vector<doubl
     if (TimeHold start = stayAround(0); isHold(start))
         holds.atStart = start;
     const std::vector<AxisSweep> sweeps = sweepsOf(potential, turnNoise(potential, step));
+    holds.turns = sweeps.empty() ? 0 : sweeps.size() - 1;
     for (std::size_t k = 0; k + 1 < sweeps.size(); ++k) {
         TimeHold turn = stayAround(static_cast<std::size_t>(sweeps[k].last - 1));
         const bool afterStart = !holds.atStart || turn.first > holds.atStart->last;
@@ -123,14 +125,30 @@ CurveHolds holdsOf(const std::vector<double> &potential, const std::vector<doubl
     return holds;
 }
 
-MeasuredCurve withoutHolds(const MeasuredCurve &curve, const CurveHolds &holds) {
+std::optional<double> commonVertexHold(const CurveHolds &holds) {
+    if (holds.turns == 0 || holds.atTurns.size() != holds.turns)
+        return std::nullopt;
+    double shortest = holds.atTurns.front().seconds;
+    double longest = shortest;
+    double sum = 0;
+    for (const TimeHold &hold : holds.atTurns) {
+        shortest = std::min(shortest, hold.seconds);
+        longest = std::max(longest, hold.seconds);
+        sum += hold.seconds;
+    }
+    if (!(longest - shortest <= holds.stepTime))
+        return std::nullopt;
+    return sum / static_cast<double>(holds.atTurns.size());
+}
+
+MeasuredCurve withoutHolds(const MeasuredCurve &curve, const CurveHolds &holds, bool keepTurnEnds) {
     std::vector<bool> dropped(curve.potential.size(), false);
     if (holds.atStart)
         for (std::size_t i = holds.atStart->first; i < holds.atStart->last; ++i)
             dropped[i] = true;
     for (const TimeHold &turn : holds.atTurns)
         for (std::size_t i = turn.first + 1; i <= turn.last; ++i)
-            dropped[i] = true;
+            dropped[i] = !(keepTurnEnds && i == turn.last);
     MeasuredCurve kept{curve.label, {}, {}, curve.scanRate, curve.timeRate};
     const bool timed = curve.time.size() == curve.potential.size();
     for (std::size_t i = 0; i < curve.potential.size(); ++i) {

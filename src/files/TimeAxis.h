@@ -38,16 +38,26 @@ inline constexpr double kHoldTimeSteps = 2.5;
 struct CurveHolds {
     std::optional<TimeHold> atStart;
     std::vector<TimeHold> atTurns; // in the order of the turning points
+    std::size_t turns = 0;         // turning points of the curve, with a hold or without
+    double stepTime = 0;           // [s] the scan's step (median time between changes)
 };
 
 // The holds a time column shows at the start of a curve and at its turning points. Nothing
 // without a time column of the axis's length, or with fewer than three points.
 CurveHolds holdsOf(const std::vector<double> &potential, const std::vector<double> &time);
 
+// The hold [s] at every turning point where the curve has one at each and they agree to within
+// a step time: their mean. Nothing otherwise (no turning point, one without a hold, or holds of
+// different lengths).
+std::optional<double> commonVertexHold(const CurveHolds &holds);
+
 // The curve without the points of a hold but one: of a hold at the start its last point (the
 // current as the scan begins), of a hold at a turning point its first (the potential turns
 // there as the programme turns), so that the curve lists the points the programme simulates.
-MeasuredCurve withoutHolds(const MeasuredCurve &curve, const CurveHolds &holds);
+// With keepTurnEnds a hold at a turning point keeps its last point too: the two listings of
+// the turning point in a programme that holds there.
+MeasuredCurve withoutHolds(const MeasuredCurve &curve, const CurveHolds &holds,
+                           bool keepTurnEnds = false);
 
 // A file whose header states the scan rate: each curve with a rate from its time column keeps
 // that as timeRate, to be checked against the stated one, which becomes its scanRate.

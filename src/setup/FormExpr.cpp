@@ -73,6 +73,8 @@ FormExpr::FormExpr(Application &app)
       Efinal(box(Frame3, "Efinal", "0.3")),
       LabelQuiet(label(Frame3, "LabelQuiet", "Quiet time (s)")),
       TextQuiet(box(Frame3, "TextQuiet", "0")),
+      LabelVertexHold(label(Frame3, "LabelVertexHold", "Vertex hold (s)")),
+      TextVertexHold(box(Frame3, "TextVertexHold", "0")),
       option9(in(Frame5, add<OptionButton>("option9", -1, "Single"))),
       option10(in(Frame5, add<OptionButton>("option10", -1, "Cycle"))),
       Option11(in(Frame5, add<OptionButton>("Option11", -1, "2 Cycles"))),

@@ -210,6 +210,8 @@ public:
     TextBox &Efinal; // [V]
     Label &LabelQuiet;
     TextBox &TextQuiet; // [s] hold at E start before the scan
+    Label &LabelVertexHold;
+    TextBox &TextVertexHold; // [s] hold at each turning point of the sweep
 
     // Scan.
     OptionButton &option9;  // "Single"

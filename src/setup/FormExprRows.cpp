@@ -55,7 +55,8 @@ void FormExpr::applyTechniqueRows() {
         {{&V}, Sets::Visible, !squareWave},
         {{&Ru}, Sets::Enabled, resistanceInUse(state)},
         // The sweep runs a potentiostat's programme; the pulse techniques go out and back.
-        {{&LabelEvertex2, &Evertex2, &LabelEfinal, &Efinal, &LabelQuiet, &TextQuiet},
+        {{&LabelEvertex2, &Evertex2, &LabelEfinal, &Efinal, &LabelQuiet, &TextQuiet,
+          &LabelVertexHold, &TextVertexHold},
          Sets::Visible,
          technique == Technique::LinearSweep},
     });

@@ -96,6 +96,9 @@ void FormExpr::describeBoxes() {
                       "typed [V]");
     TextQuiet.setToolTip("time held at E start before the scan [s]; above 0 it replaces "
                          "pre-equilibration (an infinitely long hold) for the run");
+    TextVertexHold.setToolTip("time held at each turning point of the sweep before it runs on "
+                              "[s]; 0: the sweep turns without a pause. The closed form holds "
+                              "it in whole steps of E step / v");
     CheckPreEqu.setToolTip("start from equilibrium with E start (an infinitely long hold); a "
                            "quiet time above 0 replaces it");
     TextCycles.setToolTip("number of cycles, a multiple of 0.5 (two vertices to a cycle)");

@@ -162,6 +162,8 @@ void ReadParameters(Application &app) {
     state.eFinal =
         sweep ? strictValueOf(w.Efinal, w.LabelEfinal, Allowed::AnyNumber) : state.eStart;
     state.quietTime = sweep ? strictValueOf(w.TextQuiet, w.LabelQuiet, Allowed::NonNegative) : 0;
+    state.vertexHold =
+        sweep ? strictValueOf(w.TextVertexHold, w.LabelVertexHold, Allowed::NonNegative) : 0;
     state.eStep = std::fabs(strictValueOf(w.Estep, w.LabelEstep, Allowed::NonZero));
     state.area = scalar(w.ARE, w.LabelArea, areaTyped, Allowed::Positive);
     state.cdl = strictValueOf(w.Cdl, w.LabelCdl, Allowed::NonNegative);

@@ -53,6 +53,7 @@ struct ExperimentState {
     std::optional<double> eVertex2; // [V] second vertex of a cycle; none: eStart
     std::optional<double> eFinal;   // [V] where a cycle ends after its last vertex; none: eStart
     double quietTime = 0;           // [s] hold at eStart before the scan; 0: none
+    double vertexHold = 0;          // [s] hold at each turning point of a sweep; 0: none
     double eStep = 0;               // [V] absolute potential step
     double scanRate = 0;            // [V/s] absolute scan rate
     double dropTime = 0;            // [s]

@@ -46,6 +46,7 @@ const std::map<std::string, Field> &fields() {
         {"eVertex2", followingStart(&S::eVertex2)},
         {"eFinal", followingStart(&S::eFinal)},
         {"quietTime", scalar(&S::quietTime)},
+        {"vertexHold", scalar(&S::vertexHold)},
         {"eStep", scalar(&S::eStep)},
         {"scanRate", scalar(&S::scanRate)},
         {"dropTime", scalar(&S::dropTime)},

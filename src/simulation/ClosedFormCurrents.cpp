@@ -233,6 +233,7 @@ void sweepFromIntegralEquation(const ExperimentState &state, CurveStore &store, 
     conditions.discRadius = state.electrode == 4 ? state.radius : 0;
     conditions.catalysis = state.mechanism == 9 ? state.kf[1] : 0;
     conditions.quietTime = state.technique == 1 ? state.quietTime : 0;
+    conditions.vertexHold = state.technique == 1 ? state.vertexHold : 0;
     const std::vector<double> current =
         sweepCurrents(couple, conditions, store.potential, state.pointCount);
     // A rod's end sweeps as a disc (not under catalysis, whose thin reaction layer makes every

@@ -3,6 +3,7 @@
 #include "shell/Constants.h"
 #include "shell/RuntimeError.h"
 #include "simulation/LargerSmaller.h"
+#include "simulation/PotentialProgramme.h"
 
 #include <cmath>
 
@@ -100,8 +101,9 @@ struct GridShape {
 double runDuration(const ExperimentState &state, const RunSetup &run) {
     switch (run.technique) {
     case 1:
-        return state.quietTime > 0 ? run.points * state.dropTime + state.quietTime
-                                   : run.points * state.dropTime;
+        return state.quietTime > 0 || state.vertexHold > 0
+                   ? run.points * state.dropTime + state.quietTime + vertexHoldTime(state)
+                   : run.points * state.dropTime;
     case 5:
         return run.points * 2.0 * state.pulseTime;
     default: // every drop starts afresh
@@ -118,7 +120,8 @@ GridShape standardShape(const ExperimentState &state, const RunSetup &run) {
     const double diffusion = smallestDiffusion(run);
     const double h = checkedFinite(std::sqrt(checkedDivide(diffusion * time, kModelDiffusion)));
     double length = checkedFinite(std::sqrt(run.points * largestDiffusion(run) * state.dropTime));
-    if (run.technique == 1 && state.quietTime > 0) // the quiet time lengthens the run
+    // The quiet time and the vertex holds lengthen the run.
+    if (run.technique == 1 && (state.quietTime > 0 || state.vertexHold > 0))
         length = checkedFinite(std::sqrt(runDuration(state, run) * largestDiffusion(run)));
     const double extent = checkedFinite(
         2.0 + std::log(1.0 + kExtentFactor * (std::exp(1.0) - 1.0) * checkedDivide(length, h)));

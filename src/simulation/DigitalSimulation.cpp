@@ -360,15 +360,32 @@ private:
     // where one is set, on either grid) and then follows the true
     // linear ramp from point to point, each point's current taken as the ramp reaches it. A
     // potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
-    // there without a pause, so the second copy carries the current of the first.
+    // there without a pause, so the second copy carries the current of the first. With a
+    // vertex hold the second copy carries the current at the end of the hold.
     void sweep(CurveStore &store) {
         Currents currents{};
         for (int p = 1; p <= run_.points; ++p) {
             const bool sameInstant = p > 1 && store.potential(p) == store.potential(p - 1);
             if (!sameInstant)
                 currents = sweepTo(store, p);
+            else if (state_.vertexHold > 0)
+                currents = holdAtVertex(state_.vertexHold, store.potential(p));
             record(store, p, currents);
         }
+    }
+
+    // A hold of `duration` [s] at the potential e where the sweep turns, in steps no longer than
+    // the sweep's own (td): the current does not jump there, and the profile the hold leaves
+    // carries the sweep back. The standard grid takes them as implicit steps, the fine grid as
+    // second-order ones.
+    Currents holdAtVertex(double duration, double e) {
+        const int steps =
+            static_cast<int>(larger(std::ceil(duration / state_.dropTime - 1e-9), 1.0));
+        const double dt = duration / steps;
+        Currents currents{};
+        for (int i = 1; i <= steps; ++i)
+            currents = run_.fineGrid ? secondOrderStep(dt, e, e) : implicitStep(profile_, dt, e);
+        return currents;
     }
 
     Currents sweepTo(const CurveStore &store, int p) {

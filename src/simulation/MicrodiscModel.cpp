@@ -4,6 +4,7 @@
 #include "shell/RuntimeError.h"
 #include "simulation/CheckedMath.h"
 #include "simulation/LargerSmaller.h"
+#include "simulation/PotentialProgramme.h"
 
 #include <cmath>
 
@@ -49,11 +50,12 @@ double resolvedTime(const ExperimentState &state, const DiscModel &m) {
     return smaller(t, digital::shortestLifetime(*m.mechanism, m.chemistry));
 }
 
-// [s] How long diffusion runs: the whole programme, or one drop.
+// [s] How long diffusion runs: the whole programme (with its quiet time and vertex holds), or
+// one drop.
 double runDuration(const ExperimentState &state) {
     switch (state.technique) {
     case 1:
-        return state.pointCount * state.dropTime;
+        return state.pointCount * state.dropTime + state.quietTime + vertexHoldTime(state);
     case 5:
         return state.pointCount * 2.0 * state.pulseTime;
     default:

@@ -265,7 +265,9 @@ private:
     // Technique 1: from rest at the first potential (held for the quiet time where one is set),
     // then the linear ramp from point to point.
     // A potential listed twice in a row (the vertex of a cycle) is one instant: the sweep turns
-    // there without a pause, so the second copy carries the current of the first.
+    // there without a pause, so the second copy carries the current of the first. With a
+    // vertex hold the second copy carries the current at the end of the hold, taken in
+    // second-order steps no longer than the sweep's own (td): the current does not jump there.
     void sweep(CurveStore &store) {
         const double td = state_.dropTime;
         Currents currents{};
@@ -275,6 +277,12 @@ private:
                 currents = hold(state_.quietTime > 0 ? state_.quietTime : td, ep);
             else if (ep != store.potential(p - 1))
                 currents = ramp(td, store.potential(p - 1), ep);
+            else if (state_.vertexHold > 0) {
+                const int steps =
+                    static_cast<int>(larger(std::ceil(state_.vertexHold / td - 1e-9), 1.0));
+                for (int i = 1; i <= steps; ++i)
+                    currents = secondOrderStep(state_.vertexHold / steps, ep, ep);
+            }
             record(store, p, currents);
         }
     }
@@ -315,7 +323,10 @@ double microdiscTimeSteps(const ExperimentState &state) {
     switch (state.technique) {
     case 1:
         return kSolvesPerHold +
-               (points - 1) * kSolvesPerRampStep * rampSteps(0.0, std::abs(state.eStep));
+               (points - 1) * kSolvesPerRampStep * rampSteps(0.0, std::abs(state.eStep)) +
+               (state.vertexHold > 0 ? turningPointCount(state) * kSolvesPerRampStep *
+                                           std::ceil(state.vertexHold / state.dropTime)
+                                     : 0.0);
     case 2:
         return points * kSolvesPerHold;
     default:

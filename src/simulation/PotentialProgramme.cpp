@@ -115,6 +115,18 @@ std::vector<long long> turningSteps(const ExperimentState &state) {
     return turns;
 }
 
+int turningPointCount(const ExperimentState &state) {
+    if (state.technique != 1)
+        return 0;
+    return static_cast<int>(turningSteps(state).size()) - 2;
+}
+
+double vertexHoldTime(const ExperimentState &state) {
+    if (!(state.vertexHold > 0))
+        return 0;
+    return checkedFinite(turningPointCount(state) * state.vertexHold);
+}
+
 std::int32_t pointCountOf(const ExperimentState &state, int) {
     const double count = pointsOf(turningSteps(state));
     return count > kMaxPoints ? kMaxPoints + 1 : static_cast<std::int32_t>(count);

@@ -33,6 +33,13 @@ double finalPotentialOf(const ExperimentState &state);
 // E start, the vertices, and E final when a last sweep runs to it.
 std::vector<long long> turningSteps(const ExperimentState &state);
 
+// The turning points of a sweep's programme, each listed twice: its vertices (0 for the pulse
+// techniques).
+int turningPointCount(const ExperimentState &state);
+
+// [s] The time the sweep spends holding its turning points: vertexHold at each of them.
+double vertexHoldTime(const ExperimentState &state);
+
 // Refuses with a RuntimeError that says how many points it needs a programme of more than
 // 4000 points, counted in doubles so that any size is named.
 void requireProgrammeInStore(const ExperimentState &state);

@@ -4,16 +4,17 @@
 #include "shell/Constants.h"
 #include "shell/NumberText.h"
 #include "simulation/CheckedMath.h"
-#include "simulation/SweepInstants.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace kemvo {
 namespace {
 
-// The longest quiet time the sweep solves, in time steps: the hold costs as much as a scan.
+// The longest hold the sweep solves, in time steps (the quiet time, or the vertex holds
+// together): the hold costs as much as a scan.
 constexpr int kMaxQuietSteps = 20000;
 
 // exp(x^2) erfc(x) for x >= 0 to the precision of the library's erfc; the asymptotic series
@@ -227,17 +228,43 @@ double fluxAt(const SweepCouple &c, double phi, const SurfaceTerms &ox, const Su
     return checkedFinite(driving / (slowness + kf * ox.self + kb * red.self));
 }
 
-// Time steps of the quiet time: exact when it is a whole number of them (2 s at 50 ms), else
-// the nearest whole number, at least one.
-int quietSteps(const SweepConditions &conditions) {
-    if (!(conditions.quietTime > 0))
+// Time steps of a hold of `duration` [s], repeated `times` times: exact when it is a whole
+// number of them (2 s at 50 ms), else the nearest whole number, at least one. `what` names the
+// hold where all of them together exceed the steps the sweep solves.
+int holdSteps(double duration, int times, double timeStep, const std::string &what) {
+    if (!(duration > 0) || times == 0)
         return 0;
-    const double steps = std::nearbyint(checkedDivide(conditions.quietTime, conditions.timeStep));
-    if (!(steps < kMaxQuietSteps))
-        throw RuntimeError("the quiet time of " + generalNumber(conditions.quietTime) +
-                           " s holds more than " + std::to_string(kMaxQuietSteps) +
-                           " time steps of E step / v: make it shorter");
+    const double steps = std::nearbyint(checkedDivide(duration, timeStep));
+    if (!(steps * times < kMaxQuietSteps))
+        throw RuntimeError(
+            what + " of " + generalNumber(duration) + " s" +
+            (times > 1 ? " at each of " + std::to_string(times) + " turning points" : "") +
+            " holds more than " + std::to_string(kMaxQuietSteps) +
+            " time steps of E step / v: make it shorter");
     return std::max(1, static_cast<int>(steps));
+}
+
+// The node of each point 1..count (index 0 unused) and the number of nodes: the quiet time's
+// `held` nodes first, then one node a potential step, and the `vertexSteps` nodes of a hold
+// between the two listings of a turning point (none: they are the same instant).
+std::vector<int> nodesOfPoints(const PointArray &potential, int count, int held, int vertexSteps,
+                               int &nodes) {
+    std::vector<int> nodeOf(static_cast<std::size_t>(count) + 1, 0);
+    int node = held - 1;
+    for (int i = 1; i <= count; ++i) {
+        node += i == 1 || potential(i) != potential(i - 1) ? 1 : vertexSteps;
+        nodeOf[static_cast<std::size_t>(i)] = node;
+    }
+    nodes = node + 1;
+    return nodeOf;
+}
+
+// How many turning points (potentials listed twice in a row) points 1..count hold.
+int turningPointsOf(const PointArray &potential, int count) {
+    int turns = 0;
+    for (int i = 2; i <= count; ++i)
+        turns += potential(i) == potential(i - 1) ? 1 : 0;
+    return turns;
 }
 
 } // namespace
@@ -247,14 +274,19 @@ std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditio
     std::vector<double> current(static_cast<std::size_t>(std::max(count, 0)) + 1, 0.0);
     if (count < 1 || couple.ks == 0)
         return current;
-    const SweepInstants instants = sweepInstants(potential, count);
     // A quiet time holds the first potential for whole time steps before the scan: the nodes
-    // of the hold come first, and the scan's instants follow them.
-    const int held = quietSteps(conditions);
-    const int nodes = instants.count + held;
+    // of the hold come first, and the scan's instants follow them. A vertex hold adds its nodes
+    // at the turning point's potential between its two listings.
+    const int held = holdSteps(conditions.quietTime, 1, conditions.timeStep, "the quiet time");
+    const int vertexSteps = holdSteps(conditions.vertexHold, turningPointsOf(potential, count),
+                                      conditions.timeStep, "the vertex hold");
+    int nodes = 0;
+    const std::vector<int> nodeOf = nodesOfPoints(potential, count, held, vertexSteps, nodes);
     std::vector<double> nodePotential(static_cast<std::size_t>(nodes), potential(1));
-    for (int i = count; i >= 1; --i)
-        nodePotential[static_cast<std::size_t>(instants.instantOf[i] + held)] = potential(i);
+    for (int i = 2; i <= count; ++i)
+        for (int k = nodeOf[static_cast<std::size_t>(i - 1)] + 1;
+             k <= nodeOf[static_cast<std::size_t>(i)]; ++k)
+            nodePotential[static_cast<std::size_t>(k)] = potential(i);
     const double rootDox = checkedSqrt(couple.Dox);
     const double rootDred = checkedSqrt(conditions.catalysis != 0 ? couple.Dox : couple.Dred);
     const bool catalytic = conditions.catalysis != 0;
@@ -288,8 +320,8 @@ std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditio
             J[0] = J[1];
     }
     for (int i = 1; i <= count; ++i)
-        current[static_cast<std::size_t>(i)] =
-            checkedFinite(couple.n * J[static_cast<std::size_t>(instants.instantOf[i] + held)]);
+        current[static_cast<std::size_t>(i)] = checkedFinite(
+            couple.n * J[static_cast<std::size_t>(nodeOf[static_cast<std::size_t>(i)])]);
     return current;
 }
 

@@ -45,14 +45,17 @@ struct SweepConditions {
     double discRadius = 0; // [cm] of a microdisc, in place of `radius`; 0 for none
     double catalysis = 0;  // [1/s] k' of a catalytic regeneration of A at a plane; 0 for none
     double quietTime = 0;  // [s] hold at the first potential before the scan, from rest
+    double vertexHold = 0; // [s] hold at each turning point (a potential listed twice)
 };
 
 // The current n J at points 1..count of the potential programme, per F A 1e-3 like the other
 // closed forms (reduction positive). The sweep starts at point 1 (t = 0) from the bulk
 // concentrations, and the flux over the first interval is taken as constant. Consecutive
-// points of equal potential (the vertex of a cycle, listed twice) are the same instant. A quiet
-// time > 0 holds the first potential that long from rest before point 1 (in whole time steps,
-// the nearest number of them); the jump to it is then the singular start.
+// points of equal potential (the vertex of a cycle, listed twice) are the same instant, unless
+// a vertex hold > 0 is set: the second listing is then the end of the hold at that potential,
+// the first its start. A quiet time > 0 holds the first potential that long from rest before
+// point 1; the jump to it is then the singular start. Both holds are taken in whole time steps,
+// the nearest number of them.
 // An overflow raises RuntimeError.
 std::vector<double> sweepCurrents(const SweepCouple &couple, const SweepConditions &conditions,
                                   const PointArray &potential, int count);

@@ -116,6 +116,18 @@ TEST_F(Cli, TheCyclicProgrammeOfAPotentiostat) {
     EXPECT_EQ(run.err, "message: Cycles: the number of cycles (1.2) must be a multiple of 0.5\n");
 }
 
+// The vertex hold is typed as a step and taken strictly; it holds the sweep only (the pulse
+// techniques take 0), and a hold that is no number of 0 or more is refused by its caption.
+TEST_F(Cli, TheVertexHoldIsABoxOfTheSweep) {
+    CliRun run =
+        cli({"option10=1", "FormExpr.TextVertexHold=5", "mnuSimulate", "show=state.vertexHold",
+             "show=state.pointCount", "optTech(2)=1", "mnuSimulate", "show=state.vertexHold",
+             "optTech(1)=1", "TextVertexHold=-1", "mnuSimulate"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "state.vertexHold=5\nstate.pointCount=242\nstate.vertexHold=0\n");
+    EXPECT_EQ(run.err, "message: Vertex hold (s): must be a number of 0 or more, not \"-1\"\n");
+}
+
 // The curve is chosen in FormImport and taken at its OK; a run that leaves the window for
 // another step imports nothing.
 TEST_F(Cli, ImportChoosesTheCurveAtOkAndALeftWindowImportsNothing) {

@@ -1,7 +1,7 @@
 // What a time column says: dE/dt of the steady sweeps, and holds at the start and at turning
 // points, on axes written from an instrument's facts; and the imports that rest on it (an
 // EC-Lab linear sweep with its start-up point, an EC4 cycle after a settling point, a hold at a
-// vertex).
+// vertex that becomes the vertex hold).
 
 #include "files/TimeAxis.h"
 #include "files/FilesFixture.h"
@@ -134,6 +134,41 @@ TEST(TimeAxis, HoldsAtTheStartAndAtTurningPoints) {
         EXPECT_EQ(withoutHolds(curve, holds).potential.size(),
                   a.e.size() - (c.startLast > 0 ? 4 : 0) - (c.turnFirst > 0 ? 10 : 0) -
                       (c.turnFirst > 0 && c.vertexTwice ? 1 : 0));
+        // The one turning point's hold is the vertex hold; kept for it, it keeps its last point.
+        EXPECT_EQ(holds.turns, 1u);
+        const std::optional<double> common = commonVertexHold(holds);
+        ASSERT_EQ(common.has_value(), c.turnFirst > 0);
+        if (common)
+            EXPECT_DOUBLE_EQ(*common, holds.atTurns[0].seconds);
+        EXPECT_EQ(withoutHolds(curve, holds, true).potential.size(),
+                  withoutHolds(curve, holds).potential.size() + (c.turnFirst > 0 ? 1 : 0));
+    }
+}
+
+TEST(TimeAxis, TheVertexHoldIsOneHoldAtEveryTurningPoint) {
+    // Holds [s] at the turning points of a curve with `turns` of them, 50 ms a step.
+    struct Case {
+        std::vector<double> seconds;
+        std::size_t turns;
+        std::optional<double> hold;
+    };
+    const Case cases[] = {
+        {{5, 5.04}, 2, 5.02},        // within a step: their mean
+        {{5, 5.05}, 2, 5.025},       // a step apart
+        {{5, 5.1}, 2, std::nullopt}, // two steps apart
+        {{5, 5}, 3, std::nullopt},   // a turning point without a hold
+        {{}, 0, std::nullopt},       // a single sweep
+    };
+    for (const Case &c : cases) {
+        CurveHolds holds;
+        holds.turns = c.turns;
+        holds.stepTime = 0.05;
+        for (double seconds : c.seconds)
+            holds.atTurns.push_back({0, 0, seconds, 0.7});
+        const std::optional<double> hold = commonVertexHold(holds);
+        ASSERT_EQ(hold.has_value(), c.hold.has_value()) << c.seconds.size() << " " << c.turns;
+        if (hold)
+            EXPECT_NEAR(*hold, *c.hold, 1e-12);
     }
 }
 
@@ -257,7 +292,7 @@ TEST_F(TimedImport, AnEc4CycleAfterASettlingPointOffersItsSweepsAndTheCycle) {
     }
 }
 
-TEST_F(TimedImport, AHoldAtAVertexIsOneInstantAndSaid) {
+TEST_F(TimedImport, AHoldAtTheVertexIsTheVertexHold) {
     // NOVA: 0.3 -> 0.7 -> 0.3 V in 10 mV steps at 0.1 V/s, held 5 s at 0.7 V (10 points).
     Axis a;
     a.add(0.3, 0);
@@ -269,14 +304,16 @@ TEST_F(TimedImport, AHoldAtAVertexIsOneInstantAndSaid) {
         out += text(a.e[k]) + ";" + text(a.t[k]) + ";1e-6;1\n";
     click("mnuImport", folder.withText("held.txt", out));
     ASSERT_TRUE(messages().empty()) << messages().front();
-    // 41 + 41 points with the vertex once: the programme's 82 with the vertex twice.
-    EXPECT_EQ(app.state().pointCount, 81);
+    // 41 + 41 points with the vertex twice, the hold's first and last: the programme's 82.
+    EXPECT_EQ(app.state().pointCount, 82);
     EXPECT_EQ(app.form<FormExpr>().V.text(), "0.1");
     EXPECT_EQ(app.form<FormExpr>().TextQuiet.text(), "0");
+    EXPECT_EQ(app.form<FormExpr>().TextVertexHold.text(), "5");
     bool said = false;
     for (const std::string &line : app.formResult().lines())
-        said = said || line.starts_with("The time column shows a hold of 5 s at the turning "
-                                        "point 0.7 V (11 points, the first kept)");
+        said = said || line == "The time column shows a hold of 5 s at the turning point 0.7 V "
+                               "(11 points, the first and the last kept): it is taken as the "
+                               "vertex hold";
     EXPECT_TRUE(said);
 }
 

@@ -183,6 +183,71 @@ TEST(MicrodiscSimulation, CycleTurnsAtTheVertexWithoutAPause) {
     EXPECT_NE(run.total(np + 2), run.total(np + 1));
 }
 
+TEST(MicrodiscSimulation, AVertexHoldFollowsTheExactReversibleCurrent) {
+    // A 10 um disc, A alone, E0 = 0 V: 0.3 -> -0.3 V at 0.1 V/s in 5 mV steps, held 2 s at
+    // -0.3 V (diffusion-limited), and back. A reversible couple's current is the superposition
+    // of the disc's step responses of the changes of B's share at the surface
+    // (DiscStepResponse.h); the ramps are taken as steps of 0.1 mV at their midpoints, the hold
+    // adds none. Both the two-dimensional simulation and the closed form (the integral equation
+    // with the disc's kernel) follow it, the two listings of the vertex being the start and the
+    // end of the hold.
+    ExperimentState s = disc(1, 1e-3);
+    s.eStart = 0.3;
+    s.eEnd = -0.3;
+    s.cycles = 1;
+    s.eStep = 0.005;
+    s.scanRate = 0.1;
+    s.dropTime = 0.05;
+    s.e0[1] = 0;
+    s.vertexHold = 2;
+    const Simulation twoD = simulated(s);
+    ExperimentState c = s;
+    c.digital = 0;
+    const Simulation closed = simulated(c);
+    const int np = twoD.state.pointsPerSweep;
+    ASSERT_EQ(twoD.state.pointCount, 2 * np);
+    // E(t): the ramp down for 6 s, the hold until 8 s, the ramp back until 14 s.
+    auto potential = [](double t) {
+        return t <= 6 ? 0.3 - 0.1 * t : t <= 8 ? -0.3 : -0.3 + 0.1 * (t - 8);
+    };
+    const double h = 0.001; // [s] 0.1 mV of the ramp
+    auto exactAt = [&](double t) {
+        DiscSuperposition exact(kF * 1e-6 * kD * 1e-3, kD, 1e-3, kf, 0);
+        exact.step(0, potential(0));
+        for (double u = 0; u + h / 2 < t; u += h)
+            if (u < 6 - h / 2 || u > 8 - h / 2)
+                exact.step(u, potential(std::min(u + h / 2, t)));
+        return exact.current(t);
+    };
+    double peak = 0, twoDWorst = 0, closedWorst = 0;
+    std::vector<double> exact;
+    // From the second point on: the first is the jump from rest to 0.3 V at t = 0.
+    for (int i = 1; i <= twoD.state.pointCount; ++i) {
+        const double t = i <= np ? (i - 1) * 0.05 : 8 + (i - np - 1) * 0.05;
+        exact.push_back(i == 1 ? 0 : exactAt(t));
+        peak = std::max(peak, exact.back());
+    }
+    ASSERT_GT(peak, steadyCurrent(1e-3)); // above the steady current: the wave is peaked
+    for (int i = 2; i <= twoD.state.pointCount; ++i) {
+        const double e = exact[static_cast<std::size_t>(i - 1)];
+        twoDWorst = std::max(twoDWorst, std::abs(-twoD.total(i) - e));
+        closedWorst = std::max(closedWorst, std::abs(-closed.total(i) - e));
+    }
+    // Within 1 % of the peak everywhere (0.67 % and 0.84 % measured, on the steep rise of the
+    // wave, where the reference's series are least accurate), and within 0.2 % at the start
+    // and the end of the hold (0.05 % and 0.03 %).
+    EXPECT_LT(twoDWorst / peak, 1e-2);
+    EXPECT_LT(closedWorst / peak, 1e-2);
+    for (int i : {np, np + 1}) {
+        const double e = exact[static_cast<std::size_t>(i - 1)];
+        EXPECT_NEAR(-twoD.total(i), e, 2e-3 * peak) << i;
+        EXPECT_NEAR(-closed.total(i), e, 2e-3 * peak) << i;
+    }
+    // The hold decays towards the steady 4 n F D C r (Saito) without reaching it.
+    EXPECT_GT(-twoD.total(np), -twoD.total(np + 1));
+    EXPECT_GT(-twoD.total(np + 1), steadyCurrent(1e-3));
+}
+
 TEST(MicrodiscSimulation, OhmicDropShiftsTheSteadyWaveByTheDropAtHalfHeight) {
     // At the steady state the wave is a function of the electrode potential E - Ru I alone
     // (reduction current negative), so its applied half-wave potential moves by Ru I(lim)/2:

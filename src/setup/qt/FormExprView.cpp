@@ -183,6 +183,7 @@ private:
                                       {&f_.LabelEvertex2, &f_.Evertex2},
                                       {&f_.LabelEfinal, &f_.Efinal},
                                       {&f_.LabelQuiet, &f_.TextQuiet},
+                                      {&f_.LabelVertexHold, &f_.TextVertexHold},
                                       {&f_.LabelStarts, &f_.TextStarts}});
         QListWidget *scans = w_.list(f_.ListScan);
         scans->setFlow(QListView::LeftToRight);

@@ -96,7 +96,8 @@ private slots:
 
     // E vertex 2 and E final follow E start as the user types it, until the user types them.
     void programmeVerticesFollowEStartUntilTyped() {
-        QVERIFY(shown(edit("Evertex2")) && shown(edit("Efinal")) && shown(edit("TextQuiet")));
+        QVERIFY(shown(edit("Evertex2")) && shown(edit("Efinal")) && shown(edit("TextQuiet")) &&
+                shown(edit("TextVertexHold")));
         retype("Estart", "-0.5");
         QCOMPARE(edit("Evertex2")->text(), QStringLiteral("-0.5"));
         QCOMPARE(edit("Efinal")->text(), QStringLiteral("-0.5"));
