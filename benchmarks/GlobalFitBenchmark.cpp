@@ -101,7 +101,7 @@ private:
             SimulationObjective objective(own, store);
             std::vector<double> y(curve.potential.size());
             objective(setup.start, y); // aligns with the measured axis
-            constexpr int runs = 5;
+            constexpr int runs = 40;
             const double t0 = processSeconds();
             for (int r = 0; r < runs; ++r)
                 objective(setup.start, y);
