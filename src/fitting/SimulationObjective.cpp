@@ -72,7 +72,9 @@ StepTable initialConcentrations(const ExperimentState &state, const Concentratio
     StepTable cInit = state.cInit;
     for (std::size_t j = 1; j <= 4; ++j)
         cInit[j] = bulk[j];
-    if (rule.preEquilibrate) {
+    // A quiet time is a hold of known length at E start: it replaces the infinitely long one,
+    // as in the parameters window, and the solution starts uniform.
+    if (rule.preEquilibrate && !(state.quietTime > 0)) {
         EquilibriumInputs in;
         in.mechanism = state.mechanism;
         in.chargeCount = state.chargeCount;

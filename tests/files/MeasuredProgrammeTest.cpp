@@ -305,6 +305,12 @@ TEST_F(MeasuredImport, RealFerricyanideFitsEachCycleAndTheWholeFile) {
         EXPECT_GT(app.state().ks[1], 0.5e-3) << entry;
         EXPECT_LT(app.state().ks[1], 2e-3) << entry;
         EXPECT_LT(reported("Convergence flag = "), 0);
+        // The first cycle and the whole file start from rest after the 2 s hold at -0.5 V,
+        // whose Cottrell current (-75 uA at 2 s) the fit must carry: what remains is the
+        // background the model has no term for, some 10 % of the peak. A later cycle taken
+        // alone starts without the history of the ones before it.
+        if (entry == 7 || entry == 10)
+            EXPECT_LT(reported("rms residual (% of largest |I|) = "), 15) << entry;
     }
 }
 

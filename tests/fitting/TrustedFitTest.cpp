@@ -149,6 +149,28 @@ TEST(TrustedFit, AWindowNeverOpenedSimulatesThePreEquilibratedSolutionTheFitAssu
     EXPECT_NEAR(app.lastFit->parameters.front().value, 1e-3, 1e-9);
 }
 
+TEST(TrustedFit, AQuietTimeReplacesPreEquilibrationInTheFitAsInTheSimulation) {
+    // A cycle that starts at -0.3 V, 400 mV past E0, after a quiet time of 2 s: the solution
+    // is uniform when the hold begins and A is reduced at the diffusion limit throughout it
+    // (a fit that pre-equilibrated its trials instead would start from B alone and miss the
+    // hold's current: C by a quarter). The self-fit of C must land on the 1 mM typed.
+    HeadlessPlatform platform;
+    Workbench app{platform.platform()};
+    FormExpr &form = app.form<FormExpr>();
+    form.activate();
+    form.option10.select();
+    form.Estart.setText("-0.3");
+    form.Eend.setText("0.5");
+    form.TextQuiet.setText("2");
+    app.mainWindow().menu("mnuSimulate").click();
+    EXPECT_EQ(app.state().cInit[2], 0.0);
+    app.mainWindow().menu("mnuUseAsMeasured").click();
+    form.TextStarts.setText("0");
+    app.mainWindow().menu("mnuAutoFit").click();
+    ASSERT_TRUE(app.lastFit.has_value());
+    EXPECT_NEAR(app.lastFit->parameters.front().value, 1e-3, 1e-9);
+}
+
 TEST(TrustedFit, AFitAfterAFitComparesWithTheMeasuredCurve) {
     // A measured cycle with 1 % noise: a second Auto Fit, and Manual Fit then Auto Fit, end at
     // the least square of the first fit against the measurement, not at 0 against a fit.
