@@ -3,12 +3,12 @@
 #include "shell/Constants.h"
 #include "simulation/DigitalGrid.h"
 #include "simulation/ElectrodeClosure.h"
-#include "simulation/GeometryCurrents.h"
 #include "simulation/LargerSmaller.h"
 #include "simulation/LinearSolver.h"
 #include "simulation/MechanismBlocks.h"
 #include "simulation/MicrodiscSimulation.h"
 #include "simulation/PotentialProgramme.h"
+#include "simulation/RodEnd.h"
 #include "simulation/SteppedTechniques.h"
 
 #include <algorithm>
@@ -443,46 +443,6 @@ void simulate(const ExperimentState &state, const RunSetup &run, CurveStore &sto
     simulation->run(store);
 }
 
-// Progress of one of a run's two parts: part `part` (0 or 1) of `points` reports its point p as
-// the whole run's (part * points + p) / 2.
-std::function<void(int)> partOfRun(const std::function<void(int)> &pointDone, int part,
-                                   int points) {
-    if (!pointDone)
-        return {};
-    return [&pointDone, part, points](int p) { pointDone((part * points + p + 1) / 2); };
-}
-
-// A rod's exposed end (a cylinder's or a hemicylinder's) carries the current of a disc in an
-// insulating plane, simulated in two dimensions: an approximation, since the end meets the
-// rod's side and not an insulator. The side keeps the cylinder's own current. Each part is run
-// over the whole area and weighted by its share of it, so each sees the ohmic drop of the whole
-// electrode at its own current density.
-void addRodEnd(const ExperimentState &state, const Mechanism &mechanism, CurveStore &store,
-               double resistance, const std::function<void(int)> &pointDone) {
-    ExperimentState endDisc = state;
-    endDisc.electrode = 4;
-    auto end = std::make_unique<CurveStore>();
-    for (int p = 0; p <= state.pointCount; ++p)
-        end->potential(p) = store.potential(p);
-    runMicrodiscSimulation(endDisc, *end, resistance, pointDone);
-    const double share = cylinderEndShare(state.radius, state.length);
-    const auto blend = [share](double side, double disc) {
-        return checkedFinite((1 - share) * side + share * disc);
-    };
-    const int steps = chargeStepCount(mechanism.closure);
-    for (int p = 1; p <= state.pointCount; ++p) {
-        for (int j = 1; j <= steps; ++j)
-            store.reactionCurrent(p, j) = blend(store.reactionCurrent(p, j),
-                                                end->reactionCurrent(p, j));
-        for (int s = 1; s <= mechanism.species; ++s)
-            store.surfaceConc(p, s) = blend(store.surfaceConc(p, s), end->surfaceConc(p, s));
-    }
-}
-
-bool isRod(const ExperimentState &state) {
-    return state.electrode == 5 || state.electrode == 6;
-}
-
 } // namespace
 
 void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
@@ -495,7 +455,7 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
     }
     const RunSetup run = setUpRun(state, fineGrid);
     const bool rod = isRod(state);
-    const auto sideDone = rod ? partOfRun(pointDone, 0, state.pointCount) : pointDone;
+    const auto sideDone = rod ? rodPartDone(pointDone, 0, state.pointCount) : pointDone;
     // A singular block would otherwise be reported at every time step.
     bool reported = false;
     const MatrixMessage reportOnce = [&](const std::string &text) {
@@ -515,8 +475,8 @@ void runDigitalSimulation(const ExperimentState &state, CurveStore &store,
         break;
     }
     if (rod)
-        addRodEnd(state, *run.mechanism, store, uncompensatedResistance,
-                  partOfRun(pointDone, 1, state.pointCount));
+        addRodEnd(state, chargeStepCount(run.mechanism->closure), run.mechanism->species, store,
+                  uncompensatedResistance, rodPartDone(pointDone, 1, state.pointCount));
 }
 
 } // namespace kemvo
