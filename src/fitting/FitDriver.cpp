@@ -210,6 +210,18 @@ private:
         }
         const int workers = std::min<int>(coreCount(), static_cast<int>(run.starts.size()));
         run.problems = workerProblems(free, workers);
+        // A single start keeps one core busy: its Jacobian's columns run side by side instead.
+        if (workers == 1 && coreCount() > 1) {
+            const auto others = [this, free] {
+                std::vector<FitModel> models;
+                for (const MarquardtProblem &worker : workerProblems(free, coreCount()))
+                    models.push_back(worker.model);
+                models.erase(models.begin()); // the calling thread's own
+                return models;
+            };
+            run.problems.front().models =
+                modelsSideBySide(run.problems.front().model, others, problem_.ymeas.size());
+        }
         run.memory = workspace_.memory;
         run.stop = &stop_;
         run.poll = [this](double fraction) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <numeric>
 #include <random>
@@ -229,6 +230,56 @@ std::vector<StartOutcome> runStarts(StartsRun &run) {
     if (run.starts.empty() || run.problems.empty())
         return {};
     return StartPool(run).run();
+}
+
+// A thread pays only where a simulation outlasts its start: when the first point took less,
+// the calling thread evaluates the rest too.
+constexpr std::chrono::microseconds kWorthAThread{500};
+
+FitModels modelsSideBySide(FitModel own, std::function<std::vector<FitModel>()> others,
+                           std::size_t n) {
+    auto models = std::make_shared<std::vector<FitModel>>(1, std::move(own));
+    auto madeOthers = std::make_shared<bool>(false);
+    return [models, madeOthers, others = std::move(others),
+            n](const std::vector<std::vector<double>> &xs, std::vector<std::vector<double>> &ys) {
+        std::atomic<bool> stopped{false};
+        const auto evaluate = [&](std::size_t w, std::size_t p) {
+            ys[p].assign(n, 0.0);
+            try {
+                (*models)[w](xs[p], ys[p]);
+            } catch (const RuntimeError &) {
+                ys[p].clear();
+            } catch (const StopRequested &) {
+                stopped.store(true);
+            }
+            if (!std::all_of(ys[p].begin(), ys[p].end(), [](double v) { return std::isfinite(v); }))
+                ys[p].clear();
+        };
+        if (xs.empty())
+            return;
+        const auto started = std::chrono::steady_clock::now();
+        evaluate(0, 0);
+        const bool worthThreads = std::chrono::steady_clock::now() - started > kWorthAThread;
+        if (worthThreads && !*madeOthers) {
+            for (FitModel &model : others())
+                models->push_back(std::move(model));
+            *madeOthers = true;
+        }
+        const std::size_t count = worthThreads ? models->size() : 1;
+        // Points 1, 2, ... go round the models: point p to model (p - 1) % count.
+        const auto share = [&](std::size_t w) {
+            for (std::size_t p = 1 + w; p < xs.size() && !stopped.load(); p += count)
+                evaluate(w, p);
+        };
+        std::vector<std::thread> threads;
+        for (std::size_t w = 1; w < count && w < xs.size(); ++w)
+            threads.emplace_back(share, w);
+        share(0);
+        for (std::thread &t : threads)
+            t.join();
+        if (stopped.load())
+            throw StopRequested();
+    };
 }
 
 int bestStart(const std::vector<StartOutcome> &outcomes) {

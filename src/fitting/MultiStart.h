@@ -83,6 +83,16 @@ struct StartsRun {
 // the user keeps its best point with the flag kStoppedByUser.
 std::vector<StartOutcome> runStarts(StartsRun &run);
 
+// The points of one Jacobian evaluated side by side: `own` on the calling thread, and the
+// models that `others` makes (each with its own copy of the experiment, made once, when first
+// needed) on threads of their own; the values do not depend on how many there are. When the
+// first point took less time than starting a thread costs, the calling thread evaluates them
+// all. ys[p] holds n values, or none where its model raised RuntimeError or gave a value that is
+// not finite. A stop requested inside any model (StopRequested) ends the call with
+// StopRequested on the calling thread once every thread has returned.
+FitModels modelsSideBySide(FitModel own, std::function<std::vector<FitModel>()> others,
+                           std::size_t n);
+
 // The index of the best outcome (the lowest phi, the first of equals), -1 when none has one.
 int bestStart(const std::vector<StartOutcome> &outcomes);
 

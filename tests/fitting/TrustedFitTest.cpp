@@ -15,12 +15,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace kemvo {
@@ -357,6 +359,70 @@ TEST(TrustedFit, SeveralStartsGiveTheSameResultOnOneWorkerAsOnMany) {
             EXPECT_EQ(runs[r][s].x, runs[0][s].x) << s;
             EXPECT_EQ(runs[r][s].phi, runs[0][s].phi) << s;
         }
+}
+
+TEST(TrustedFit, OneStartsJacobianSideBySideGivesTheFitOfOneCore) {
+    // The same valley fitted from one start, its Jacobian's points on 1, 2 and 3 models side by
+    // side: bit for bit the fit of the plain one-column-at-a-time Jacobian. A point whose model
+    // fails is left out; a stop inside any model ends the call.
+    FitModel decay = [](const std::vector<double> &x, std::vector<double> &y) {
+        for (std::size_t i = 0; i < y.size(); ++i)
+            y[i] = x[0] * std::exp(-x[1] * 0.5 * double(i + 1)) + 0.01 * std::sin(double(i));
+    };
+    MarquardtProblem p;
+    p.model = decay;
+    p.ymeas.resize(20);
+    decay({2.0, 0.3}, p.ymeas);
+    p.ymeas[3] += 0.01;
+    p.lower = {0.1, 0.01};
+    p.upper = {10, 3};
+    p.free = {true, true};
+    p.dataVar = 0.1;
+    p.derivStep0 = 0.3;
+    // A model slower than a thread's start, so that the points do go to the threads.
+    FitModel slowDecay = [&decay](const std::vector<double> &x, std::vector<double> &y) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        decay(x, y);
+    };
+    std::vector<StartOutcome> runs;
+    for (int models : {0, 1, 2, 3}) {
+        StartsRun run;
+        run.problems = {p};
+        if (models > 0)
+            run.problems[0].models = modelsSideBySide(
+                slowDecay,
+                [models, slowDecay] {
+                    return std::vector<FitModel>(std::size_t(models - 1), slowDecay);
+                },
+                20);
+        run.logStepped = {true, true};
+        run.starts = {{1.0, 1.0}};
+        runs.push_back(runStarts(run).front());
+    }
+    for (std::size_t r = 1; r < runs.size(); ++r) {
+        EXPECT_EQ(runs[r].x, runs[0].x) << r;
+        EXPECT_EQ(runs[r].phi, runs[0].phi) << r;
+        EXPECT_EQ(runs[r].iterations, runs[0].iterations) << r;
+    }
+    FitModel failing = [](const std::vector<double> &x, std::vector<double> &y) {
+        if (x[0] > 1)
+            throw RuntimeError("Overflow");
+        y.assign(y.size(), x[0]);
+    };
+    std::vector<std::vector<double>> ys(3);
+    modelsSideBySide(
+        failing, [failing] { return std::vector<FitModel>{failing}; }, 4)({{0.5}, {2.0}, {0.7}},
+                                                                          ys);
+    EXPECT_EQ(ys[0], std::vector<double>(4, 0.5));
+    EXPECT_TRUE(ys[1].empty());
+    EXPECT_EQ(ys[2], std::vector<double>(4, 0.7));
+    FitModel stopping = [](const std::vector<double> &, std::vector<double> &) {
+        throw StopRequested();
+    };
+    EXPECT_THROW(modelsSideBySide(
+                     stopping, [stopping] { return std::vector<FitModel>{stopping}; },
+                     4)({{1, 1}, {1, 1}}, ys),
+                 StopRequested);
 }
 
 } // namespace
