@@ -431,6 +431,7 @@ void takeProgramme(ExperimentState &to, const ExperimentState &from) {
     to.eVertex2 = from.eVertex2;
     to.eFinal = from.eFinal;
     to.quietTime = from.quietTime;
+    to.vertexHold = from.vertexHold;
     to.eStep = from.eStep;
     to.scanRate = from.scanRate;
     to.dropTime = from.dropTime;

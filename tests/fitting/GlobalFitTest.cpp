@@ -206,6 +206,22 @@ TEST(GlobalFit, EachCurveKeepsItsFitWindowAndEqualWeightsWeighAlike) {
     expectWithinTwoErrors(parameter(r, fitKs(1)), 0.01);
 }
 
+TEST(GlobalFit, EachCurveKeepsItsVertexHold) {
+    // A cycle held 5 s at -0.3 V, 400 mV past E0, where the current decays as Cottrell's: the
+    // curve is fitted with its own hold after the window's box went back to 0, so E0 comes out
+    // within two standard errors and the residual is the noise (without the hold the return
+    // sweep starts half as high again).
+    Series s(1);
+    s.form.TextVertexHold.setText("5");
+    s.addCurve("0.1", 81);
+    s.form.TextVertexHold.setText("0");
+    s.form.Eze(1).setText("0.12");
+    s.tick(fitE0(1), "-0.1", "0.3");
+    const GlobalFitResult &r = s.fit();
+    expectWithinTwoErrors(parameter(r, fitE0(1)), 0.1);
+    EXPECT_LT(r.curves[0].rmsResidual, 1.5 * r.curves[0].noise);
+}
+
 TEST(GlobalFit, OneThreadAndSeveralGiveTheSameResults) {
     GlobalFitResult results[2];
     const char *threads[] = {"1", "5"};
