@@ -286,6 +286,8 @@ private:
     void keqChange(int index);
     void setInitialConcentration(int species, double value);
     bool frozenStep(int index) const;
+    // Cinit as C leaves it, pre-equilibrated or preconcentrated as ticked.
+    void treatInitialConcentrations();
     void preconcentrationClick(bool reportFailure);
     void preEquilibrate();
     void preconcentrate();

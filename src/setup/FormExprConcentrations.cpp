@@ -50,13 +50,18 @@ void FormExpr::setInitialConcentration(int species, double value) {
 
 void FormExpr::recomputeAllConcentrations() {
     for (int j = 1; j <= 4; ++j)
-        C_Change(j);
+        attempt([&] { setInitialConcentration(j, numberIn(C(j).text())); });
+    treatInitialConcentrations();
 }
 
 void FormExpr::C_Change(int index) {
+    attempt([&] { setInitialConcentration(index, numberIn(C(index).text())); });
+    treatInitialConcentrations();
+}
+
+void FormExpr::treatInitialConcentrations() {
     ExperimentState &state = app_.state();
     attempt([&] { state.fOverRT = checkedDivide(kFaraday, kGasConstant * state.temperatureK); });
-    attempt([&] { setInitialConcentration(index, numberIn(C(index).text())); });
     // A quiet time is a hold of known length: it replaces the infinitely long one.
     if (CheckPreEqu.checked() && !quietTimeSet())
         attempt([&] { preEquilibrate(); });

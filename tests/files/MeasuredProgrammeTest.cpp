@@ -309,8 +309,9 @@ TEST_F(MeasuredImport, RealFerricyanideFitsEachCycleAndTheWholeFile) {
         // whose Cottrell current (-75 uA at 2 s) the fit must carry: what remains is the
         // background the model has no term for, some 10 % of the peak. A later cycle taken
         // alone starts without the history of the ones before it.
-        if (entry == 7 || entry == 10)
+        if (entry == 7 || entry == 10) {
             EXPECT_LT(reported("rms residual (% of largest |I|) = "), 15) << entry;
+        }
     }
 }
 

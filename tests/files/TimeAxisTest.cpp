@@ -138,8 +138,9 @@ TEST(TimeAxis, HoldsAtTheStartAndAtTurningPoints) {
         EXPECT_EQ(holds.turns, 1u);
         const std::optional<double> common = commonVertexHold(holds);
         ASSERT_EQ(common.has_value(), c.turnFirst > 0);
-        if (common)
+        if (common) {
             EXPECT_DOUBLE_EQ(*common, holds.atTurns[0].seconds);
+        }
         EXPECT_EQ(withoutHolds(curve, holds, true).potential.size(),
                   withoutHolds(curve, holds).potential.size() + (c.turnFirst > 0 ? 1 : 0));
     }
@@ -167,8 +168,9 @@ TEST(TimeAxis, TheVertexHoldIsOneHoldAtEveryTurningPoint) {
             holds.atTurns.push_back({0, 0, seconds, 0.7});
         const std::optional<double> hold = commonVertexHold(holds);
         ASSERT_EQ(hold.has_value(), c.hold.has_value()) << c.seconds.size() << " " << c.turns;
-        if (hold)
+        if (hold) {
             EXPECT_NEAR(*hold, *c.hold, 1e-12);
+        }
     }
 }
 

@@ -326,14 +326,14 @@ TEST(TrustedFit, TakeFittedValuesRoundsAtTheSecondDigitOfTheErrorAndSaveKeepsThe
         EXPECT_NE(text.str().find(label), std::string::npos) << label;
 }
 
-// The outcome of several starts does not depend on how many workers fit them: each start has
-// its own problem and its own copy of the engine's memory.
-TEST(TrustedFit, SeveralStartsGiveTheSameResultOnOneWorkerAsOnMany) {
-    // y = a exp(-k t): a two-parameter problem with a valley.
-    FitModel decay = [](const std::vector<double> &x, std::vector<double> &y) {
-        for (std::size_t i = 0; i < y.size(); ++i)
-            y[i] = x[0] * std::exp(-x[1] * 0.5 * double(i + 1)) + 0.01 * std::sin(double(i));
-    };
+// y = a exp(-k t) beside a small wiggle: a two-parameter problem with a valley, measured
+// at a = 2, k = 0.3 with one point off.
+void decay(const std::vector<double> &x, std::vector<double> &y) {
+    for (std::size_t i = 0; i < y.size(); ++i)
+        y[i] = x[0] * std::exp(-x[1] * 0.5 * double(i + 1)) + 0.01 * std::sin(double(i));
+}
+
+MarquardtProblem valleyProblem() {
     MarquardtProblem p;
     p.model = decay;
     p.ymeas.resize(20);
@@ -344,6 +344,13 @@ TEST(TrustedFit, SeveralStartsGiveTheSameResultOnOneWorkerAsOnMany) {
     p.free = {true, true};
     p.dataVar = 0.1;
     p.derivStep0 = 0.3;
+    return p;
+}
+
+// The outcome of several starts does not depend on how many workers fit them: each start has
+// its own problem and its own copy of the engine's memory.
+TEST(TrustedFit, SeveralStartsGiveTheSameResultOnOneWorkerAsOnMany) {
+    const MarquardtProblem p = valleyProblem();
     std::vector<std::vector<StartOutcome>> runs;
     for (int workers : {1, 2, 3}) {
         StartsRun run;
@@ -365,22 +372,9 @@ TEST(TrustedFit, OneStartsJacobianSideBySideGivesTheFitOfOneCore) {
     // The same valley fitted from one start, its Jacobian's points on 1, 2 and 3 models side by
     // side: bit for bit the fit of the plain one-column-at-a-time Jacobian. A point whose model
     // fails is left out; a stop inside any model ends the call.
-    FitModel decay = [](const std::vector<double> &x, std::vector<double> &y) {
-        for (std::size_t i = 0; i < y.size(); ++i)
-            y[i] = x[0] * std::exp(-x[1] * 0.5 * double(i + 1)) + 0.01 * std::sin(double(i));
-    };
-    MarquardtProblem p;
-    p.model = decay;
-    p.ymeas.resize(20);
-    decay({2.0, 0.3}, p.ymeas);
-    p.ymeas[3] += 0.01;
-    p.lower = {0.1, 0.01};
-    p.upper = {10, 3};
-    p.free = {true, true};
-    p.dataVar = 0.1;
-    p.derivStep0 = 0.3;
+    const MarquardtProblem p = valleyProblem();
     // A model slower than a thread's start, so that the points do go to the threads.
-    FitModel slowDecay = [&decay](const std::vector<double> &x, std::vector<double> &y) {
+    FitModel slowDecay = [](const std::vector<double> &x, std::vector<double> &y) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         decay(x, y);
     };
